@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with "test", testing)
+# needs, and only those that are missing.
+set -euo pipefail
+
+build=(cmake g++ make pkg-config liballegro4-dev)
+test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
+      xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind)
+
+wanted=("${build[@]}")
+if [[ ${1:-} == test ]]; then
+   wanted+=("${test[@]}")
+fi
+
+missing=()
+for package in "${wanted[@]}"; do
+   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+      missing+=("$package")
+   fi
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=()
+if [[ $(id -u) -ne 0 ]]; then
+   sudo=(sudo)
+fi
+echo "Installing: ${missing[*]}"
+"${sudo[@]}" apt-get update -qq
+DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
+   "${missing[@]}" >/dev/null

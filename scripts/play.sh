@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and starts the game.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOSSARO_BENCH=OFF >/dev/null
+cmake --build build -j"$(nproc)"
+echo "Built. The game comes next; the GIF tool is build/tools/gifcodec/gifcodec."

@@ -1,0 +1,154 @@
+#include "gif_decoder.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "gif_format.h"
+
+namespace {
+
+// The data sub-blocks of one image, read one sub-block at a time so that
+// nothing after the sub-block holding the end code is consumed.
+struct CodeStream {
+   PACKFILE *stream;
+   unsigned char block[GIF_MAX_SUB_BLOCK];
+   int size = 0;
+   int next = 0;
+   uint32_t bits = 0;  // unread bits, least significant first
+   int bitCount = 0;
+};
+
+bool load_sub_block(CodeStream &in)
+{
+   const int size = pack_getc(in.stream);
+   if (size <= 0)  // a zero-length sub-block or the end of the file
+      return false;
+   if (pack_fread(in.block, size, in.stream) != size)
+      return false;
+   in.size = size;
+   in.next = 0;
+   return true;
+}
+
+// The next n-bit code, packed least significant bit first across
+// sub-block boundaries, or -1 when the data ends first.
+inline int read_gif_code(CodeStream &in, int n)
+{
+   while (in.bitCount < n) {
+      if (in.next == in.size && !load_sub_block(in))
+         return -1;
+      in.bits |= uint32_t(in.block[in.next++]) << in.bitCount;
+      in.bitCount += 8;
+   }
+   const int code = int(in.bits & ((1u << n) - 1));
+   in.bits >>= n;
+   in.bitCount -= n;
+   return code;
+}
+
+// Each dictionary string has already been written once, in full, to the
+// output: an entry is its prefix's string followed by the first pixel of
+// the next string, and those two were written side by side. So an entry
+// is kept as the place of that first copy and its length, and drawing it
+// is a copy from earlier output. Copies never overlap: an entry is whole
+// before the code that defines it is drawn.
+struct Dictionary {
+   uint32_t offset[GIF_MAX_CODES];
+   uint16_t length[GIF_MAX_CODES];
+   uint8_t first[GIF_MAX_CODES];
+};
+
+// Writes `length` pixels to out[p...], from out[source...] or, for a
+// single pixel, the value itself; whatever lies at or past `total` is
+// dropped.
+inline void put_string(uint8_t *out, size_t total, size_t p, uint32_t source,
+                       uint32_t length, uint8_t first)
+{
+   if (p >= total)
+      return;
+   if (length == 1) {
+      out[p] = first;
+      return;
+   }
+   const size_t room = total - p;
+   memcpy(out + p, out + source, length < room ? length : room);
+}
+
+}  // namespace
+
+int decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
+{
+   const int minCodeSize = pack_getc(stream);
+   if (minCodeSize < 0 || minCodeSize > GIF_MAX_MIN_CODE_SIZE)
+      return -1;
+   const int clearCode = 1 << minCodeSize;
+   const int endCode = clearCode + 1;
+
+   const size_t total = size_t(bitmap->w) * size_t(bitmap->h);
+   uint8_t *out = total ? bitmap->line[0] : nullptr;
+
+   Dictionary dict;
+   // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
+   // when the minimum code size is above 8.
+   for (int code = 0; code < clearCode; code++) {
+      dict.length[code] = 1;
+      dict.first[code] = uint8_t(code);
+   }
+
+   CodeStream in;
+   in.stream = stream;
+   int nextFree = clearCode + 2;
+   int width = minCodeSize + 1;
+   // A stream normally opens with a clear code; one that does not starts
+   // in the same state, and its first code is drawn like any other.
+   int prev = -1;
+   size_t prevPos = 0;
+   size_t p = 0;
+
+   for (;;) {
+      const int code = read_gif_code(in, width);
+      if (code < 0)
+         return -1;
+      if (code == clearCode) {
+         nextFree = clearCode + 2;
+         width = minCodeSize + 1;
+         prev = -1;
+         continue;
+      }
+      if (code == endCode)
+         break;
+
+      const size_t start = p;
+      if (code < nextFree) {
+         put_string(out, total, p, dict.offset[code], dict.length[code], dict.first[code]);
+         p += dict.length[code];
+      } else if (code == nextFree && prev >= 0) {
+         // The code defined in this very step: the previous string and
+         // its own first pixel.
+         put_string(out, total, p, dict.offset[prev], dict.length[prev], dict.first[prev]);
+         p += dict.length[prev];
+         if (p < total)
+            out[p] = dict.first[prev];
+         p++;
+      } else {
+         return -1;  // a code the dictionary cannot have yet
+      }
+
+      if (prev >= 0 && nextFree < GIF_MAX_CODES) {
+         dict.offset[nextFree] = uint32_t(prevPos < total ? prevPos : total);
+         dict.length[nextFree] = uint16_t(dict.length[prev] + 1);
+         dict.first[nextFree] = dict.first[prev];
+         nextFree++;
+      }
+      if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+         width++;
+      prevPos = start;
+      prev = code;
+   }
+
+   const size_t reached = p < total ? p : total;
+   if (reached < total)
+      memset(out + reached, 0, total - reached);
+   *missing = int(total - reached);
+   return 0;
+}

@@ -1,0 +1,122 @@
+#include "gifcodec.h"
+
+#include <allegro.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "gif.h"
+#include "pam.h"
+
+namespace {
+
+const char USAGE[] =
+   "usage: gifcodec info FILE.gif\n"
+   "       gifcodec decode FILE.gif OUT.pam [--frame N]\n";
+
+int fail(FILE *err, const char *file, const std::string &reason)
+{
+   fprintf(err, "gifcodec: %s: %s\n", file, reason.c_str());
+   return 1;
+}
+
+// Reads a GIF file, telling a file that cannot be opened from one that
+// cannot be decoded.
+GifSequence *read_or_explain(const char *file, FILE *err)
+{
+   FILE *probe = fopen(file, "rb");
+   if (!probe) {
+      fail(err, file, strerror(errno));
+      return nullptr;
+   }
+   fclose(probe);
+   GifSequence *sequence = open_gif_sequence(file);
+   if (!sequence)
+      fail(err, file, "not a GIF file, or damaged or truncated");
+   return sequence;
+}
+
+int info(const char *file, FILE *out, FILE *err)
+{
+   GifSequence *sequence = read_or_explain(file, err);
+   if (!sequence)
+      return 1;
+   fprintf(out, "%s: screen %dx%d, background %d, global table %d, loop %d, frames %d\n", file,
+           sequence->width, sequence->height, sequence->background_index,
+           sequence->palette.count, sequence->loop_count, sequence->frame_count);
+   for (int i = 0; i < sequence->frame_count; i++) {
+      const GifFrame &f = sequence->frames[i];
+      fprintf(out,
+              "frame %d: at %d,%d size %dx%d, local table %d, delay %d, disposal %d, "
+              "transparent %d, interlaced %s\n",
+              i, f.x, f.y, f.bitmap->w, f.bitmap->h, f.palette.count, f.delay, f.disposal,
+              f.transparent_index, f.interlaced ? "yes" : "no");
+   }
+   free_gif_sequence(sequence);
+   return 0;
+}
+
+bool parse_frame(const char *text, int *frame)
+{
+   char *end;
+   errno = 0;
+   const long value = strtol(text, &end, 10);
+   if (errno || end == text || *end || value < 0 || value > 0x7fffffff)
+      return false;
+   *frame = int(value);
+   return true;
+}
+
+int decode(const char *file, const char *output, int last, FILE *err)
+{
+   GifSequence *sequence = read_or_explain(file, err);
+   if (!sequence)
+      return 1;
+   std::string problem;
+   if (sequence->frame_count == 0)
+      problem = "the file holds no image";
+   else if (sequence->width == 0 || sequence->height == 0)
+      problem = "the logical screen is empty";
+   else if (last >= sequence->frame_count)
+      problem = "no frame " + std::to_string(last) + " (the file has " +
+                std::to_string(sequence->frame_count) + ")";
+   if (!problem.empty()) {
+      free_gif_sequence(sequence);
+      return fail(err, file, problem);
+   }
+   if (last < 0)
+      last = sequence->frame_count - 1;
+
+   BITMAP *picture = create_bitmap_ex(32, sequence->width, sequence->height);
+   if (!picture) {
+      free_gif_sequence(sequence);
+      return fail(err, file, "out of memory for the composed picture");
+   }
+   for (int i = 0; i <= last; i++)
+      draw_gif_frame(sequence, picture, i, 0, 0);
+   free_gif_sequence(sequence);
+   problem = write_pam(output, picture);
+   destroy_bitmap(picture);
+   return problem.empty() ? 0 : fail(err, output, problem);
+}
+
+}  // namespace
+
+int gifcodec_main(int argc, char **argv, FILE *out, FILE *err)
+{
+   const std::string command = argc > 1 ? argv[1] : "";
+   if (command == "info" && argc == 3)
+      return info(argv[2], out, err);
+   if (command == "decode" && (argc == 4 || argc == 6)) {
+      int frame = -1;
+      if (argc == 6 && (strcmp(argv[4], "--frame") != 0 || !parse_frame(argv[5], &frame))) {
+         fprintf(err, "gifcodec: --frame takes a frame number from 0\n");
+         return 1;
+      }
+      return decode(argv[2], argv[3], frame, err);
+   }
+   fputs(USAGE, err);
+   return 1;
+}
