@@ -1,0 +1,238 @@
+// Parsing the blocks of a file: header, extensions, images, failures.
+#include <gtest/gtest.h>
+
+#include "gif_test_util.h"
+#include "memory_stream.h"
+#include "scratch.h"
+
+namespace {
+
+const std::vector<uint32_t> kTwoColors = {0x102030, 0xfffefd};
+
+// One 2x2 image of indices 0 1 / 1 0, with whatever comes before it.
+GifBytes &small_image(GifBytes &gif)
+{
+   return gif.image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 1, 0}));
+}
+
+TEST(GifReader, AcceptsBothSignaturesOnly)
+{
+   for (const char *signature : {"GIF87a", "GIF89a"}) {
+      GifBytes gif;
+      gif.header(2, 2, kTwoColors, 0, signature);
+      small_image(gif).trailer();
+      SequencePtr sequence = read_bytes(gif);
+      ASSERT_TRUE(sequence) << signature;
+      EXPECT_EQ(sequence->frame_count, 1);
+   }
+   for (const char *signature : {"GIF88a", "GIF87b", "GIF89", "gif89a", "PNG89a", ""}) {
+      GifBytes gif;
+      gif.header(2, 2, kTwoColors, 0, signature);
+      small_image(gif).trailer();
+      EXPECT_FALSE(read_bytes(gif)) << signature;
+   }
+}
+
+TEST(GifReader, ScreenDescriptorAndGlobalTable)
+{
+   GifBytes gif;
+   gif.header(300, 7, {0x010203, 0x040506, 0x070809}, 2).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->width, 300);
+   EXPECT_EQ(sequence->height, 7);
+   EXPECT_EQ(sequence->background_index, 2);
+   EXPECT_EQ(sequence->palette.count, 4);
+   EXPECT_EQ(sequence->palette.colors[2].r, 7);
+   EXPECT_EQ(sequence->palette.colors[2].b, 9);
+   // Entries from the count up stay zero.
+   EXPECT_EQ(sequence->palette.colors[4].r, 0);
+   EXPECT_EQ(sequence->frame_count, 0);
+   EXPECT_EQ(sequence->frames, nullptr);
+   EXPECT_EQ(sequence->loop_count, 0);
+}
+
+TEST(GifReader, GraphicControlAppliesToTheNextImageOnly)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).control(3, 250, 1);
+   small_image(gif);
+   small_image(gif).control(2, 7, -1);  // after the last image: no effect
+   gif.trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   ASSERT_EQ(sequence->frame_count, 2);
+   EXPECT_EQ(sequence->frames[0].disposal, 3);
+   EXPECT_EQ(sequence->frames[0].delay, 250);
+   EXPECT_EQ(sequence->frames[0].transparent_index, 1);
+   EXPECT_EQ(sequence->frames[1].disposal, 0);
+   EXPECT_EQ(sequence->frames[1].delay, 0);
+   EXPECT_EQ(sequence->frames[1].transparent_index, -1);
+}
+
+TEST(GifReader, LastGraphicControlBeforeAnImageWins)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).control(1, 10, 1).control(2, 20, -1);
+   small_image(gif).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->frames[0].disposal, 2);
+   EXPECT_EQ(sequence->frames[0].delay, 20);
+   EXPECT_EQ(sequence->frames[0].transparent_index, -1);
+}
+
+TEST(GifReader, GraphicControlOfWrongSizeFailsTheFile)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).raw({0x21, 0xF9, 5, 1, 0, 0, 0, 0, 0});
+   small_image(gif).trailer();
+   EXPECT_FALSE(read_bytes(gif));
+}
+
+TEST(GifReader, OtherExtensionsAreSkipped)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors);
+   gif.raw({0x21, 0xFE, 3}).text("abc").raw({255}).text(std::string(255, 'x')).raw({0});
+   gif.raw({0x21, 0x01, 12}).text("plain text..").raw({0});  // plain text
+   gif.raw({0x21, 0xFF, 11}).text("XMP DataXMP").raw({2, 0x3B, 0x2C, 0});
+   gif.raw({0x21, 0xFF, 4}).text("abcd").raw({0});  // application, odd size
+   gif.raw({0x21, 0xFF, 11}).text("NETSCAPE2.0").raw({4, 1, 9, 0, 0, 0});  // odd sub-block
+   small_image(gif).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->frame_count, 1);
+   EXPECT_EQ(sequence->loop_count, 0);
+   EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 1, 1, 0}));
+}
+
+TEST(GifReader, LoopBlock)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).loop(5);
+   small_image(gif).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->loop_count, 5);
+
+   // A sub-block id other than 1 gives a loop count of 0.
+   GifBytes other;
+   other.header(2, 2, kTwoColors).raw({0x21, 0xFF, 11}).text("NETSCAPE2.0").raw({3, 2, 7, 0, 0});
+   other.trailer();
+   sequence = read_bytes(other);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->loop_count, 0);
+}
+
+TEST(GifReader, UnknownBytesBetweenBlocksArePassedOver)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).raw({0x00, 0x17, 0xFE});
+   small_image(gif).raw({0x99}).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->frame_count, 1);
+}
+
+TEST(GifReader, SubBlockAfterTheEndCodeIsReadAsBlockBytes)
+{
+   // The data's sub-block holds the end code; the next "sub-block" is
+   // not skipped whole but read byte by byte, so a trailer byte in it
+   // ends the file there and what follows is never read.
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 1, 0}), 255, false);
+   gif.raw({3, 0x01, 0x3B, 0x2C, 0});
+   MemoryStream stream(gif.bytes);
+   SequencePtr sequence(read_gif_sequence(stream.open()));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->frame_count, 1);
+   EXPECT_EQ(stream.position(), gif.bytes.size() - 2);
+}
+
+TEST(GifReader, LocalTablesAndInterlacedRows)
+{
+   // Decoded rows 0..4 of an interlaced image land on rows 0, 4, 2, 1, 3.
+   GifBytes gif;
+   gif.header(1, 5).image(0, 0, 1, 5, {0, 1, 2, 3, 4, 5, 6, 7}, true);
+   gif.data(3, raw_codes(3, {0, 1, 2, 3, 4})).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->palette.count, 0);
+   EXPECT_EQ(sequence->frames[0].palette.count, 8);
+   EXPECT_EQ(sequence->frames[0].palette.colors[5].b, 5);
+   EXPECT_EQ(sequence->frames[0].interlaced, 1);
+   EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 3, 2, 4, 1}));
+
+   // Eleven rows: passes from 0 by 8, 4 by 8, 2 by 4, 1 by 2.
+   std::vector<int> stored;
+   for (int row : {0, 8, 4, 2, 6, 10, 1, 3, 5, 7, 9})
+      stored.push_back(row);
+   GifBytes tall;
+   tall.header(1, 11).image(0, 0, 1, 11, {}, true).data(4, raw_codes(4, stored)).trailer();
+   sequence = read_bytes(tall);
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10}));
+}
+
+TEST(GifReader, EndOfFileBeforeTheTrailerFailsTheRead)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors).control(0, 0, 1);
+   small_image(gif).loop(0).trailer();
+   for (size_t cut = 0; cut < gif.bytes.size(); cut++) {
+      GifBytes part;
+      part.bytes.assign(gif.bytes.begin(), gif.bytes.begin() + long(cut));
+      EXPECT_FALSE(read_bytes(part)) << "cut at " << cut;
+   }
+   EXPECT_TRUE(read_bytes(gif));
+}
+
+TEST(GifReader, EmptyImagesAreKeptAndHugeOnesRefused)
+{
+   GifBytes gif;
+   gif.header(4, 4, kTwoColors).image(1, 1, 0, 3).data(2, {{4, 3}, {5, 3}});
+   small_image(gif).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   ASSERT_EQ(sequence->frame_count, 2);
+   EXPECT_EQ(sequence->frames[0].bitmap->w, 0);
+   EXPECT_EQ(sequence->frames[0].bitmap->h, 3);
+
+   GifBytes hugeScreen;
+   hugeScreen.header(65535, 65535, kTwoColors).trailer();
+   EXPECT_FALSE(read_bytes(hugeScreen));
+
+   GifBytes hugeImage;
+   hugeImage.header(2, 2, kTwoColors).image(0, 0, 20000, 20000).data(2, {{4, 3}, {5, 3}});
+   hugeImage.trailer();
+   EXPECT_FALSE(read_bytes(hugeImage));
+}
+
+TEST(GifReader, OpenGifSequenceReadsFilesAndRefusesMissingOnes)
+{
+   Scratch scratch;
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors);
+   small_image(gif).trailer();
+   SequencePtr sequence(open_gif_sequence(scratch.write("a.gif", gif.bytes).c_str()));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 1, 1, 0}));
+   EXPECT_EQ(open_gif_sequence(scratch.path("missing.gif").c_str()), nullptr);
+}
+
+TEST(GifReader, ParseLeavesTheStreamOpen)
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors);
+   small_image(gif).trailer().raw({0x42});
+   MemoryStream stream(gif.bytes);
+   PACKFILE *file = stream.open();
+   SequencePtr sequence(parse_gif_sequence(file));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(stream.closes(), 0);
+   EXPECT_EQ(pack_getc(file), 0x42);
+   pack_fclose(file);
+}
+
+}  // namespace

@@ -1,0 +1,37 @@
+// Shared steps of the codec tests: reading built streams and looking at
+// what came out.
+#ifndef TOSSARO_TESTS_GIF_TEST_UTIL_H
+#define TOSSARO_TESTS_GIF_TEST_UTIL_H
+
+#include <allegro.h>
+
+#include <memory>
+#include <vector>
+
+#include "gif.h"
+#include "gif_bytes.h"
+
+struct SequenceDeleter {
+   void operator()(GifSequence *s) const { free_gif_sequence(s); }
+};
+using SequencePtr = std::unique_ptr<GifSequence, SequenceDeleter>;
+
+struct BitmapDeleter {
+   void operator()(BITMAP *b) const { destroy_bitmap(b); }
+};
+using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
+
+// Reads the bytes through read_gif_sequence; fails the test unless the
+// stream was closed exactly once.
+SequencePtr read_bytes(const GifBytes &gif);
+
+// A frame's colour indices, row by row.
+std::vector<int> indices(const GifFrame &frame);
+
+// Frames 0..last composed onto a new 32-bit bitmap of the screen's size.
+BitmapPtr compose(GifSequence *sequence, int last);
+
+// A pixel as 0xRRGGBB, or -1 for the mask colour.
+int rgb_at(BITMAP *bitmap, int x, int y);
+
+#endif
