@@ -1,0 +1,296 @@
+// Decoding speed of our GIF codec against giflib on the same files.
+//
+// ours/NAME         load_gif_bitmap: parse, LZW decode and compose every
+//                   frame onto a 32 bpp bitmap, then destroy it.
+// ours-decode/NAME  open_gif_sequence alone: parse and LZW decode, no
+//                   composition, so the compose share can be read off.
+// giflib/NAME       DGifOpenFileName + DGifSlurp + DGifCloseFile (decode
+//                   alone: giflib does not compose).
+//
+// After the runs it prints, per file, giflib's time over ours (above 1:
+// we are faster). Times are CPU time per iteration, the median when
+// --benchmark_repetitions is given; CPU time is steadier than wall time on
+// a machine shared with other jobs.
+//
+// --gif_dir=DIR writes the inputs into DIR and keeps them (for profiling);
+// otherwise they go to a temporary folder removed at exit.
+#include <benchmark/benchmark.h>
+#include <gif_lib.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include <allegro.h>
+
+#include "bench_inputs.h"
+#include "gif.h"
+
+namespace {
+
+bool g_failed = false;
+
+void bench_ours(benchmark::State &state, const BenchInput &input)
+{
+   PALETTE palette;
+   for (auto _ : state) {
+      BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), palette);
+      if (!bitmap) {
+         g_failed = true;
+         state.SkipWithError("load_gif_bitmap failed");
+         break;
+      }
+      benchmark::DoNotOptimize(bitmap->line[0]);
+      destroy_bitmap(bitmap);
+   }
+   state.SetItemsProcessed(state.iterations() * input.pixels);
+   state.SetBytesProcessed(state.iterations() * input.bytes);
+}
+
+void bench_ours_decode(benchmark::State &state, const BenchInput &input)
+{
+   for (auto _ : state) {
+      GifSequence *sequence = open_gif_sequence(input.path.c_str());
+      if (!sequence) {
+         g_failed = true;
+         state.SkipWithError("open_gif_sequence failed");
+         break;
+      }
+      benchmark::DoNotOptimize(sequence->frames);
+      free_gif_sequence(sequence);
+   }
+   state.SetItemsProcessed(state.iterations() * input.pixels);
+   state.SetBytesProcessed(state.iterations() * input.bytes);
+}
+
+void bench_giflib(benchmark::State &state, const BenchInput &input)
+{
+   for (auto _ : state) {
+      int error = 0;
+      GifFileType *gif = DGifOpenFileName(input.path.c_str(), &error);
+      if (!gif || DGifSlurp(gif) != GIF_OK) {
+         if (gif)
+            DGifCloseFile(gif, &error);
+         g_failed = true;
+         state.SkipWithError("giflib failed");
+         break;
+      }
+      benchmark::DoNotOptimize(gif->SavedImages);
+      DGifCloseFile(gif, &error);
+   }
+   state.SetItemsProcessed(state.iterations() * input.pixels);
+   state.SetBytesProcessed(state.iterations() * input.bytes);
+}
+
+// The composition giflib's decode implies, built here the way
+// load_gif_bitmap defines it (uncovered, transparent and disposed-to-
+// background pixels in the mask colour), so that a benchmark never times
+// a decoder that gets the file wrong. Disposal 3 is not generated.
+bool reference_composition(const std::string &path, int *w, int *h, std::vector<uint32_t> *out)
+{
+   int error = 0;
+   GifFileType *gif = DGifOpenFileName(path.c_str(), &error);
+   if (!gif || DGifSlurp(gif) != GIF_OK) {
+      if (gif)
+         DGifCloseFile(gif, &error);
+      return false;
+   }
+   *w = gif->SWidth;
+   *h = gif->SHeight;
+   out->assign(size_t(*w) * *h, uint32_t(MASK_COLOR_32));
+   auto fill = [&](const GifImageDesc &d) {
+      for (int y = d.Top; y < std::min(*h, d.Top + d.Height); y++)
+         for (int x = d.Left; x < std::min(*w, d.Left + d.Width); x++)
+            (*out)[size_t(y) * *w + x] = uint32_t(MASK_COLOR_32);
+   };
+   int previousDisposal = 0;
+   for (int i = 0; i < gif->ImageCount; i++) {
+      const SavedImage &image = gif->SavedImages[i];
+      const GifImageDesc &d = image.ImageDesc;
+      if (i > 0 && previousDisposal == DISPOSE_BACKGROUND)
+         fill(gif->SavedImages[i - 1].ImageDesc);
+      GraphicsControlBlock gcb = {0, false, 0, NO_TRANSPARENT_COLOR};
+      DGifSavedExtensionToGCB(gif, i, &gcb);
+      const ColorMapObject *map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+      for (int y = 0; y < d.Height; y++) {
+         for (int x = 0; x < d.Width; x++) {
+            const int index = image.RasterBits[size_t(y) * d.Width + x];
+            if (index == gcb.TransparentColor || d.Top + y >= *h || d.Left + x >= *w)
+               continue;
+            const GifColorType c = index < map->ColorCount ? map->Colors[index] : GifColorType{0, 0, 0};
+            (*out)[size_t(d.Top + y) * *w + d.Left + x] = uint32_t(makecol32(c.Red, c.Green, c.Blue));
+         }
+      }
+      previousDisposal = gcb.DisposalMode;
+   }
+   DGifCloseFile(gif, &error);
+   return true;
+}
+
+bool check_input(const BenchInput &input)
+{
+   int w = 0, h = 0;
+   std::vector<uint32_t> expected;
+   if (!reference_composition(input.path, &w, &h, &expected)) {
+      fprintf(stderr, "%s: giflib cannot read it\n", input.name.c_str());
+      return false;
+   }
+   BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), nullptr);
+   if (!bitmap || bitmap->w != w || bitmap->h != h || bitmap_color_depth(bitmap) != 32) {
+      fprintf(stderr, "%s: load_gif_bitmap gave no %dx%d 32 bpp bitmap\n", input.name.c_str(), w, h);
+      if (bitmap)
+         destroy_bitmap(bitmap);
+      return false;
+   }
+   long wrong = 0;
+   for (int y = 0; y < h; y++) {
+      const uint32_t *row = reinterpret_cast<const uint32_t *>(bitmap->line[y]);
+      for (int x = 0; x < w; x++)
+         wrong += row[x] != expected[size_t(y) * w + x];
+   }
+   destroy_bitmap(bitmap);
+   if (wrong)
+      fprintf(stderr, "%s: %ld pixels differ from giflib's decode\n", input.name.c_str(), wrong);
+   return wrong == 0;
+}
+
+// Keeps each benchmark's per-iteration CPU time while the console shows
+// the usual table.
+class CollectingReporter : public benchmark::ConsoleReporter {
+public:
+   explicit CollectingReporter(OutputOptions options) : ConsoleReporter(options) {}
+
+   void ReportRuns(const std::vector<Run> &runs) override
+   {
+      for (const Run &run : runs) {
+         const double ms = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) * 1e3;
+         const std::string &name = run.run_name.function_name;
+         if (run.run_type == Run::RT_Iteration)
+            iterations_[name].push_back(ms);
+         else if (run.aggregate_name == "median")
+            medians_[name] = ms;
+      }
+      ConsoleReporter::ReportRuns(runs);
+   }
+
+   // Milliseconds per iteration, or a negative number when it never ran.
+   double time_ms(const std::string &name) const
+   {
+      const auto median = medians_.find(name);
+      if (median != medians_.end())
+         return median->second;
+      const auto runs = iterations_.find(name);
+      if (runs == iterations_.end() || runs->second.empty())
+         return -1;
+      double sum = 0;
+      for (double ms : runs->second)
+         sum += ms;
+      return sum / runs->second.size();
+   }
+
+private:
+   std::map<std::string, std::vector<double>> iterations_;
+   std::map<std::string, double> medians_;
+};
+
+void print_ratio(const char *label, const std::string &name, double ours, double giflib)
+{
+   if (ours <= 0 || giflib <= 0)
+      return;  // filtered out
+   printf("%s %s: %.2f (ours %.2f ms, giflib %.2f ms)\n", label, name.c_str(), giflib / ours, ours,
+          giflib);
+}
+
+std::string take_flag(int *argc, char **argv, const char *prefix)
+{
+   std::string value;
+   const size_t n = strlen(prefix);
+   int kept = 1;
+   for (int k = 1; k < *argc; k++) {
+      if (strncmp(argv[k], prefix, n) == 0)
+         value = argv[k] + n;
+      else
+         argv[kept++] = argv[k];
+   }
+   *argc = kept;
+   argv[kept] = nullptr;
+   return value;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+   std::string dir = take_flag(&argc, argv, "--gif_dir=");
+   benchmark::Initialize(&argc, argv);
+   if (benchmark::ReportUnrecognizedArguments(argc, argv))
+      return 1;
+   if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+      fprintf(stderr, "install_allegro failed\n");
+      return 1;
+   }
+   set_color_depth(32);
+
+   const bool keep = !dir.empty();
+   if (!keep) {
+      const char *tmp = getenv("TMPDIR");
+      std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/gif_bench.XXXXXX";
+      if (!mkdtemp(&pattern[0])) {
+         perror("mkdtemp");
+         return 1;
+      }
+      dir = pattern;
+   }
+
+   std::vector<BenchInput> inputs;
+   try {
+      inputs = write_bench_inputs(dir);
+   } catch (const std::exception &e) {
+      fprintf(stderr, "cannot write the inputs: %s\n", e.what());
+      return 1;
+   }
+
+   bool ok = true;
+   for (const BenchInput &input : inputs) {
+      fprintf(stderr, "%s: %ld bytes, %d image(s), %ld pixels, %s\n", input.name.c_str(),
+              input.bytes, input.frames, input.pixels, input.path.c_str());
+      ok = check_input(input) && ok;
+   }
+
+   if (ok) {
+      for (const BenchInput &input : inputs) {
+         benchmark::RegisterBenchmark(("ours/" + input.name).c_str(), bench_ours, input)
+            ->Unit(benchmark::kMillisecond);
+         benchmark::RegisterBenchmark(("ours-decode/" + input.name).c_str(), bench_ours_decode, input)
+            ->Unit(benchmark::kMillisecond);
+         benchmark::RegisterBenchmark(("giflib/" + input.name).c_str(), bench_giflib, input)
+            ->Unit(benchmark::kMillisecond);
+      }
+      CollectingReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_Defaults
+                                                         : benchmark::ConsoleReporter::OO_Tabular);
+      benchmark::RunSpecifiedBenchmarks(&reporter);
+      fflush(stdout);
+      printf("\ngiflib time / our time (above 1: ours is faster)\n");
+      for (const BenchInput &input : inputs) {
+         const double giflib = reporter.time_ms("giflib/" + input.name);
+         print_ratio("ratio", input.name, reporter.time_ms("ours/" + input.name), giflib);
+         print_ratio("decode-only ratio", input.name, reporter.time_ms("ours-decode/" + input.name),
+                     giflib);
+      }
+      benchmark::Shutdown();
+   }
+
+   if (!keep) {
+      for (const BenchInput &input : inputs)
+         remove(input.path.c_str());
+      rmdir(dir.c_str());
+   }
+   return ok && !g_failed ? 0 : 1;
+}
