@@ -4,6 +4,8 @@
 
 #include "gif_draw.h"
 #include "gif_reader.h"
+#include "gif_register.h"
 #include "gif_sequence.h"
+#include "gif_writer.h"
 
 #endif

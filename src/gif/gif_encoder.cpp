@@ -1,0 +1,157 @@
+#include "gif_encoder.h"
+
+#include <cstdint>
+#include <cstring>
+#include <memory>
+
+#include "gif_format.h"
+
+namespace {
+
+// The data sub-blocks under construction: codes are packed least
+// significant bit first, and every 255 bytes make a full sub-block.
+struct BlockWriter {
+   PACKFILE *stream;
+   unsigned char block[1 + GIF_MAX_SUB_BLOCK];  // size byte, then data
+   int used = 0;
+   uint32_t bits = 0;
+   int bitCount = 0;
+};
+
+void flush_block(BlockWriter &out)
+{
+   out.block[0] = uint8_t(out.used);
+   pack_fwrite(out.block, out.used + 1, out.stream);
+   out.used = 0;
+}
+
+// Appends the low n bits of `value`.
+inline void write_gif_code(BlockWriter &out, int n, int value)
+{
+   out.bits |= uint32_t(value) << out.bitCount;
+   out.bitCount += n;
+   while (out.bitCount >= 8) {
+      out.block[1 + out.used++] = uint8_t(out.bits);
+      out.bits >>= 8;
+      out.bitCount -= 8;
+      if (out.used == GIF_MAX_SUB_BLOCK)
+         flush_block(out);
+   }
+}
+
+// Writes what is left: the last bits padded with zeros, then a short
+// sub-block if any bytes are waiting.
+void finish_blocks(BlockWriter &out)
+{
+   if (out.bitCount > 0)
+      write_gif_code(out, 8 - out.bitCount, 0);
+   if (out.used > 0)
+      flush_block(out);
+}
+
+// The dictionary's strings beyond the roots, found by (prefix code, next
+// pixel) in an open-addressed hash table that a clear code empties.
+struct Dictionary {
+   static const int kSlots = 4 * GIF_MAX_CODES;  // at most a quarter full
+   uint32_t key[kSlots];  // (prefix << 8 | pixel) + 1; 0 marks a free slot
+   uint16_t code[kSlots];
+
+   void clear() { memset(key, 0, sizeof key); }
+
+   static int slot_of(uint32_t k) { return int((k * 2654435761u) >> 18) & (kSlots - 1); }
+
+   // The code of the string, or -1; `slot` receives where it would go.
+   int find(int prefix, int pixel, int *slot) const
+   {
+      const uint32_t k = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
+      int s = slot_of(k);
+      while (key[s] != 0) {
+         if (key[s] == k)
+            return code[s];
+         s = (s + 1) & (kSlots - 1);
+      }
+      *slot = s;
+      return -1;
+   }
+
+   void add(int slot, int prefix, int pixel, int newCode)
+   {
+      key[slot] = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
+      code[slot] = uint16_t(newCode);
+   }
+};
+
+int largest_index(BITMAP *bitmap)
+{
+   int largest = 0;
+   for (int y = 0; y < bitmap->h; y++) {
+      const uint8_t *row = bitmap->line[y];
+      for (int x = 0; x < bitmap->w; x++) {
+         if (row[x] > largest)
+            largest = row[x];
+      }
+   }
+   return largest;
+}
+
+}  // namespace
+
+void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
+{
+   const int largest = largest_index(bitmap);
+   int minCodeSize = 2;
+   while ((1 << minCodeSize) <= largest)
+      minCodeSize++;
+   const int clearCode = 1 << minCodeSize;
+   const int endCode = clearCode + 1;
+
+   pack_putc(minCodeSize, stream);
+   BlockWriter out;
+   out.stream = stream;
+   int width = minCodeSize + 1;
+   int nextFree = clearCode + 2;
+   write_gif_code(out, width, clearCode);
+
+   if (bitmap->w == 0 || bitmap->h == 0) {
+      write_gif_code(out, width, endCode);
+      finish_blocks(out);
+      return;
+   }
+
+   std::unique_ptr<Dictionary> dict(new Dictionary);
+   dict->clear();
+   int current = bitmap->line[0][0];
+   for (int y = 0; y < bitmap->h; y++) {
+      const uint8_t *row = bitmap->line[y];
+      for (int x = y == 0 ? 1 : 0; x < bitmap->w; x++) {
+         const int pixel = row[x];
+         int slot;
+         const int found = dict->find(current, pixel, &slot);
+         if (found >= 0) {
+            current = found;
+            continue;
+         }
+         dict->add(slot, current, pixel, nextFree);
+         nextFree++;
+         write_gif_code(out, width, current);
+         current = pixel;
+         // One code later than the reader, which defines each entry a
+         // step after the encoder does.
+         if (nextFree == (1 << width) + 1 && width < GIF_MAX_CODE_WIDTH)
+            width++;
+         if (nextFree == GIF_MAX_CODES) {
+            write_gif_code(out, width, clearCode);
+            nextFree = clearCode + 2;
+            width = minCodeSize + 1;
+            dict->clear();
+         }
+      }
+   }
+   write_gif_code(out, width, current);
+   // A reader defines one more entry on reading that last code; when that
+   // entry fills the current width, it reads the end code one bit wider.
+   if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+      width++;
+   write_gif_code(out, width, endCode);
+   finish_blocks(out);
+}

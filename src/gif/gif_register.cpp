@@ -1,0 +1,35 @@
+#include "gif_register.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "gif_draw.h"
+#include "gif_reader.h"
+#include "gif_writer.h"
+
+namespace {
+
+// The library owns a datafile object's stream and closes it itself. It
+// also frees memory twice when an object loader returns null, so an object
+// that cannot be read loads as an empty sequence: no screen, no frames.
+void *load_gif_object(PACKFILE *stream, long)
+{
+   GifSequence *sequence = parse_gif_sequence(stream);
+   if (!sequence)
+      sequence = static_cast<GifSequence *>(calloc(1, sizeof(GifSequence)));
+   return sequence;
+}
+
+void destroy_gif_object(void *sequence)
+{
+   free_gif_sequence(static_cast<GifSequence *>(sequence));
+}
+
+}  // namespace
+
+void register_gif_type()
+{
+   register_bitmap_file_type("gif", load_gif_bitmap, save_gif_bitmap);
+   register_datafile_object(GIF_DATAFILE_TYPE, load_gif_object, destroy_gif_object);
+}
