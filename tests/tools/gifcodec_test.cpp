@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include <allegro.h>
+
+#include <random>
+
 #include "gif_bytes.h"
+#include "gif_test_util.h"
 #include "gifcodec.h"
 #include "scratch.h"
 
@@ -131,6 +136,152 @@ TEST(Gifcodec, FailuresNameTheFileAndLeaveNoOutput)
       EXPECT_NE(run.err, "");
    }
    EXPECT_FALSE(file_exists(out));
+}
+
+using Bytes = std::vector<unsigned char>;
+
+Bytes pam(int w, int h, const std::vector<uint32_t> &rgba)
+{
+   const std::string header = pam_header(w, h);
+   Bytes out(header.begin(), header.end());
+   for (uint32_t p : rgba) {
+      for (int shift : {24, 16, 8, 0})
+         out.push_back(uint8_t(p >> shift));
+   }
+   return out;
+}
+
+// The composed picture of a GIF, as 0xRRGGBBAA values.
+std::vector<uint32_t> decoded(const std::string &gif, const Scratch &scratch)
+{
+   const std::string out = scratch.path("decoded.pam");
+   EXPECT_EQ(gifcodec({"decode", gif, out}).status, 0);
+   const Bytes bytes = read_file(out);
+   std::vector<uint32_t> values;
+   const std::string text(bytes.begin(), bytes.end());
+   size_t at = text.find("ENDHDR\n");
+   EXPECT_NE(at, std::string::npos);
+   for (at += 7; at + 4 <= bytes.size(); at += 4)
+      values.push_back(uint32_t(bytes[at]) << 24 | bytes[at + 1] << 16 | bytes[at + 2] << 8 |
+                       bytes[at + 3]);
+   return values;
+}
+
+TEST(GifcodecEncode, FewColoursAndTransparencyComeBackExactly)
+{
+   Scratch scratch;
+   std::vector<uint32_t> rgba;
+   std::mt19937 random(5);
+   const uint32_t colors[] = {0xff000000u, 0x10203000u, 0xfefefe00u, 0x00ff0000u};
+   for (int i = 0; i < 300 * 7; i++) {
+      const unsigned pick = random() % 5;
+      // Transparent pixels come back as alpha 0 and colour 0.
+      rgba.push_back(pick == 4 ? 0u : colors[pick] | 0xff);
+   }
+   const std::string in = scratch.write("in.pam", pam(300, 7, rgba));
+   const std::string gif = scratch.path("out.gif");
+   const ToolRun run = gifcodec({"encode", in, gif});
+   ASSERT_EQ(run.status, 0) << run.err;
+   EXPECT_EQ(decoded(gif, scratch), rgba);
+
+   SequencePtr sequence(open_gif_sequence(gif.c_str()));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->palette.count, 8);
+   EXPECT_EQ(sequence->frames[0].transparent_index, 4);
+}
+
+TEST(GifcodecEncode, ManyColoursGoToTheirNearestTableEntry)
+{
+   Scratch scratch;
+   // A 16-bit PPM of smooth gradients and noise: thousands of colours.
+   const int w = 64, h = 48;
+   Bytes ppm;
+   const std::string header = "P6\n# made by the test\n64 48\n65535\n";
+   ppm.assign(header.begin(), header.end());
+   std::mt19937 random(9);
+   std::vector<uint32_t> rgb;
+   for (int y = 0; y < h; y++) {
+      for (int x = 0; x < w; x++) {
+         const uint32_t r = uint32_t(x * 4), g = uint32_t(y * 5), b = random() % 256;
+         rgb.push_back(r << 16 | g << 8 | b);
+         for (uint32_t v : {r, g, b}) {
+            ppm.push_back(uint8_t(v));  // v * 257 in 16 bits: v, v
+            ppm.push_back(uint8_t(v));
+         }
+      }
+   }
+   const std::string gif = scratch.path("out.gif");
+   ASSERT_EQ(gifcodec({"encode", scratch.write("in.ppm", ppm), gif}).status, 0);
+   SequencePtr sequence(open_gif_sequence(gif.c_str()));
+   ASSERT_TRUE(sequence);
+   ASSERT_EQ(sequence->palette.count, 256);
+   const ColorTable &table = sequence->palette;
+   auto distance = [&](int k, uint32_t c) {
+      const int dr = table.colors[k].r - int(c >> 16), dg = table.colors[k].g - int(c >> 8 & 255),
+                db = table.colors[k].b - int(c & 255);
+      return dr * dr + dg * dg + db * db;
+   };
+   long total = 0;
+   for (int i = 0; i < w * h; i++) {
+      const int index = getpixel(sequence->frames[0].bitmap, i % w, i / w);
+      int best = distance(0, rgb[size_t(i)]);
+      for (int k = 1; k < 256; k++)
+         best = std::min(best, distance(k, rgb[size_t(i)]));
+      ASSERT_EQ(distance(index, rgb[size_t(i)]), best) << "pixel " << i;
+      total += best;
+   }
+   // A table made for the picture: far closer than a fixed 6x6x6 cube,
+   // whose mean squared error on uniform noise is about 3 x 700.
+   EXPECT_LT(total / (w * h), 700);
+}
+
+TEST(GifcodecEncode, PicturesTheLibraryReadsKeepTheirColours)
+{
+   Scratch scratch;
+   BITMAP *picture = create_bitmap_ex(24, 5, 3);
+   for (int i = 0; i < 15; i++)
+      putpixel(picture, i % 5, i / 5, makecol24(i * 17, 255 - i * 3, i % 2 ? 200 : 7));
+   const std::string bmp = scratch.path("in.bmp");
+   ASSERT_EQ(save_bmp(bmp.c_str(), picture, nullptr), 0);
+   const std::string gif = scratch.path("out.gif");
+   ASSERT_EQ(gifcodec({"encode", bmp, gif}).status, 0);
+   const std::vector<uint32_t> back = decoded(gif, scratch);
+   ASSERT_EQ(back.size(), 15u);
+   for (int i = 0; i < 15; i++) {
+      const int c = getpixel(picture, i % 5, i / 5);
+      EXPECT_EQ(back[size_t(i)], uint32_t(getr24(c)) << 24 | getg24(c) << 16 | getb24(c) << 8 | 255)
+         << i;
+   }
+   destroy_bitmap(picture);
+}
+
+TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
+{
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   const std::string header = pam_header(2, 2);
+   const std::vector<std::pair<std::string, Bytes>> inputs = {
+      {"short.pam", Bytes(header.begin(), header.end())},
+      {"nohdr.pam", {'P', '7', '\n', 'W', 'I', 'D', 'T', 'H', ' ', '2', '\n'}},
+      {"deep.ppm", {'P', '6', ' ', '1', ' ', '1', ' ', '7', '0', '0', '0', '0', '\n', 0, 0, 0}},
+      {"zero.ppm", {'P', '6', ' ', '0', ' ', '1', ' ', '2', '5', '5', '\n'}},
+      {"junk.bmp", {'B', 'M', 1, 2, 3}},
+   };
+   for (const auto &input : inputs) {
+      const std::string path = scratch.write(input.first, input.second);
+      const ToolRun run = gifcodec({"encode", path, gif});
+      EXPECT_EQ(run.status, 1) << input.first;
+      EXPECT_EQ(run.err.rfind("gifcodec: " + path + ": ", 0), 0u) << run.err;
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+   }
+   const ToolRun run = gifcodec({"encode", scratch.path("missing.ppm"), gif});
+   EXPECT_EQ(run.status, 1);
+   EXPECT_FALSE(file_exists(gif));
+
+   const std::string good = scratch.write("good.pam", pam(1, 1, {0x112233ff}));
+   const ToolRun unwritable = gifcodec({"encode", good, scratch.path("no/dir/out.gif")});
+   EXPECT_EQ(unwritable.status, 1);
+   EXPECT_EQ(unwritable.err, "gifcodec: " + scratch.path("no/dir/out.gif") + ": cannot be written\n");
 }
 
 }  // namespace
