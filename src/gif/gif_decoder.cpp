@@ -14,7 +14,10 @@ struct CodeStream {
    unsigned char block[GIF_MAX_SUB_BLOCK];
    int size = 0;
    int next = 0;
-   uint32_t bits = 0;  // unread bits, least significant first
+   // Unread bits, least significant first. Above `bitCount` it may also
+   // hold the bytes that follow in the sub-block, at the places they will
+   // be loaded to, so loading them again changes nothing.
+   uint64_t bits = 0;
    int bitCount = 0;
 };
 
@@ -34,11 +37,23 @@ bool load_sub_block(CodeStream &in)
 // sub-block boundaries, or -1 when the data ends first.
 inline int read_gif_code(CodeStream &in, int n)
 {
-   while (in.bitCount < n) {
-      if (in.next == in.size && !load_sub_block(in))
-         return -1;
-      in.bits |= uint32_t(in.block[in.next++]) << in.bitCount;
-      in.bitCount += 8;
+   if (in.bitCount < n) {
+      if (in.size - in.next >= 8) {
+         // Eight bytes at once; whole bytes that fit are counted.
+         uint64_t word;
+         memcpy(&word, in.block + in.next, 8);
+         in.bits |= word << in.bitCount;
+         const int taken = (63 - in.bitCount) >> 3;
+         in.next += taken;
+         in.bitCount += 8 * taken;
+      } else {
+         do {
+            if (in.next == in.size && !load_sub_block(in))
+               return -1;
+            in.bits |= uint64_t(in.block[in.next++]) << in.bitCount;
+            in.bitCount += 8;
+         } while (in.bitCount < n);
+      }
    }
    const int code = int(in.bits & ((1u << n) - 1));
    in.bits >>= n;
@@ -50,8 +65,9 @@ inline int read_gif_code(CodeStream &in, int n)
 // output: an entry is its prefix's string followed by the first pixel of
 // the next string, and those two were written side by side. So an entry
 // is kept as the place of that first copy and its length, and drawing it
-// is a copy from earlier output. Copies never overlap: an entry is whole
-// before the code that defines it is drawn.
+// is a copy from earlier output. The source always ends at or before the
+// place it is copied to: an entry is whole before the code that defines
+// it is drawn.
 struct Dictionary {
    uint32_t offset[GIF_MAX_CODES];
    uint16_t length[GIF_MAX_CODES];
@@ -64,14 +80,26 @@ struct Dictionary {
 inline void put_string(uint8_t *out, size_t total, size_t p, uint32_t source,
                        uint32_t length, uint8_t first)
 {
-   if (p >= total)
-      return;
    if (length == 1) {
-      out[p] = first;
+      if (p < total)
+         out[p] = first;
       return;
    }
+   if (p + length + 7 <= total) {
+      // Eight bytes at a time. Bytes past the string are rewritten by
+      // later strings or cleared at the end; bytes read past the source
+      // only ever land past the string.
+      for (uint32_t k = 0; k < length; k += 8) {
+         uint64_t chunk;
+         memcpy(&chunk, out + source + k, 8);
+         memcpy(out + p + k, &chunk, 8);
+      }
+      return;
+   }
+   if (p >= total)
+      return;
    const size_t room = total - p;
-   memcpy(out + p, out + source, length < room ? length : room);
+   memmove(out + p, out + source, length < room ? length : room);
 }
 
 }  // namespace

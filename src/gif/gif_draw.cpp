@@ -51,6 +51,11 @@ void put_row(uintptr_t address, const uint8_t *indices, int count, const uint32_
              int skip)
 {
    Pixel *target = reinterpret_cast<Pixel *>(address);
+   if (skip < 0) {
+      for (int k = 0; k < count; k++)
+         target[k] = Pixel(colors[indices[k]]);
+      return;
+   }
    for (int k = 0; k < count; k++) {
       if (indices[k] != skip)
          target[k] = Pixel(colors[indices[k]]);
@@ -120,12 +125,22 @@ Rect frame_rect(const GifFrame &frame, int x, int y)
    return {x + frame.x, y + frame.y, frame.bitmap->w, frame.bitmap->h};
 }
 
+// Whether a frame paints every pixel of the logical screen, so that
+// nothing under it can show.
+bool covers_screen(const GifSequence *sequence, const GifFrame &frame)
+{
+   return frame.x == 0 && frame.y == 0 && frame.bitmap->w >= sequence->width &&
+          frame.bitmap->h >= sequence->height && frame.transparent_index < 0 &&
+          frame.missing_pixels == 0;
+}
+
 }  // namespace
 
 void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
 {
    if (i == 0) {
-      fill_mask(dest, {x, y, sequence->width, sequence->height});
+      if (!covers_screen(sequence, sequence->frames[0]))
+         fill_mask(dest, {x, y, sequence->width, sequence->height});
    } else {
       const GifFrame &previous = sequence->frames[i - 1];
       if (previous.disposal == 2) {
