@@ -5,7 +5,8 @@ set -euo pipefail
 
 build=(cmake g++ make pkg-config liballegro4-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
-      xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind)
+      xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind
+      libfreetype-dev fonts-dejavu-core)
 
 wanted=("${build[@]}")
 if [[ ${1:-} == test ]]; then
