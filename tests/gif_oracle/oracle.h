@@ -1,0 +1,137 @@
+// Pieces shared by the oracle tests: GIF files written through giflib,
+// giflib's decoding composed by a small reference compositor, the
+// comparison of our codec against it, and the external programs.
+#ifndef TOSSARO_TESTS_GIF_ORACLE_ORACLE_H
+#define TOSSARO_TESTS_GIF_ORACLE_ORACLE_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace oracle {
+
+// A composed logical screen: 0xRRGGBB per pixel, or MASK where nothing
+// has been drawn (or a disposal cleared it).
+const int MASK = -1;
+
+struct Picture {
+   int width = 0, height = 0;
+   std::vector<int> pixels;
+
+   int at(int x, int y) const { return pixels[size_t(y) * width + x]; }
+};
+
+// ---------------------------------------------------------------------------
+// Writing files with giflib's encoder.
+
+struct FrameSpec {
+   int x = 0, y = 0, width = 1, height = 1;
+   std::vector<uint32_t> local;  // 0xRRGGBB; empty for no local table
+   bool interlaced = false;
+   bool control = false;  // whether a Graphic Control Extension precedes it
+   int disposal = 0, delay = 0, transparent = -1;
+   std::vector<unsigned char> pixels;  // display order, width * height
+};
+
+struct GifSpec {
+   int width = 1, height = 1;
+   std::vector<uint32_t> global;  // empty for no global table
+   int background = 0;
+   int loop = -1;  // -1 writes no loop block
+   std::vector<FrameSpec> frames;
+};
+
+// Writes `spec` with giflib's low-level encoder; table sizes must be
+// powers of two from 2 to 256. Throws std::runtime_error on failure.
+void write_with_giflib(const std::string &path, const GifSpec &spec);
+
+// A table of `count` distinct colours (count a power of two), none of them
+// the mask colour, so that a wrong index shows as a wrong colour.
+std::vector<uint32_t> random_table(std::mt19937 &rng, int count);
+
+// Pixel patterns that stress different parts of an LZW decoder: noise
+// fills the dictionary and forces resets, runs build long strings and
+// repeat the code just added, stripes repeat whole rows.
+enum class Pattern { noise, runs, stripes, mixed };
+std::vector<unsigned char> make_pixels(std::mt19937 &rng, Pattern pattern, int width,
+                                       int height, int colours);
+
+// The minimum code size of every image of a file, read from its bytes.
+std::vector<int> min_code_sizes(const std::string &path);
+
+// ---------------------------------------------------------------------------
+// The oracle and the comparison.
+
+// giflib's decoding of `path` composed after each frame. Fails the
+// calling test (and returns nothing) when giflib cannot read the file.
+std::vector<Picture> reference_frames(const std::string &path);
+
+// Checks our codec on `path` against giflib: the screen and frame records,
+// each frame's indices, draw_gif_frame after every frame, load_gif_bitmap
+// and the palette it fills.
+::testing::AssertionResult codec_matches_giflib(const std::string &path);
+
+// Draws every frame, then every frame again as a looping animation does,
+// and checks the second pass against the oracle.
+::testing::AssertionResult codec_matches_when_looping(const std::string &path);
+
+// Draws every frame with the screen at (x, y) of a `width` x `height`
+// bitmap that starts filled with another colour, and checks that the part
+// of the screen that lies on the bitmap matches the oracle and that the
+// rest of the bitmap is untouched.
+::testing::AssertionResult codec_matches_at_offset(const std::string &path, int x, int y,
+                                                   int width, int height);
+
+// Compares a picture with one decoded independently (both as MASK or
+// 0xRRGGBB); `what` names the comparison in the message.
+::testing::AssertionResult same_picture(const Picture &expected, const Picture &got,
+                                        const std::string &what);
+
+// ---------------------------------------------------------------------------
+// External programs.
+
+// Runs a shell command and returns its exit status; its output (standard
+// output and error together) goes to `output` when not null.
+int run(const std::string &command, std::string *output = nullptr);
+
+// Runs a program and fails with its output when the status is not 0.
+::testing::AssertionResult run_ok(const std::string &command);
+
+// Runs ImageMagick's convert with `arguments`, on one thread so as not
+// to crowd the other tests.
+::testing::AssertionResult magick(const std::string &arguments);
+
+// A 32-bit PAM (or 8-bit-per-sample P6/P7 file) read back: `channels`
+// samples per pixel.
+struct Pam {
+   int width = 0, height = 0, channels = 0, maxval = 0;
+   std::string tupltype;
+   std::vector<unsigned char> samples;
+};
+bool read_pam(const std::string &path, Pam *pam, std::string *error);
+
+// ImageMagick's own decoding of frame 0 of an opaque still.
+::testing::AssertionResult imagemagick_decoding(const std::string &gif, const std::string &out,
+                                                Picture *picture);
+
+// For an opaque still, whose decoding ImageMagick and giflib must agree
+// on: our composition against ImageMagick's, and giflib's against it too
+// (so that a fault of either oracle shows). `out` is a scratch file.
+::testing::AssertionResult codec_matches_imagemagick(const std::string &gif,
+                                                     const std::string &out);
+
+// Writes a binary PPM for ImageMagick and gifsicle to start from.
+void write_ppm(const std::string &path, int width, int height,
+               const std::vector<uint32_t> &rgb);
+
+// Full paths of the programs, from the build.
+extern const char *const GIFSICLE;
+extern const char *const GIFBUILD;
+extern const char *const GIFCODEC;
+
+}  // namespace oracle
+
+#endif
