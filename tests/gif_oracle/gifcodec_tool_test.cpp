@@ -1,0 +1,114 @@
+// The built gifcodec program's "decode" against the oracle: every frame
+// of a few animations, as PAM files.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "oracle.h"
+#include "scratch.h"
+
+using namespace oracle;
+
+namespace {
+
+// The PAM must hold the picture exactly: mask pixels as alpha 0 with
+// colour 0, all others opaque.
+::testing::AssertionResult pam_shows(const std::string &path, const Picture &expected)
+{
+   Pam pam;
+   std::string error;
+   if (!read_pam(path, &pam, &error))
+      return ::testing::AssertionFailure() << error;
+   if (pam.tupltype != "RGB_ALPHA" || pam.channels != 4)
+      return ::testing::AssertionFailure() << path << ": TUPLTYPE " << pam.tupltype
+                                           << ", DEPTH " << pam.channels;
+   if (pam.width != expected.width || pam.height != expected.height)
+      return ::testing::AssertionFailure() << path << ": " << pam.width << "x" << pam.height
+                                           << " instead of " << expected.width << "x"
+                                           << expected.height;
+   long wrong = 0;
+   std::ostringstream first;
+   for (int y = 0; y < pam.height; y++)
+      for (int x = 0; x < pam.width; x++) {
+         const unsigned char *s = &pam.samples[(size_t(y) * pam.width + x) * 4];
+         const int want = expected.at(x, y);
+         const bool ok = want == MASK ? s[0] == 0 && s[1] == 0 && s[2] == 0 && s[3] == 0
+                                      : s[0] == (want >> 16) && s[1] == (want >> 8 & 255) &&
+                                           s[2] == (want & 255) && s[3] == 255;
+         if (!ok && wrong++ < 3)
+            first << " (" << x << "," << y << ") is " << int(s[0]) << "," << int(s[1]) << ","
+                  << int(s[2]) << "," << int(s[3]) << ";";
+      }
+   if (wrong)
+      return ::testing::AssertionFailure() << path << ": " << wrong << " wrong pixel(s):"
+                                           << first.str();
+   return ::testing::AssertionSuccess();
+}
+
+void check_every_frame(const Scratch &scratch, const std::string &gif)
+{
+   const std::vector<Picture> expected = reference_frames(gif);
+   ASSERT_FALSE(expected.empty());
+   const std::string tool = std::string(GIFCODEC) + " decode '" + gif + "' ";
+   for (size_t i = 0; i < expected.size(); i++) {
+      SCOPED_TRACE("frame " + std::to_string(i));
+      const std::string out = scratch.path("frame-" + std::to_string(i) + ".pam");
+      ASSERT_TRUE(run_ok(tool + "'" + out + "' --frame " + std::to_string(i)));
+      EXPECT_TRUE(pam_shows(out, expected[i]));
+   }
+   // Without --frame it composes them all.
+   ASSERT_TRUE(run_ok(tool + "'" + scratch.path("all.pam") + "'"));
+   EXPECT_TRUE(pam_shows(scratch.path("all.pam"), expected.back()));
+   // One past the last frame is refused and writes nothing.
+   const std::string past = scratch.path("past.pam");
+   EXPECT_EQ(run(tool + "'" + past + "' --frame " + std::to_string(expected.size())), 1);
+   EXPECT_FALSE(file_exists(past));
+}
+
+}  // namespace
+
+TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
+{
+   Scratch scratch;
+   // ImageMagick's optimiser picks sub-rectangles, transparency and
+   // disposals, here on a screen that the first frame does not fill.
+   const std::string optimised = scratch.path("optimised.gif");
+   std::string frames;
+   for (int k = 0; k < 4; k++)
+      frames += " \\( -size 40x28 xc:none -fill '#" + std::string(k % 2 ? "c04010" : "1040c0") +
+                "' -draw 'rectangle " + std::to_string(5 * k) + " " + std::to_string(3 * k) +
+                " " + std::to_string(5 * k + 12) + " " + std::to_string(3 * k + 9) + "' \\)";
+   ASSERT_TRUE(magick(frames + " -layers OptimizePlus '" + optimised + "'"));
+   check_every_frame(scratch, optimised);
+
+   // giflib-written: interlaced, local tables, disposals 2 and 3, a frame
+   // past the screen's edge and indices past its table.
+   std::mt19937 rng(31);
+   GifSpec spec;
+   spec.width = 25;
+   spec.height = 19;
+   spec.global = random_table(rng, 8);
+   const int layout[][5] = {{0, 0, 25, 19, 1}, {4, 3, 10, 8, 3}, {15, 10, 14, 12, 2},
+                            {2, 12, 9, 5, 3}, {0, 0, 6, 6, 0}};
+   for (int k = 0; k < 5; k++) {
+      FrameSpec f;
+      f.x = layout[k][0];
+      f.y = layout[k][1];
+      f.width = layout[k][2];
+      f.height = layout[k][3];
+      f.control = true;
+      f.disposal = layout[k][4];
+      f.transparent = k ? 1 : -1;
+      f.interlaced = k % 2 == 1;
+      if (k == 2)
+         f.local = random_table(rng, 2);
+      f.pixels = make_pixels(rng, Pattern::mixed, f.width, f.height, k == 2 ? 4 : 8);
+      spec.frames.push_back(f);
+   }
+   const std::string written = scratch.path("written.gif");
+   write_with_giflib(written, spec);
+   check_every_frame(scratch, written);
+}
