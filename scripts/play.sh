@@ -5,4 +5,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOSSARO_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)"
-echo "Built. The game comes next; the GIF tool is build/tools/gifcodec/gifcodec."
+# The game reads graphics/ from the working folder.
+exec ./build/src/app/tossaro

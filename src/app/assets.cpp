@@ -1,0 +1,94 @@
+#include "assets.h"
+
+#include "gif.h"
+
+BITMAP *backBuffer = nullptr;
+BITMAP *loadingLogo = nullptr;
+BITMAP *texture = nullptr;
+BITMAP *titleMenu = nullptr;
+BITMAP *titleScores = nullptr;
+BITMAP *ballRed = nullptr;
+BITMAP *ballGreen = nullptr;
+BITMAP *ballBlue = nullptr;
+BITMAP *handImage = nullptr;
+BITMAP *characterImage = nullptr;
+BITMAP *particleImage = nullptr;
+FONT *scoresFont = nullptr;
+FONT *menuFont = nullptr;
+BITMAP *workBitmap = nullptr;
+
+namespace {
+
+const struct {
+   BITMAP **role;
+   const char *file;
+} kImages[] = {
+   {&loadingLogo, "graphics/Loading.gif"},
+   {&texture, "graphics/texture.gif"},
+   {&titleMenu, "graphics/title-menu.gif"},
+   {&titleScores, "graphics/title-hs.gif"},
+   {&ballRed, "graphics/ball-red.gif"},
+   {&ballGreen, "graphics/ball-green.gif"},
+   {&ballBlue, "graphics/ball-blue.gif"},
+   {&handImage, "graphics/hand.gif"},
+   {&characterImage, "graphics/Character.gif"},
+   {&particleImage, "graphics/particle.gif"},
+};
+
+const struct {
+   FONT **role;
+   const char *file;
+} kFonts[] = {
+   {&scoresFont, "graphics/scores_20.pcx"},
+   {&menuFont, "graphics/menufont_22.pcx"},
+};
+
+template <typename T, typename Release>
+void release(T *&handle, Release destroy)
+{
+   if (handle)
+      destroy(handle);
+   handle = nullptr;
+}
+
+}  // namespace
+
+std::string loadAssets()
+{
+   backBuffer = create_bitmap(640, 480);
+   if (!backBuffer)
+      return "cannot create the back buffer";
+   clear_bitmap(backBuffer);
+   for (const auto &image : kImages) {
+      *image.role = load_gif_bitmap(image.file, nullptr);
+      if (!*image.role) {
+         freeAssets();
+         return std::string("cannot load ") + image.file;
+      }
+   }
+   for (const auto &f : kFonts) {
+      *f.role = load_font(f.file, nullptr, nullptr);
+      if (!*f.role) {
+         freeAssets();
+         return std::string("cannot load ") + f.file;
+      }
+   }
+   workBitmap = create_bitmap(180, 180);
+   if (!workBitmap) {
+      freeAssets();
+      return "cannot create the work bitmap";
+   }
+   return std::string();
+}
+
+void freeAssets()
+{
+   // The logo and the two banners go before the backdrop, and the work
+   // bitmap before the fonts.
+   for (BITMAP **bitmap : {&backBuffer, &loadingLogo, &titleMenu, &titleScores, &texture,
+                           &ballRed, &ballGreen, &ballBlue, &handImage, &characterImage,
+                           &particleImage, &workBitmap})
+      release(*bitmap, destroy_bitmap);
+   release(scoresFont, destroy_font);
+   release(menuFont, destroy_font);
+}

@@ -1,0 +1,6 @@
+#include "program.h"
+
+int main()
+{
+   return runProgram();
+}

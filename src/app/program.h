@@ -1,0 +1,9 @@
+// The whole program: start-up, the main loop, shutdown.
+#ifndef TOSSARO_APP_PROGRAM_H
+#define TOSSARO_APP_PROGRAM_H
+
+// Runs the game. Returns the exit status: 0, or 1 after one line on
+// stderr naming the start-up step or file that failed.
+int runProgram();
+
+#endif

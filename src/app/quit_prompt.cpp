@@ -1,0 +1,52 @@
+#include "quit_prompt.h"
+
+#include "assets.h"
+#include "keyboard.h"
+#include "screen_state.h"
+
+BITMAP *quitSnapshot = nullptr;
+
+void openQuitPrompt()
+{
+   freeQuitSnapshot();
+   quitSnapshot = create_bitmap(640, 480);
+   blit(screen, quitSnapshot, 0, 0, 0, 0, 640, 480);
+   // A regular dot screen: one pixel in four.
+   const int dot = makecol(50, 50, 50);
+   for (int y = 0; y < 480; y += 2) {
+      for (int x = 0; x < 640; x += 2)
+         putpixel(quitSnapshot, x, y, dot);
+   }
+   screenState = QuitPrompt;
+}
+
+void updateQuitPrompt()
+{
+   if (inputDelay != 0)
+      return;
+   if (keys->held(KEY_ESC) || keys->held(KEY_N)) {
+      // The game resumes where it stood: its tick did not run meanwhile.
+      screenState = Playing;
+      inputDelay = 50;
+   }
+   if (keys->held(KEY_Y)) {
+      screenState = Menu;
+      inputDelay = 50;
+   }
+}
+
+void drawQuitPrompt()
+{
+   blit(quitSnapshot, backBuffer, 0, 0, 0, 0, 640, 480);
+   rectfill(backBuffer, 150, 150, 490, 330, makecol(137, 135, 95));
+   const int brown = makecol(69, 63, 48);
+   rect(backBuffer, 150, 150, 490, 330, brown);
+   textprintf_ex(backBuffer, font, 200, 200, brown, -1, "Quit to menu? (Y/N)");
+}
+
+void freeQuitSnapshot()
+{
+   if (quitSnapshot)
+      destroy_bitmap(quitSnapshot);
+   quitSnapshot = nullptr;
+}

@@ -1,0 +1,4 @@
+#include "screen_state.h"
+
+int screenState = Intro;
+int inputDelay = 0;

@@ -1,0 +1,27 @@
+// The screen states that route every tick and every frame, and the delay
+// that keeps a held key from acting twice.
+#ifndef TOSSARO_APP_SCREEN_STATE_H
+#define TOSSARO_APP_SCREEN_STATE_H
+
+// The numbers are fixed; 2 and 8 are unused.
+enum ScreenState {
+   Intro = 0,
+   Menu = 1,
+   ScoreTable = 3,
+   Playing = 4,
+   QuitPrompt = 5,
+   NameEntry = 6,
+   GameOver = 7,
+   Exit = 9,
+};
+
+// The current screen. Set to Intro at start-up, then only by the screens'
+// update routines (and by the main loop, to Exit, when the window is
+// closed).
+extern int screenState;
+
+// Ticks during which screens ignore keys. Lowered by one at the start of
+// every tick, never below 0; set by a screen when it acts on a key.
+extern int inputDelay;
+
+#endif

@@ -1,0 +1,29 @@
+#include "screens.h"
+
+#include "intro.h"
+#include "menu.h"
+#include "quit_prompt.h"
+#include "screen_state.h"
+
+namespace {
+
+// One row per state that has routines; a new screen is one more row.
+const struct {
+   int state;
+   ScreenRoutines routines;
+} kScreens[] = {
+   {Intro, {updateIntro, drawIntro}},
+   {Menu, {updateMenu, drawMenu}},
+   {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
+};
+
+}  // namespace
+
+ScreenRoutines routinesOf(int state)
+{
+   for (const auto &screen : kScreens) {
+      if (screen.state == state)
+         return screen.routines;
+   }
+   return {nullptr, nullptr};
+}

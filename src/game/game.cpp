@@ -1,0 +1,8 @@
+#include "game.h"
+
+#include "screen_state.h"
+
+void newGame()
+{
+   screenState = Playing;
+}

@@ -1,0 +1,64 @@
+#include "app_fixture.h"
+
+#include "assets.h"
+#include "intro.h"
+#include "main_loop.h"
+#include "menu.h"
+#include "quit_prompt.h"
+#include "screen_state.h"
+
+void AppTest::SetUp()
+{
+   set_color_depth(16);
+   savedScreen = screen;
+   screen = create_bitmap(640, 480);
+   clear_bitmap(screen);
+   backBuffer = create_bitmap(640, 480);
+   clear_bitmap(backBuffer);
+   texture = create_bitmap(640, 480);
+   clear_to_color(texture, textureColor());
+   titleMenu = create_bitmap(300, 120);
+   clear_to_color(titleMenu, bannerColor());
+   loadingLogo = create_bitmap(640, 100);
+   clear_to_color(loadingLogo, bitmap_mask_color(loadingLogo));
+   rectfill(loadingLogo, 100, 20, 500, 80, logoColor());
+   particleImage = create_bitmap(16, 16);
+   clear_to_color(particleImage, bitmap_mask_color(particleImage));
+   circlefill(particleImage, 8, 8, 6, particleColor());
+   savedKeys = keys;
+   keys = &scripted;
+
+   screenState = Intro;
+   inputDelay = 0;
+   pendingTicks = 0;
+   framesThisSecond = 0;
+   fps = 0;
+   closeRequested = false;
+   backdropAlpha = 255;
+   logoAlpha = 0;
+   menuSelection = 0;
+}
+
+void AppTest::TearDown()
+{
+   freeQuitSnapshot();
+   for (BITMAP **b : {&backBuffer, &texture, &titleMenu, &loadingLogo, &particleImage}) {
+      destroy_bitmap(*b);
+      *b = nullptr;
+   }
+   destroy_bitmap(screen);
+   screen = savedScreen;
+   keys = savedKeys;
+   set_color_depth(32);
+}
+
+bool has_color(BITMAP *bitmap, int x0, int y0, int x1, int y1, int color)
+{
+   for (int y = y0; y <= y1; y++) {
+      for (int x = x0; x <= x1; x++) {
+         if (getpixel(bitmap, x, y) == color)
+            return true;
+      }
+   }
+   return false;
+}

@@ -1,0 +1,106 @@
+// The loop, the tick and the frame: routing, the input delay, owed ticks,
+// the frame-rate text, leaving through Exit.
+#include "app_fixture.h"
+#include "assets.h"
+#include "main_loop.h"
+#include "screen_state.h"
+#include "screens.h"
+
+namespace {
+
+using MainLoop = AppTest;
+
+// Whether the screen shows nothing but white frame-rate text at the top
+// left, on black.
+bool only_frame_rate_text(BITMAP *bitmap)
+{
+   const int white = makecol(255, 255, 255);
+   bool text = false;
+   for (int y = 0; y < bitmap->h; y++) {
+      for (int x = 0; x < bitmap->w; x++) {
+         const int c = getpixel(bitmap, x, y);
+         const bool inText = x >= 10 && x < 10 + 8 * 8 && y >= 20 && y < 28;
+         if (c == white && inText)
+            text = true;
+         else if (c != 0)
+            return false;
+      }
+   }
+   return text;
+}
+
+TEST_F(MainLoop, StatesWithoutRoutinesRouteNowhere)
+{
+   for (int state : {int(Intro), int(Menu), int(QuitPrompt)}) {
+      EXPECT_NE(routinesOf(state).update, nullptr) << state;
+      EXPECT_NE(routinesOf(state).draw, nullptr) << state;
+   }
+   for (int state : {2, 8, int(Exit), -1, 42})
+      EXPECT_EQ(routinesOf(state).update, nullptr) << state;
+}
+
+TEST_F(MainLoop, InputDelayCountsDownToZeroAndStays)
+{
+   screenState = 2;
+   inputDelay = 2;
+   updateScreen();
+   EXPECT_EQ(inputDelay, 1);
+   updateScreen();
+   updateScreen();
+   updateScreen();
+   EXPECT_EQ(inputDelay, 0);
+}
+
+TEST_F(MainLoop, StateWithoutRoutinesShowsOnlyTheFrameRate)
+{
+   screenState = 8;
+   fps = 37;
+   rectfill(backBuffer, 0, 0, 639, 479, makecol(1, 2, 3));
+   clear_bitmap(backBuffer);
+   drawFrame();
+   EXPECT_TRUE(only_frame_rate_text(screen));
+   EXPECT_EQ(framesThisSecond, 1);
+   // The back buffer is left blank for the next frame.
+   EXPECT_FALSE(has_color(backBuffer, 0, 0, 639, 479, makecol(255, 255, 255)));
+}
+
+TEST_F(MainLoop, SecondTickPublishesAndResetsTheFrameCount)
+{
+   EXPECT_EQ(fps, 0);
+   framesThisSecond = 57;
+   onSecondTick();
+   EXPECT_EQ(fps, 57);
+   EXPECT_EQ(framesThisSecond, 0);
+   onLogicTick();
+   onLogicTick();
+   EXPECT_EQ(pendingTicks, 2);
+}
+
+TEST_F(MainLoop, OwedTicksRunBeforeTheFrameAndExitEndsTheLoop)
+{
+   // Five owed ticks: the delay runs out on the fourth, Esc in the menu
+   // sets Exit, the fifth runs with no routine; one frame follows.
+   screenState = Menu;
+   inputDelay = 4;
+   scripted.down = {KEY_ESC};
+   pendingTicks = 5;
+   runMainLoop();
+   EXPECT_EQ(screenState, Exit);
+   EXPECT_EQ(pendingTicks, 0);
+   EXPECT_EQ(inputDelay, 0);
+   EXPECT_EQ(framesThisSecond, 1);
+   EXPECT_TRUE(only_frame_rate_text(screen));
+}
+
+TEST_F(MainLoop, CloseButtonLeavesThroughExitBeforeAnotherFrame)
+{
+   screenState = Menu;
+   onCloseButton();
+   pendingTicks = 3;
+   runMainLoop();
+   EXPECT_EQ(screenState, Exit);
+   EXPECT_EQ(framesThisSecond, 0);
+   EXPECT_FALSE(closeRequested);
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// The quit prompt: its dimmed snapshot, its panel and its answers.
+#include "app_fixture.h"
+#include "assets.h"
+#include "quit_prompt.h"
+#include "screen_state.h"
+
+namespace {
+
+using QuitPromptTest = AppTest;
+
+TEST_F(QuitPromptTest, SnapshotIsTheScreenWithADotScreen)
+{
+   for (int y = 0; y < 480; y++)
+      hline(screen, 0, y, 639, makecol(y % 256, 255 - y % 256, 7));
+   screenState = Playing;
+   openQuitPrompt();
+   EXPECT_EQ(screenState, QuitPrompt);
+   ASSERT_NE(quitSnapshot, nullptr);
+   const int dot = makecol(50, 50, 50);
+   for (int y = 0; y < 480; y += 7) {
+      for (int x = 0; x < 640; x += 5) {
+         const int expected = (x % 2 == 0 && y % 2 == 0) ? dot : getpixel(screen, x, y);
+         ASSERT_EQ(getpixel(quitSnapshot, x, y), expected) << x << "," << y;
+      }
+   }
+   // A second opening replaces the snapshot with a fresh one.
+   clear_to_color(screen, makecol(255, 255, 255));
+   openQuitPrompt();
+   EXPECT_EQ(getpixel(quitSnapshot, 1, 1), makecol(255, 255, 255));
+   EXPECT_EQ(getpixel(quitSnapshot, 638, 478), dot);
+}
+
+TEST_F(QuitPromptTest, DrawsThePanelAndQuestionOverTheSnapshot)
+{
+   clear_to_color(screen, makecol(0, 0, 200));
+   openQuitPrompt();
+   drawQuitPrompt();
+   EXPECT_EQ(getpixel(backBuffer, 101, 101), makecol(0, 0, 200));
+   EXPECT_EQ(getpixel(backBuffer, 100, 100), makecol(50, 50, 50));
+   EXPECT_EQ(getpixel(backBuffer, 300, 300), makecol(137, 135, 95));
+   EXPECT_EQ(getpixel(backBuffer, 150, 150), makecol(69, 63, 48));
+   EXPECT_EQ(getpixel(backBuffer, 490, 330), makecol(69, 63, 48));
+   EXPECT_TRUE(has_color(backBuffer, 200, 200, 200 + 19 * 8, 207, makecol(69, 63, 48)));
+}
+
+TEST_F(QuitPromptTest, AnswersAndTheirPrecedence)
+{
+   struct Case {
+      std::set<int> down;
+      int state;
+   };
+   const Case cases[] = {{{KEY_ESC}, Playing}, {{KEY_N}, Playing}, {{KEY_Y}, Menu},
+                         {{KEY_Y, KEY_N}, Menu}, {{KEY_ESC, KEY_Y}, Menu}, {{KEY_P}, QuitPrompt}};
+   for (const Case &c : cases) {
+      scripted.down = c.down;
+      screenState = QuitPrompt;
+      inputDelay = 0;
+      updateQuitPrompt();
+      EXPECT_EQ(screenState, c.state);
+      EXPECT_EQ(inputDelay, c.state == QuitPrompt ? 0 : 50);
+   }
+   scripted.down = {KEY_Y};
+   screenState = QuitPrompt;
+   inputDelay = 3;
+   updateQuitPrompt();
+   EXPECT_EQ(screenState, QuitPrompt);
+}
+
+}  // namespace
