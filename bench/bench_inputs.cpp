@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <random>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
@@ -148,14 +149,20 @@ void write_gif(const std::string &path, int w, int h, const std::vector<GifColor
 }
 
 BenchInput describe(const std::string &name, const std::string &path,
-                    const std::vector<Image> &images)
+                    const std::vector<GifColorType> &global, const std::vector<Image> &images)
 {
    struct stat st;
    const long bytes = stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
    long pixels = 0;
    for (const Image &image : images)
       pixels += long(image.pixels.w) * image.pixels.h;
-   return {name, path, bytes, pixels, int(images.size())};
+   const Image &first = images.front();
+   BenchPicture picture;
+   picture.w = first.pixels.w;
+   picture.h = first.pixels.h;
+   picture.indices = first.pixels.px;
+   picture.colors = first.local.empty() ? global : first.local;
+   return {name, path, bytes, pixels, int(images.size()), std::move(picture)};
 }
 
 // Smooth colour fields with per-pixel noise, reduced to a 3-3-2 palette:
@@ -206,7 +213,7 @@ BenchInput photo(const std::string &dir)
    }
    const std::string path = dir + "/photo.gif";
    write_gif(path, w, h, table, -1, images);
-   return describe("photo-4000x3000", path, images);
+   return describe("photo-4000x3000", path, table, images);
 }
 
 // A few flat colours: bands, shapes, rows of glyph-like marks and ruled
@@ -272,7 +279,7 @@ BenchInput drawing(const std::string &dir)
    }
    const std::string path = dir + "/drawing.gif";
    write_gif(path, w, h, table, -1, images);
-   return describe("drawing-1920x1080", path, images);
+   return describe("drawing-1920x1080", path, table, images);
 }
 
 // A looping sprite animation: a full first frame, then small regions per
@@ -339,7 +346,7 @@ BenchInput animation(const std::string &dir)
    }
    const std::string path = dir + "/animation.gif";
    write_gif(path, w, h, global, 0, images);
-   return describe("anim-320x240x200", path, images);
+   return describe("anim-320x240x200", path, global, images);
 }
 
 }  // namespace

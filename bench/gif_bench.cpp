@@ -1,4 +1,5 @@
-// Decoding speed of our GIF codec against giflib on the same files.
+// Decoding and encoding speed of our GIF codec against giflib on the same
+// files and pictures.
 //
 // ours/NAME         load_gif_bitmap: parse, LZW decode and compose every
 //                   frame onto a 32 bpp bitmap, then destroy it.
@@ -9,10 +10,22 @@
 // giflib-composed/NAME  the same, then composed here onto a 32 bpp bitmap
 //                   as load_gif_bitmap does: the like-for-like peer.
 //
+// ours-encode/NAME  save_gif_bitmap of the input's first image, an 8-bit
+//                   bitmap of indices, with a 256-colour palette.
+// ours-write/NAME   write_gif_sequence of the same bitmap and colours: the
+//                   same file without save_gif_bitmap's copy of the bitmap.
+// giflib-encode/NAME  EGifOpenFileName, screen and image descriptors with
+//                   the same 256 colours as a local table, EGifPutLine per
+//                   row, EGifCloseFile.
+// Both write into the same temporary folder as the inputs. Before timing,
+// both written files must decode with giflib to exactly the picture's
+// indices and colours.
+//
 // After the runs it prints, per file, giflib's time over ours (above 1:
 // we are faster): "ratio" ours against giflib, "decode-only ratio"
 // ours-decode against giflib, "composed ratio" ours against
-// giflib-composed. Times are CPU time per iteration, the median when
+// giflib-composed, "ratio encode" ours-encode against giflib-encode and
+// "write-only ratio encode" ours-write against giflib-encode. Times are CPU time per iteration, the median when
 // --benchmark_repetitions is given; CPU time is steadier than wall time on
 // a machine shared with other jobs.
 //
@@ -25,6 +38,7 @@
 
 #include <dirent.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -218,6 +232,200 @@ bool check_input(const BenchInput &input)
    return wrong == 0;
 }
 
+// One picture both encoders write: the same 8-bit bitmap and colours.
+struct EncodeCase {
+   EncodeCase() = default;
+   EncodeCase(const EncodeCase &) = delete;  // `sequence` points into it
+   EncodeCase &operator=(const EncodeCase &) = delete;
+
+   std::string name;
+   BITMAP *bitmap = nullptr;  // the indices, 8 bpp
+   PALETTE palette;  // 6-bit components, as save_gif_bitmap takes them
+   GifColorType colors[256];  // the 8-bit colours written from `palette`
+   GifSequence sequence;  // `bitmap` and `colors` as write_gif_sequence takes them
+   GifFrame frame;
+   std::string ours, ourWrite, theirs;  // output files
+   long pixels = 0;
+};
+
+void make_encode_case(EncodeCase &c, const std::string &name, const BenchPicture &picture,
+                      const std::string &dir)
+{
+   c.name = name;
+   c.pixels = long(picture.w) * picture.h;
+   c.bitmap = create_bitmap_ex(8, picture.w, picture.h);
+   for (int y = 0; c.bitmap && y < picture.h; y++)
+      memcpy(c.bitmap->line[y], &picture.indices[size_t(y) * picture.w], size_t(picture.w));
+   // Smaller tables are padded with black to the 256 entries written.
+   for (int k = 0; k < 256; k++) {
+      const GifColorType color = k < int(picture.colors.size()) ? picture.colors[k] : GifColorType{0, 0, 0};
+      c.palette[k] = {uint8_t(color.Red >> 2), uint8_t(color.Green >> 2), uint8_t(color.Blue >> 2), 0};
+      c.colors[k] = {GifByteType(_rgb_scale_6[c.palette[k].r]), GifByteType(_rgb_scale_6[c.palette[k].g]),
+                     GifByteType(_rgb_scale_6[c.palette[k].b])};
+   }
+
+   // What save_gif_bitmap builds, less its copy of the bitmap.
+   memset(&c.frame, 0, sizeof c.frame);
+   c.frame.bitmap = c.bitmap;
+   c.frame.transparent_index = -1;
+   c.frame.palette.count = 256;
+   for (int k = 0; k < 256; k++)
+      c.frame.palette.colors[k] = {c.colors[k].Red, c.colors[k].Green, c.colors[k].Blue, 0};
+   memset(&c.sequence, 0, sizeof c.sequence);
+   c.sequence.width = picture.w;
+   c.sequence.height = picture.h;
+   c.sequence.frame_count = 1;
+   c.sequence.loop_count = -1;
+   c.sequence.frames = &c.frame;
+
+   c.ours = dir + "/encoded-ours-" + name + ".gif";
+   c.ourWrite = dir + "/encoded-ours-write-" + name + ".gif";
+   c.theirs = dir + "/encoded-giflib-" + name + ".gif";
+}
+
+bool giflib_encode(const EncodeCase &c)
+{
+   int error = 0;
+   GifFileType *gif = EGifOpenFileName(c.theirs.c_str(), false, &error);
+   if (!gif)
+      return false;
+   EGifSetGifVersion(gif, true);
+   // A local table with no global one, as save_gif_bitmap writes.
+   ColorMapObject *map = GifMakeMapObject(256, c.colors);
+   const int w = c.bitmap->w, h = c.bitmap->h;
+   bool ok = map && EGifPutScreenDesc(gif, w, h, 8, 0, nullptr) == GIF_OK &&
+             EGifPutImageDesc(gif, 0, 0, w, h, false, map) == GIF_OK;
+   for (int y = 0; ok && y < h; y++)
+      ok = EGifPutLine(gif, c.bitmap->line[y], w) == GIF_OK;
+   GifFreeMapObject(map);
+   return EGifCloseFile(gif, &error) == GIF_OK && ok;
+}
+
+void finish_encode(benchmark::State &state, const EncodeCase &c, long faultsBefore)
+{
+   state.SetItemsProcessed(state.iterations() * c.pixels);
+   state.SetBytesProcessed(state.iterations() * c.pixels);  // one index byte per pixel
+   state.counters["faults"] =
+      benchmark::Counter(double(minor_faults() - faultsBefore), benchmark::Counter::kAvgIterations);
+}
+
+void bench_ours_encode(benchmark::State &state, const EncodeCase *c)
+{
+   const long faults = minor_faults();
+   for (auto _ : state) {
+      if (save_gif_bitmap(c->ours.c_str(), c->bitmap, c->palette) != 0) {
+         g_failed = true;
+         state.SkipWithError("save_gif_bitmap failed");
+         break;
+      }
+   }
+   finish_encode(state, *c, faults);
+}
+
+void bench_ours_write(benchmark::State &state, const EncodeCase *c)
+{
+   const long faults = minor_faults();
+   for (auto _ : state) {
+      if (write_gif_sequence(c->ourWrite.c_str(), &c->sequence) != 0) {
+         g_failed = true;
+         state.SkipWithError("write_gif_sequence failed");
+         break;
+      }
+   }
+   finish_encode(state, *c, faults);
+}
+
+void bench_giflib_encode(benchmark::State &state, const EncodeCase *c)
+{
+   const long faults = minor_faults();
+   for (auto _ : state) {
+      if (!giflib_encode(*c)) {
+         g_failed = true;
+         state.SkipWithError("giflib failed");
+         break;
+      }
+   }
+   finish_encode(state, *c, faults);
+}
+
+long file_size(const std::string &path)
+{
+   struct stat st;
+   return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
+}
+
+// Whether giflib reads `path` as one w x h image holding exactly the
+// case's indices and 256 colours; says what differs when not.
+bool decodes_to(const std::string &path, const EncodeCase &c)
+{
+   const char *name = c.name.c_str();
+   int error = 0;
+   GifFileType *gif = DGifOpenFileName(path.c_str(), &error);
+   if (!gif || DGifSlurp(gif) != GIF_OK) {
+      fprintf(stderr, "encode %s: giflib cannot read %s: %s\n", name, path.c_str(),
+              GifErrorString(gif ? gif->Error : error));
+      if (gif)
+         DGifCloseFile(gif, &error);
+      return false;
+   }
+   const int w = c.bitmap->w, h = c.bitmap->h;
+   bool ok = false;
+   if (gif->ImageCount != 1 || gif->SWidth != w || gif->SHeight != h) {
+      fprintf(stderr, "encode %s: %s holds %d image(s) on %dx%d\n", name, path.c_str(),
+              gif->ImageCount, gif->SWidth, gif->SHeight);
+   } else {
+      const SavedImage &image = gif->SavedImages[0];
+      const GifImageDesc &d = image.ImageDesc;
+      const ColorMapObject *map = d.ColorMap ? d.ColorMap : gif->SColorMap;
+      long wrongColors = 0, wrongPixels = 0;
+      if (!map || map->ColorCount != 256) {
+         wrongColors = 256;
+      } else {
+         for (int k = 0; k < 256; k++)
+            wrongColors += map->Colors[k].Red != c.colors[k].Red ||
+                           map->Colors[k].Green != c.colors[k].Green ||
+                           map->Colors[k].Blue != c.colors[k].Blue;
+      }
+      if (d.Left != 0 || d.Top != 0 || d.Width != w || d.Height != h || d.Interlace) {
+         fprintf(stderr, "encode %s: %s: image at %d,%d size %dx%d%s\n", name, path.c_str(), d.Left,
+                 d.Top, d.Width, d.Height, d.Interlace ? " interlaced" : "");
+         wrongPixels = long(w) * h;
+      } else {
+         for (int y = 0; y < h; y++)
+            for (int x = 0; x < w; x++)
+               wrongPixels += image.RasterBits[size_t(y) * w + x] != c.bitmap->line[y][x];
+      }
+      if (wrongColors || wrongPixels)
+         fprintf(stderr, "encode %s: %s: %ld colour(s) and %ld pixel(s) differ\n", name,
+                 path.c_str(), wrongColors, wrongPixels);
+      ok = wrongColors == 0 && wrongPixels == 0;
+   }
+   DGifCloseFile(gif, &error);
+   return ok;
+}
+
+// Writes the case with each encoder once and checks what giflib reads back.
+bool check_encode(const EncodeCase &c)
+{
+   if (!c.bitmap) {
+      fprintf(stderr, "encode %s: no bitmap\n", c.name.c_str());
+      return false;
+   }
+   if (save_gif_bitmap(c.ours.c_str(), c.bitmap, c.palette) != 0 ||
+       write_gif_sequence(c.ourWrite.c_str(), &c.sequence) != 0) {
+      fprintf(stderr, "encode %s: our writer failed\n", c.name.c_str());
+      return false;
+   }
+   if (!giflib_encode(c)) {
+      fprintf(stderr, "encode %s: giflib's writer failed\n", c.name.c_str());
+      return false;
+   }
+   fprintf(stderr, "encode %s: %dx%d, ours %ld bytes, giflib %ld bytes\n", c.name.c_str(),
+           c.bitmap->w, c.bitmap->h, file_size(c.ours), file_size(c.theirs));
+   const bool ours = decodes_to(c.ours, c), write = decodes_to(c.ourWrite, c);
+   return decodes_to(c.theirs, c) && ours && write;
+}
+
 // Keeps each benchmark's per-iteration CPU time while the console shows
 // the usual table.
 class CollectingReporter : public benchmark::ConsoleReporter {
@@ -337,6 +545,18 @@ int main(int argc, char **argv)
       ok = check_input(input) && ok;
    }
 
+   // The photo and the drawing whole, and the animation's first frame.
+   std::vector<EncodeCase> encodes(inputs.size());
+   for (size_t i = 0; i < inputs.size(); i++) {
+      const BenchInput &input = inputs[i];
+      const std::string name = input.frames > 1
+                                  ? "anim-first-" + std::to_string(input.first.w) + "x" +
+                                       std::to_string(input.first.h)
+                                  : input.name;
+      make_encode_case(encodes[i], name, input.first, dir);
+      ok = check_encode(encodes[i]) && ok;
+   }
+
    if (ok) {
       for (const BenchInput &input : inputs) {
          benchmark::RegisterBenchmark(("ours/" + input.name).c_str(), bench_ours, input)
@@ -347,6 +567,14 @@ int main(int argc, char **argv)
             ->Unit(benchmark::kMillisecond);
          benchmark::RegisterBenchmark(("giflib-composed/" + input.name).c_str(), bench_giflib_composed,
                                       input)
+            ->Unit(benchmark::kMillisecond);
+      }
+      for (const EncodeCase &c : encodes) {
+         benchmark::RegisterBenchmark(("ours-encode/" + c.name).c_str(), bench_ours_encode, &c)
+            ->Unit(benchmark::kMillisecond);
+         benchmark::RegisterBenchmark(("ours-write/" + c.name).c_str(), bench_ours_write, &c)
+            ->Unit(benchmark::kMillisecond);
+         benchmark::RegisterBenchmark(("giflib-encode/" + c.name).c_str(), bench_giflib_encode, &c)
             ->Unit(benchmark::kMillisecond);
       }
       CollectingReporter reporter(isatty(fileno(stdout)) ? benchmark::ConsoleReporter::OO_Defaults
@@ -362,9 +590,18 @@ int main(int argc, char **argv)
          print_ratio("composed ratio", input.name, reporter.time_ms("ours/" + input.name),
                      "giflib+compose", reporter.time_ms("giflib-composed/" + input.name));
       }
+      for (const EncodeCase &c : encodes) {
+         const double giflib = reporter.time_ms("giflib-encode/" + c.name);
+         print_ratio("ratio encode", c.name, reporter.time_ms("ours-encode/" + c.name), "giflib", giflib);
+         print_ratio("write-only ratio encode", c.name, reporter.time_ms("ours-write/" + c.name),
+                     "giflib", giflib);
+      }
       benchmark::Shutdown();
    }
 
+   for (EncodeCase &c : encodes)
+      if (c.bitmap)
+         destroy_bitmap(c.bitmap);
    if (!keep)
       remove_temp_dir(dir);
    return ok && !g_failed ? 0 : 1;
