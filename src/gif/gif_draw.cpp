@@ -126,17 +126,36 @@ Rect frame_rect(const GifFrame &frame, int x, int y)
 }
 
 // Whether a frame paints every pixel of the logical screen, so that
-// nothing under it can show.
+// nothing under it can show, nor be saved for a later restore.
 bool covers_screen(const GifSequence *sequence, const GifFrame &frame)
 {
    return frame.x == 0 && frame.y == 0 && frame.bitmap->w >= sequence->width &&
           frame.bitmap->h >= sequence->height && frame.transparent_index < 0 &&
-          frame.missing_pixels == 0;
+          frame.missing_pixels == 0 && frame.disposal != 3;
 }
+
+void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y);
 
 }  // namespace
 
 void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
+{
+   // Nothing is drawn outside the logical screen: the destination's clip
+   // rectangle is narrowed to it for the call.
+   int left, top, right, bottom;
+   get_clip_rect(dest, &left, &top, &right, &bottom);
+   const int clipping = get_clip_state(dest);
+   set_clip_rect(dest, x, y, x + sequence->width - 1, y + sequence->height - 1);
+   if (clipping)
+      add_clip_rect(dest, left, top, right, bottom);
+   compose_frame(sequence, dest, i, x, y);
+   set_clip_rect(dest, left, top, right, bottom);
+   set_clip_state(dest, clipping);
+}
+
+namespace {
+
+void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
 {
    if (i == 0) {
       if (!covers_screen(sequence, sequence->frames[0]))
@@ -171,6 +190,8 @@ void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
    const ColorTable *table = frame.palette.count ? &frame.palette : &sequence->palette;
    compose(dest, &frame, table, x + frame.x, y + frame.y);
 }
+
+}  // namespace
 
 BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
 {
