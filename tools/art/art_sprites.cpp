@@ -93,8 +93,8 @@ Layer make_hand()
    canvas.capsule(thumbBase, thumbTip, 8, kGlove);
    canvas.ellipse(m, palmY, palmRx, palmRy, kGloveShade);
    canvas.ellipse(m - 1.5f, palmY - 1.5f, palmRx - 2, palmRy - 2, kGlove);
-   // The palm's crease, curving like a cupped hand.
-   canvas.stroke({{m - 8, 28}, {m - 3, 31.5f}, {m + 3, 32}, {m + 8, 29.5f}}, 1.0f, kGloveShade);
+   // The crease round the ball of the thumb, as in a cupped palm.
+   canvas.stroke({{m - 6, 25.5f}, {m - 5.5f, 29.5f}, {m - 3, 33}, {m + 1, 35}}, 1.1f, kGloveShade);
    return canvas.downsample();
 }
 
@@ -215,9 +215,9 @@ Layer make_character()
    canvas.circle(head.x - 8, head.y + 5.5f, 2.6f, kCheek);
    canvas.circle(head.x + 8, head.y + 5.5f, 2.6f, kCheek);
    for (int side = -1; side <= 1; side += 2) {
-      const float ex = head.x + float(side) * 4.8f;
-      canvas.ellipse(ex, head.y + 0.5f, 1.6f, 2.3f, kInk);
-      canvas.circle(ex - 0.5f, head.y - 0.3f, 0.6f, {255, 255, 255});
+      const float ex = head.x + float(side) * 5.0f;
+      canvas.ellipse(ex, head.y - 0.2f, 1.9f, 2.7f, kInk);
+      canvas.circle(ex - 0.6f, head.y - 1.1f, 0.7f, {255, 255, 255});
    }
    std::vector<Point> smile;
    for (int k = 0; k <= 8; k++) {
