@@ -45,7 +45,9 @@ Rgb stage_floor(float x, float y, Rgb wall)
 {
    const float depth = (y - kFloorTop) / (kScreenH - kFloorTop);
    const float grain = smooth_noise(x * 0.08f, y * 1.5f, 4, 2, 19) - 0.5f;
-   Rgb c = scale(mix(wall, {120, 70, 40}, 0.55f), 0.92f + 0.1f * depth + 0.08f * grain);
+   // A pool of light where the juggler stands.
+   const float pool = std::exp(-(x - 320) * (x - 320) / (2 * 130.0f * 130.0f));
+   Rgb c = scale(mix(wall, {120, 70, 40}, 0.55f), 0.92f + 0.1f * depth + 0.08f * grain + 0.22f * pool);
    // Seams between boards, converging towards the middle of the stage.
    const float spread = 1.0f + 0.6f * depth;
    const float board = (x - 320) / (46 * spread);
