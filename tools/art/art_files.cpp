@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cstring>
+#include <filesystem>
 #include <functional>
 #include <stdexcept>
 
@@ -105,6 +106,10 @@ const std::vector<std::string> &art_file_names()
 
 std::string make_art(const std::string &folder)
 {
+   std::error_code error;
+   std::filesystem::create_directories(folder, error);
+   if (error)
+      return folder + ": " + error.message();
    try {
       const Layer backdrop = make_backdrop();
       for (const ArtFile &f : art_files()) {

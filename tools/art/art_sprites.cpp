@@ -119,6 +119,35 @@ void inked_circle(Canvas &canvas, Point c, float r, Rgb fill, float ow)
    canvas.circle(c.x, c.y, r, fill);
 }
 
+// An open gloved hand at the end of an arm from `elbow`, fingers fanned
+// upward and outward to `side` (-1 left, 1 right), thumb inward, and a
+// gold cuff across the arm.
+void glove(Canvas &canvas, Point hand, Point elbow, int side)
+{
+   const float sx = float(side);
+   std::vector<Point> tips;
+   for (int k = 0; k < 4; k++) {
+      const float a = -1.9f + 0.38f * float(k) - 0.25f;
+      tips.push_back({hand.x - sx * std::cos(a) * 8.5f, hand.y + std::sin(a) * 8.5f});
+   }
+   const Point thumb = {hand.x - sx * 7, hand.y + 2};
+   // Outlines of all parts first, so that the fills join into one glove.
+   for (const Point &tip : tips)
+      canvas.capsule(hand, tip, 3.2f + 2.4f, kInk);
+   canvas.capsule(hand, thumb, 3.4f + 2.4f, kInk);
+   canvas.circle(hand.x, hand.y, 4.5f + 1.2f, kInk);
+   for (const Point &tip : tips)
+      canvas.capsule(hand, tip, 3.2f, kGlove);
+   canvas.capsule(hand, thumb, 3.4f, kGlove);
+   canvas.circle(hand.x, hand.y, 4.5f, kGlove);
+
+   const float dx = elbow.x - hand.x, dy = elbow.y - hand.y;
+   const float d = std::sqrt(dx * dx + dy * dy);
+   const Point cuff = {hand.x + dx * 0.42f, hand.y + dy * 0.42f};
+   const float px = -dy / d * 3.5f, py = dx / d * 3.5f;
+   inked_capsule(canvas, {cuff.x - px, cuff.y - py}, {cuff.x + px, cuff.y + py}, 3, kGold, 1.0f);
+}
+
 // A bell: a gold ball with a shine.
 void bell(Canvas &canvas, Point c, float r, float ow)
 {
@@ -155,32 +184,8 @@ Layer make_character()
    canvas.stroke({shoulderR, elbowR, handR}, 8 + 2 * ow, kInk);
    canvas.stroke({shoulderL, elbowL, handL}, 8, kTeal);
    canvas.stroke({shoulderR, elbowR, handR}, 8, kPlum);
-   for (int side = -1; side <= 1; side += 2) {
-      const Point hand = side < 0 ? handL : handR;
-      const float sx = float(side);
-      // Open gloved hands: a palm, four short fingers and a thumb.
-      for (int k = 0; k < 4; k++) {
-         const float a = -1.9f + 0.38f * float(k) + (side < 0 ? -0.25f : 0.25f);
-         const float ax = side < 0 ? std::cos(a) : -std::cos(a);
-         const Point tip = {hand.x + ax * 8.5f, hand.y + std::sin(a) * 8.5f};
-         inked_capsule(canvas, hand, tip, 3.2f, kGlove, 1.2f);
-      }
-      inked_capsule(canvas, hand, {hand.x - sx * 7, hand.y + 2}, 3.4f, kGlove, 1.2f);
-      inked_circle(canvas, hand, 4.5f, kGlove, 1.2f);
-      for (int k = 0; k < 4; k++) {
-         const float a = -1.9f + 0.38f * float(k) + (side < 0 ? -0.25f : 0.25f);
-         const float ax = side < 0 ? std::cos(a) : -std::cos(a);
-         const Point tip = {hand.x + ax * 8.5f, hand.y + std::sin(a) * 8.5f};
-         canvas.capsule({hand.x + (tip.x - hand.x) * 0.45f, hand.y + (tip.y - hand.y) * 0.45f}, tip, 3.2f,
-                        kGlove);
-      }
-      canvas.capsule(hand, {hand.x - sx * 7, hand.y + 2}, 3.4f, kGlove);
-      canvas.circle(hand.x, hand.y, 4.5f, kGlove);
-      // A cuff where glove meets sleeve.
-      const Point cuff = {hand.x + (elbowL.x - handL.x) * sx * -0.42f, hand.y + (elbowL.y - handL.y) * 0.42f};
-      inked_capsule(canvas, {cuff.x - 3.5f, cuff.y + sx * -0.5f - 1.5f}, {cuff.x + 3.5f, cuff.y + 1.5f}, 3, kGold,
-                    1.0f);
-   }
+   glove(canvas, handL, elbowL, -1);
+   glove(canvas, handR, elbowR, 1);
 
    // The tunic: plum on the left, teal on the right, a pointed hem.
    const std::vector<Point> tunic = {{cx - 12, 55}, {cx + 12, 55}, {cx + 20, 100}, {cx + 14, 95},
