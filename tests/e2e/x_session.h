@@ -1,0 +1,74 @@
+// The real game in a real X server: a private Xvfb, the game started in a
+// working folder of its own, real key events through xdotool, screenshots
+// of its window, and its exit status and messages.
+#ifndef TOSSARO_TESTS_X_SESSION_H
+#define TOSSARO_TESTS_X_SESSION_H
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// A picture of the window as 0xRRGGBB values.
+struct Screenshot {
+   int w = 0, h = 0;
+   std::vector<uint32_t> pixels;
+   uint32_t at(int x, int y) const { return pixels[size_t(y) * w + x]; }
+   // Writes it as a binary PPM, for people to look at.
+   void save_ppm(const std::string &path) const;
+};
+
+// Xvfb on a display number of its own, stopped when this goes.
+class XServer {
+public:
+   XServer();
+   ~XServer();
+   XServer(const XServer &) = delete;
+   XServer &operator=(const XServer &) = delete;
+   const std::string &display() const { return display_; }
+
+private:
+   pid_t pid_ = -1;
+   std::string display_;
+};
+
+// One run of the game executable in `folder`, on the server's display; what
+// it prints goes to a file beside the folder.
+class GameRun {
+public:
+   // `wrapper` (such as valgrind and its options) runs the game, if given.
+   GameRun(const XServer &server, const std::string &executable, const std::string &folder,
+           const std::vector<std::string> &wrapper = {});
+   ~GameRun();
+   GameRun(const GameRun &) = delete;
+   GameRun &operator=(const GameRun &) = delete;
+
+   // Waits up to `seconds` for the window named "Tossaro"; 0 if none.
+   unsigned long window(double seconds = 10);
+   Screenshot screenshot();
+   // Holds the key (an xdotool key name) down for `ms` milliseconds.
+   void press(const std::string &key, int ms = 50);
+   // Asks the window to close, as a window manager's close button does.
+   void requestClose();
+   // Waits up to `seconds` for the game to end: its exit status, or -1
+   // when it had to be killed.
+   int wait(double seconds = 10);
+   // What the game wrote to stderr (and stdout).
+   std::string output() const;
+
+private:
+   std::string display_;
+   std::string outputFile_;
+   pid_t pid_ = -1;
+   unsigned long window_ = 0;
+   void *x_ = nullptr;  // the test's own connection to the server
+};
+
+// Copies the folder `from` to `to`, recursively.
+void copy_folder(const std::string &from, const std::string &to);
+
+// Sleeps for the given milliseconds.
+void pause_ms(int ms);
+
+#endif
