@@ -11,44 +11,9 @@
 #include "art_fonts.h"
 #include "art_lettering.h"
 #include "art_sprites.h"
-#include "gif.h"
-#include "quantize.h"
+#include "picture_gif.h"
 
 namespace {
-
-// Writes the picture as a still GIF through the game's own writer, its
-// colours in the smallest global table that holds them.
-std::string write_gif(const std::string &path, const Picture &picture)
-{
-   const IndexedPicture indexed = index_picture(picture);
-   GifFrame frame;
-   memset(&frame, 0, sizeof frame);
-   frame.transparent_index = indexed.transparent;
-   frame.bitmap = create_bitmap_ex(8, picture.w, picture.h);
-   if (!frame.bitmap)
-      return "out of memory";
-   for (int y = 0; y < picture.h; y++)
-      memcpy(frame.bitmap->line[y], &indexed.indices[size_t(y) * picture.w], size_t(picture.w));
-
-   GifSequence sequence;
-   memset(&sequence, 0, sizeof sequence);
-   sequence.width = picture.w;
-   sequence.height = picture.h;
-   sequence.loop_count = -1;
-   sequence.frame_count = 1;
-   sequence.frames = &frame;
-   sequence.palette.count = 2;
-   while (size_t(sequence.palette.count) < indexed.colors.size())
-      sequence.palette.count *= 2;
-   for (size_t k = 0; k < indexed.colors.size(); k++) {
-      sequence.palette.colors[k].r = uint8_t(indexed.colors[k] >> 16);
-      sequence.palette.colors[k].g = uint8_t(indexed.colors[k] >> 8);
-      sequence.palette.colors[k].b = uint8_t(indexed.colors[k]);
-   }
-   const int result = write_gif_sequence(path.c_str(), &sequence);
-   destroy_bitmap(frame.bitmap);
-   return result == 0 ? "" : "cannot be written";
-}
 
 // Below this coverage a sprite's pixel is left transparent; above, its
 // colour is mixed with the backdrop's by the rest.
@@ -63,7 +28,7 @@ struct ArtFile {
 
 std::string sprite(const std::string &path, const Layer &layer, float threshold)
 {
-   return write_gif(path, to_picture(layer, backdrop_matte(), threshold));
+   return write_picture_gif(path.c_str(), to_picture(layer, backdrop_matte(), threshold));
 }
 
 const std::vector<ArtFile> &art_files()

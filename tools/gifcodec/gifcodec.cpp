@@ -10,7 +10,7 @@
 #include "gif.h"
 #include "pam.h"
 #include "picture.h"
-#include "quantize.h"
+#include "picture_gif.h"
 
 namespace {
 
@@ -113,36 +113,8 @@ int encode(const char *input, const char *output, FILE *err)
       return fail(err, input, problem);
    if (picture.w == 0 || picture.h == 0)
       return fail(err, input, "the picture is empty");
-   const IndexedPicture indexed = index_picture(picture);
-
-   GifFrame frame;
-   memset(&frame, 0, sizeof frame);
-   frame.transparent_index = indexed.transparent;
-   frame.bitmap = create_bitmap_ex(8, picture.w, picture.h);
-   if (!frame.bitmap)
-      return fail(err, input, "out of memory for the picture");
-   for (int y = 0; y < picture.h; y++)
-      memcpy(frame.bitmap->line[y], &indexed.indices[size_t(y) * picture.w], size_t(picture.w));
-
-   GifSequence sequence;
-   memset(&sequence, 0, sizeof sequence);
-   sequence.width = picture.w;
-   sequence.height = picture.h;
-   sequence.loop_count = -1;
-   sequence.frame_count = 1;
-   sequence.frames = &frame;
-   // The smallest table that holds the colours: entries past them are 0.
-   sequence.palette.count = 2;
-   while (size_t(sequence.palette.count) < indexed.colors.size())
-      sequence.palette.count *= 2;
-   for (size_t k = 0; k < indexed.colors.size(); k++) {
-      sequence.palette.colors[k].r = uint8_t(indexed.colors[k] >> 16);
-      sequence.palette.colors[k].g = uint8_t(indexed.colors[k] >> 8);
-      sequence.palette.colors[k].b = uint8_t(indexed.colors[k]);
-   }
-   const int result = write_gif_sequence(output, &sequence);
-   destroy_bitmap(frame.bitmap);
-   return result == 0 ? 0 : fail(err, output, "cannot be written");
+   const std::string written = write_picture_gif(output, picture);
+   return written.empty() ? 0 : fail(err, output, written);
 }
 
 }  // namespace
