@@ -506,6 +506,42 @@ TEST(SaveGifBitmap, HiAndTruecolourBitmapsMapAsTheLibraryBlits)
    }
 }
 
+// A program that sped up its own colour lookups with rgb_map keeps that
+// table for its palette; a truecolour bitmap saved with another palette
+// must still map to the palette given, whose table the file holds. Here
+// every pixel is exactly one of the palette's entries 1..255.
+TEST(SaveGifBitmap, TruecolourMapsToTheGivenPaletteWhateverRgbMapHolds)
+{
+   Scratch scratch;
+   Batch batch(scratch);
+   std::mt19937 rng(851);
+   PALETTE palette, game;
+   random_palette(rng, palette);
+   random_palette(rng, game);
+   static RGB_MAP game_map;
+   create_rgb_table(&game_map, game, nullptr);
+
+   const int w = 51, h = 5;
+   BitmapPtr picture(create_bitmap_ex(32, w, h), destroy_bitmap);
+   std::vector<unsigned char> entries;
+   for (int y = 0; y < h; y++)
+      for (int x = 0; x < w; x++) {
+         const int k = 1 + (y * w + x) % 255;
+         entries.push_back((unsigned char)k);
+         putpixel(picture.get(), x, y,
+                  makecol32(_rgb_scale_6[palette[k].r], _rgb_scale_6[palette[k].g],
+                            _rgb_scale_6[palette[k].b]));
+      }
+   RGB_MAP *const previous = rgb_map;
+   rgb_map = &game_map;
+   const std::string path = scratch.path("with-rgb-map.gif");
+   const int status = save_gif_bitmap(path.c_str(), picture.get(), palette);
+   rgb_map = previous;
+   ASSERT_EQ(status, 0);
+   BitmapPtr expected(indexed_bitmap(w, h, entries), destroy_bitmap);
+   batch.check(path, saved_still(expected.get(), palette));
+}
+
 // Once the type is registered, the library's save_bitmap writes ".gif"
 // names (in either case) through the codec: the same files as above.
 TEST(RegisteredGifType, SaveBitmapWritesFilesGiflibReads)
