@@ -169,10 +169,14 @@ int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette)
    PALETTE current;
    if (palette) {
       // The colours of a hi- or truecolour bitmap become indices of the
-      // palette that is written.
+      // palette that is written; a colour table the program made for
+      // another palette must not take part.
+      RGB_MAP *const programMap = rgb_map;
+      rgb_map = nullptr;
       select_palette(palette);
       blit(bitmap, frame.bitmap, 0, 0, 0, 0, bitmap->w, bitmap->h);
       unselect_palette();
+      rgb_map = programMap;
    } else {
       blit(bitmap, frame.bitmap, 0, 0, 0, 0, bitmap->w, bitmap->h);
       get_palette(current);
