@@ -50,35 +50,33 @@ void finish_blocks(BlockWriter &out)
 }
 
 // The dictionary's strings beyond the roots, found by (prefix code, next
-// pixel) in an open-addressed hash table that a clear code empties.
+// pixel) in an open-addressed hash table that a clear code empties. A slot
+// packs the 20-bit key above the 12-bit code into one word, so the whole
+// table (32 KB) stays in the first-level cache; defined codes are never 0,
+// so 0 marks a free slot.
 struct Dictionary {
-   static const int kSlots = 4 * GIF_MAX_CODES;  // at most a quarter full
-   uint32_t key[kSlots];  // (prefix << 8 | pixel) + 1; 0 marks a free slot
-   uint16_t code[kSlots];
+   static const int kSlots = 2 * GIF_MAX_CODES;  // at most half full
+   uint32_t slot[kSlots];
 
-   void clear() { memset(key, 0, sizeof key); }
+   void clear() { memset(slot, 0, sizeof slot); }
 
-   static int slot_of(uint32_t k) { return int((k * 2654435761u) >> 18) & (kSlots - 1); }
+   static uint32_t key_of(int prefix, int pixel) { return uint32_t(prefix) << 8 | uint32_t(pixel); }
+   static int hash(uint32_t key) { return int((key * 2654435761u) >> 19); }
 
-   // The code of the string, or -1; `slot` receives where it would go.
-   int find(int prefix, int pixel, int *slot) const
+   // The code of the string, or -1; `free` receives where it would go.
+   int find(uint32_t key, int *free) const
    {
-      const uint32_t k = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
-      int s = slot_of(k);
-      while (key[s] != 0) {
-         if (key[s] == k)
-            return code[s];
+      int s = hash(key);
+      while (slot[s] != 0) {
+         if (slot[s] >> 12 == key)
+            return int(slot[s] & 0xFFF);
          s = (s + 1) & (kSlots - 1);
       }
-      *slot = s;
+      *free = s;
       return -1;
    }
 
-   void add(int slot, int prefix, int pixel, int newCode)
-   {
-      key[slot] = (uint32_t(prefix) << 8 | uint32_t(pixel)) + 1;
-      code[slot] = uint16_t(newCode);
-   }
+   void add(int at, uint32_t key, int code) { slot[at] = key << 12 | uint32_t(code); }
 };
 
 int largest_index(BITMAP *bitmap)
@@ -125,13 +123,14 @@ void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
       const uint8_t *row = bitmap->line[y];
       for (int x = y == 0 ? 1 : 0; x < bitmap->w; x++) {
          const int pixel = row[x];
+         const uint32_t key = Dictionary::key_of(current, pixel);
          int slot;
-         const int found = dict->find(current, pixel, &slot);
+         const int found = dict->find(key, &slot);
          if (found >= 0) {
             current = found;
             continue;
          }
-         dict->add(slot, current, pixel, nextFree);
+         dict->add(slot, key, nextFree);
          nextFree++;
          write_gif_code(out, width, current);
          current = pixel;
