@@ -134,27 +134,6 @@ bool covers_screen(const GifSequence *sequence, const GifFrame &frame)
           frame.missing_pixels == 0 && frame.disposal != 3;
 }
 
-void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y);
-
-}  // namespace
-
-void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
-{
-   // Nothing is drawn outside the logical screen: the destination's clip
-   // rectangle is narrowed to it for the call.
-   int left, top, right, bottom;
-   get_clip_rect(dest, &left, &top, &right, &bottom);
-   const int clipping = get_clip_state(dest);
-   set_clip_rect(dest, x, y, x + sequence->width - 1, y + sequence->height - 1);
-   if (clipping)
-      add_clip_rect(dest, left, top, right, bottom);
-   compose_frame(sequence, dest, i, x, y);
-   set_clip_rect(dest, left, top, right, bottom);
-   set_clip_state(dest, clipping);
-}
-
-namespace {
-
 void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
 {
    if (i == 0) {
@@ -192,6 +171,22 @@ void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
 }
 
 }  // namespace
+
+void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
+{
+   // Nothing is drawn outside the logical screen: the destination's clip
+   // rectangle is narrowed to it for the call.
+   int left, top, right, bottom;
+   get_clip_rect(dest, &left, &top, &right, &bottom);
+   const int clipping = get_clip_state(dest);
+   set_clip_rect(dest, x, y, x + sequence->width - 1, y + sequence->height - 1);
+   if (clipping)
+      add_clip_rect(dest, left, top, right, bottom);
+   compose_frame(sequence, dest, i, x, y);
+   set_clip_rect(dest, left, top, right, bottom);
+   set_clip_state(dest, clipping);
+}
+
 
 BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
 {
