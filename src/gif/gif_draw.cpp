@@ -182,6 +182,9 @@ void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
    set_clip_rect(dest, x, y, x + sequence->width - 1, y + sequence->height - 1);
    if (clipping)
       add_clip_rect(dest, left, top, right, bottom);
+   // With clipping off, the library's fills would trust the rectangles
+   // from the file; they must stay inside the destination too.
+   set_clip_state(dest, TRUE);
    compose_frame(sequence, dest, i, x, y);
    set_clip_rect(dest, left, top, right, bottom);
    set_clip_state(dest, clipping);

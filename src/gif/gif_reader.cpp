@@ -92,15 +92,18 @@ bool read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pending)
 
 // Moves the rows of an interlaced image from the order the file stores
 // them to their places on screen.
-void deinterlace(GifFrame *frame)
+bool deinterlace(GifFrame *frame)
 {
    BITMAP *bitmap = frame->bitmap;
    const size_t rowBytes = size_t(bitmap->w);
    unsigned char *stored = static_cast<unsigned char *>(malloc(rowBytes * bitmap->h));
+   if (!stored)
+      return false;
    memcpy(stored, bitmap->line[0], rowBytes * bitmap->h);
    for (int row = 0; row < bitmap->h; row++)
       memcpy(bitmap->line[row], stored + rowBytes * gif_stored_row(frame, row), rowBytes);
    free(stored);
+   return true;
 }
 
 // Reads an image descriptor, its local table and its data into `frame`.
@@ -123,9 +126,7 @@ bool read_image(PACKFILE *stream, GifFrame *frame)
    frame->interlaced = (packed & GIF_INTERLACE_FLAG) ? 1 : 0;
    if (decode_gif_image(stream, frame->bitmap, &frame->missing_pixels) != 0)
       return false;
-   if (frame->interlaced && w > 0 && h > 1)
-      deinterlace(frame);
-   return true;
+   return !frame->interlaced || w == 0 || h < 2 || deinterlace(frame);
 }
 
 bool append_frame(GifSequence *sequence, const GifFrame &frame)

@@ -153,6 +153,36 @@ TEST(GifDraw, DestinationOffsetAndClipRectangleAreHonoured)
    EXPECT_EQ(rgb_at(screen.get(), 1, 0), O);
 }
 
+TEST(GifDraw, NothingIsWrittenOutsideTheDestinationEvenWithClippingOff)
+{
+   // An 8x8 screen whose first frame, at (4, 4), reaches past it and is
+   // disposed of by filling its rectangle; the destination is a window of
+   // a larger bitmap, with clipping turned off.
+   GifBytes gif;
+   gif.header(8, 8, kColors).control(2, 0, -1).image(4, 4, 8, 8);
+   gif.data(2, raw_codes(2, std::vector<int>(64, 1))).image(0, 0, 1, 1);
+   gif.data(2, raw_codes(2, {2})).trailer();
+   SequencePtr sequence = read_bytes(gif);
+   ASSERT_TRUE(sequence);
+   for (int offset : {0, -3, 5}) {
+      BitmapPtr parent(create_bitmap_ex(32, 16, 16));
+      clear_to_color(parent.get(), makecol32(1, 2, 3));
+      BitmapPtr dest(create_sub_bitmap(parent.get(), 4, 4, 8, 8));
+      set_clip_state(dest.get(), FALSE);
+      draw_gif_frame(sequence.get(), dest.get(), 0, offset, offset);
+      draw_gif_frame(sequence.get(), dest.get(), 1, offset, offset);
+      EXPECT_EQ(get_clip_state(dest.get()), FALSE);
+      for (int y = 0; y < 16; y++) {
+         for (int x = 0; x < 16; x++) {
+            const bool inside = x >= 4 && x < 12 && y >= 4 && y < 12;
+            if (!inside) {
+               ASSERT_EQ(rgb_at(parent.get(), x, y), 0x010203) << x << "," << y << " at " << offset;
+            }
+         }
+      }
+   }
+}
+
 TEST(GifDraw, EveryDestinationDepthGetsTheSameColours)
 {
    GifBytes gif;
