@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A bounded fuzzing run for ctest: fresh scratch corpus seeded from the
 # committed one (which is only read), crash files kept beside it.
-# Usage: run-fuzzer.sh FUZZER SEEDS DICT WORKDIR SECONDS
+# Usage: run-fuzzer.sh FUZZER SEEDS DICT WORKDIR SECONDS   (DICT - for none)
 set -euo pipefail
 fuzzer=$1 seeds=$2 dict=$3 work=$4 seconds=$5
 
@@ -9,9 +9,12 @@ rm -rf "$work"
 mkdir -p "$work/corpus" "$work/artifacts"
 cp "$seeds"/* "$work/corpus/"
 
+dict_option=()
+[ "$dict" != - ] && dict_option=(-dict="$dict")
+
 status=0
 "$fuzzer" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=25 \
-   -dict="$dict" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
+   "${dict_option[@]}" -artifact_prefix="$work/artifacts/" -print_final_stats=1 \
    "$work/corpus" >"$work/log" 2>&1 || status=$?
 tail -n 40 "$work/log"
 
