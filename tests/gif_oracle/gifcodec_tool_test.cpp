@@ -87,14 +87,14 @@ TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
    // giflib-written: interlaced, local tables, disposals 2 and 3, a frame
    // past the screen's edge and indices past its table.
    std::mt19937 rng(31);
-   GifSpec spec;
-   spec.width = 25;
-   spec.height = 19;
-   spec.global = random_table(rng, 8);
+   GifPlan plan;
+   plan.width = 25;
+   plan.height = 19;
+   plan.global = random_table(rng, 8);
    const int layout[][5] = {{0, 0, 25, 19, 1}, {4, 3, 10, 8, 3}, {15, 10, 14, 12, 2},
                             {2, 12, 9, 5, 3}, {0, 0, 6, 6, 0}};
    for (int k = 0; k < 5; k++) {
-      FrameSpec f;
+      FramePlan f;
       f.x = layout[k][0];
       f.y = layout[k][1];
       f.width = layout[k][2];
@@ -106,9 +106,9 @@ TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
       if (k == 2)
          f.local = random_table(rng, 2);
       f.pixels = make_pixels(rng, Pattern::mixed, f.width, f.height, k == 2 ? 4 : 8);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
    const std::string written = scratch.path("written.gif");
-   write_with_giflib(written, spec);
+   write_with_giflib(written, plan);
    check_every_frame(scratch, written);
 }

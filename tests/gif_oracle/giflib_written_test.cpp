@@ -16,24 +16,24 @@ using namespace oracle;
 namespace {
 
 // One image covering the whole screen, with a global table.
-GifSpec still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
+GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
 {
-   GifSpec spec;
-   spec.width = width;
-   spec.height = height;
-   spec.global = random_table(rng, table);
-   FrameSpec frame;
+   GifPlan plan;
+   plan.width = width;
+   plan.height = height;
+   plan.global = random_table(rng, table);
+   FramePlan frame;
    frame.width = width;
    frame.height = height;
    frame.pixels = make_pixels(rng, pattern, width, height, colours);
-   spec.frames.push_back(frame);
-   return spec;
+   plan.frames.push_back(frame);
+   return plan;
 }
 
-FrameSpec frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
+FramePlan frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
                    Pattern pattern = Pattern::mixed)
 {
-   FrameSpec frame;
+   FramePlan frame;
    frame.x = x;
    frame.y = y;
    frame.width = width;
@@ -42,7 +42,7 @@ FrameSpec frame_at(std::mt19937 &rng, int x, int y, int width, int height, int c
    return frame;
 }
 
-void with_control(FrameSpec *frame, int disposal, int transparent)
+void with_control(FramePlan *frame, int disposal, int transparent)
 {
    frame->control = true;
    frame->disposal = disposal;
@@ -52,11 +52,11 @@ void with_control(FrameSpec *frame, int disposal, int transparent)
 
 // An opaque screen-filling first frame, so that later frames and their
 // disposals have something visible to cover and restore.
-GifSpec backdrop(std::mt19937 &rng, int width, int height, int table)
+GifPlan backdrop(std::mt19937 &rng, int width, int height, int table)
 {
-   GifSpec spec = still(rng, width, height, table, table, Pattern::stripes);
-   spec.loop = 0;
-   return spec;
+   GifPlan plan = still(rng, width, height, table, table, Pattern::stripes);
+   plan.loop = 0;
+   return plan;
 }
 
 }  // namespace
@@ -121,20 +121,20 @@ TEST(GiflibWritten, IndicesPastTheTableAreBlack)
    std::mt19937 rng(3);
 
    // A two-entry table still has a minimum code size of 2: indices 2 and 3.
-   GifSpec global = still(rng, 23, 11, 2, 4, Pattern::noise);
+   GifPlan global = still(rng, 23, 11, 2, 4, Pattern::noise);
    write_with_giflib(scratch.path("global.gif"), global);
    EXPECT_TRUE(codec_matches_giflib(scratch.path("global.gif")));
 
-   GifSpec local = backdrop(rng, 30, 20, 256);
-   FrameSpec small = frame_at(rng, 4, 3, 20, 12, 4, Pattern::noise);
+   GifPlan local = backdrop(rng, 30, 20, 256);
+   FramePlan small = frame_at(rng, 4, 3, 20, 12, 4, Pattern::noise);
    small.local = random_table(rng, 2);
    local.frames.push_back(small);
    write_with_giflib(scratch.path("local.gif"), local);
    EXPECT_TRUE(codec_matches_giflib(scratch.path("local.gif")));
 
    // A transparent index past the table is transparent, not black.
-   GifSpec past = backdrop(rng, 16, 16, 8);
-   FrameSpec over = frame_at(rng, 2, 2, 12, 12, 4, Pattern::noise);
+   GifPlan past = backdrop(rng, 16, 16, 8);
+   FramePlan over = frame_at(rng, 2, 2, 12, 12, 4, Pattern::noise);
    over.local = random_table(rng, 2);
    with_control(&over, 1, 3);
    past.frames.push_back(over);
@@ -159,22 +159,22 @@ TEST(GiflibWritten, InterlacedImages)
    std::mt19937 rng(4);
    for (int height = 1; height <= 17; height++) {
       SCOPED_TRACE("height " + std::to_string(height));
-      GifSpec spec = still(rng, 1 + height % 5 * 7, height, 16, 16, Pattern::mixed);
-      spec.frames[0].interlaced = true;
+      GifPlan plan = still(rng, 1 + height % 5 * 7, height, 16, 16, Pattern::mixed);
+      plan.frames[0].interlaced = true;
       const std::string path = scratch.path("interlaced-" + std::to_string(height) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_giflib(path));
    }
-   GifSpec big = still(rng, 211, 150, 64, 64, Pattern::noise);
+   GifPlan big = still(rng, 211, 150, 64, 64, Pattern::noise);
    big.frames[0].interlaced = true;
    write_with_giflib(scratch.path("interlaced-big.gif"), big);
    EXPECT_TRUE(codec_matches_giflib(scratch.path("interlaced-big.gif")));
    EXPECT_TRUE(codec_matches_imagemagick(scratch.path("interlaced-big.gif"),
                                          scratch.path("big.pam")));
 
-   GifSpec anim = backdrop(rng, 40, 40, 32);
+   GifPlan anim = backdrop(rng, 40, 40, 32);
    for (int k = 0; k < 4; k++) {
-      FrameSpec f = frame_at(rng, 3 * k + 1, 5 * k, 9 + k * 5, 6 + k * 7, 32);
+      FramePlan f = frame_at(rng, 3 * k + 1, 5 * k, 9 + k * 5, 6 + k * 7, 32);
       f.interlaced = true;
       with_control(&f, k % 4, k % 2 ? 5 : -1);
       anim.frames.push_back(f);
@@ -191,16 +191,16 @@ TEST(GiflibWritten, TransparentPixels)
    std::mt19937 rng(5);
    for (int bits = 1; bits <= 8; bits += 3) {
       SCOPED_TRACE("table bits " + std::to_string(bits));
-      GifSpec spec = still(rng, 37, 21, 1 << bits, 1 << bits, Pattern::runs);
-      with_control(&spec.frames[0], 0, int(rng() % (1u << bits)));
+      GifPlan plan = still(rng, 37, 21, 1 << bits, 1 << bits, Pattern::runs);
+      with_control(&plan.frames[0], 0, int(rng() % (1u << bits)));
       const std::string path = scratch.path("transparent-" + std::to_string(bits) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_giflib(path));
    }
-   GifSpec anim = backdrop(rng, 50, 30, 16);
+   GifPlan anim = backdrop(rng, 50, 30, 16);
    with_control(&anim.frames[0], 1, 0);
    for (int k = 0; k < 5; k++) {
-      FrameSpec f = frame_at(rng, k * 7, k * 3, 30, 20, 16, Pattern::noise);
+      FramePlan f = frame_at(rng, k * 7, k * 3, 30, 20, 16, Pattern::noise);
       with_control(&f, 1, k * 3);
       anim.frames.push_back(f);
    }
@@ -214,11 +214,11 @@ TEST(GiflibWritten, LocalColourTables)
 {
    Scratch scratch;
    std::mt19937 rng(6);
-   GifSpec mixed = backdrop(rng, 48, 40, 4);
+   GifPlan mixed = backdrop(rng, 48, 40, 4);
    const int tables[] = {256, 2, 0, 32, 8, 0, 128};
    for (int k = 0; k < 7; k++) {
       const int count = tables[k];
-      FrameSpec f = frame_at(rng, k * 5, k * 4, 20, 16, count ? count : 4);
+      FramePlan f = frame_at(rng, k * 5, k * 4, 20, 16, count ? count : 4);
       if (count)
          f.local = random_table(rng, count);
       with_control(&f, k % 2, -1);
@@ -229,11 +229,11 @@ TEST(GiflibWritten, LocalColourTables)
    std::vector<int> expected_sizes = {2, 8, 2, 2, 5, 3, 2, 7};
    EXPECT_EQ(min_code_sizes(scratch.path("mixed.gif")), expected_sizes);
 
-   GifSpec only_local;
+   GifPlan only_local;
    only_local.width = 33;
    only_local.height = 27;
    for (int k = 0; k < 4; k++) {
-      FrameSpec f = frame_at(rng, k * 6, k * 5, 20 - k, 15 + k, 1 << (2 * k + 1));
+      FramePlan f = frame_at(rng, k * 6, k * 5, 20 - k, 15 + k, 1 << (2 * k + 1));
       f.local = random_table(rng, 1 << (2 * k + 1));
       with_control(&f, k == 2 ? 2 : 0, k == 3 ? 1 : -1);
       only_local.frames.push_back(f);
@@ -254,19 +254,19 @@ TEST(GiflibWritten, DisposalPairs)
          for (int transparent = 0; transparent < 2; transparent++) {
             SCOPED_TRACE("disposals " + std::to_string(first) + "," + std::to_string(second) +
                          (transparent ? " with transparency" : ""));
-            GifSpec spec = backdrop(rng, 24, 18, 8);
-            with_control(&spec.frames[0], (first + second) % 4, -1);
-            FrameSpec a = frame_at(rng, 3, 2, 14, 10, 8, Pattern::noise);
+            GifPlan plan = backdrop(rng, 24, 18, 8);
+            with_control(&plan.frames[0], (first + second) % 4, -1);
+            FramePlan a = frame_at(rng, 3, 2, 14, 10, 8, Pattern::noise);
             with_control(&a, first, transparent ? 2 : -1);
-            FrameSpec b = frame_at(rng, 8, 6, 12, 9, 8, Pattern::noise);
+            FramePlan b = frame_at(rng, 8, 6, 12, 9, 8, Pattern::noise);
             with_control(&b, second, transparent ? 5 : -1);
-            FrameSpec c = frame_at(rng, 0, 0, 10, 8, 8, Pattern::runs);
+            FramePlan c = frame_at(rng, 0, 0, 10, 8, 8, Pattern::runs);
             with_control(&c, 0, 1);
-            spec.frames.insert(spec.frames.end(), {a, b, c});
+            plan.frames.insert(plan.frames.end(), {a, b, c});
             const std::string path = scratch.path("pair-" + std::to_string(first) +
                                                   std::to_string(second) +
                                                   std::to_string(transparent) + ".gif");
-            write_with_giflib(path, spec);
+            write_with_giflib(path, plan);
             EXPECT_TRUE(codec_matches_giflib(path));
          }
 }
@@ -283,19 +283,19 @@ TEST(GiflibWritten, DisposalChains)
    };
    int n = 0;
    for (const std::vector<int> &chain : chains) {
-      GifSpec spec;
-      spec.width = 32;
-      spec.height = 24;
-      spec.global = random_table(rng, 16);
+      GifPlan plan;
+      plan.width = 32;
+      plan.height = 24;
+      plan.global = random_table(rng, 16);
       // The first frame here does not cover the screen: disposing of it
       // must give back the mask, not a colour.
       for (size_t k = 0; k < chain.size(); k++) {
-         FrameSpec f = frame_at(rng, int(k) * 4, int(k) * 3, 16, 12, 16);
+         FramePlan f = frame_at(rng, int(k) * 4, int(k) * 3, 16, 12, 16);
          with_control(&f, chain[k], k % 2 ? 4 : -1);
-         spec.frames.push_back(f);
+         plan.frames.push_back(f);
       }
       const std::string path = scratch.path("chain-" + std::to_string(n++) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_giflib(path)) << "chain " << n - 1;
    }
 }
@@ -320,15 +320,15 @@ TEST(GiflibWritten, FramesPartlyOutsideTheScreen)
          SCOPED_TRACE("disposal " + std::to_string(disposal) + ", frame at " +
                       std::to_string(p[0]) + "," + std::to_string(p[1]) + " size " +
                       std::to_string(p[2]) + "x" + std::to_string(p[3]));
-         GifSpec spec = backdrop(rng, 30, 20, 16);
-         FrameSpec f = frame_at(rng, p[0], p[1], p[2], p[3], 16, Pattern::noise);
+         GifPlan plan = backdrop(rng, 30, 20, 16);
+         FramePlan f = frame_at(rng, p[0], p[1], p[2], p[3], 16, Pattern::noise);
          with_control(&f, disposal, n % 2 ? 7 : -1);
-         FrameSpec g = frame_at(rng, p[0] - 1 > 0 ? p[0] - 1 : 0, 1, 12, 12, 16);
+         FramePlan g = frame_at(rng, p[0] - 1 > 0 ? p[0] - 1 : 0, 1, 12, 12, 16);
          with_control(&g, 0, 3);
-         spec.frames.insert(spec.frames.end(), {f, g});
+         plan.frames.insert(plan.frames.end(), {f, g});
          const std::string path =
             scratch.path("outside-" + std::to_string(disposal) + std::to_string(n++) + ".gif");
-         write_with_giflib(path, spec);
+         write_with_giflib(path, plan);
          EXPECT_TRUE(codec_matches_giflib(path));
       }
    }
@@ -339,13 +339,13 @@ TEST(GiflibWritten, UndefinedDisposalsLeaveTheFrame)
 {
    Scratch scratch;
    std::mt19937 rng(10);
-   GifSpec spec = backdrop(rng, 20, 20, 8);
+   GifPlan plan = backdrop(rng, 20, 20, 8);
    for (int disposal = 4; disposal < 8; disposal++) {
-      FrameSpec f = frame_at(rng, disposal, disposal, 8, 8, 8);
+      FramePlan f = frame_at(rng, disposal, disposal, 8, 8, 8);
       with_control(&f, disposal, -1);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
-   write_with_giflib(scratch.path("undefined.gif"), spec);
+   write_with_giflib(scratch.path("undefined.gif"), plan);
    EXPECT_TRUE(codec_matches_giflib(scratch.path("undefined.gif")));
 }
 
@@ -353,26 +353,26 @@ TEST(GiflibWritten, UndefinedDisposalsLeaveTheFrame)
 // offsets in and out of the screen, global and local tables of every
 // size, interlacing, transparency, all disposals and indices past the
 // table.
-GifSpec random_animation(unsigned seed)
+GifPlan random_animation(unsigned seed)
 {
    std::mt19937 rng(1000 + seed);
-   GifSpec spec;
-   spec.width = 1 + int(rng() % 70);
-   spec.height = 1 + int(rng() % 50);
+   GifPlan plan;
+   plan.width = 1 + int(rng() % 70);
+   plan.height = 1 + int(rng() % 50);
    if (rng() % 4)
-      spec.global = random_table(rng, 1 << (1 + rng() % 8));
-   spec.background = int(rng() % 4);
-   spec.loop = rng() % 2 ? int(rng() % 5) : -1;
+      plan.global = random_table(rng, 1 << (1 + rng() % 8));
+   plan.background = int(rng() % 4);
+   plan.loop = rng() % 2 ? int(rng() % 5) : -1;
    const int frames = 1 + int(rng() % 6);
    for (int k = 0; k < frames; k++) {
-      FrameSpec f;
-      f.width = 1 + int(rng() % (spec.width + 8));
-      f.height = 1 + int(rng() % (spec.height + 8));
-      f.x = int(rng() % (spec.width + 4));
-      f.y = int(rng() % (spec.height + 4));
-      if (spec.global.empty() || rng() % 3 == 0)
+      FramePlan f;
+      f.width = 1 + int(rng() % (plan.width + 8));
+      f.height = 1 + int(rng() % (plan.height + 8));
+      f.x = int(rng() % (plan.width + 4));
+      f.y = int(rng() % (plan.height + 4));
+      if (plan.global.empty() || rng() % 3 == 0)
          f.local = random_table(rng, 1 << (1 + rng() % 8));
-      const int table = int((f.local.empty() ? spec.global : f.local).size());
+      const int table = int((f.local.empty() ? plan.global : f.local).size());
       const int code_range = std::max(4, table);
       const int colours = rng() % 6 == 0 ? code_range : table;
       f.interlaced = rng() % 3 == 0;
@@ -383,9 +383,9 @@ GifSpec random_animation(unsigned seed)
          f.transparent = rng() % 2 ? int(rng() % code_range) : -1;
       }
       f.pixels = make_pixels(rng, Pattern(rng() % 4), f.width, f.height, colours);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
-   return spec;
+   return plan;
 }
 
 TEST(GiflibWritten, RandomAnimations)
@@ -410,13 +410,13 @@ TEST(GiflibWritten, SecondLoopMatchesTheFirst)
    }
    std::mt19937 rng(13);
    for (int last = 0; last < 4; last++) {
-      GifSpec spec = backdrop(rng, 20, 15, 8);
-      with_control(&spec.frames[0], 3 - last, -1);
-      FrameSpec f = frame_at(rng, 5, 4, 10, 8, 8);
+      GifPlan plan = backdrop(rng, 20, 15, 8);
+      with_control(&plan.frames[0], 3 - last, -1);
+      FramePlan f = frame_at(rng, 5, 4, 10, 8, 8);
       with_control(&f, last, 2);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
       const std::string path = scratch.path("last-" + std::to_string(last) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_when_looping(path)) << "last disposal " << last;
    }
 }
@@ -430,13 +430,13 @@ TEST(GiflibWritten, FullScreenFirstFrameRestoredToTheMask)
    std::mt19937 rng(14);
    for (int transparent = 0; transparent < 2; transparent++) {
       SCOPED_TRACE(transparent ? "with a transparent index" : "opaque");
-      GifSpec spec = backdrop(rng, 24, 16, 8);
-      with_control(&spec.frames[0], 3, transparent ? 7 : -1);
-      FrameSpec f = frame_at(rng, 6, 4, 8, 6, 8);
+      GifPlan plan = backdrop(rng, 24, 16, 8);
+      with_control(&plan.frames[0], 3, transparent ? 7 : -1);
+      FramePlan f = frame_at(rng, 6, 4, 8, 6, 8);
       with_control(&f, 1, -1);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
       const std::string path = scratch.path("restore-" + std::to_string(transparent) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_at_offset(path, 0, 0, 24, 16));
       EXPECT_TRUE(codec_matches_at_offset(path, 3, 2, 30, 20));
    }
@@ -448,16 +448,16 @@ TEST(GiflibWritten, DrawingAtAnOffset)
 {
    Scratch scratch;
    std::mt19937 rng(11);
-   GifSpec spec = backdrop(rng, 30, 20, 16);
-   with_control(&spec.frames[0], 2, 0);
+   GifPlan plan = backdrop(rng, 30, 20, 16);
+   with_control(&plan.frames[0], 2, 0);
    const int frames[][3] = {{20, 12, 3}, {0, 0, 2}, {21, 13, 1}, {5, 9, 3}};
    for (const auto &p : frames) {
-      FrameSpec f = frame_at(rng, p[0], p[1], 9, 7, 16);
+      FramePlan f = frame_at(rng, p[0], p[1], 9, 7, 16);
       with_control(&f, p[2], 5);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
    const std::string path = scratch.path("offset.gif");
-   write_with_giflib(path, spec);
+   write_with_giflib(path, plan);
    EXPECT_TRUE(codec_matches_at_offset(path, 7, 5, 50, 40));
    EXPECT_TRUE(codec_matches_at_offset(path, 20, 20, 50, 40));  // cut by the bottom right
    EXPECT_TRUE(codec_matches_at_offset(path, -6, -4, 30, 20));  // cut by the top left
@@ -472,13 +472,13 @@ TEST(GiflibWritten, FramePastTheScreenEdgeDrawnAtAnOffset)
    std::mt19937 rng(12);
    for (int disposal = 1; disposal <= 3; disposal++) {
       SCOPED_TRACE("disposal " + std::to_string(disposal));
-      GifSpec spec = backdrop(rng, 30, 20, 16);
-      FrameSpec f = frame_at(rng, 22, 14, 16, 12, 16);  // 8x6 of it on the screen
+      GifPlan plan = backdrop(rng, 30, 20, 16);
+      FramePlan f = frame_at(rng, 22, 14, 16, 12, 16);  // 8x6 of it on the screen
       with_control(&f, disposal, -1);
-      FrameSpec g = frame_at(rng, 0, 0, 4, 4, 16);
-      spec.frames.insert(spec.frames.end(), {f, g});
+      FramePlan g = frame_at(rng, 0, 0, 4, 4, 16);
+      plan.frames.insert(plan.frames.end(), {f, g});
       const std::string path = scratch.path("past-" + std::to_string(disposal) + ".gif");
-      write_with_giflib(path, spec);
+      write_with_giflib(path, plan);
       EXPECT_TRUE(codec_matches_at_offset(path, 7, 5, 60, 45));
    }
 }

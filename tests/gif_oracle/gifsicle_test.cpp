@@ -23,34 +23,34 @@ std::string quoted(const std::string &path)
    return "'" + path + "'";
 }
 
-GifSpec still(std::mt19937 &rng, int width, int height, int table, Pattern pattern)
+GifPlan still(std::mt19937 &rng, int width, int height, int table, Pattern pattern)
 {
-   GifSpec spec;
-   spec.width = width;
-   spec.height = height;
-   spec.global = random_table(rng, table);
-   FrameSpec f;
+   GifPlan plan;
+   plan.width = width;
+   plan.height = height;
+   plan.global = random_table(rng, table);
+   FramePlan f;
    f.width = width;
    f.height = height;
    f.pixels = make_pixels(rng, pattern, width, height, table);
-   spec.frames.push_back(f);
-   return spec;
+   plan.frames.push_back(f);
+   return plan;
 }
 
 // Full-screen frames of blocks moving over a fixed backdrop: what an
 // optimiser turns into small frames, transparency and disposals. With
 // `clear_backdrop` the backdrop is the transparent index instead.
-GifSpec coalesced(std::mt19937 &rng, int width, int height, int frames, bool clear_backdrop)
+GifPlan coalesced(std::mt19937 &rng, int width, int height, int frames, bool clear_backdrop)
 {
-   GifSpec spec;
-   spec.width = width;
-   spec.height = height;
-   spec.global = random_table(rng, 32);
-   spec.loop = 0;
+   GifPlan plan;
+   plan.width = width;
+   plan.height = height;
+   plan.global = random_table(rng, 32);
+   plan.loop = 0;
    const std::vector<unsigned char> backdrop =
       make_pixels(rng, Pattern::stripes, width, height, 24);
    for (int k = 0; k < frames; k++) {
-      FrameSpec f;
+      FramePlan f;
       f.width = width;
       f.height = height;
       f.control = true;
@@ -66,9 +66,9 @@ GifSpec coalesced(std::mt19937 &rng, int width, int height, int frames, bool cle
             for (int x = bx; x < std::min(width, bx + 10); x++)
                f.pixels[size_t(y) * width + x] = (unsigned char)(24 + b * 2 + (x + y) % 2);
       }
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
-   return spec;
+   return plan;
 }
 
 }  // namespace

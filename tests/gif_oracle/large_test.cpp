@@ -12,10 +12,10 @@ using namespace oracle;
 
 namespace {
 
-FrameSpec frame(std::mt19937 &rng, int x, int y, int width, int height, int colours,
+FramePlan frame(std::mt19937 &rng, int x, int y, int width, int height, int colours,
                 Pattern pattern)
 {
-   FrameSpec f;
+   FramePlan f;
    f.x = x;
    f.y = y;
    f.width = width;
@@ -33,20 +33,20 @@ TEST(LargeFiles, FullHdStills)
 {
    Scratch scratch;
    std::mt19937 rng(41);
-   GifSpec spec;
-   spec.width = 1920;
-   spec.height = 1080;
-   spec.global = random_table(rng, 256);
-   spec.frames.push_back(frame(rng, 0, 0, 1920, 1080, 256, Pattern::noise));
+   GifPlan plan;
+   plan.width = 1920;
+   plan.height = 1080;
+   plan.global = random_table(rng, 256);
+   plan.frames.push_back(frame(rng, 0, 0, 1920, 1080, 256, Pattern::noise));
    const std::string noise = scratch.path("noise.gif");
-   write_with_giflib(noise, spec);
+   write_with_giflib(noise, plan);
    EXPECT_TRUE(codec_matches_giflib(noise));
    EXPECT_TRUE(codec_matches_imagemagick(noise, scratch.path("out.pam")));
 
-   spec.frames[0] = frame(rng, 0, 0, 1920, 1080, 256, Pattern::mixed);
-   spec.frames[0].interlaced = true;
+   plan.frames[0] = frame(rng, 0, 0, 1920, 1080, 256, Pattern::mixed);
+   plan.frames[0].interlaced = true;
    const std::string interlaced = scratch.path("interlaced.gif");
-   write_with_giflib(interlaced, spec);
+   write_with_giflib(interlaced, plan);
    EXPECT_TRUE(codec_matches_giflib(interlaced));
 
    const std::string sicle = scratch.path("gifsicle.gif");
@@ -66,17 +66,17 @@ TEST(LargeFiles, FullHdAnimation)
 {
    Scratch scratch;
    std::mt19937 rng(42);
-   GifSpec spec;
-   spec.width = 1920;
-   spec.height = 1080;
-   spec.global = random_table(rng, 64);
-   spec.loop = 0;
+   GifPlan plan;
+   plan.width = 1920;
+   plan.height = 1080;
+   plan.global = random_table(rng, 64);
+   plan.loop = 0;
    const int layout[][5] = {{0, 0, 1920, 1080, 1},   {100, 50, 900, 700, 3},
                             {1500, 800, 600, 400, 2}, {300, 600, 1000, 480, 3},
                             {0, 0, 1920, 200, 0},     {1000, 100, 800, 900, 1}};
    int k = 0;
    for (const auto &l : layout) {
-      FrameSpec f = frame(rng, l[0], l[1], l[2], l[3], k == 2 ? 256 : 64,
+      FramePlan f = frame(rng, l[0], l[1], l[2], l[3], k == 2 ? 256 : 64,
                           k % 2 ? Pattern::runs : Pattern::stripes);
       if (k == 2)
          f.local = random_table(rng, 256);
@@ -84,11 +84,11 @@ TEST(LargeFiles, FullHdAnimation)
       f.disposal = l[4];
       f.transparent = k ? 5 : -1;
       f.interlaced = k == 3;
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
       k++;
    }
    const std::string anim = scratch.path("anim.gif");
-   write_with_giflib(anim, spec);
+   write_with_giflib(anim, plan);
    EXPECT_TRUE(codec_matches_giflib(anim));
    const std::string sicle = scratch.path("gifsicle.gif");
    ASSERT_TRUE(run_ok(std::string(GIFSICLE) + " -O2 '" + anim + "' -o '" + sicle + "'"));

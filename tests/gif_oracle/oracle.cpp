@@ -343,29 +343,29 @@ void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
 
 // ---------------------------------------------------------------------------
 
-void write_with_giflib(const std::string &path, const GifSpec &spec)
+void write_with_giflib(const std::string &path, const GifPlan &plan)
 {
    int code = 0;
    GifFileType *gif = EGifOpenFileName(path.c_str(), false, &code);
    if (!gif)
       throw std::runtime_error("giflib cannot create " + path + ": " + GifErrorString(code));
    // GIF87a unless an extension needs GIF89a, as encoders do.
-   bool extensions = spec.loop >= 0;
-   for (const FrameSpec &f : spec.frames)
+   bool extensions = plan.loop >= 0;
+   for (const FramePlan &f : plan.frames)
       extensions = extensions || f.control;
    EGifSetGifVersion(gif, extensions);
-   MapPtr global = make_map(spec.global);
-   check_egif(EGifPutScreenDesc(gif, spec.width, spec.height, 8, spec.background, global.get()),
+   MapPtr global = make_map(plan.global);
+   check_egif(EGifPutScreenDesc(gif, plan.width, plan.height, 8, plan.background, global.get()),
               gif, "screen");
-   if (spec.loop >= 0) {
-      const unsigned char data[3] = {1, GifByteType(spec.loop & 255),
-                                     GifByteType(spec.loop >> 8)};
+   if (plan.loop >= 0) {
+      const unsigned char data[3] = {1, GifByteType(plan.loop & 255),
+                                     GifByteType(plan.loop >> 8)};
       check_egif(EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE), gif, "loop");
       check_egif(EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0"), gif, "loop");
       check_egif(EGifPutExtensionBlock(gif, 3, data), gif, "loop");
       check_egif(EGifPutExtensionTrailer(gif), gif, "loop");
    }
-   for (const FrameSpec &f : spec.frames) {
+   for (const FramePlan &f : plan.frames) {
       if (f.pixels.size() != size_t(f.width) * f.height)
          throw std::runtime_error("frame pixels do not match its size");
       if (f.control) {

@@ -27,7 +27,7 @@ struct Picture {
 // ---------------------------------------------------------------------------
 // Writing files with giflib's encoder.
 
-struct FrameSpec {
+struct FramePlan {
    int x = 0, y = 0, width = 1, height = 1;
    std::vector<uint32_t> local;  // 0xRRGGBB; empty for no local table
    bool interlaced = false;
@@ -36,17 +36,17 @@ struct FrameSpec {
    std::vector<unsigned char> pixels;  // display order, width * height
 };
 
-struct GifSpec {
+struct GifPlan {
    int width = 1, height = 1;
    std::vector<uint32_t> global;  // empty for no global table
    int background = 0;
    int loop = -1;  // -1 writes no loop block
-   std::vector<FrameSpec> frames;
+   std::vector<FramePlan> frames;
 };
 
-// Writes `spec` with giflib's low-level encoder; table sizes must be
+// Writes `plan` with giflib's low-level encoder; table sizes must be
 // powers of two from 2 to 256. Throws std::runtime_error on failure.
-void write_with_giflib(const std::string &path, const GifSpec &spec);
+void write_with_giflib(const std::string &path, const GifPlan &plan);
 
 // A table of `count` distinct colours (count a power of two), none of them
 // the mask colour, so that a wrong index shows as a wrong colour.

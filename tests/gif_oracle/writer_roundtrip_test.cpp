@@ -370,15 +370,15 @@ TEST(WriterRoundTrip, OtherEncodersFilesWrittenBack)
 {
    Scratch scratch;
    std::mt19937 rng(601);
-   oracle::GifSpec spec;
-   spec.width = 60;
-   spec.height = 45;
-   spec.global = oracle::random_table(rng, 32);
-   spec.loop = 3;
+   oracle::GifPlan plan;
+   plan.width = 60;
+   plan.height = 45;
+   plan.global = oracle::random_table(rng, 32);
+   plan.loop = 3;
    const int layout[][5] = {{0, 0, 60, 45, 1}, {5, 3, 30, 17, 3}, {20, 10, 33, 35, 2},
                             {1, 30, 50, 9, 0}};
    for (const auto &l : layout) {
-      oracle::FrameSpec f;
+      oracle::FramePlan f;
       f.x = l[0];
       f.y = l[1];
       f.width = l[2];
@@ -391,10 +391,10 @@ TEST(WriterRoundTrip, OtherEncodersFilesWrittenBack)
       if (l[4] == 2)
          f.local = oracle::random_table(rng, 8);
       f.pixels = oracle::make_pixels(rng, Pattern::mixed, f.width, f.height, 8);
-      spec.frames.push_back(f);
+      plan.frames.push_back(f);
    }
    const std::string giflib_file = scratch.path("giflib.gif");
-   oracle::write_with_giflib(giflib_file, spec);
+   oracle::write_with_giflib(giflib_file, plan);
    const std::string sicle_file = scratch.path("gifsicle.gif");
    ASSERT_TRUE(oracle::run_ok(std::string(oracle::GIFSICLE) + " -O3 '" + giflib_file +
                               "' -o '" + sicle_file + "'"));
