@@ -19,6 +19,7 @@
 #include <cstring>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "gif.h"
 
 namespace {
@@ -41,18 +42,6 @@ const long READ_BUDGET = 128L << 20;
 // Frames bigger than this are compared by their description only, so that
 // a few huge frames do not dominate the time of a run.
 const long HASHED_PIXELS = 1L << 20;
-
-[[noreturn]] void check_failed(const char *what, int line)
-{
-   fprintf(stderr, "gif_fuzzer.cpp:%d: check failed: %s\n", line, what);
-   abort();
-}
-
-#define CHECK(condition) \
-   do { \
-      if (!(condition)) \
-         check_failed(#condition, __LINE__); \
-   } while (0)
 
 // Bytes allocated and not yet freed since the current input began.
 std::atomic<bool> tracking(false);

@@ -16,22 +16,11 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_check.h"
 #include "gif.h"
 #include "gif_format.h"
 
 namespace {
-
-[[noreturn]] void check_failed(const char *what, int line)
-{
-   fprintf(stderr, "gif_writer_fuzzer.cpp:%d: check failed: %s\n", line, what);
-   abort();
-}
-
-#define CHECK(condition) \
-   do { \
-      if (!(condition)) \
-         check_failed(#condition, __LINE__); \
-   } while (0)
 
 // The input, read front to back; zeros once it runs out.
 class Bytes {
