@@ -244,17 +244,25 @@ void GameRun::requestClose()
    XFlush(x);
 }
 
+bool GameRun::ended(double seconds)
+{
+   if (pid_ < 0)
+      return true;
+   if (!exited(pid_, &status_, seconds))
+      return false;
+   pid_ = -1;
+   return true;
+}
+
 int GameRun::wait(double seconds)
 {
-   int status = 0;
-   if (!exited(pid_, &status, seconds)) {
+   if (!ended(seconds)) {
       kill(pid_, SIGKILL);
-      waitpid(pid_, &status, 0);
+      waitpid(pid_, &status_, 0);
       pid_ = -1;
       return -1;
    }
-   pid_ = -1;
-   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+   return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
 }
 
 std::string GameRun::output() const

@@ -51,6 +51,9 @@ public:
    void press(const std::string &key, int ms = 50);
    // Asks the window to close, as a window manager's close button does.
    void requestClose();
+   // Waits up to `seconds` for the game to end, leaving it running if it
+   // does not; whether it ended.
+   bool ended(double seconds);
    // Waits up to `seconds` for the game to end: its exit status, or -1
    // when it had to be killed.
    int wait(double seconds = 10);
@@ -61,6 +64,7 @@ private:
    std::string display_;
    std::string outputFile_;
    pid_t pid_ = -1;
+   int status_ = 0;  // once the game has ended
    unsigned long window_ = 0;
    void *x_ = nullptr;  // the test's own connection to the server
 };

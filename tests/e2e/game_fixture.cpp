@@ -1,0 +1,108 @@
+#include "game_fixture.h"
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "gif.h"
+
+const char *const kGame = TOSSARO_GAME;
+const std::string kGraphics = std::string(TOSSARO_SOURCE_DIR) + "/graphics";
+
+Art::Art()
+{
+   set_color_depth(16);
+   texture.reset(load_gif_bitmap((kGraphics + "/texture.gif").c_str(), nullptr));
+   titleMenu.reset(load_gif_bitmap((kGraphics + "/title-menu.gif").c_str(), nullptr));
+   particle.reset(load_gif_bitmap((kGraphics + "/particle.gif").c_str(), nullptr));
+   logo.reset(load_gif_bitmap((kGraphics + "/Loading.gif").c_str(), nullptr));
+   set_color_depth(32);
+}
+
+bool shows(uint32_t pixel, int c)
+{
+   const int r = int(pixel >> 16) & 255, g = int(pixel >> 8) & 255, b = int(pixel) & 255;
+   return abs(r - getr16(c)) <= 3 && abs(g - getg16(c)) <= 3 && abs(b - getb16(c)) <= 3;
+}
+
+bool shows_rgb(uint32_t pixel, int r, int g, int b)
+{
+   return shows(pixel, makecol16(r, g, b));
+}
+
+bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y)
+{
+   for (int sy = 0; sy < sprite->h; sy++) {
+      for (int sx = 0; sx < sprite->w; sx++) {
+         const int c = getpixel(sprite, sx, sy);
+         if (c != bitmap_mask_color(sprite) && !shows(shot.at(x + sx, y + sy), c))
+            return false;
+      }
+   }
+   return true;
+}
+
+int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b)
+{
+   int n = 0;
+   for (int y = y0; y <= y1; y++) {
+      for (int x = x0; x <= x1; x++)
+         n += shows_rgb(shot.at(x, y), r, g, b);
+   }
+   return n;
+}
+
+std::string read_text(const std::string &path)
+{
+   const std::vector<unsigned char> bytes = read_file(path);
+   return std::string(bytes.begin(), bytes.end());
+}
+
+void GameTest::SetUp()
+{
+   folder = scratch.path("game");
+   std::filesystem::create_directory(folder);
+   copy_folder(kGraphics, folder + "/graphics");
+}
+
+bool GameTest::await(GameRun &game, const std::function<bool(const Screenshot &)> &ready,
+                     double seconds, Screenshot *shot)
+{
+   for (double waited = 0; waited < seconds; waited += 0.1) {
+      *shot = game.screenshot();
+      if (ready(*shot))
+         return true;
+      pause_ms(100);
+   }
+   return false;
+}
+
+bool GameTest::press_until(GameRun &game, const std::string &key,
+                           const std::function<bool(const Screenshot &)> &done)
+{
+   Screenshot shot;
+   for (int attempt = 0; attempt < 3; attempt++) {
+      game.press(key, 80);
+      if (await(game, done, 1.5, &shot)) {
+         pause_ms(300);
+         return true;
+      }
+   }
+   return false;
+}
+
+void GameTest::press_until_ended(GameRun &game, const std::string &key, int ms)
+{
+   for (int attempt = 0; attempt < 3 && !game.ended(0); attempt++) {
+      game.press(key, ms);
+      game.ended(20);
+   }
+}
+
+std::set<std::string> GameTest::left_behind() const
+{
+   std::set<std::string> names;
+   for (const auto &entry : std::filesystem::directory_iterator(folder))
+      names.insert(entry.path().filename().string());
+   names.erase("graphics");
+   return names;
+}

@@ -1,0 +1,68 @@
+// What every end-to-end test of the game needs: the art as the game shows
+// it, ways to compare screenshots with it, and a fixture that starts a
+// private X server and a working folder holding graphics/.
+#ifndef TOSSARO_TESTS_GAME_FIXTURE_H
+#define TOSSARO_TESTS_GAME_FIXTURE_H
+
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <set>
+#include <string>
+
+#include "gif_test_util.h"
+#include "scratch.h"
+#include "x_session.h"
+
+// The game's executable and its art.
+extern const char *const kGame;
+extern const std::string kGraphics;
+
+// The art as the game shows it: decoded at 16 bits per pixel.
+struct Art {
+   BitmapPtr texture, titleMenu, particle, logo;
+   Art();
+};
+
+// Whether a screenshot pixel shows the 16-bit colour c, allowing for the
+// server's widening of 5 and 6 bits to 8.
+bool shows(uint32_t pixel, int c);
+bool shows_rgb(uint32_t pixel, int r, int g, int b);
+
+// Whether the sprite's opaque pixels all show at (x, y).
+bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y);
+
+// How many pixels of the box show the colour.
+int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b);
+
+std::string read_text(const std::string &path);
+
+class GameTest : public testing::Test {
+protected:
+   void SetUp() override;
+
+   // Takes screenshots until `ready` holds, for up to `seconds`.
+   bool await(GameRun &game, const std::function<bool(const Screenshot &)> &ready,
+              double seconds, Screenshot *shot);
+
+   // Presses the key until `done` shows, up to three times: a press the
+   // game never saw (a slow frame can hide a short one) is made again.
+   // Waits afterwards until the screen takes keys again (15 ticks after a
+   // move).
+   bool press_until(GameRun &game, const std::string &key,
+                    const std::function<bool(const Screenshot &)> &done);
+
+   // Presses a key that ends the game until it has ended, up to three
+   // times, holding it for `ms` (long enough for a slow frame to see it).
+   void press_until_ended(GameRun &game, const std::string &key, int ms);
+
+   // The files in the working folder besides the art.
+   std::set<std::string> left_behind() const;
+
+   Scratch scratch;
+   std::string folder;
+   XServer server;
+};
+
+#endif
