@@ -79,24 +79,33 @@ struct Dictionary {
    void add(int at, uint32_t key, int code) { slot[at] = key << 12 | uint32_t(code); }
 };
 
-int largest_index(BITMAP *bitmap)
+// A value with the same highest set bit as the largest index, which is all
+// the minimum code size depends on: the OR of every index, eight at a time.
+int largest_index_bits(BITMAP *bitmap)
 {
-   int largest = 0;
+   uint64_t bits = 0;
    for (int y = 0; y < bitmap->h; y++) {
       const uint8_t *row = bitmap->line[y];
-      for (int x = 0; x < bitmap->w; x++) {
-         if (row[x] > largest)
-            largest = row[x];
+      int x = 0;
+      for (; x + 8 <= bitmap->w; x += 8) {
+         uint64_t eight;
+         memcpy(&eight, row + x, 8);
+         bits |= eight;
       }
+      for (; x < bitmap->w; x++)
+         bits |= row[x];
    }
-   return largest;
+   int folded = 0;
+   for (int k = 0; k < 8; k++)
+      folded |= int(bits >> (8 * k)) & 0xFF;
+   return folded;
 }
 
 }  // namespace
 
 void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
 {
-   const int largest = largest_index(bitmap);
+   const int largest = largest_index_bits(bitmap);
    int minCodeSize = 2;
    while ((1 << minCodeSize) <= largest)
       minCodeSize++;
