@@ -565,16 +565,29 @@ std::vector<Picture> reference_frames(const std::string &path)
    return problems.result(path);
 }
 
+// The reference frames and our sequence of one file, with as many frames.
+static ::testing::AssertionResult load_both(const std::string &path,
+                                            std::vector<Picture> *expected,
+                                            SequencePtr *sequence)
+{
+   *expected = reference_frames(path);
+   if (expected->empty())
+      return ::testing::AssertionFailure() << "no oracle for " << path;
+   sequence->reset(open_gif_sequence(path.c_str()));
+   if (!*sequence)
+      return ::testing::AssertionFailure() << "open_gif_sequence refuses " << path;
+   if ((*sequence)->frame_count != int(expected->size()))
+      return ::testing::AssertionFailure() << path << ": frame count differs";
+   return ::testing::AssertionSuccess();
+}
+
 ::testing::AssertionResult codec_matches_when_looping(const std::string &path)
 {
-   const std::vector<Picture> expected = reference_frames(path);
-   if (expected.empty())
-      return ::testing::AssertionFailure() << "no oracle for " << path;
-   SequencePtr sequence(open_gif_sequence(path.c_str()));
-   if (!sequence)
-      return ::testing::AssertionFailure() << "open_gif_sequence refuses " << path;
-   if (sequence->frame_count != int(expected.size()))
-      return ::testing::AssertionFailure() << path << ": frame count differs";
+   std::vector<Picture> expected;
+   SequencePtr sequence;
+   const ::testing::AssertionResult loaded = load_both(path, &expected, &sequence);
+   if (!loaded)
+      return loaded;
    BitmapPtr screen(create_bitmap_ex(32, sequence->width, sequence->height));
    for (int i = 0; i < sequence->frame_count; i++)
       draw_gif_frame(sequence.get(), screen.get(), i, 0, 0);
@@ -590,14 +603,11 @@ std::vector<Picture> reference_frames(const std::string &path)
 ::testing::AssertionResult codec_matches_at_offset(const std::string &path, int ox, int oy,
                                                    int width, int height)
 {
-   const std::vector<Picture> expected = reference_frames(path);
-   if (expected.empty())
-      return ::testing::AssertionFailure() << "no oracle for " << path;
-   SequencePtr sequence(open_gif_sequence(path.c_str()));
-   if (!sequence)
-      return ::testing::AssertionFailure() << "open_gif_sequence refuses " << path;
-   if (sequence->frame_count != int(expected.size()))
-      return ::testing::AssertionFailure() << path << ": frame count differs";
+   std::vector<Picture> expected;
+   SequencePtr sequence;
+   const ::testing::AssertionResult loaded = load_both(path, &expected, &sequence);
+   if (!loaded)
+      return loaded;
 
    // A surround colour that no frame shows, so that a stray write is seen.
    std::set<int> used;
