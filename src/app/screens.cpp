@@ -1,5 +1,6 @@
 #include "screens.h"
 
+#include "game.h"
 #include "intro.h"
 #include "menu.h"
 #include "quit_prompt.h"
@@ -14,6 +15,7 @@ const struct {
 } kScreens[] = {
    {Intro, {updateIntro, drawIntro}},
    {Menu, {updateMenu, drawMenu}},
+   {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
 };
 

@@ -1,0 +1,132 @@
+#include "ball.h"
+
+#include <allegro.h>
+
+#include <cmath>
+#include <cstdlib>
+
+#include "assets.h"
+#include "game.h"
+#include "hand.h"
+#include "playfield.h"
+#include "work_area.h"
+
+namespace {
+
+const float kTrimVx = 7, kTrimVxStep = 2;
+const float kTrimVy = -15, kTrimVyStep = 2;
+const float kDrag = 60;
+const double kGravity = 0.04;
+const int kCatchLine = 440;
+const float kWallNudge = 1;
+const int kShadowOffset = 5;
+
+}  // namespace
+
+Ball::Ball(int x, int y, int radius, int colour)
+   : radius(radius), colour(colour), vx(0), vy(0), x(float(x)), y(float(y)), hand(nullptr)
+{
+}
+
+void updateBall(Ball &ball)
+{
+   if (ball.vx > kTrimVx)
+      ball.vx -= kTrimVxStep;
+   if (ball.vy < kTrimVy)
+      ball.vy += kTrimVyStep;
+
+   // A tie goes to the left hand.
+   const int toLeft = std::abs(int(ball.x - leftHand.centreX));
+   const int toRight = std::abs(int(ball.x - rightHand.centreX));
+   ball.hand = toLeft > toRight ? &rightHand : &leftHand;
+
+   ball.vx -= ball.vx / kDrag;
+   ball.vy -= ball.vy / kDrag;
+
+   if (ball.y + ball.radius < kCatchLine || handsOff)
+      ball.vy = float(ball.vy + kGravity);
+   else
+      bounceBallOffHand(ball);
+
+   ball.x += ball.vx;
+   ball.y += ball.vy;
+
+   // A wall keeps the speed and turns it round, nudging the ball back in.
+   if (ball.x - ball.radius < playfield.leftWall) {
+      ball.vx = -ball.vx;
+      ball.x += kWallNudge;
+      ball.y += kWallNudge;
+   }
+   if (ball.x + ball.radius > playfield.rightWall) {
+      ball.vx = -ball.vx;
+      ball.x -= kWallNudge;
+      ball.y -= kWallNudge;
+   }
+}
+
+void bounceBallOffHand(Ball &ball)
+{
+   const Hand &hand = *ball.hand;
+   float v[2] = {ball.vx, ball.vy};
+   reflectOffHandLine(v, ball, hand);
+   v[0] *= hand.power;
+   v[1] *= hand.power;
+   ball.vx = v[0];
+   // A throw that does not point upwards becomes one straight up.
+   ball.vy = v[1] < 0 ? v[1] : -hand.power;
+}
+
+void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand)
+{
+   const float ax = float(hand.x1), ay = float(hand.y1);
+   const float dx = float(hand.x2) - ax, dy = float(hand.y2) - ay;
+   const float len = std::sqrt(dx * dx + dy * dy);
+   const float ux = dx / len, uy = dy / len;
+   // The point of the line nearest to the ball's centre, and the unit
+   // normal from it towards the centre.
+   const float t = (ball.x - ax) * ux + (ball.y - ay) * uy;
+   const float px = ax + dx * (t / len), py = ay + dy * (t / len);
+   float nx = ball.x - px, ny = ball.y - py;
+   const float nlen = std::sqrt(nx * nx + ny * ny);
+   if (nlen > 0) {
+      nx /= nlen;
+      ny /= nlen;
+   } else {
+      // A centre on the line has no normal of its own: take the line's
+      // upward one.
+      nx = uy;
+      ny = -ux;
+      if (ny > 0) {
+         nx = -nx;
+         ny = -ny;
+      }
+   }
+   const float along = v[0] * nx + v[1] * ny;
+   v[0] -= 2 * along * nx;
+   v[1] -= 2 * along * ny;
+}
+
+void drawBall(const Ball &ball)
+{
+   set_trans_blender(254, 254, 254, 100);
+   WorkArea work(2 * ball.radius + 1, 2 * ball.radius + 1);
+   circlefill(work.bitmap(), ball.radius, ball.radius, ball.radius, makecol(0, 0, 0));
+   work.blend(int(ball.x - kShadowOffset), int(ball.y - kShadowOffset));
+   solid_mode();
+
+   BITMAP *image = nullptr;
+   if (ball.colour == makecol(255, 0, 0))
+      image = ballRed;
+   else if (ball.colour == makecol(0, 255, 0))
+      image = ballGreen;
+   else if (ball.colour == makecol(0, 0, 255))
+      image = ballBlue;
+   if (image)
+      draw_sprite(backBuffer, image, int(ball.x - ball.radius), int(ball.y - ball.radius));
+}
+
+bool circlesOverlap(int ax, int ay, int ar, int bx, int by, int br)
+{
+   const float dx = float(ax) - float(bx), dy = float(ay) - float(by);
+   return std::sqrt(dx * dx + dy * dy) <= ar + br;
+}

@@ -1,0 +1,130 @@
+#include "hand.h"
+
+#include <allegro.h>
+
+#include "assets.h"
+#include "game.h"
+#include "keyboard.h"
+
+namespace {
+
+const int kHalfWidth = 20;
+const int kRestY = 460;
+const float kTiltLimit = 15;
+const float kTiltStep = 0.3f;
+const float kPowerMin = 1.8f, kPowerMax = 5.5f;
+const float kPowerStep = 0.07f;
+const float kPowerDecay = 0.04f;
+
+// The keys of one hand.
+struct HandKeys {
+   Hand *hand;
+   int tiltDown, tiltUp, powerUp, powerDown;
+};
+
+void tilt(Hand &hand, float step)
+{
+   const bool inside = step < 0 ? hand.tilt > -kTiltLimit : hand.tilt < kTiltLimit;
+   if (inside)
+      hand.tilt += step;
+   // The ends follow the tilt whenever a tilt key is held, stepped or not.
+   hand.y1 = kRestY - int(hand.tilt);
+   hand.y2 = kRestY + int(hand.tilt);
+}
+
+void addPower(Hand &hand, float step)
+{
+   const float p = hand.power + step;
+   if (p >= kPowerMin && p <= kPowerMax)
+      hand.power = p;
+}
+
+// 1. The lowest ball on the hand's half becomes its tracked ball.
+void chooseBall(Hand &hand)
+{
+   const int m = (leftHand.centreX + rightHand.centreX) / 2;
+   int best = 0;
+   for (int i = 0; i < int(balls.size()); i++) {
+      const Ball &ball = balls[i];
+      if (ball.y + ball.radius > best) {
+         hand.midX = m;
+         // A ball exactly on the midpoint belongs to the left half.
+         const bool onHalf = &hand == &leftHand ? ball.x <= hand.midX : ball.x > hand.midX;
+         if (onHalf) {
+            hand.trackedBall = i;
+            best = int(ball.y + ball.radius);
+         }
+      }
+   }
+}
+
+// 2. The hand jumps so that its end comes under a ball reaching past it.
+void followBall(Hand &hand)
+{
+   if (hand.trackedBall < 0)
+      return;
+   const Ball &ball = balls[hand.trackedBall];
+   const int x1 = hand.x1, x2 = hand.x2;
+   if (x1 > ball.x - ball.radius)
+      hand.centreX = int(hand.centreX - (x1 - ball.x));
+   if (ball.x + ball.radius > x2)
+      hand.centreX = int(ball.x - x2 + hand.centreX);
+}
+
+// 3. Both hands step back from the midpoint this hand found, in either
+// hand's update.
+void keepApart(const Hand &hand)
+{
+   if (leftHand.x2 > hand.midX)
+      leftHand.centreX--;
+   if (rightHand.x1 < hand.midX)
+      rightHand.centreX++;
+}
+
+// 5. Every held key acts in every hand's update, on its own hand.
+void readKeys()
+{
+   const HandKeys handKeys[] = {
+      {&leftHand, KEY_A, KEY_D, KEY_W, KEY_S},
+      {&rightHand, KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN},
+   };
+   for (const HandKeys &k : handKeys) {
+      if (keys->held(k.tiltDown))
+         tilt(*k.hand, -kTiltStep);
+      if (keys->held(k.tiltUp))
+         tilt(*k.hand, kTiltStep);
+   }
+   for (const HandKeys &k : handKeys) {
+      if (keys->held(k.powerUp))
+         addPower(*k.hand, kPowerStep);
+      if (keys->held(k.powerDown))
+         addPower(*k.hand, -kPowerStep);
+   }
+}
+
+}  // namespace
+
+Hand leftHand = {20, kRestY, 60, kRestY, 40, 0, -1, 2.0f, 0};
+Hand rightHand = {340, kRestY, 380, kRestY, 360, 0, -1, 2.0f, 0};
+
+void updateHand(Hand &hand)
+{
+   chooseBall(hand);
+   followBall(hand);
+   keepApart(hand);
+   hand.x1 = hand.centreX - kHalfWidth;
+   hand.x2 = hand.centreX + kHalfWidth;
+   readKeys();
+   addPower(hand, -kPowerDecay);
+}
+
+void drawHand(const Hand &hand)
+{
+   // A stronger hand is drawn lower; the image turns with the tilt.
+   const int y = int(4 * hand.power + 415);
+   const int turn = int(1.5f * hand.tilt);
+   if (&hand == &leftHand)
+      rotate_sprite(backBuffer, handImage, hand.x1 - 17, y, itofix(turn));
+   else
+      rotate_sprite_v_flip(backBuffer, handImage, hand.x1 - 5, y, itofix(turn + 128));
+}

@@ -1,0 +1,81 @@
+#include "particle.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+#include "assets.h"
+#include "work_area.h"
+
+std::vector<Particle> sparks;
+
+namespace {
+
+const int kStartAlpha = 254;
+const int kExpiredAlpha = 1;
+const double kGravity = 0.02;
+
+float randomSpeed()
+{
+   return float(rand() % 100) / 100.0f;
+}
+
+}  // namespace
+
+Particle::Particle(int x, int y)
+   : alpha(kStartAlpha), vx(0), vy(0), x(float(x)), y(float(y)), drawX(x), drawY(y), angle(0)
+{
+   angle = rand() % 256;
+   vx = randomSpeed();
+   vy = randomSpeed();
+   if (rand() % 2 == 0)
+      vx = -vx;
+   if (rand() % 2 == 0)
+      vy = -vy;
+}
+
+void Particle::update()
+{
+   angle = angle == 0 ? 256 : angle - 1;
+   vy = float(vy + kGravity);
+   alpha--;
+   x += vx;
+   y += vy;
+   drawX = int(x);
+   drawY = int(y);
+}
+
+bool Particle::isExpired() const
+{
+   return alpha == kExpiredAlpha;
+}
+
+void spawnSparks(int n, int x, int y)
+{
+   for (int i = 0; i < n; i++)
+      sparks.push_back(Particle(x, y));
+}
+
+void updateSparks()
+{
+   for (Particle &spark : sparks)
+      spark.update();
+   sparks.erase(std::remove_if(sparks.begin(), sparks.end(),
+                               [](const Particle &spark) { return spark.isExpired(); }),
+                sparks.end());
+}
+
+void drawSparks()
+{
+   const int w = particleImage->w, h = particleImage->h;
+   // The image turns about its centre, so it reaches half its diagonal
+   // beyond the centre in any direction.
+   const int reach = int(std::ceil(std::hypot(w, h) / 2)) + 1;
+   for (const Particle &spark : sparks) {
+      set_trans_blender(254, 254, 254, spark.alpha);
+      WorkArea work(w / 2 + reach, h / 2 + reach);
+      rotate_sprite(work.bitmap(), particleImage, 0, 0, itofix(spark.angle));
+      work.blend(spark.drawX - w, spark.drawY - h);
+      solid_mode();
+   }
+}

@@ -1,0 +1,15 @@
+// The fixed bounds of the playfield: the side walls the balls bounce off
+// and the band the targets are placed in.
+#ifndef TOSSARO_GAME_PLAYFIELD_H
+#define TOSSARO_GAME_PLAYFIELD_H
+
+struct PlayfieldBounds {
+   int leftWall, rightWall;
+   // The targets' circles lie between these, except that a target's
+   // bottom may reach below targetBottom by its radius.
+   int targetLeft, targetTop, targetRight, targetBottom;
+};
+
+constexpr PlayfieldBounds playfield = {0, 640, 50, 50, 590, 430};
+
+#endif

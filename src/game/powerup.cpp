@@ -1,0 +1,105 @@
+#include "powerup.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "assets.h"
+#include "playfield.h"
+#include "work_area.h"
+
+namespace {
+
+const int kSmallestRadius = 20;
+const int kRadiusChoices = 30;
+const int kKinds = 7;
+const int kResetDelay = 500;
+
+// The colours each kind requires, and its value factor.
+const struct {
+   int red, green, blue;
+   double factor;
+} kKindTable[kKinds] = {
+   {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1},
+   {1, 1, 0, 2}, {1, 0, 1, 2}, {0, 1, 1, 2},
+   {1, 1, 1, 3.5},
+};
+
+}  // namespace
+
+Powerup::Powerup() : flashing(false), countdown(-1), resetDelay(kResetDelay)
+{
+   radius = kSmallestRadius + rand() % kRadiusChoices;
+   // Smaller targets are worth more.
+   value = 10 * (70 - radius);
+   const int width = playfield.targetRight - playfield.targetLeft;
+   const int height = playfield.targetBottom - playfield.targetTop;
+   x = playfield.targetLeft + radius + rand() % (width - 2 * radius);
+   // The radius is taken off the height once: the circle's top stays in
+   // the band, its bottom may reach below it.
+   y = playfield.targetTop + radius + rand() % (height - radius);
+   kind = rand() % kKinds;
+   value = int(value * kKindTable[kind].factor);
+   restoreColours();
+}
+
+void Powerup::restoreColours()
+{
+   needRed = kKindTable[kind].red;
+   needGreen = kKindTable[kind].green;
+   needBlue = kKindTable[kind].blue;
+}
+
+void Powerup::update()
+{
+   if (flashing)
+      countdown--;
+   // Once expired, the countdown stays at 0 and the colours are restored
+   // again every tick until a hit arms it anew.
+   if (countdown == 0) {
+      flashing = false;
+      restoreColours();
+   }
+}
+
+void Powerup::hitBy(int colour)
+{
+   // Each cleared colour that leaves another one required re-arms the wait.
+   const auto clear = [&](int &need, int other1, int other2) {
+      need = 0;
+      if (other1 || other2) {
+         flashing = true;
+         countdown = resetDelay;
+      }
+   };
+   if (colour == makecol(255, 0, 0) && needRed == 1)
+      clear(needRed, needGreen, needBlue);
+   if (colour == makecol(0, 255, 0) && needGreen == 1)
+      clear(needGreen, needRed, needBlue);
+   if (colour == makecol(0, 0, 255) && needBlue == 1)
+      clear(needBlue, needRed, needGreen);
+}
+
+bool Powerup::isCleared() const
+{
+   return needRed == 0 && needGreen == 0 && needBlue == 0;
+}
+
+void Powerup::draw() const
+{
+   // The disc and its rim, each blended under the game's target blender.
+   WorkArea work(2 * radius + 1, 2 * radius + 1);
+   circlefill(work.bitmap(), radius, radius, radius,
+              makecol(154 * needRed, 154 * needGreen, 154 * needBlue));
+   work.blend(x - radius, y - radius);
+   work.clear();
+   const int rim = makecol(55 * needRed, 55 * needGreen, 55 * needBlue);
+   circle(work.bitmap(), radius, radius, radius, rim);
+   circle(work.bitmap(), radius, radius, radius - 1, rim);
+   work.blend(x - radius, y - radius);
+   if (flashing) {
+      const int white = makecol(255, 255, 255);
+      circle(backBuffer, x, y, radius, white);
+      circle(backBuffer, x, y, radius + 1, white);
+   }
+}
