@@ -229,6 +229,18 @@ void GameRun::press(const std::string &key, int ms)
         "keyup", "--window", id, key});
 }
 
+void GameRun::hold(const std::string &key)
+{
+   run({"env", "DISPLAY=" + display_, "xdotool", "keydown", "--window", std::to_string(window_),
+        key});
+}
+
+void GameRun::release(const std::string &key)
+{
+   run({"env", "DISPLAY=" + display_, "xdotool", "keyup", "--window", std::to_string(window_),
+        key});
+}
+
 void GameRun::requestClose()
 {
    Display *x = static_cast<Display *>(x_);

@@ -49,6 +49,9 @@ public:
    Screenshot screenshot();
    // Holds the key (an xdotool key name) down for `ms` milliseconds.
    void press(const std::string &key, int ms = 50);
+   // Holds the key down until release.
+   void hold(const std::string &key);
+   void release(const std::string &key);
    // Asks the window to close, as a window manager's close button does.
    void requestClose();
    // Waits up to `seconds` for the game to end, leaving it running if it

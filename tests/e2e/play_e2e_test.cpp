@@ -1,0 +1,106 @@
+// A game as a player plays it: from the menu into play, the field moving,
+// the power keys raising their gauges, a new game, the quit prompt over a
+// frozen field, back to the menu, and Q.
+#include "game_fixture.h"
+
+namespace {
+
+bool menu_shown(const Screenshot &shot, const Art &art)
+{
+   return sprite_at(shot, art.particle.get(), 180, 175) &&
+          sprite_at(shot, art.particle.get(), 340, 175);
+}
+
+// The frames of the two top gauges, which only the playfield draws.
+bool field_shown(const Screenshot &shot)
+{
+   return shows_rgb(shot.at(205, 7), 105, 50, 50) && shows_rgb(shot.at(205, 14), 50, 50, 105) &&
+          !shows_rgb(shot.at(300, 160), 137, 135, 95);
+}
+
+bool prompt_shown(const Screenshot &shot)
+{
+   return shows_rgb(shot.at(300, 160), 137, 135, 95) && shows_rgb(shot.at(150, 200), 69, 63, 48);
+}
+
+// How many pixels differ, leaving out the frame rate in the corner.
+int changed(const Screenshot &a, const Screenshot &b)
+{
+   int n = 0;
+   for (int y = 0; y < a.h; y++) {
+      for (int x = 0; x < a.w; x++)
+         n += !(x < 100 && y < 32) && a.at(x, y) != b.at(x, y);
+   }
+   return n;
+}
+
+// The top of a power gauge: the highest row of its outline colour at x.
+int gauge_top(const Screenshot &shot, int x)
+{
+   for (int y = 300; y < 476; y++) {
+      if (shows_rgb(shot.at(x, y), 0, 50, 0))
+         return y;
+   }
+   return -1;
+}
+
+TEST_F(GameTest, PlayingAGame)
+{
+   const Art art;
+   GameRun game(server, kGame, folder);
+   ASSERT_NE(game.window(), 0u) << game.output();
+   Screenshot shot, before;
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return s.w == 640; }, 3, &shot));
+   game.press("x");
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return menu_shown(s, art); }, 5, &shot));
+   pause_ms(600);
+   ASSERT_TRUE(press_until(game, "p", field_shown));
+
+   // The field moves.
+   before = game.screenshot();
+   pause_ms(300);
+   shot = game.screenshot();
+   EXPECT_GT(changed(before, shot), 200);
+   shot.save_ppm(std::string(TOSSARO_BINARY_DIR) + "/play.ppm");
+
+   // Held, W and then Up raise each hand's power gauge to about y = 370.
+   for (const auto &[key, x] : {std::pair<std::string, int>{"w", 7}, {"Up", 632}}) {
+      game.hold(key);
+      EXPECT_TRUE(await(game, [&, x = x](const Screenshot &s) {
+         const int top = gauge_top(s, x);
+         return top >= 368 && top <= 374;
+      }, 3, &shot)) << key << " left the gauge at " << gauge_top(shot, x);
+      game.release(key);
+   }
+
+   // Space starts a new game: the time before the drain is full again,
+   // once it has visibly run down.
+   const auto timeFull = [](const Screenshot &s) { return shows_rgb(s.at(200, 14), 200, 200, 255); };
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return !timeFull(s); }, 12, &shot));
+   EXPECT_TRUE(press_until(game, "space", timeFull));
+
+   // Esc: the quit prompt over a field that stands still.
+   ASSERT_TRUE(press_until(game, "Escape", prompt_shown));
+   before = game.screenshot();
+   pause_ms(500);
+   shot = game.screenshot();
+   EXPECT_EQ(changed(before, shot), 0);
+   EXPECT_GT(count_in(shot, 0, 0, 639, 479, 50, 50, 50), 10000) << "no dot screen";
+
+   // N: the game goes on.
+   ASSERT_TRUE(press_until(game, "n", field_shown));
+   before = game.screenshot();
+   pause_ms(300);
+   EXPECT_GT(changed(before, game.screenshot()), 200);
+
+   // Esc and Y: the menu; P plays again; Q leaves the program.
+   ASSERT_TRUE(press_until(game, "Escape", prompt_shown));
+   ASSERT_TRUE(press_until(game, "y", [&](const Screenshot &s) { return menu_shown(s, art); }));
+   pause_ms(300);
+   ASSERT_TRUE(press_until(game, "p", field_shown));
+   press_until_ended(game, "q", 100);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(game.output(), "");
+}
+
+}  // namespace

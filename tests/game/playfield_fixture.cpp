@@ -1,0 +1,69 @@
+#include "playfield_fixture.h"
+
+#include <unistd.h>
+
+#include "assets.h"
+#include "game.h"
+#include "particle.h"
+#include "screen_state.h"
+
+const Hand kLeftHandAtStart = leftHand, kRightHandAtStart = rightHand;
+time_t testSeed = 1;
+
+namespace {
+
+time_t fixedClock(time_t *)
+{
+   return testSeed;
+}
+
+}  // namespace
+
+void PlayfieldTest::SetUp()
+{
+   set_color_depth(16);
+   char here[4096];
+   ASSERT_NE(getcwd(here, sizeof here), nullptr);
+   ASSERT_EQ(chdir(TOSSARO_SOURCE_DIR), 0);
+   const std::string problem = loadAssets();
+   ASSERT_EQ(chdir(here), 0);
+   ASSERT_EQ(problem, "");
+   savedScreen = screen;
+   screen = create_bitmap(640, 480);
+   savedKeys = keys;
+   keys = &scripted;
+   gameClock = fixedClock;
+   leftHand = kLeftHandAtStart;
+   rightHand = kRightHandAtStart;
+   popups.clear();
+   sparks.clear();
+   screenState = Menu;
+   inputDelay = 0;
+}
+
+void PlayfieldTest::TearDown()
+{
+   freeAssets();
+   destroy_bitmap(screen);
+   screen = savedScreen;
+   keys = savedKeys;
+   gameClock = time;
+   set_color_depth(32);
+}
+
+void PlayfieldTest::quietGame(time_t seed)
+{
+   testSeed = seed;
+   newGame();
+   for (Powerup &target : targets)
+      target.x = -1000;
+}
+
+void PlayfieldTest::ticks(int n)
+{
+   for (int i = 0; i < n; i++) {
+      if (inputDelay > 0)
+         inputDelay--;
+      updateGame();
+   }
+}

@@ -1,0 +1,35 @@
+// The playfield without a display: the real art loaded at 16 bits into
+// memory bitmaps, a memory screen, scripted keys, and a fixed clock for
+// the seed of each new game.
+#ifndef TOSSARO_TESTS_PLAYFIELD_FIXTURE_H
+#define TOSSARO_TESTS_PLAYFIELD_FIXTURE_H
+
+#include <allegro.h>
+#include <gtest/gtest.h>
+
+#include "app_fixture.h"
+#include "hand.h"
+
+class PlayfieldTest : public testing::Test {
+protected:
+   void SetUp() override;
+   void TearDown() override;
+
+   // A new game seeded with `seed`, its targets moved out of reach so
+   // that nothing is collected unless a test places one.
+   void quietGame(time_t seed = 1);
+   // Runs n ticks of play.
+   void ticks(int n);
+
+   ScriptedKeys scripted;
+   KeySource *savedKeys = nullptr;
+   BITMAP *savedScreen = nullptr;
+};
+
+// The hands as the program starts.
+extern const Hand kLeftHandAtStart, kRightHandAtStart;
+
+// The seed newGame takes from its clock.
+extern time_t testSeed;
+
+#endif
