@@ -6,7 +6,6 @@
 
 #include "assets.h"
 #include "playfield.h"
-#include "work_area.h"
 
 namespace {
 
@@ -87,16 +86,17 @@ bool Powerup::isCleared() const
 
 void Powerup::draw() const
 {
-   // The disc and its rim, each blended under the game's target blender.
-   WorkArea work(2 * radius + 1, 2 * radius + 1);
-   circlefill(work.bitmap(), radius, radius, radius,
-              makecol(154 * needRed, 154 * needGreen, 154 * needBlue));
-   work.blend(x - radius, y - radius);
-   work.clear();
+   // The disc and then its rim, each blended under the game's target
+   // blender. Blending them straight onto the back buffer gives what
+   // sprites of them in the scratch bitmap would, since the library draws
+   // each pixel of a filled circle once and the two rim circles share no
+   // pixel; and it leaves the pixels around them alone.
+   drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
+   circlefill(backBuffer, x, y, radius, makecol(154 * needRed, 154 * needGreen, 154 * needBlue));
    const int rim = makecol(55 * needRed, 55 * needGreen, 55 * needBlue);
-   circle(work.bitmap(), radius, radius, radius, rim);
-   circle(work.bitmap(), radius, radius, radius - 1, rim);
-   work.blend(x - radius, y - radius);
+   circle(backBuffer, x, y, radius, rim);
+   circle(backBuffer, x, y, radius - 1, rim);
+   solid_mode();
    if (flashing) {
       const int white = makecol(255, 255, 255);
       circle(backBuffer, x, y, radius, white);

@@ -167,14 +167,16 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
               "ball at " + std::to_string(x));
    }
 
+   // Every radius and kind, some past the edges.
    quietGame();
-   for (int kind = 0; kind < 7; kind++) {
+   for (int radius = 20; radius < 50; radius++) {
+      const int kind = radius % 7;
       Powerup target = targets[0];
       target.kind = kind;
       target.restoreColours();
-      target.radius = 20 + 5 * kind;
-      target.x = 40 + 90 * kind;
-      target.y = 60 * kind;
+      target.radius = radius;
+      target.x = (radius - 20) * 23;
+      target.y = (radius - 20) * 17;
       target.flashing = kind % 2;
       const auto r = target.radius;
       const auto disc = makecol(154 * target.needRed, 154 * target.needGreen, 154 * target.needBlue);
@@ -195,7 +197,7 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
                  }
                  solid_mode();
               },
-              "target of kind " + std::to_string(kind));
+              "target of radius " + std::to_string(radius));
    }
 
    // Every angle of a spark, at every few alphas, some past the edges.
