@@ -61,7 +61,7 @@ void chooseBall(Hand &hand)
 // 2. The hand jumps so that its end comes under a ball reaching past it.
 void followBall(Hand &hand)
 {
-   if (hand.trackedBall < 0)
+   if (hand.trackedBall < 0 || hand.trackedBall >= int(balls.size()))
       return;
    const Ball &ball = balls[hand.trackedBall];
    const int x1 = hand.x1, x2 = hand.x2;
@@ -120,11 +120,17 @@ void updateHand(Hand &hand)
 
 void drawHand(const Hand &hand)
 {
-   // A stronger hand is drawn lower; the image turns with the tilt.
+   // A stronger hand is drawn lower; the image turns about its centre with
+   // the tilt, and the right hand's is flipped and turned half round, which
+   // mirrors it. One call of the library's rotate-scale-pivot operation,
+   // with its fixed-point values made by multiplying: the library's own
+   // shortcut shifts negative numbers, which C++ leaves undefined.
+   const bool left = &hand == &leftHand;
+   const int x = left ? hand.x1 - 17 : hand.x1 - 5;
    const int y = int(4 * hand.power + 415);
-   const int turn = int(1.5f * hand.tilt);
-   if (&hand == &leftHand)
-      rotate_sprite(backBuffer, handImage, hand.x1 - 17, y, itofix(turn));
-   else
-      rotate_sprite_v_flip(backBuffer, handImage, hand.x1 - 5, y, itofix(turn + 128));
+   const int turn = int(1.5f * hand.tilt) + (left ? 0 : 128);
+   const int w = handImage->w, h = handImage->h;
+   backBuffer->vtable->pivot_scaled_sprite_flip(backBuffer, handImage, x * 65536 + w * 32768,
+                                                y * 65536 + h * 32768, w * 32768, h * 32768,
+                                                turn * 65536, 65536, !left);
 }

@@ -107,18 +107,18 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
       EXPECT_EQ(getpixel(backBuffer, 300, 169) == white, flashing);
    }
 
-   // The shadow's disc is centred 5 pixels up and left of the ball's
-   // bottom-right, that is at (x + r - 5, y + r - 5).
+   // The shadow's disc is centred at (trunc(x - 5) + r, trunc(y - 5) + r):
+   // here (8, 205).
    Ball ball(0, 0, 10, makecol(0, 255, 0));
-   ball.x = 300.7f;
+   ball.x = 2.7f;
    ball.y = 200.3f;
    clear_to_color(backBuffer, white);
    drawBall(ball);
-   EXPECT_NE(getpixel(backBuffer, 314, 205), white);
-   EXPECT_EQ(getpixel(backBuffer, 316, 205), white);
-   EXPECT_NE(getpixel(backBuffer, 305, 214), white);
-   EXPECT_EQ(getpixel(backBuffer, 305, 216), white);
-   EXPECT_EQ(getpixel(backBuffer, 300, 200), getpixel(ballGreen, 10, 10));
+   EXPECT_NE(getpixel(backBuffer, 18, 205), white);
+   EXPECT_EQ(getpixel(backBuffer, 19, 205), white);
+   EXPECT_NE(getpixel(backBuffer, 8, 215), white);
+   EXPECT_EQ(getpixel(backBuffer, 8, 216), white);
+   EXPECT_EQ(getpixel(backBuffer, 2, 200), getpixel(ballGreen, 9, 10));
 
    // Hands: the image's top at y = 423 for power 2 and 437 for 5.5; the
    // right hand mirrored.
@@ -135,6 +135,23 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
       draw_sprite_h_flip(expected.get(), handImage, rightHand.x1 - 5, top);
       EXPECT_EQ(firstDifference(backBuffer, expected.get()), "") << power;
    }
+   // Tilted either way: as the library's own rotation draws them.
+   for (float tilt : {-15.0f, -4.0f, 9.5f}) {
+      leftHand.tilt = rightHand.tilt = tilt;
+      clear_bitmap(backBuffer);
+      drawHand(leftHand);
+      drawHand(rightHand);
+      clear_bitmap(expected.get());
+      const fixed turn = ftofix(int(1.5f * tilt));
+      rotate_sprite(expected.get(), handImage, leftHand.x1 - 17, 437, turn);
+      rotate_sprite_v_flip(expected.get(), handImage, rightHand.x1 - 5, 437, turn + itofix(128));
+      EXPECT_EQ(firstDifference(backBuffer, expected.get()), "") << tilt;
+   }
+   // Near the left edge, partly off the picture.
+   leftHand.x1 = 2;
+   clear_bitmap(backBuffer);
+   drawHand(leftHand);
+   EXPECT_NE(getpixel(backBuffer, 10, 460), 0);
 }
 
 TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)

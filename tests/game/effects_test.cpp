@@ -13,17 +13,15 @@ using Effects = PlayfieldTest;
 TEST_F(Effects, SparksBurstWithinTheSquareFromFiveRandomNumbers)
 {
    for (unsigned seed = 1; seed <= 500; seed++) {
+      // The spin, the two speeds and their two signs, in order.
+      srand(seed);
+      const int numbers[6] = {rand(), rand(), rand(), rand(), rand(), rand()};
       srand(seed);
       const Particle spark(100, 200);
-      const int next = rand();
-      srand(seed);
-      for (int i = 0; i < 5; i++)
-         rand();
-      ASSERT_EQ(next, rand()) << "not five calls of rand, seed " << seed;
-      ASSERT_LE(std::abs(spark.vx), 0.99f);
-      ASSERT_LE(std::abs(spark.vy), 0.99f);
-      ASSERT_GE(spark.angle, 0);
-      ASSERT_LT(spark.angle, 256);
+      ASSERT_EQ(rand(), numbers[5]) << seed;
+      ASSERT_EQ(spark.angle, numbers[0] % 256) << seed;
+      ASSERT_EQ(spark.vx, (numbers[3] % 2 ? 1 : -1) * float(numbers[1] % 100) / 100) << seed;
+      ASSERT_EQ(spark.vy, (numbers[4] % 2 ? 1 : -1) * float(numbers[2] % 100) / 100) << seed;
       ASSERT_EQ(spark.alpha, 254);
       ASSERT_EQ(spark.drawX, 100);
       ASSERT_EQ(spark.drawY, 200);

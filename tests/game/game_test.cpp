@@ -77,6 +77,33 @@ TEST_F(Game, ACollectionScoresAndStopsTheDrainForAThousandTicks)
    EXPECT_LT(energy, left);
 }
 
+TEST_F(Game, ABallCollectsOneTargetATickAndHitsEveryOtherItTouches)
+{
+   quietGame();
+   ticks(1);
+   // Two red-only targets and a red-and-green one, all over the red ball.
+   for (int i = 0; i < 3; i++) {
+      targets[i].kind = i == 1 ? 3 : 0;
+      targets[i].restoreColours();
+      targets[i].value = 300 + i;
+      targets[i].radius = 30;
+      targets[i].x = int(balls[0].x);
+      targets[i].y = int(balls[0].y) + 5;
+   }
+   ticks(1);
+   // The first is collected; the ball then tests no more targets.
+   EXPECT_EQ(score, 300);
+   EXPECT_EQ(targets[0].value, 301);
+   EXPECT_EQ(targets[0].needRed, 1);
+   EXPECT_EQ(targets[1].value, 302);
+   ticks(1);
+   // Next tick: the two-colour one is hit and waits, the other collected.
+   EXPECT_EQ(score, 602);
+   EXPECT_EQ(targets[0].value, 301);
+   EXPECT_EQ(targets[0].needRed, 0);
+   EXPECT_TRUE(targets[0].flashing);
+}
+
 TEST_F(Game, PlayKeys)
 {
    quietGame();

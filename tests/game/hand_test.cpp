@@ -41,7 +41,7 @@ TEST_F(Hands, EachFollowsTheLowestBallOnItsHalf)
    leftHand = kLeftHandAtStart;
    leftHand.midX = 123;
    leftHand.trackedBall = 2;
-   placeBalls({{100, -20}, {300, -11}});
+   placeBalls({{100, -20}, {300, -11}, {200, -30}});
    updateHand(leftHand);
    EXPECT_EQ(leftHand.midX, 123);
    EXPECT_EQ(leftHand.trackedBall, 2);

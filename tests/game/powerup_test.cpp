@@ -14,21 +14,21 @@ TEST_F(Targets, MadeFromFourRandomNumbersInsideTheBand)
    const int factorTimesTwo[7] = {2, 2, 2, 4, 4, 4, 7};
    int kinds[7] = {};
    for (unsigned seed = 1; seed <= 2000; seed++) {
+      // The radius, x, y and kind take the next four numbers, in order.
+      srand(seed);
+      const int numbers[5] = {rand(), rand(), rand(), rand(), rand()};
       srand(seed);
       const Powerup target;
-      const int next = rand();
-      srand(seed);
-      for (int i = 0; i < 4; i++)
-         rand();
-      ASSERT_EQ(next, rand()) << "not four calls of rand, seed " << seed;
+      ASSERT_EQ(rand(), numbers[4]) << seed;
+      ASSERT_EQ(target.radius, 20 + numbers[0] % 30) << seed;
+      ASSERT_EQ(target.x, 50 + target.radius + numbers[1] % (540 - 2 * target.radius)) << seed;
+      ASSERT_EQ(target.y, 50 + target.radius + numbers[2] % (380 - target.radius)) << seed;
+      ASSERT_EQ(target.kind, numbers[3] % 7) << seed;
 
-      ASSERT_GE(target.radius, 20);
-      ASSERT_LE(target.radius, 49);
       ASSERT_EQ(target.value, 10 * (70 - target.radius) * factorTimesTwo[target.kind] / 2);
-      ASSERT_GE(target.x - target.radius, 50);
-      ASSERT_LT(target.x + target.radius, 590);
       ASSERT_GE(target.y - target.radius, 50);
       ASSERT_LE(target.y, 429);
+      ASSERT_LT(target.x + target.radius, 590);
       EXPECT_FALSE(target.flashing);
       EXPECT_EQ(target.countdown, -1);
       EXPECT_EQ(target.resetDelay, 500);
