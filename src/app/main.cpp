@@ -1,6 +1,12 @@
+#include <cstdio>
+
+#include "command_line.h"
 #include "program.h"
 
-int main()
+int main(int argc, char **argv)
 {
-   return runProgram();
+   const CommandLine line = parseCommandLine(argc, argv);
+   if (line.request != Request::Play)
+      return answerCommandLine(line, stdout, stderr);
+   return runProgram(line.options);
 }

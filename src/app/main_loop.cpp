@@ -2,14 +2,32 @@
 
 #include <allegro.h>
 
+#include <chrono>
+
 #include "assets.h"
+#include "quit_prompt.h"
 #include "screen_state.h"
 #include "screens.h"
+#include "window.h"
 
 std::atomic<int> pendingTicks(0);
 std::atomic<int> framesThisSecond(0);
 std::atomic<int> fps(0);
 std::atomic<bool> closeRequested(false);
+std::atomic<bool> focusLost(false);
+int frameRateCap = 0;
+
+namespace {
+
+const int kQuitPromptDelay = 50;
+
+double secondsNow()
+{
+   using namespace std::chrono;
+   return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+}  // namespace
 
 void onLogicTick()
 {
@@ -24,6 +42,28 @@ void onSecondTick()
 void onCloseButton()
 {
    closeRequested = true;
+}
+
+void onFocusLost()
+{
+   focusLost = true;
+}
+
+bool frameDue(int cap, double sinceFrame)
+{
+   return cap == 0 || sinceFrame * cap >= 1;
+}
+
+void actOnRequests()
+{
+   if (closeRequested.exchange(false))
+      screenState = Exit;
+   // A player who switches away mid-game comes back to a paused one, as if
+   // Esc had been pressed.
+   if (focusLost.exchange(false) && screenState == Playing) {
+      inputDelay = kQuitPromptDelay;
+      openQuitPrompt();
+   }
 }
 
 void updateScreen()
@@ -43,15 +83,15 @@ void drawFrame()
       routines.draw();
    textprintf_ex(backBuffer, font, 10, 20, makecol(255, 255, 255), -1, "FPS: %i", fps.load());
    framesThisSecond++;
-   blit(backBuffer, screen, 0, 0, 0, 0, 640, 480);
+   presentFrame(backBuffer);
    clear_bitmap(backBuffer);
 }
 
 void runMainLoop()
 {
+   double lastFrame = 0;
    for (;;) {
-      if (closeRequested.exchange(false))
-         screenState = Exit;
+      actOnRequests();
       if (screenState == Exit)
          break;
       // Every owed tick runs before the next frame, however many.
@@ -59,6 +99,11 @@ void runMainLoop()
          updateScreen();
          pendingTicks--;
       }
+      if (!frameDue(frameRateCap, secondsNow() - lastFrame)) {
+         rest(1);
+         continue;
+      }
+      lastFrame = secondsNow();
       drawFrame();
    }
 }

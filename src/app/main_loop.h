@@ -16,8 +16,16 @@ extern std::atomic<int> framesThisSecond;
 // every frame. Written by the one-second timer only.
 extern std::atomic<int> fps;
 
-// Raised by the window's close button; the loop turns it into Exit.
+// Raised by the window's close button and by the signals that ask the
+// program to end; the loop turns it into Exit.
 extern std::atomic<bool> closeRequested;
+
+// Raised when the window loses the keyboard focus; the loop lowers it, and
+// opens the quit prompt when a game is in play.
+extern std::atomic<bool> focusLost;
+
+// Frames drawn a second at most, 0 for no limit. Set once at start-up.
+extern int frameRateCap;
 
 // Timer callbacks: one counter change each and nothing else.
 void onLogicTick();
@@ -25,6 +33,17 @@ void onSecondTick();
 
 // The window's close button callback.
 void onCloseButton();
+
+// The library's callback for the window losing the keyboard focus.
+void onFocusLost();
+
+// Whether a frame is due, the last one drawn `sinceFrame` seconds ago,
+// with frames capped at `cap` a second (0: no cap).
+bool frameDue(int cap, double sinceFrame);
+
+// What the callbacks asked for since the last pass: Exit for a close or a
+// signal; the quit prompt for a lost focus during play.
+void actOnRequests();
 
 // One logic tick: the input delay countdown, then the current screen's
 // update routine.

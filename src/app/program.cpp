@@ -11,7 +11,9 @@
 #include "gif.h"
 #include "main_loop.h"
 #include "quit_prompt.h"
+#include "quit_signals.h"
 #include "screen_state.h"
+#include "window.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ void shutdown()
 
 }  // namespace
 
-int runProgram()
+int runProgram(const Options &options)
 {
    if (allegro_init() != 0)
       return failStartup(std::string("cannot initialise Allegro") +
@@ -49,10 +51,18 @@ int runProgram()
    srand(unsigned(time(nullptr)));
    register_gif_type();
    set_color_depth(16);
-   if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 640, 480, 0, 0) != 0)
-      return failStartup(std::string("cannot open a 640x480 16-bit window: ") + allegro_error);
+   const std::string noWindow = openWindow(options);
+   if (!noWindow.empty())
+      return failStartup(noWindow);
    set_window_title("Tossaro");
    set_close_button_callback(onCloseButton);
+   // Focus loss is our own pause: the library's pausing is refused on X11.
+   if (set_display_switch_mode(SWITCH_BACKGROUND) != 0 ||
+       set_display_switch_callback(SWITCH_OUT, onFocusLost) != 0)
+      return failStartup("cannot follow the window's keyboard focus");
+   if (installQuitSignals() != 0)
+      return failStartup("cannot install the signal handlers");
+   frameRateCap = options.maxFps;
    const std::string problem = loadAssets();
    if (!problem.empty())
       return failStartup(problem);

@@ -2,8 +2,11 @@
 #ifndef TOSSARO_APP_PROGRAM_H
 #define TOSSARO_APP_PROGRAM_H
 
-// Runs the game. Returns the exit status: 0, or 1 after one line on
-// stderr naming the start-up step or file that failed.
-int runProgram();
+#include "command_line.h"
+
+// Runs the game with the options of its command line. Returns the exit
+// status: 0, or 1 after one line on stderr naming the start-up step or
+// file that failed.
+int runProgram(const Options &options);
 
 #endif

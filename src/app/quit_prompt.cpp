@@ -3,6 +3,7 @@
 #include "assets.h"
 #include "keyboard.h"
 #include "screen_state.h"
+#include "window.h"
 
 BITMAP *quitSnapshot = nullptr;
 
@@ -10,7 +11,7 @@ void openQuitPrompt()
 {
    freeQuitSnapshot();
    quitSnapshot = create_bitmap(640, 480);
-   blit(screen, quitSnapshot, 0, 0, 0, 0, 640, 480);
+   copyScreen(quitSnapshot);
    // A regular dot screen: one pixel in four.
    const int dot = makecol(50, 50, 50);
    for (int y = 0; y < 480; y += 2) {

@@ -6,6 +6,7 @@
 #include "menu.h"
 #include "quit_prompt.h"
 #include "screen_state.h"
+#include "window.h"
 
 void AppTest::SetUp()
 {
@@ -34,6 +35,8 @@ void AppTest::SetUp()
    framesThisSecond = 0;
    fps = 0;
    closeRequested = false;
+   focusLost = false;
+   windowScale = 1;
    backdropAlpha = 255;
    logoAlpha = 0;
    menuSelection = 0;

@@ -1,8 +1,10 @@
 // The loop, the tick and the frame: routing, the input delay, owed ticks,
-// the frame-rate text, leaving through Exit.
+// the frame-rate text, the frame-rate cap, leaving through Exit, pausing
+// when the focus goes.
 #include "app_fixture.h"
 #include "assets.h"
 #include "main_loop.h"
+#include "quit_prompt.h"
 #include "screen_state.h"
 #include "screens.h"
 
@@ -101,6 +103,49 @@ TEST_F(MainLoop, CloseButtonLeavesThroughExitBeforeAnotherFrame)
    EXPECT_EQ(screenState, Exit);
    EXPECT_EQ(framesThisSecond, 0);
    EXPECT_FALSE(closeRequested);
+}
+
+TEST_F(MainLoop, LostFocusPausesOnlyAGameInPlay)
+{
+   struct Case {
+      int state;
+      bool closed;
+      int after;
+   };
+   const Case cases[] = {{Playing, false, QuitPrompt}, {Menu, false, Menu},
+                         {Intro, false, Intro},        {QuitPrompt, false, QuitPrompt},
+                         {ScoreTable, false, ScoreTable}, {Playing, true, Exit}};
+   for (const Case &c : cases) {
+      freeQuitSnapshot();
+      screenState = c.state;
+      inputDelay = 0;
+      closeRequested = c.closed;
+      onFocusLost();
+      actOnRequests();
+      EXPECT_EQ(screenState, c.after) << c.state;
+      EXPECT_EQ(inputDelay, c.after == QuitPrompt && c.state == Playing ? 50 : 0) << c.state;
+      EXPECT_EQ(quitSnapshot != nullptr, c.after == QuitPrompt && c.state == Playing) << c.state;
+      EXPECT_FALSE(focusLost);
+      // The flag is spent: coming back does not resume, nor open it again.
+      const BITMAP *snapshot = quitSnapshot;
+      actOnRequests();
+      EXPECT_EQ(screenState, c.after);
+      EXPECT_EQ(quitSnapshot, snapshot);
+   }
+}
+
+TEST(FrameRateCap, FrameDueOnceItsTimeHasCome)
+{
+   const struct {
+      int cap;
+      double sinceFrame;
+      bool due;
+   } cases[] = {{0, 0, true},          {0, 1e-6, true},    {60, 0, false},
+                {60, 0.0166, false},   {60, 0.0167, true}, {60, 5, true},
+                {1, 0.999, false},     {1, 1, true},       {1000, 0.0009, false},
+                {1000, 0.001, true}};
+   for (const auto &c : cases)
+      EXPECT_EQ(frameDue(c.cap, c.sinceFrame), c.due) << c.cap << " " << c.sinceFrame;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "assets.h"
 #include "quit_prompt.h"
 #include "screen_state.h"
+#include "window.h"
 
 namespace {
 
@@ -28,6 +29,29 @@ TEST_F(QuitPromptTest, SnapshotIsTheScreenWithADotScreen)
    openQuitPrompt();
    EXPECT_EQ(getpixel(quitSnapshot, 1, 1), makecol(255, 255, 255));
    EXPECT_EQ(getpixel(quitSnapshot, 638, 478), dot);
+}
+
+TEST_F(QuitPromptTest, SnapshotIsTheWholePictureAtEveryScale)
+{
+   BITMAP *frame = create_bitmap(640, 480);
+   for (int y = 0; y < 480; y++)
+      hline(frame, 0, y, 639, makecol(y % 256, 255 - y % 256, y / 2));
+   vline(frame, 639, 0, 479, makecol(255, 255, 255));
+   BITMAP *const gameScreen = screen;
+   for (int scale = 2; scale <= kMaxScale; scale++) {
+      screen = create_bitmap(640 * scale, 480 * scale);
+      windowScale = scale;
+      presentFrame(frame);
+      screenState = Playing;
+      openQuitPrompt();
+      for (int y = 1; y < 480; y += 2) {
+         for (int x = 1; x < 640; x += 2)
+            ASSERT_EQ(getpixel(quitSnapshot, x, y), getpixel(frame, x, y)) << x << "," << y;
+      }
+      destroy_bitmap(screen);
+   }
+   screen = gameScreen;
+   destroy_bitmap(frame);
 }
 
 TEST_F(QuitPromptTest, DrawsThePanelAndQuestionOverTheSnapshot)

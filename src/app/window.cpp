@@ -1,0 +1,53 @@
+#include "window.h"
+
+#include <cstdio>
+
+int windowScale = 1;
+
+int fittingScale(int desktopWidth, int desktopHeight)
+{
+   int scale = kMaxScale;
+   while (scale > 1 && (kGameWidth * scale > desktopWidth || kGameHeight * scale > desktopHeight))
+      scale--;
+   return scale;
+}
+
+std::string openWindow(const Options &options)
+{
+   int scale = options.scale;
+   if (scale == kAutoScale) {
+      int w = 0, h = 0;
+      scale = get_desktop_resolution(&w, &h) == 0 ? fittingScale(w, h) : 1;
+   }
+   const int w = kGameWidth * scale, h = kGameHeight * scale;
+   windowScale = scale;
+   if (options.fullscreen) {
+      if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, w, h, 0, 0) == 0)
+         return std::string();
+      fprintf(stderr, "tossaro: no full-screen %dx%d mode here (%s); opening a window\n", w, h,
+              allegro_error);
+   }
+   if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
+      return "cannot open a " + std::to_string(w) + "x" + std::to_string(h) +
+             " 16-bit window: " + allegro_error;
+   return std::string();
+}
+
+void presentFrame(BITMAP *frame)
+{
+   if (windowScale == 1)
+      blit(frame, screen, 0, 0, 0, 0, kGameWidth, kGameHeight);
+   else
+      stretch_blit(frame, screen, 0, 0, kGameWidth, kGameHeight, 0, 0, kGameWidth * windowScale,
+                   kGameHeight * windowScale);
+}
+
+void copyScreen(BITMAP *into)
+{
+   // Every game pixel fills a whole block, so any one pixel of it will do.
+   if (windowScale == 1)
+      blit(screen, into, 0, 0, 0, 0, kGameWidth, kGameHeight);
+   else
+      stretch_blit(screen, into, 0, 0, kGameWidth * windowScale, kGameHeight * windowScale, 0, 0,
+                   kGameWidth, kGameHeight);
+}
