@@ -39,6 +39,10 @@ int runProgram(const Options &options)
    if (allegro_init() != 0)
       return failStartup(std::string("cannot initialise Allegro") +
                          (allegro_error[0] ? std::string(": ") + allegro_error : " (no display?)"));
+   // The library's own handlers for these abort or hang; ours only ask the
+   // loop to end, even while the assets are still loading.
+   if (installQuitSignals() != 0)
+      return failStartup("cannot install the signal handlers");
    if (install_keyboard() != 0)
       return failStartup("cannot install the keyboard");
    if (install_timer() != 0)
@@ -60,8 +64,6 @@ int runProgram(const Options &options)
    if (set_display_switch_mode(SWITCH_BACKGROUND) != 0 ||
        set_display_switch_callback(SWITCH_OUT, onFocusLost) != 0)
       return failStartup("cannot follow the window's keyboard focus");
-   if (installQuitSignals() != 0)
-      return failStartup("cannot install the signal handlers");
    frameRateCap = options.maxFps;
    const std::string problem = loadAssets();
    if (!problem.empty())
