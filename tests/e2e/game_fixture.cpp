@@ -41,6 +41,12 @@ bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y)
    return true;
 }
 
+bool cursor_on(const Screenshot &shot, const Art &art, int item)
+{
+   const int y = 175 + 30 * item;
+   return sprite_at(shot, art.particle.get(), 180, y) && sprite_at(shot, art.particle.get(), 340, y);
+}
+
 int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b)
 {
    int n = 0;

@@ -33,6 +33,9 @@ bool shows_rgb(uint32_t pixel, int r, int g, int b);
 // Whether the sprite's opaque pixels all show at (x, y).
 bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y);
 
+// Whether the menu's cursor stands beside item 0, 1 or 2.
+bool cursor_on(const Screenshot &shot, const Art &art, int item);
+
 // How many pixels of the box show the colour.
 int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b);
 

@@ -7,12 +7,6 @@
 
 namespace {
 
-bool cursor_on(const Screenshot &shot, const Art &art, int item)
-{
-   const int y = 175 + 30 * item;
-   return sprite_at(shot, art.particle.get(), 180, y) && sprite_at(shot, art.particle.get(), 340, y);
-}
-
 TEST_F(GameTest, IntroMenuCursorAndLeavingWithEscape)
 {
    const Art art;

@@ -111,9 +111,10 @@ XServer::XServer()
       dup2(devnull, 2);
       const std::string fd = std::to_string(fds[1]);
       // 24-bit, so screenshots show the game's own colours; no key
-      // auto-repeat while a test holds a key.
-      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1024x768x24", "-ardelay",
-             "10000", "-nolisten", "tcp", static_cast<char *>(nullptr));
+      // auto-repeat while a test holds a key; no reset, which refuses
+      // connections for a while, when one game after another leaves.
+      execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "2048x1536x24", "-ardelay",
+             "10000", "-nolisten", "tcp", "-noreset", static_cast<char *>(nullptr));
       _exit(127);
    }
    close(fds[1]);
@@ -147,7 +148,8 @@ XServer::~XServer()
 }
 
 GameRun::GameRun(const XServer &server, const std::string &executable, const std::string &folder,
-                 const std::vector<std::string> &wrapper)
+                 const std::vector<std::string> &wrapper,
+                 const std::vector<std::string> &arguments)
    : display_(server.display()), outputFile_(folder + ".output")
 {
    pid_ = fork();
@@ -162,6 +164,8 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
       for (const std::string &word : wrapper)
          argv.push_back(const_cast<char *>(word.c_str()));
       argv.push_back(const_cast<char *>(executable.c_str()));
+      for (const std::string &word : arguments)
+         argv.push_back(const_cast<char *>(word.c_str()));
       argv.push_back(nullptr);
       execvp(argv[0], argv.data());
       _exit(127);
@@ -254,6 +258,36 @@ void GameRun::requestClose()
    event.xclient.data.l[1] = CurrentTime;
    XSendEvent(x, window_, False, NoEventMask, &event);
    XFlush(x);
+}
+
+void GameRun::focusElsewhere()
+{
+   Display *x = static_cast<Display *>(x_);
+   if (!elsewhere_) {
+      const Window root = DefaultRootWindow(x);
+      XWindowAttributes screen;
+      XGetWindowAttributes(x, root, &screen);
+      elsewhere_ = XCreateSimpleWindow(x, root, screen.width - 40, screen.height - 40, 40, 40, 0,
+                                       0, 0);
+      XMapWindow(x, elsewhere_);
+      // Focus can only go to a window the server shows already.
+      XSync(x, False);
+   }
+   XSetInputFocus(x, elsewhere_, RevertToParent, CurrentTime);
+   XSync(x, False);
+}
+
+void GameRun::focusGame()
+{
+   Display *x = static_cast<Display *>(x_);
+   XSetInputFocus(x, window_, RevertToParent, CurrentTime);
+   XSync(x, False);
+}
+
+void GameRun::sendSignal(int number)
+{
+   if (pid_ > 0)
+      kill(pid_, number);
 }
 
 bool GameRun::ended(double seconds)

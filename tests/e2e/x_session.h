@@ -19,7 +19,8 @@ struct Screenshot {
    void save_ppm(const std::string &path) const;
 };
 
-// Xvfb on a display number of its own, stopped when this goes.
+// Xvfb on a display number of its own, stopped when this goes. Its screen
+// holds the game's window at scale 3 whole, as screenshots need.
 class XServer {
 public:
    XServer();
@@ -37,9 +38,11 @@ private:
 // it prints goes to a file beside the folder.
 class GameRun {
 public:
-   // `wrapper` (such as valgrind and its options) runs the game, if given.
+   // `wrapper` (such as valgrind and its options) runs the game, if given;
+   // `arguments` follow the executable.
    GameRun(const XServer &server, const std::string &executable, const std::string &folder,
-           const std::vector<std::string> &wrapper = {});
+           const std::vector<std::string> &wrapper = {},
+           const std::vector<std::string> &arguments = {});
    ~GameRun();
    GameRun(const GameRun &) = delete;
    GameRun &operator=(const GameRun &) = delete;
@@ -54,6 +57,12 @@ public:
    void release(const std::string &key);
    // Asks the window to close, as a window manager's close button does.
    void requestClose();
+   // Gives the keyboard focus to a small window of the test's own, in the
+   // screen's far corner, as a player clicking elsewhere does.
+   void focusElsewhere();
+   // Gives the keyboard focus back to the game's window.
+   void focusGame();
+   void sendSignal(int number);
    // Waits up to `seconds` for the game to end, leaving it running if it
    // does not; whether it ended.
    bool ended(double seconds);
@@ -69,6 +78,7 @@ private:
    pid_t pid_ = -1;
    int status_ = 0;  // once the game has ended
    unsigned long window_ = 0;
+   unsigned long elsewhere_ = 0;  // the test's window that takes the focus
    void *x_ = nullptr;  // the test's own connection to the server
 };
 
