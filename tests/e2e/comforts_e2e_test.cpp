@@ -173,7 +173,11 @@ TEST_F(ComfortTest, LostFocusPausesAGameInPlayAndOnlyThere)
    pause_ms(700);
    EXPECT_EQ(differences(game.screenshot(), prompt), 0);
 
+   // N: the game goes on where it stood.
    EXPECT_TRUE(press_until(game, "n", [](const Screenshot &s) { return !prompt_shown(s); }));
+   const Screenshot resumed = game.screenshot();
+   pause_ms(300);
+   EXPECT_GT(differences(game.screenshot(), resumed), 200) << "the field stands still";
    game.requestClose();
    EXPECT_EQ(game.wait(5), 0);
    EXPECT_EQ(game.output(), "");
@@ -201,9 +205,9 @@ TEST_F(ComfortTest, ScaleTwoShowsTheSamePictureEnlarged)
    }));
    const Screenshot before = game_pixels(game.screenshot(), 2);
    Screenshot prompt;
-   game.focusElsewhere();
-   ASSERT_TRUE(await(
-      game, [](const Screenshot &s) { return prompt_shown(game_pixels(s, 2)); }, 2.0, &prompt));
+   ASSERT_TRUE(press_until(
+      game, "Escape", [](const Screenshot &s) { return prompt_shown(game_pixels(s, 2)); }));
+   prompt = game.screenshot();
    EXPECT_EQ(broken_blocks(prompt, 2), 0);
    EXPECT_TRUE(dimmed_field(game_pixels(prompt, 2), before));
    game.requestClose();
