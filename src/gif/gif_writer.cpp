@@ -1,15 +1,12 @@
 #include "gif_writer.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 
 #include "gif_encoder.h"
 #include "gif_format.h"
+#include "replacement_file.h"
 
 namespace {
 
@@ -105,22 +102,6 @@ void write_stream(PACKFILE *stream, const GifSequence *sequence)
    pack_putc(GIF_TRAILER, stream);
 }
 
-// A new, empty file beside `filename` to write into; its name, or an
-// empty string when none can be made.
-std::string make_temporary(const char *filename)
-{
-   std::string name = std::string(filename) + ".XXXXXX";
-   const int fd = mkstemp(&name[0]);
-   if (fd < 0)
-      return std::string();
-   // mkstemp makes the file private; give it the usual permissions.
-   const mode_t mask = umask(0);
-   umask(mask);
-   fchmod(fd, 0666 & ~mask);
-   close(fd);
-   return name;
-}
-
 }  // namespace
 
 void write_color_table(PACKFILE *stream, const ColorTable *table, int b)
@@ -136,23 +117,23 @@ int write_gif_sequence(const char *filename, const GifSequence *sequence)
 {
    if (!writable(sequence))
       return -1;
-   // Written beside the target and renamed over it when complete, so a
-   // failed write leaves neither a partial file nor a lost older one.
-   const std::string temporary = make_temporary(filename);
-   if (temporary.empty())
+   ReplacementFile file;
+   const int fd = open_replacement_file(filename, &file);
+   if (fd < 0)
       return -1;
-   PACKFILE *stream = pack_fopen(temporary.c_str(), "w");
+   close(fd);
+   PACKFILE *stream = pack_fopen(file.temporary.c_str(), "w");
    if (!stream) {
-      remove(temporary.c_str());
+      abandon_replacement_file(&file);
       return -1;
    }
    write_stream(stream, sequence);
    const bool failed = pack_ferror(stream) != 0;
-   if (pack_fclose(stream) != 0 || failed || rename(temporary.c_str(), filename) != 0) {
-      remove(temporary.c_str());
+   if (pack_fclose(stream) != 0 || failed) {
+      abandon_replacement_file(&file);
       return -1;
    }
-   return 0;
+   return commit_replacement_file(&file);
 }
 
 int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette)

@@ -10,8 +10,10 @@
 // unless loop_count is -1, and per frame a Graphic Control Extension, the
 // image and its local table. Returns 0, or -1 when the file cannot be
 // written or the sequence holds what a GIF cannot (a size or position past
-// 65535, a frame bitmap that is not 8-bit); then no file is left under the
-// name and an earlier file of that name is kept.
+// 65535, a frame bitmap that is not 8-bit) or when an earlier file of that
+// name could not be opened for writing; then no file is left under the name
+// and the earlier file is kept. The file is made beside the one a symbolic
+// link names and renamed over it, with the earlier file's permissions.
 int write_gif_sequence(const char *filename, const GifSequence *sequence);
 
 // Writes one bitmap of any depth as a still GIF with a 256-entry local

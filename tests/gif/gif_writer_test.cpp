@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -11,6 +12,7 @@
 #include <random>
 
 #include "gif_test_util.h"
+#include "ordinary_user.h"
 #include "reference_encoder.h"
 #include "scratch.h"
 
@@ -319,6 +321,59 @@ TEST(GifWriter, FailedWriteGivesMinusOneAndKeepsTheOlderFile)
    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path("")),
                            std::filesystem::directory_iterator()),
              1);
+}
+
+// What a file that is saved over becomes, made by the test as an ordinary
+// user: `name` is the file saved to; when `target` is set it is a
+// symbolic link to that (relative) name.
+struct ReplaceCase {
+   const char *name;
+   const char *target;
+   mode_t mode;  // of the older file; 0 for none
+   int result;
+   mode_t after;  // of the file afterwards
+};
+
+TEST(GifWriter, SavingOverAFileFollowsLinksKeepsPermissionsAndRefusesReadOnlyFiles)
+{
+   Scratch scratch;
+   const mode_t mask = umask(0);
+   umask(mask);
+   const mode_t fresh = 0666 & ~mask;
+   const ReplaceCase cases[] = {
+      {"plain.gif", nullptr, 0640, 0, 0640},
+      {"read-only.gif", nullptr, 0444, -1, 0444},
+      {"link.gif", "linked.gif", 0604, 0, 0604},
+      {"dangling.gif", "made-through-link.gif", 0, 0, fresh},
+      {"link-to-read-only.gif", "read-only-target.gif", 0400, -1, 0400},
+   };
+   as_ordinary_user(scratch.path(""), [&] {
+      BitmapPtr one = indexed(1, 1, {0});
+      for (const ReplaceCase &c : cases) {
+         SCOPED_TRACE(c.name);
+         const std::string name = scratch.path(c.name);
+         const std::string file = c.target ? scratch.path(c.target) : name;
+         if (c.target) {
+            ASSERT_EQ(symlink(c.target, name.c_str()), 0);
+         }
+         if (c.mode) {
+            scratch.write(c.target ? c.target : c.name, {'o', 'l', 'd'});
+            ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+         }
+         EXPECT_EQ(save_gif_bitmap(name.c_str(), one.get(), nullptr), c.result);
+         struct stat st;
+         ASSERT_EQ(lstat(name.c_str(), &st), 0);
+         EXPECT_EQ(S_ISLNK(st.st_mode), c.target != nullptr);
+         ASSERT_EQ(stat(file.c_str(), &st), 0);
+         EXPECT_EQ(st.st_mode & 07777, c.after);
+         const Bytes bytes = read_file(file);
+         EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 3), c.result ? "old" : "GIF");
+      }
+      // No temporary file is left behind.
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path("")),
+                              std::filesystem::directory_iterator()),
+                8);
+   });
 }
 
 TEST(GifWriter, TruecolourBitmapsMapToTheGivenPalette)
