@@ -2,6 +2,7 @@
 // of a few animations, as PAM files.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <sstream>
 #include <string>
@@ -111,4 +112,46 @@ TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
    const std::string written = scratch.path("written.gif");
    write_with_giflib(written, plan);
    check_every_frame(scratch, written);
+}
+
+// An 8-bit BMP or PCX keeps its palette's colours to the last bit: every
+// component of the test's colours has its low two bits set, which a 6-bit
+// palette would lose. ImageMagick writes the inputs and reads the GIFs.
+TEST(GifcodecTool, EightBitFilesKeepTheirExactPalettes)
+{
+   Scratch scratch;
+   std::mt19937 rng(12);
+   std::vector<uint32_t> colors;
+   while (colors.size() < 200) {
+      const uint32_t c = (rng() & 0xFFFFFF) | 0x030303;
+      if (std::find(colors.begin(), colors.end(), c) == colors.end())
+         colors.push_back(c);
+   }
+   Picture expected;
+   expected.width = 37;
+   expected.height = 23;
+   std::vector<uint32_t> rgb;
+   for (int i = 0; i < expected.width * expected.height; i++)
+      rgb.push_back(colors[i < 200 ? i : rng() % 200]);
+   expected.pixels.assign(rgb.begin(), rgb.end());
+   const std::string ppm = scratch.path("in.ppm");
+   write_ppm(ppm, expected.width, expected.height, rgb);
+
+   // ImageMagick's options for the format, and where the file says that
+   // it is 8-bit palettised.
+   const struct {
+      std::string name, format;
+      size_t bitsAt;
+   } inputs[] = {{"in.bmp", "-compress None BMP3", 28}, {"in.pcx", "PCX", 3}};
+   for (const auto &input : inputs) {
+      SCOPED_TRACE(input.name);
+      const std::string in = scratch.path(input.name);
+      ASSERT_TRUE(magick("'" + ppm + "' -type Palette " + input.format + ":'" + in + "'"));
+      ASSERT_EQ(read_file(in).at(input.bitsAt), 8);
+      const std::string gif = scratch.path(input.name + ".gif");
+      ASSERT_TRUE(run_ok(std::string(GIFCODEC) + " encode '" + in + "' '" + gif + "'"));
+      Picture back;
+      ASSERT_TRUE(imagemagick_decoding(gif, scratch.path("back.pam"), &back));
+      EXPECT_TRUE(same_picture(expected, back, input.name + " through gifcodec"));
+   }
 }

@@ -2,7 +2,11 @@
 // and its one-line failures that leave no file behind.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -13,6 +17,7 @@
 #include "gif_bytes.h"
 #include "gif_test_util.h"
 #include "gifcodec.h"
+#include "ordinary_user.h"
 #include "scratch.h"
 
 namespace {
@@ -64,6 +69,8 @@ std::string pam_header(int w, int h)
           "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
 }
 
+using Bytes = std::vector<unsigned char>;
+
 TEST(Gifcodec, InfoDescribesTheFileAndEachFrame)
 {
    Scratch scratch;
@@ -100,6 +107,75 @@ TEST(Gifcodec, DecodeWritesTheComposedFrameAsPam)
    EXPECT_EQ(read_file(out), expected);
 }
 
+// Opaque magenta is a colour like any other; only transparent and
+// uncovered pixels lose their alpha (PAM) or become black (PPM), whether
+// the last frame is drawn on a canvas or read straight.
+TEST(Gifcodec, DecodeKeepsMagentaOpaqueInPamAndPpm)
+{
+   Scratch scratch;
+   const std::vector<uint32_t> colors = {0xff00ff, 0x102030, 0x405060, 0x708090};
+   // A 2x1 frame of magenta and the transparent index on a 3x1 screen.
+   GifBytes partly;
+   partly.header(3, 1, colors).control(0, 0, 1).image(0, 0, 2, 1);
+   partly.data(2, raw_codes(2, {0, 1})).trailer();
+   // A frame of magenta and another colour that covers the screen.
+   GifBytes covering;
+   covering.header(2, 1, colors).image(0, 0, 2, 1).data(2, raw_codes(2, {0, 2})).trailer();
+   const std::string partlyGif = scratch.write("partly.gif", partly.bytes);
+   const std::string coveringGif = scratch.write("covering.gif", covering.bytes);
+
+   const struct {
+      std::string gif, out;
+      std::string header;
+      Bytes samples;
+   } cases[] = {
+      {partlyGif, "partly.pam", pam_header(3, 1), {255, 0, 255, 255, 0, 0, 0, 0, 0, 0, 0, 0}},
+      {partlyGif, "partly.PPM", "P6\n3 1\n255\n", {255, 0, 255, 0, 0, 0, 0, 0, 0}},
+      {coveringGif, "covering.pam", pam_header(2, 1), {255, 0, 255, 255, 0x40, 0x50, 0x60, 255}},
+      {coveringGif, "covering.ppm", "P6\n2 1\n255\n", {255, 0, 255, 0x40, 0x50, 0x60}},
+   };
+   for (const auto &c : cases) {
+      const std::string out = scratch.path(c.out);
+      const ToolRun run = gifcodec({"decode", c.gif, out});
+      ASSERT_EQ(run.status, 0) << run.err;
+      Bytes expected(c.header.begin(), c.header.end());
+      expected.insert(expected.end(), c.samples.begin(), c.samples.end());
+      EXPECT_EQ(read_file(out), expected) << c.out;
+   }
+}
+
+// Writing over an output: through a symbolic link to the file it names,
+// keeping that file's permissions; a read-only file is refused and kept.
+TEST(Gifcodec, DecodeOverLinksAndReadOnlyFiles)
+{
+   Scratch scratch;
+   const std::string gif = scratch.write("a.gif", two_frames());
+   as_ordinary_user(scratch.path(""), [&] {
+      const std::string real = scratch.write("real.pam", {'o', 'l', 'd'});
+      const std::string link = scratch.path("link.pam");
+      const std::string locked = scratch.write("locked.ppm", {'o', 'l', 'd'});
+      ASSERT_EQ(chmod(real.c_str(), 0640), 0);
+      ASSERT_EQ(chmod(locked.c_str(), 0444), 0);
+      ASSERT_EQ(symlink("real.pam", link.c_str()), 0);
+
+      EXPECT_EQ(gifcodec({"decode", gif, link}).status, 0);
+      struct stat st;
+      ASSERT_EQ(lstat(link.c_str(), &st), 0);
+      EXPECT_TRUE(S_ISLNK(st.st_mode));
+      ASSERT_EQ(stat(real.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & 07777, 0640u);
+      EXPECT_EQ(read_file(real).size(), pam_header(3, 2).size() + 24);
+
+      const ToolRun run = gifcodec({"decode", gif, locked});
+      EXPECT_EQ(run.status, 1);
+      EXPECT_EQ(run.err, "gifcodec: " + locked + ": Permission denied\n");
+      EXPECT_EQ(read_file(locked), (Bytes{'o', 'l', 'd'}));
+      EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path("")),
+                              std::filesystem::directory_iterator()),
+                4);
+   });
+}
+
 TEST(Gifcodec, FailuresNameTheFileAndLeaveNoOutput)
 {
    Scratch scratch;
@@ -130,15 +206,16 @@ TEST(Gifcodec, FailuresNameTheFileAndLeaveNoOutput)
    for (const std::vector<std::string> &args :
         std::vector<std::vector<std::string>>{{}, {"info"}, {"decode", good, out, "--frame", "x"},
                                               {"decode", good, out, "--frame", "-1"},
+                                              {"decode", good, scratch.path("out.png")},
                                               {"frobnicate", good}}) {
       run = gifcodec(args);
       EXPECT_EQ(run.status, 1);
       EXPECT_NE(run.err, "");
    }
    EXPECT_FALSE(file_exists(out));
+   EXPECT_FALSE(file_exists(scratch.path("out.png")));
 }
 
-using Bytes = std::vector<unsigned char>;
 
 Bytes pam(int w, int h, const std::vector<uint32_t> &rgba)
 {

@@ -6,9 +6,11 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "gif.h"
-#include "pam.h"
+#include "composition.h"
+#include "netpbm_output.h"
 #include "picture.h"
 #include "picture_gif.h"
 
@@ -16,7 +18,7 @@ namespace {
 
 const char USAGE[] =
    "usage: gifcodec info FILE.gif\n"
-   "       gifcodec decode FILE.gif OUT.pam [--frame N]\n"
+   "       gifcodec decode FILE.gif OUT.pam|OUT.ppm [--frame N]\n"
    "       gifcodec encode IN OUT.gif    (IN: BMP, PCX, TGA, LBM, PAM, PPM or PGM)\n";
 
 int fail(FILE *err, const char *file, const std::string &reason)
@@ -74,6 +76,8 @@ bool parse_frame(const char *text, int *frame)
 
 int decode(const char *file, const char *output, int last, FILE *err)
 {
+   if (!NetpbmOutput::known(output))
+      return fail(err, output, "the output name must end in .pam or .ppm");
    GifSequence *sequence = read_or_explain(file, err);
    if (!sequence)
       return 1;
@@ -92,26 +96,33 @@ int decode(const char *file, const char *output, int last, FILE *err)
    if (last < 0)
       last = sequence->frame_count - 1;
 
-   BITMAP *picture = create_bitmap_ex(32, sequence->width, sequence->height);
-   if (!picture) {
+   Composition composition;
+   problem = composition.compose(sequence, last);
+   if (!problem.empty()) {
       free_gif_sequence(sequence);
-      return fail(err, file, "out of memory for the composed picture");
+      return fail(err, file, problem);
    }
-   for (int i = 0; i <= last; i++)
-      draw_gif_frame(sequence, picture, i, 0, 0);
+   NetpbmOutput out;
+   problem = out.open(output, sequence->width, sequence->height);
+   if (problem.empty()) {
+      std::vector<unsigned char> row(size_t(sequence->width) * size_t(out.channels()));
+      for (int y = 0; y < sequence->height; y++) {
+         composition.row(y, out.channels(), row.data());
+         out.write_row(row.data());
+      }
+      problem = out.finish();
+   }
    free_gif_sequence(sequence);
-   problem = write_pam(output, picture);
-   destroy_bitmap(picture);
    return problem.empty() ? 0 : fail(err, output, problem);
 }
 
 int encode(const char *input, const char *output, FILE *err)
 {
-   Picture picture;
+   IndexedPicture picture;
    const std::string problem = read_picture(input, &picture);
    if (!problem.empty())
       return fail(err, input, problem);
-   if (picture.w == 0 || picture.h == 0)
+   if (picture.indices->w == 0 || picture.indices->h == 0)
       return fail(err, input, "the picture is empty");
    const std::string written = write_picture_gif(output, picture);
    return written.empty() ? 0 : fail(err, output, written);

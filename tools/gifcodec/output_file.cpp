@@ -1,45 +1,46 @@
 #include "output_file.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
-std::string write_whole_file(const char *filename, const std::string &header,
-                             const std::vector<unsigned char> &data)
+OutputFile::~OutputFile()
 {
-   std::string temp = std::string(filename) + ".XXXXXX";
-   const int fd = mkstemp(&temp[0]);
+   if (stream_) {
+      fclose(stream_);
+      abandon_replacement_file(&file_);
+   }
+}
+
+std::string OutputFile::open(const char *filename)
+{
+   const int fd = open_replacement_file(filename, &file_);
    if (fd < 0)
       return strerror(errno);
-   // mkstemp makes the file private; give it the usual permissions.
-   const mode_t mask = umask(0);
-   umask(mask);
-   fchmod(fd, 0666 & ~mask);
-   FILE *file = fdopen(fd, "wb");
-   if (!file) {
-      const int error = errno;
+   stream_ = fdopen(fd, "wb");
+   if (!stream_) {
       close(fd);
-      unlink(temp.c_str());
-      return strerror(error);
+      abandon_replacement_file(&file_);
+      return strerror(errno);
    }
-   bool ok = fwrite(header.data(), 1, header.size(), file) == header.size() &&
-             fwrite(data.data(), 1, data.size(), file) == data.size();
+   return std::string();
+}
+
+std::string OutputFile::finish()
+{
+   // A failed write leaves its errno, unless a later call has set another.
+   const bool written = ferror(stream_) == 0;
    int error = errno;
-   if (fclose(file) != 0 && ok) {
-      ok = false;
+   const bool closed = fclose(stream_) == 0;
+   stream_ = nullptr;
+   if (!closed)
       error = errno;
+   if (!written || !closed) {
+      abandon_replacement_file(&file_);
+      return strerror(error ? error : EIO);
    }
-   if (ok && rename(temp.c_str(), filename) != 0) {
-      ok = false;
-      error = errno;
-   }
-   if (!ok) {
-      unlink(temp.c_str());
-      return strerror(error);
-   }
+   if (commit_replacement_file(&file_) != 0)
+      return strerror(errno);
    return std::string();
 }

@@ -1,13 +1,13 @@
 #include "picture.h"
 
-#include <allegro.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "indexed_file.h"
+#include "quantize.h"
 
 namespace {
 
@@ -144,16 +144,55 @@ std::string read_with_library(const char *filename, Picture *picture)
    return std::string();
 }
 
+// The whole file; the stream is at its end afterwards.
+std::vector<unsigned char> whole_file(FILE *file)
+{
+   std::vector<unsigned char> bytes;
+   if (fseek(file, 0, SEEK_END) == 0) {
+      const long size = ftell(file);
+      if (size > 0)
+         bytes.reserve(size_t(size));
+   }
+   rewind(file);
+   unsigned char block[65536];
+   for (size_t n; (n = fread(block, 1, sizeof block, file)) > 0;)
+      bytes.insert(bytes.end(), block, block + n);
+   return bytes;
+}
+
+// A truecolour picture's indices and table.
+std::string indexed(const std::string &problem, const Picture &picture, IndexedPicture *out)
+{
+   if (!problem.empty())
+      return problem;
+   return index_picture(picture, out) ? std::string() : "out of memory for the picture";
+}
+
+std::string read_picture_file(FILE *file, const char *filename, IndexedPicture *picture)
+{
+   unsigned char magic[2] = {0, 0};
+   if (fread(magic, 1, 2, file) == 2 && magic[0] == 'P' && magic[1] >= '5' && magic[1] <= '7') {
+      Picture truecolour;
+      return indexed(read_netpbm(whole_file(file), &truecolour), truecolour, picture);
+   }
+   bool handled = false;
+   std::string problem = read_bmp8(file, picture, &handled);
+   if (!handled)
+      problem = read_pcx8(file, picture, &handled);
+   if (handled)
+      return problem;
+   Picture truecolour;
+   return indexed(read_with_library(filename, &truecolour), truecolour, picture);
+}
+
 }  // namespace
 
-std::string read_picture(const char *filename, Picture *picture)
+std::string read_picture(const char *filename, IndexedPicture *picture)
 {
-   std::ifstream in(filename, std::ios::binary);
-   if (!in)
+   FILE *file = fopen(filename, "rb");
+   if (!file)
       return strerror(errno);
-   const std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-   if (bytes.size() >= 2 && bytes[0] == 'P' && (bytes[1] == '5' || bytes[1] == '6' || bytes[1] == '7'))
-      return read_netpbm(bytes, picture);
-   return read_with_library(filename, picture);
+   const std::string problem = read_picture_file(file, filename, picture);
+   fclose(file);
+   return problem;
 }

@@ -1,7 +1,6 @@
 #include "quantize.h"
 
 #include <algorithm>
-#include <unordered_map>
 
 namespace {
 
@@ -14,6 +13,71 @@ int channel(uint32_t rgb, int c)
 {
    return int(rgb >> (16 - 8 * c)) & 0xFF;
 }
+
+// The colours of a picture and how often each occurs, in a flat
+// open-addressed table; once the table entries are chosen, each slot's
+// value becomes its colour's index.
+class ColorHistogram {
+public:
+   ColorHistogram() : slots_(kFirstSize) {}
+
+   // The value of the colour's slot, made with value 0 if new.
+   uint32_t &operator[](uint32_t rgb)
+   {
+      const uint32_t key = rgb + 1;
+      size_t s = home(key);
+      while (slots_[s].key != key) {
+         if (slots_[s].key == 0) {
+            if (2 * (used_ + 1) > slots_.size()) {
+               grow();
+               return (*this)[rgb];
+            }
+            slots_[s].key = key;
+            used_++;
+            break;
+         }
+         s = (s + 1) & (slots_.size() - 1);
+      }
+      return slots_[s].value;
+   }
+
+   std::vector<ColorCount> colors() const
+   {
+      std::vector<ColorCount> out;
+      out.reserve(used_);
+      for (const Slot &slot : slots_) {
+         if (slot.key)
+            out.push_back({slot.key - 1, slot.value});
+      }
+      return out;
+   }
+
+private:
+   static const size_t kFirstSize = 1024;
+   struct Slot {
+      uint32_t key = 0;  // the colour + 1; 0 for a free slot
+      uint32_t value = 0;
+   };
+
+   size_t home(uint32_t key) const
+   {
+      return size_t((uint64_t(key) * 0x9E3779B97F4A7C15u) >> 40) & (slots_.size() - 1);
+   }
+
+   void grow()
+   {
+      std::vector<Slot> old(slots_.size() * 2);
+      old.swap(slots_);
+      used_ = 0;
+      for (const Slot &slot : old) {
+         if (slot.key)
+            (*this)[slot.key - 1] = slot.value;
+      }
+   }
+
+   std::vector<Slot> slots_;
+   size_t used_ = 0;
+};
 
 // A box of the median cut: a range of the colour list.
 struct Box {
@@ -38,7 +102,6 @@ Box measure(const std::vector<ColorCount> &colors, size_t begin, size_t end)
    }
    return box;
 }
-
 std::vector<uint32_t> median_cut(std::vector<ColorCount> &colors, size_t limit)
 {
    std::vector<Box> boxes = {measure(colors, 0, colors.size())};
@@ -108,43 +171,57 @@ uint8_t nearest(const std::vector<uint32_t> &table, uint32_t rgb)
 
 }  // namespace
 
-IndexedPicture index_picture(const Picture &picture)
+bool index_picture(const Picture &picture, IndexedPicture *out)
 {
-   std::unordered_map<uint32_t, uint64_t> histogram;
+   // Counted a run of equal pixels at a time: pictures with few colours
+   // have long ones.
+   ColorHistogram histogram;
    bool transparent = false;
-   for (uint32_t pixel : picture.pixels) {
-      if ((pixel >> 24) == 0)
+   const std::vector<uint32_t> &pixels = picture.pixels;
+   for (size_t i = 0, j; i < pixels.size(); i = j) {
+      for (j = i + 1; j < pixels.size() && pixels[j] == pixels[i];)
+         j++;
+      if ((pixels[i] >> 24) == 0)
          transparent = true;
       else
-         histogram[pixel & 0xFFFFFF]++;
+         histogram[pixels[i] & 0xFFFFFF] += uint32_t(j - i);
    }
-   std::vector<ColorCount> colors;
-   for (const auto &entry : histogram)
-      colors.push_back({entry.first, entry.second});
+   std::vector<ColorCount> colors = histogram.colors();
    std::sort(colors.begin(), colors.end(),
              [](const ColorCount &a, const ColorCount &b) { return a.rgb < b.rgb; });
 
-   IndexedPicture out;
+   out->colors.clear();
    const size_t limit = transparent ? 255 : 256;
    if (colors.size() <= limit) {
       for (const ColorCount &c : colors)
-         out.colors.push_back(c.rgb);
+         out->colors.push_back(c.rgb);
    } else {
-      out.colors = median_cut(colors, limit);
+      out->colors = median_cut(colors, limit);
    }
-
-   std::unordered_map<uint32_t, uint8_t> index;
-   for (size_t k = 0; k < colors.size(); k++)
-      index[colors[k].rgb] = nearest(out.colors, colors[k].rgb);
+   for (const ColorCount &c : colors)
+      histogram[c.rgb] = nearest(out->colors, c.rgb);
+   out->transparent = -1;
    if (transparent) {
-      out.transparent = int(out.colors.size());
-      out.colors.push_back(0);
+      out->transparent = int(out->colors.size());
+      out->colors.push_back(0);
    }
-   if (out.colors.empty())
-      out.colors.push_back(0);
+   if (out->colors.empty())
+      out->colors.push_back(0);
 
-   out.indices.reserve(picture.pixels.size());
-   for (uint32_t pixel : picture.pixels)
-      out.indices.push_back((pixel >> 24) == 0 ? uint8_t(out.transparent) : index[pixel & 0xFFFFFF]);
-   return out;
+   out->indices.reset(create_bitmap_ex(8, picture.w, picture.h));
+   if (!out->indices)
+      return false;
+   const uint32_t *in = pixels.data();
+   for (int y = 0; y < picture.h; y++) {
+      uint8_t *row = out->indices->line[y];
+      for (int x = 0; x < picture.w; x++, in++) {
+         if ((*in >> 24) == 0)
+            row[x] = uint8_t(out->transparent);
+         else if (x > 0 && in[-1] == *in)
+            row[x] = row[x - 1];
+         else
+            row[x] = uint8_t(histogram[*in & 0xFFFFFF]);
+      }
+   }
+   return true;
 }
