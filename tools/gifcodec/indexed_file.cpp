@@ -25,10 +25,14 @@ uint32_t word32(const unsigned char *p)
 // file's palette show black.
 void cover_every_index(IndexedPicture *picture)
 {
+   if (picture->colors.size() == 256)
+      return;
    BITMAP *bitmap = picture->indices.get();
    uint8_t largest = 0;
-   for (int y = 0; y < bitmap->h; y++)
-      largest = std::max(largest, *std::max_element(bitmap->line[y], bitmap->line[y] + bitmap->w));
+   for (int y = 0; y < bitmap->h; y++) {
+      for (int x = 0; x < bitmap->w; x++)
+         largest = std::max(largest, bitmap->line[y][x]);
+   }
    if (picture->colors.size() <= largest)
       picture->colors.resize(size_t(largest) + 1, 0);
 }
