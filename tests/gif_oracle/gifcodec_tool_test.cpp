@@ -114,9 +114,26 @@ TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
    check_every_frame(scratch, written);
 }
 
-// An 8-bit BMP or PCX keeps its palette's colours to the last bit: every
-// component of the test's colours has its low two bits set, which a 6-bit
-// palette would lose. ImageMagick writes the inputs and reads the GIFs.
+// A colour-mapped TGA, top row first (ImageMagick 6 writes its rows in the
+// opposite order to the one its header gives), RLE-coded in one-pixel
+// packets, repeated and raw in turn.
+std::vector<unsigned char> tga(int w, int h, const std::vector<uint32_t> &colors,
+                               const std::vector<unsigned char> &indices)
+{
+   std::vector<unsigned char> out = {0, 1, 9, 0, 0, uint8_t(colors.size()), uint8_t(colors.size() >> 8),
+                                     24, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h),
+                                     uint8_t(h >> 8), 8, 0x20};
+   for (uint32_t c : colors)
+      out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16)});
+   for (size_t i = 0; i < indices.size(); i++)
+      out.insert(out.end(), {uint8_t(i % 2 ? 0x00 : 0x80), indices[i]});
+   return out;
+}
+
+// An 8-bit BMP, PCX or TGA keeps its palette's colours to the last bit:
+// every component of the test's colours has its low two bits set, which a
+// 6-bit palette would lose. ImageMagick writes most inputs and reads the
+// GIFs.
 TEST(GifcodecTool, EightBitFilesKeepTheirExactPalettes)
 {
    Scratch scratch;
@@ -130,23 +147,32 @@ TEST(GifcodecTool, EightBitFilesKeepTheirExactPalettes)
    Picture expected;
    expected.width = 37;
    expected.height = 23;
+   std::vector<unsigned char> indices;
    std::vector<uint32_t> rgb;
-   for (int i = 0; i < expected.width * expected.height; i++)
-      rgb.push_back(colors[i < 200 ? i : rng() % 200]);
+   for (int i = 0; i < expected.width * expected.height; i++) {
+      indices.push_back(uint8_t(i < 200 ? i : rng() % 200));
+      rgb.push_back(colors[indices.back()]);
+   }
    expected.pixels.assign(rgb.begin(), rgb.end());
    const std::string ppm = scratch.path("in.ppm");
    write_ppm(ppm, expected.width, expected.height, rgb);
+   scratch.write("in.tga", tga(expected.width, expected.height, colors, indices));
 
-   // ImageMagick's options for the format, and where the file says that
-   // it is 8-bit palettised.
+   // ImageMagick's options for the format (none: written above), and
+   // where the file says that it is 8-bit palettised.
    const struct {
       std::string name, format;
       size_t bitsAt;
-   } inputs[] = {{"in.bmp", "-compress None BMP3", 28}, {"in.pcx", "PCX", 3}};
+   } inputs[] = {{"in.bmp", "-compress None BMP3", 28},
+                 {"rle8.bmp", "-compress RLE BMP3", 28},
+                 {"in.pcx", "PCX", 3},
+                 {"in.tga", "", 16}};
    for (const auto &input : inputs) {
       SCOPED_TRACE(input.name);
       const std::string in = scratch.path(input.name);
-      ASSERT_TRUE(magick("'" + ppm + "' -type Palette " + input.format + ":'" + in + "'"));
+      if (!input.format.empty()) {
+         ASSERT_TRUE(magick("'" + ppm + "' -type Palette " + input.format + ":'" + in + "'"));
+      }
       ASSERT_EQ(read_file(in).at(input.bitsAt), 8);
       const std::string gif = scratch.path(input.name + ".gif");
       ASSERT_TRUE(run_ok(std::string(GIFCODEC) + " encode '" + in + "' '" + gif + "'"));

@@ -332,6 +332,28 @@ TEST(GifcodecEncode, PicturesTheLibraryReadsKeepTheirColours)
    destroy_bitmap(picture);
 }
 
+// The header of an 8-bit BMP with a palette of `colors` entries, then
+// that many BGRX entries; `compression` 1 for RLE8.
+Bytes bmp8_header(int w, int h, int colors, int compression = 0)
+{
+   Bytes out(54 + 4 * size_t(colors), 0);
+   auto put32 = [&](size_t at, uint32_t v) {
+      for (int k = 0; k < 4; k++)
+         out[at + k] = uint8_t(v >> (8 * k));
+   };
+   out[0] = 'B';
+   out[1] = 'M';
+   put32(10, uint32_t(out.size()));
+   put32(14, 40);
+   put32(18, uint32_t(w));
+   put32(22, uint32_t(h));
+   out[26] = 1;
+   out[28] = 8;
+   put32(30, uint32_t(compression));
+   put32(46, uint32_t(colors));
+   return out;
+}
+
 TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
 {
    Scratch scratch;
@@ -343,6 +365,9 @@ TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
       {"deep.ppm", {'P', '6', ' ', '1', ' ', '1', ' ', '7', '0', '0', '0', '0', '\n', 0, 0, 0}},
       {"zero.ppm", {'P', '6', ' ', '0', ' ', '1', ' ', '2', '5', '5', '\n'}},
       {"junk.bmp", {'B', 'M', 1, 2, 3}},
+      {"cut.bmp", bmp8_header(2, 2, 1)},
+      {"cut-rle8.bmp", bmp8_header(2, 2, 1, 1)},
+      {"cut.tga", {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 2, 0, 8, 0, 1, 2, 3, 4, 5, 6, 0, 1}},
    };
    for (const auto &input : inputs) {
       const std::string path = scratch.write(input.first, input.second);

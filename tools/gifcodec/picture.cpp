@@ -1,5 +1,7 @@
 #include "picture.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -144,22 +146,6 @@ std::string read_with_library(const char *filename, Picture *picture)
    return std::string();
 }
 
-// The whole file; the stream is at its end afterwards.
-std::vector<unsigned char> whole_file(FILE *file)
-{
-   std::vector<unsigned char> bytes;
-   if (fseek(file, 0, SEEK_END) == 0) {
-      const long size = ftell(file);
-      if (size > 0)
-         bytes.reserve(size_t(size));
-   }
-   rewind(file);
-   unsigned char block[65536];
-   for (size_t n; (n = fread(block, 1, sizeof block, file)) > 0;)
-      bytes.insert(bytes.end(), block, block + n);
-   return bytes;
-}
-
 // A truecolour picture's indices and table.
 std::string indexed(const std::string &problem, const Picture &picture, IndexedPicture *out)
 {
@@ -176,9 +162,12 @@ std::string read_picture_file(FILE *file, const char *filename, IndexedPicture *
       return indexed(read_netpbm(whole_file(file), &truecolour), truecolour, picture);
    }
    bool handled = false;
-   std::string problem = read_bmp8(file, picture, &handled);
+   std::string problem = read_indexed_bmp(file, picture, &handled);
    if (!handled)
-      problem = read_pcx8(file, picture, &handled);
+      problem = read_indexed_pcx(file, picture, &handled);
+   const size_t n = strlen(filename);
+   if (!handled && n > 4 && strcasecmp(filename + n - 4, ".tga") == 0)
+      problem = read_indexed_tga(file, picture, &handled);
    if (handled)
       return problem;
    Picture truecolour;
