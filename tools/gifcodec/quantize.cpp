@@ -19,7 +19,7 @@ int channel(uint32_t rgb, int c)
 // value becomes its colour's index.
 class ColorHistogram {
 public:
-   ColorHistogram() : slots_(kFirstSize) {}
+   ColorHistogram() : slots_(size_t(1) << kFirstBits) {}
 
    // The value of the colour's slot, made with value 0 if new.
    uint32_t &operator[](uint32_t rgb)
@@ -53,21 +53,24 @@ public:
    }
 
 private:
-   static const size_t kFirstSize = 1024;
+   static const int kFirstBits = 10;  // 1024 slots to start with
    struct Slot {
       uint32_t key = 0;  // the colour + 1; 0 for a free slot
       uint32_t value = 0;
    };
 
+   // Fibonacci hashing: the top bits of the product, as many as index
+   // the table.
    size_t home(uint32_t key) const
    {
-      return size_t((uint64_t(key) * 0x9E3779B97F4A7C15u) >> 40) & (slots_.size() - 1);
+      return size_t((uint64_t(key) * 0x9E3779B97F4A7C15u) >> shift_);
    }
 
    void grow()
    {
       std::vector<Slot> old(slots_.size() * 2);
       old.swap(slots_);
+      shift_--;
       used_ = 0;
       for (const Slot &slot : old) {
          if (slot.key)
@@ -76,6 +79,7 @@ private:
    }
 
    std::vector<Slot> slots_;
+   int shift_ = 64 - kFirstBits;
    size_t used_ = 0;
 };
 
