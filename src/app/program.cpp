@@ -9,6 +9,7 @@
 
 #include "assets.h"
 #include "gif.h"
+#include "highscores.h"
 #include "main_loop.h"
 #include "quit_prompt.h"
 #include "quit_signals.h"
@@ -72,9 +73,16 @@ int runProgram(const Options &options)
       return failStartup(problem);
    screenState = Intro;
    inputDelay = kStartDelay;
+   highscores.load();
 
    runMainLoop();
 
+   // Whichever way the loop ended, the table is kept.
+   const std::string unsaved = highscores.save();
    shutdown();
+   if (!unsaved.empty()) {
+      fprintf(stderr, "tossaro: %s\n", unsaved.c_str());
+      return 1;
+   }
    return 0;
 }

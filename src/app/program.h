@@ -6,7 +6,7 @@
 
 // Runs the game with the options of its command line. Returns the exit
 // status: 0, or 1 after one line on stderr naming the start-up step or
-// file that failed.
+// file that failed, or why the high scores could not be saved at exit.
 int runProgram(const Options &options);
 
 #endif

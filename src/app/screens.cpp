@@ -4,6 +4,7 @@
 #include "intro.h"
 #include "menu.h"
 #include "quit_prompt.h"
+#include "score_table.h"
 #include "screen_state.h"
 
 namespace {
@@ -15,6 +16,7 @@ const struct {
 } kScreens[] = {
    {Intro, {updateIntro, drawIntro}},
    {Menu, {updateMenu, drawMenu}},
+   {ScoreTable, {updateScoreTable, drawScoreTable}},
    {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
 };

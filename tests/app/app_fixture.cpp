@@ -20,12 +20,15 @@ void AppTest::SetUp()
    clear_to_color(texture, textureColor());
    titleMenu = create_bitmap(300, 120);
    clear_to_color(titleMenu, bannerColor());
+   titleScores = create_bitmap(300, 110);
+   clear_to_color(titleScores, scoresBannerColor());
    loadingLogo = create_bitmap(640, 100);
    clear_to_color(loadingLogo, bitmap_mask_color(loadingLogo));
    rectfill(loadingLogo, 100, 20, 500, 80, logoColor());
    particleImage = create_bitmap(16, 16);
    clear_to_color(particleImage, bitmap_mask_color(particleImage));
    circlefill(particleImage, 8, 8, 6, particleColor());
+   workBitmap = create_bitmap(180, 180);
    savedKeys = keys;
    keys = &scripted;
 
@@ -45,7 +48,8 @@ void AppTest::SetUp()
 void AppTest::TearDown()
 {
    freeQuitSnapshot();
-   for (BITMAP **b : {&backBuffer, &texture, &titleMenu, &loadingLogo, &particleImage}) {
+   for (BITMAP **b : {&backBuffer, &texture, &titleMenu, &titleScores, &loadingLogo,
+                      &particleImage, &workBitmap}) {
       destroy_bitmap(*b);
       *b = nullptr;
    }

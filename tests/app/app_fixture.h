@@ -40,6 +40,7 @@ protected:
    // Colours of the stand-in assets, at 16 bits.
    int textureColor() const { return makecol(200, 100, 40); }
    int bannerColor() const { return makecol(20, 120, 220); }
+   int scoresBannerColor() const { return makecol(220, 20, 120); }
    int particleColor() const { return makecol(255, 255, 0); }
    int logoColor() const { return makecol(0, 255, 0); }
 

@@ -13,6 +13,7 @@ Art::Art()
    set_color_depth(16);
    texture.reset(load_gif_bitmap((kGraphics + "/texture.gif").c_str(), nullptr));
    titleMenu.reset(load_gif_bitmap((kGraphics + "/title-menu.gif").c_str(), nullptr));
+   titleScores.reset(load_gif_bitmap((kGraphics + "/title-hs.gif").c_str(), nullptr));
    particle.reset(load_gif_bitmap((kGraphics + "/particle.gif").c_str(), nullptr));
    logo.reset(load_gif_bitmap((kGraphics + "/Loading.gif").c_str(), nullptr));
    set_color_depth(32);
@@ -45,6 +46,18 @@ bool cursor_on(const Screenshot &shot, const Art &art, int item)
 {
    const int y = 175 + 30 * item;
    return sprite_at(shot, art.particle.get(), 180, y) && sprite_at(shot, art.particle.get(), 340, y);
+}
+
+bool shows_picture(const Screenshot &shot, BITMAP *picture)
+{
+   for (int y = 0; y < picture->h; y++) {
+      for (int x = 0; x < picture->w; x++) {
+         const bool frameRate = x < 100 && y < 32;
+         if (!frameRate && !shows(shot.at(x, y), getpixel(picture, x, y)))
+            return false;
+      }
+   }
+   return true;
 }
 
 int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b)

@@ -21,7 +21,7 @@ extern const std::string kGraphics;
 
 // The art as the game shows it: decoded at 16 bits per pixel.
 struct Art {
-   BitmapPtr texture, titleMenu, particle, logo;
+   BitmapPtr texture, titleMenu, titleScores, particle, logo;
    Art();
 };
 
@@ -35,6 +35,9 @@ bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y);
 
 // Whether the menu's cursor stands beside item 0, 1 or 2.
 bool cursor_on(const Screenshot &shot, const Art &art, int item);
+
+// Whether the screenshot shows the picture, but for the frame-rate text.
+bool shows_picture(const Screenshot &shot, BITMAP *picture);
 
 // How many pixels of the box show the colour.
 int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b);

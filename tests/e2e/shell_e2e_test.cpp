@@ -64,7 +64,7 @@ TEST_F(GameTest, IntroMenuCursorAndLeavingWithEscape)
    press_until_ended(game, "Escape", 100);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(game.output(), "");
-   EXPECT_TRUE(left_behind().empty());
+   EXPECT_EQ(left_behind(), std::set<std::string>{"hiscores.bin"});
 }
 
 TEST_F(GameTest, ClosingTheWindowEndsTheGameNormally)
@@ -75,6 +75,7 @@ TEST_F(GameTest, ClosingTheWindowEndsTheGameNormally)
    game.requestClose();
    EXPECT_EQ(game.wait(5), 0);
    EXPECT_EQ(game.output(), "");
+   EXPECT_EQ(read_file(folder + "/hiscores.bin").size(), 1040u);
 }
 
 TEST_F(GameTest, MissingImageStopsWithAMessage)

@@ -1,0 +1,117 @@
+#include "highscores.h"
+
+#include <allegro.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "assets.h"
+#include "file_replace.h"
+
+Highscores highscores;
+
+const char *const Highscores::kFile = "hiscores.bin";
+
+namespace {
+
+// A record: the name's bytes and a zero byte in a 100-byte field, then the
+// score, signed 32-bit little-endian.
+const size_t kNameField = 100;
+const size_t kRecordSize = 104;
+const size_t kFileSize = Highscores::kRows * kRecordSize;
+
+const char *const kDefaultNames[Highscores::kRows] = {
+   "Quorvath", "Pellim", "Vun", "Tresk", "Bolmi", "Kap", "Yurla", "Fenn", "Wopsi", "Ilve",
+};
+const int32_t kDefaultScore = 1000;
+
+const int kNumberX = 120, kNameX = 160, kScoreX = 420;
+
+HighscoreEntry readRecord(const unsigned char *record)
+{
+   const size_t length = std::find(record, record + kNameField, 0) - record;
+   const uint32_t score = uint32_t(record[100]) | uint32_t(record[101]) << 8 |
+                          uint32_t(record[102]) << 16 | uint32_t(record[103]) << 24;
+   return {std::string(reinterpret_cast<const char *>(record), length), int32_t(score)};
+}
+
+void writeRecord(const HighscoreEntry &entry, unsigned char *record)
+{
+   // A name only a file can hold (100 bytes, no zero) is cut so that its
+   // zero byte stays inside the field.
+   const size_t length = std::min(entry.name.size(), kNameField - 1);
+   memset(record, 0, kNameField);
+   memcpy(record, entry.name.data(), length);
+   const uint32_t score = uint32_t(entry.score);
+   for (int k = 0; k < 4; k++)
+      record[kNameField + k] = uint8_t(score >> (8 * k));
+}
+
+}  // namespace
+
+void Highscores::load(const std::string &path)
+{
+   unsigned char bytes[kFileSize];
+   size_t size = 0;
+   if (FILE *file = fopen(path.c_str(), "rb")) {
+      size = fread(bytes, 1, kFileSize, file);
+      fclose(file);
+   }
+   entries.clear();
+   for (size_t i = 0; i < size_t(kRows); i++) {
+      if ((i + 1) * kRecordSize <= size)
+         entries.push_back(readRecord(bytes + i * kRecordSize));
+      else
+         entries.push_back({kDefaultNames[i], kDefaultScore});
+   }
+}
+
+std::string Highscores::save(const std::string &path) const
+{
+   std::vector<unsigned char> bytes(kFileSize, 0);
+   for (size_t i = 0; i < entries.size() && i < size_t(kRows); i++)
+      writeRecord(entries[i], &bytes[i * kRecordSize]);
+   return replaceFile(path, bytes);
+}
+
+void Highscores::sort()
+{
+   std::stable_sort(entries.begin(), entries.end(),
+                    [](const HighscoreEntry &a, const HighscoreEntry &b) { return a.score > b.score; });
+}
+
+int32_t Highscores::rankOf(int32_t score)
+{
+   sort();
+   pendingRow = -1;
+   for (size_t i = 0; i < entries.size(); i++) {
+      if (entries[i].score < score) {
+         pendingRow = int32_t(i);
+         break;
+      }
+   }
+   return pendingRow;
+}
+
+void Highscores::insert(int32_t score, const std::string &name)
+{
+   // Coming last, the new row settles below every row of the same score.
+   entries.push_back({name, score});
+   sort();
+   if (entries.size() > size_t(kRows))
+      entries.pop_back();
+}
+
+void Highscores::drawTable() const
+{
+   blit(texture, backBuffer, 0, 0, 0, 0, 640, 480);
+   blit(titleScores, backBuffer, 0, 0, 0, 0, titleScores->w, titleScores->h);
+   const int white = makecol(255, 255, 255);
+   for (size_t i = 0; i < entries.size(); i++) {
+      const int y = kFirstRowY + kRowSpacing * int(i);
+      textprintf_ex(backBuffer, font, kNumberX, y, white, -1, "%i. ", int(i) + 1);
+      textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", entries[i].name.c_str());
+      textprintf_ex(backBuffer, font, kScoreX, y, white, -1, "%i", int(entries[i].score));
+   }
+}

@@ -1,0 +1,58 @@
+// The ten best results, best first, and their file hiscores.bin.
+#ifndef TOSSARO_SCORES_HIGHSCORES_H
+#define TOSSARO_SCORES_HIGHSCORES_H
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// One row: a player's name and the points of that game.
+struct HighscoreEntry {
+   std::string name;
+   int32_t score;
+};
+
+class Highscores {
+public:
+   virtual ~Highscores() = default;
+
+   // Fills the table from the file, or with the default rows when it
+   // cannot be opened. Whole records a short file lacks take the default
+   // row of their place; bytes after the tenth record are ignored.
+   void load(const std::string &path = kFile);
+
+   // Writes the ten rows to the file without ever losing the old one: a
+   // temporary file beside it is written, synced and renamed over it. A
+   // symbolic link stays one and the file keeps its permissions. Returns
+   // an empty string, or one line saying what failed (then the old file
+   // is as it was).
+   std::string save(const std::string &path = kFile) const;
+
+   // Puts the rows in order and returns the row a score would take, -1
+   // when it does not enter the table; also kept in pendingRow.
+   int32_t rankOf(int32_t score);
+
+   // Adds the row where rankOf placed it; the lowest row drops out.
+   void insert(int32_t score, const std::string &name);
+
+   // The high-score screen: backdrop, title and the ten rows.
+   void drawTable() const;
+
+   static const char *const kFile;
+   static const int kRows = 10;
+   // Screen rows: the text line of row r has its top at kFirstRowY + kRowSpacing * r.
+   static const int kFirstRowY = 120, kRowSpacing = 30;
+
+   std::vector<HighscoreEntry> entries;  // best first
+   int32_t pendingRow = 0;  // the row of the last rankOf, -1 if it did not qualify
+
+private:
+   // Higher scores first; equal scores keep their order.
+   void sort();
+};
+
+// The program's table: loaded at start-up, saved when a name is confirmed
+// and at exit. Changed by the game-over and name-entry screens.
+extern Highscores highscores;
+
+#endif

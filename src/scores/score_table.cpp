@@ -1,0 +1,22 @@
+#include "score_table.h"
+
+#include <allegro.h>
+
+#include "highscores.h"
+#include "keyboard.h"
+#include "screen_state.h"
+
+void updateScoreTable()
+{
+   if (inputDelay != 0)
+      return;
+   if (keys->held(KEY_ENTER) || keys->held(KEY_ESC) || keys->held(KEY_SPACE)) {
+      screenState = Menu;
+      inputDelay = 50;
+   }
+}
+
+void drawScoreTable()
+{
+   highscores.drawTable();
+}

@@ -1,0 +1,206 @@
+// hiscores.bin: its records byte for byte, short, long and odd files, and
+// a save that never loses the old file.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+
+#include "highscores.h"
+#include "scores_test_util.h"
+#include "scratch.h"
+
+namespace {
+
+// Names in the folder besides `keep`.
+std::set<std::string> others(const std::string &folder, const std::string &keep)
+{
+   std::set<std::string> names;
+   for (const auto &entry : std::filesystem::directory_iterator(folder))
+      names.insert(entry.path().filename().string());
+   names.erase(keep);
+   return names;
+}
+
+TEST(HighscoresFile, NoFileGivesTheDefaultRows)
+{
+   Scratch scratch;
+   Highscores table;
+   table.load(scratch.path("hiscores.bin"));
+   EXPECT_EQ(table.entries, default_rows());
+}
+
+TEST(HighscoresFile, RecordsAreByteExactAndReadBackInTheirOrder)
+{
+   Scratch scratch;
+   const std::vector<HighscoreEntry> rows = {
+      {"Ann", 5},         {"", -1},   {"x.y z", 0x7fffffff}, {"B", int32_t(0x80000000)},
+      {"Ccc", 70000},     {"D", 12},  {"Eeeeeeeeeeeeeeeeeeeeeeeeee", 300},
+      {"F", 0x01020304},  {"G", 2},   {"H", 1},
+   };
+   const std::string path = scratch.path("hiscores.bin");
+   Highscores table;
+   table.entries = rows;
+   ASSERT_EQ(table.save(path), "");
+   const std::vector<unsigned char> bytes = read_file(path);
+   ASSERT_EQ(bytes.size(), 1040u);
+   for (size_t i = 0; i < rows.size(); i++) {
+      const std::vector<unsigned char> expected = record(rows[i].name, rows[i].score);
+      const auto at = bytes.begin() + long(104 * i);
+      // The name, its zero byte and the score; what follows the zero is free.
+      EXPECT_TRUE(std::equal(expected.begin(), expected.begin() + long(rows[i].name.size()) + 1, at))
+         << i;
+      EXPECT_TRUE(std::equal(expected.begin() + 100, expected.end(), at + 100)) << i;
+   }
+   Highscores again;
+   again.load(path);
+   EXPECT_EQ(again.entries, rows);
+}
+
+TEST(HighscoresFile, ShortAndLongFiles)
+{
+   std::vector<unsigned char> full;
+   std::vector<HighscoreEntry> rows;
+   for (int i = 0; i < 10; i++) {
+      rows.push_back({"P" + std::to_string(i), 50 - i});
+      const std::vector<unsigned char> r = record(rows.back().name, rows.back().score);
+      full.insert(full.end(), r.begin(), r.end());
+   }
+   const std::vector<HighscoreEntry> defaults = default_rows();
+   Scratch scratch;
+   const std::string path = scratch.path("hiscores.bin");
+   // Sizes and the number of whole records they hold.
+   const struct {
+      size_t size;
+      size_t whole;
+   } cases[] = {{0, 0}, {50, 0}, {103, 0}, {104, 1}, {105, 1}, {520, 5}, {1039, 9}, {1040, 10}};
+   for (const auto &c : cases) {
+      scratch.write("hiscores.bin", std::vector<unsigned char>(full.begin(), full.begin() + long(c.size)));
+      Highscores table;
+      table.load(path);
+      ASSERT_EQ(table.entries.size(), 10u) << c.size;
+      for (size_t i = 0; i < 10; i++)
+         EXPECT_EQ(table.entries[i], i < c.whole ? rows[i] : defaults[i]) << c.size << " row " << i;
+   }
+   std::vector<unsigned char> longer = full;
+   const std::vector<unsigned char> extra = record("Extra", 99999);
+   longer.insert(longer.end(), extra.begin(), extra.end());
+   scratch.write("hiscores.bin", longer);
+   Highscores table;
+   table.load(path);
+   EXPECT_EQ(table.entries, rows);
+}
+
+TEST(HighscoresFile, OddNamesKeepTheirBytesAndAHundredByteNameIsCut)
+{
+   const std::string hundred(100, 'W');
+   const std::vector<std::string> names = {"end\xF0", "end\xC3", "\xFF\xFE", hundred};
+   std::vector<unsigned char> file;
+   for (size_t i = 0; i < 10; i++) {
+      const std::vector<unsigned char> r =
+         record(i < names.size() ? names[i] : "Row", int32_t(1000 - i));
+      file.insert(file.end(), r.begin(), r.end());
+   }
+   Scratch scratch;
+   const std::string path = scratch.write("hiscores.bin", file);
+   Highscores table;
+   table.load(path);
+   for (size_t i = 0; i < names.size(); i++)
+      EXPECT_EQ(table.entries[i].name, names[i]) << i;
+   EXPECT_EQ(table.entries[3].score, 997);
+
+   ASSERT_EQ(table.save(path), "");
+   std::vector<unsigned char> expected = file;
+   // Only the hundred-byte name changes: cut to 99 and ended by its zero.
+   expected[3 * 104 + 99] = 0;
+   EXPECT_EQ(read_file(path), expected);
+   Highscores again;
+   again.load(path);
+   EXPECT_EQ(again.entries[3].name, std::string(99, 'W'));
+   EXPECT_EQ(again.entries[3].score, 997);
+   EXPECT_EQ(again.entries[4], table.entries[4]);
+}
+
+TEST(HighscoresFile, SaveKeepsPermissionsAndSymbolicLinks)
+{
+   Scratch scratch;
+   std::filesystem::create_directory(scratch.path("real"));
+   std::filesystem::create_directory(scratch.path("game"));
+   const std::string real = scratch.write("real/scores", std::vector<unsigned char>(1040, 0));
+   chmod(real.c_str(), 0640);
+   const std::string link = scratch.path("game/hiscores.bin");
+   ASSERT_EQ(symlink("../real/scores", link.c_str()), 0);
+
+   Highscores table;
+   table.entries = default_rows();
+   table.entries[0].name = "Linked";
+   ASSERT_EQ(table.save(link), "");
+   struct stat st;
+   ASSERT_EQ(lstat(link.c_str(), &st), 0);
+   EXPECT_TRUE(S_ISLNK(st.st_mode));
+   ASSERT_EQ(stat(real.c_str(), &st), 0);
+   EXPECT_EQ(st.st_mode & 07777, 0640u);
+   Highscores again;
+   again.load(real);
+   EXPECT_EQ(again.entries, table.entries);
+   EXPECT_EQ(others(scratch.path("real"), "scores"), std::set<std::string>());
+   EXPECT_EQ(others(scratch.path("game"), "hiscores.bin"), std::set<std::string>());
+
+   // A new file gets what the umask allows, as any file the program makes.
+   const mode_t mask = umask(027);
+   const std::string fresh = scratch.path("game/new.bin");
+   EXPECT_EQ(table.save(fresh), "");
+   umask(mask);
+   ASSERT_EQ(stat(fresh.c_str(), &st), 0);
+   EXPECT_EQ(st.st_mode & 07777, 0640u);
+}
+
+// Saves in a child process that may write no more than `limit` bytes to a
+// file; whether that save reported success.
+bool save_with_file_size_limit(const Highscores &table, const std::string &path, rlim_t limit)
+{
+   const pid_t child = fork();
+   if (child == 0) {
+      signal(SIGXFSZ, SIG_IGN);
+      const rlimit small = {limit, limit};
+      setrlimit(RLIMIT_FSIZE, &small);
+      _exit(table.save(path).empty() ? 0 : 1);
+   }
+   int status = 0;
+   waitpid(child, &status, 0);
+   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
+{
+   Scratch scratch;
+   std::vector<unsigned char> old;
+   for (int i = 0; i < 10; i++) {
+      const std::vector<unsigned char> r = record("Old" + std::to_string(i), 10 - i);
+      old.insert(old.end(), r.begin(), r.end());
+   }
+   const std::string path = scratch.write("hiscores.bin", old);
+   Highscores table;
+   table.entries = default_rows();
+
+   // No room for the whole file: the write fails half-way.
+   EXPECT_FALSE(save_with_file_size_limit(table, path, 500));
+   EXPECT_EQ(read_file(path), old);
+   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), std::set<std::string>());
+   EXPECT_TRUE(save_with_file_size_limit(table, path, 1040));
+
+   // The rename fails: a folder stands where the file should go.
+   std::filesystem::create_directory(scratch.path("blocked"));
+   const std::string problem = table.save(scratch.path("blocked"));
+   EXPECT_NE(problem.find("blocked: cannot move into place"), std::string::npos) << problem;
+   EXPECT_TRUE(std::filesystem::is_directory(scratch.path("blocked")));
+   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), std::set<std::string>{"blocked"});
+
+   // No folder to write into.
+   EXPECT_NE(table.save(scratch.path("missing/hiscores.bin")), "");
+}
+
+}  // namespace

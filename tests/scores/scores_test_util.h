@@ -1,0 +1,22 @@
+// What the high-score tests share: rows compared and printed, records
+// built byte by byte, the default table.
+#ifndef TOSSARO_TESTS_SCORES_TEST_UTIL_H
+#define TOSSARO_TESTS_SCORES_TEST_UTIL_H
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "highscores.h"
+
+bool operator==(const HighscoreEntry &a, const HighscoreEntry &b);
+std::ostream &operator<<(std::ostream &out, const HighscoreEntry &row);
+
+// One 104-byte record: the name's bytes (all 100 of a 100-byte name),
+// zeros, the score little-endian.
+std::vector<unsigned char> record(const std::string &name, int32_t score);
+
+// The ten rows a missing file gives.
+std::vector<HighscoreEntry> default_rows();
+
+#endif
