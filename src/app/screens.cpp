@@ -1,8 +1,10 @@
 #include "screens.h"
 
 #include "game.h"
+#include "game_over.h"
 #include "intro.h"
 #include "menu.h"
+#include "name_entry.h"
 #include "quit_prompt.h"
 #include "score_table.h"
 #include "screen_state.h"
@@ -19,6 +21,8 @@ const struct {
    {ScoreTable, {updateScoreTable, drawScoreTable}},
    {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
+   {NameEntry, {updateNameEntry, drawNameEntry}},
+   {GameOver, {updateGameOver, drawGameOver}},
 };
 
 }  // namespace

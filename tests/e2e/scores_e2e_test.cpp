@@ -28,9 +28,26 @@ std::vector<Row> rows_in(const std::vector<unsigned char> &bytes)
    return rows;
 }
 
+std::vector<unsigned char> file_of(const std::vector<Row> &rows)
+{
+   std::vector<unsigned char> bytes(104 * rows.size(), 0);
+   for (size_t i = 0; i < rows.size(); i++) {
+      std::copy(rows[i].name.begin(), rows[i].name.end(), bytes.begin() + long(104 * i));
+      for (int k = 0; k < 4; k++)
+         bytes[104 * i + 100 + size_t(k)] = uint8_t(uint32_t(rows[i].score) >> (8 * k));
+   }
+   return bytes;
+}
+
 const std::vector<Row> kDefaultRows = {
    {"Quorvath", 1000}, {"Pellim", 1000}, {"Vun", 1000},  {"Tresk", 1000}, {"Bolmi", 1000},
    {"Kap", 1000},      {"Yurla", 1000},  {"Fenn", 1000}, {"Wopsi", 1000}, {"Ilve", 1000},
+};
+
+// Low scores that any game beats, but for the first three rows.
+const std::vector<Row> kLowRows = {
+   {"High", 90000}, {"Higher", 80000}, {"Highest", 70000}, {"m1", -1}, {"m2", -2},
+   {"m3", -3},      {"m4", -4},        {"m5", -5},         {"m6", -6}, {"m7", -7},
 };
 
 int white()
@@ -53,6 +70,46 @@ BitmapPtr table_picture(const Art &art, const std::vector<Row> &rows)
    return picture;
 }
 
+// Whether the name entry's panel over the row shows the name.
+bool panel_shows(const Screenshot &shot, const Art &art, int row, const std::string &name)
+{
+   BitmapPtr picture = table_picture(art, {});
+   const int top = 30 * row + 116;
+   rectfill(picture.get(), 144, top, 480, top + 14, makecol16(137, 135, 95));
+   rect(picture.get(), 144, top, 480, top + 14, makecol16(69, 63, 48));
+   textprintf_ex(picture.get(), font, 160, top + 4, white(), -1, "%s", name.c_str());
+   for (int y = top; y <= top + 14; y++) {
+      for (int x = 144; x <= 480; x++) {
+         if (!shows(shot.at(x, y), getpixel(picture.get(), x, y)))
+            return false;
+      }
+   }
+   return true;
+}
+
+// The game-over screen: its one white line on black.
+bool game_over_shown(const Screenshot &shot)
+{
+   for (int y = 0; y < 480; y += 3) {
+      for (int x = 0; x < 640; x += 3) {
+         const bool frameRate = x < 100 && y < 32;
+         const bool line = x >= 200 && x < 200 + 8 * 25 && y >= 240 && y < 248;
+         if (!frameRate && !line && shot.at(x, y) != 0)
+            return false;
+      }
+   }
+   return count_in(shot, 200, 240, 399, 247, 255, 255, 255) > 60;
+}
+
+// The row that `score` takes among `rows`: below every row it does not beat.
+std::vector<Row> with_inserted(std::vector<Row> rows, const Row &row)
+{
+   auto at = std::find_if(rows.begin(), rows.end(), [&](const Row &r) { return r.score < row.score; });
+   rows.insert(at, row);
+   rows.pop_back();
+   return rows;
+}
+
 class ScoresTest : public GameTest {
 protected:
    // From the start to the menu, skipping the intro.
@@ -64,6 +121,26 @@ protected:
       ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 8, &shot))
          << "no menu";
       pause_ms(600);
+   }
+
+   // From the menu through a game left untouched to the name entry, which
+   // opens on the row the game's score takes.
+   void play_to_name_entry(GameRun &game, int *row)
+   {
+      ASSERT_TRUE(press_until(game, "p", [&](const Screenshot &s) { return !cursor_on(s, art, 0); }));
+      Screenshot shot;
+      ASSERT_TRUE(await(game, game_over_shown, 90, &shot)) << "the game never ended";
+      pause_ms(600);
+      const auto entryShown = [&](const Screenshot &s) {
+         for (*row = 0; *row < 10; (*row)++) {
+            if (panel_shows(s, art, *row, ""))
+               return true;
+         }
+         return false;
+      };
+      ASSERT_TRUE(press_until(game, "Return", entryShown)) << "no name entry";
+      // The entry takes keys two seconds after it opens.
+      pause_ms(2000);
    }
 
    // Esc to the menu, Esc to leave; the game ends normally.
@@ -96,6 +173,59 @@ TEST_F(ScoresTest, NoFileShowsTheDefaultRowsAndLeavesThemInTheFile)
    const std::vector<unsigned char> bytes = read_file(folder + "/hiscores.bin");
    EXPECT_EQ(bytes.size(), 1040u);
    EXPECT_EQ(rows_in(bytes), kDefaultRows);
+}
+
+TEST_F(ScoresTest, ANameEnteredAfterAGameIsShownAndSavedAtOnce)
+{
+   const std::string file = folder + "/hiscores.bin";
+   scratch.write("game/hiscores.bin", file_of(kLowRows));
+   GameRun game(server, kGame, folder);
+   to_menu(game);
+   int row = -1;
+   play_to_name_entry(game, &row);
+
+   // One key a tick: "-" is refused, Backspace takes the "x" back.
+   const std::pair<std::string, std::string> typing[] = {
+      {"j", "j"}, {"o", "jo"}, {"minus", "jo"}, {"x", "jox"}, {"BackSpace", "jo"}, {"e", "joe"}};
+   for (const auto &[key, name] : typing) {
+      EXPECT_TRUE(press_until(game, key, [&](const Screenshot &s) { return panel_shows(s, art, row, name); }))
+         << "after " << key;
+   }
+   // Enter stores the row, which reaches the file at once.
+   game.press("Return", 80);
+   std::vector<Row> rows;
+   for (int waited = 0; waited < 50; waited++) {
+      rows = rows_in(read_file(file));
+      if (std::find_if(rows.begin(), rows.end(), [](const Row &r) { return r.name == "joe"; }) !=
+          rows.end())
+         break;
+      pause_ms(100);
+   }
+   ASSERT_FALSE(game.ended(0));
+   const auto joe = std::find_if(rows.begin(), rows.end(), [](const Row &r) { return r.name == "joe"; });
+   ASSERT_NE(joe, rows.end()) << "the name did not reach the file";
+   EXPECT_EQ(joe - rows.begin(), row);
+   const std::vector<Row> expected = with_inserted(kLowRows, *joe);
+   EXPECT_EQ(rows, expected);
+   const BitmapPtr picture = table_picture(art, expected);
+   Screenshot shot;
+   EXPECT_TRUE(await(game, [&](const Screenshot &s) { return shows_picture(s, picture.get()); }, 3, &shot))
+      << "the table does not show the new row";
+
+   leave(game);
+   EXPECT_EQ(rows_in(read_file(file)), expected);
+}
+
+TEST_F(ScoresTest, AnAbandonedEntryLeavesTheFileAsItWas)
+{
+   const std::vector<unsigned char> before = file_of(kLowRows);
+   scratch.write("game/hiscores.bin", before);
+   GameRun game(server, kGame, folder);
+   to_menu(game);
+   int row = -1;
+   play_to_name_entry(game, &row);
+   leave(game);
+   EXPECT_EQ(read_file(folder + "/hiscores.bin"), before);
 }
 
 }  // namespace

@@ -1,12 +1,226 @@
 // The screens after a game: game over, the name entry and the table.
+#include <filesystem>
+
 #include "app_fixture.h"
+#include "assets.h"
+#include "game.h"
+#include "game_over.h"
 #include "highscores.h"
+#include "name_entry.h"
+#include "particle.h"
 #include "score_table.h"
+#include "scores_test_util.h"
+#include "scratch.h"
 #include "screen_state.h"
 
 namespace {
 
-using ScoreScreens = AppTest;
+class ScoreScreens : public AppTest {
+protected:
+   void SetUp() override
+   {
+      AppTest::SetUp();
+      highscores.entries = default_rows();
+      highscores.pendingRow = 0;
+      playerName.clear();
+      sparks.clear();
+      score = 0;
+   }
+
+   // A name-entry tick with the delay run out and these keys typed.
+   void typeKeys(std::initializer_list<int> typed, std::set<int> down = {})
+   {
+      scripted.buffer = typed;
+      scripted.down = std::move(down);
+      screenState = NameEntry;
+      inputDelay = 0;
+      updateNameEntry();
+   }
+};
+
+TEST_F(ScoreScreens, GameOverIsOneLineOnBlack)
+{
+   drawGameOver();
+   const int white = makecol(255, 255, 255);
+   EXPECT_TRUE(has_color(backBuffer, 200, 240, 207, 247, white));  // G
+   EXPECT_FALSE(has_color(backBuffer, 272, 240, 343, 247, white));  // the eleven blanks
+   EXPECT_TRUE(has_color(backBuffer, 392, 240, 399, 247, white));  // R
+   int lit = 0;
+   for (int y = 0; y < 480; y++) {
+      for (int x = 0; x < 640; x++)
+         lit += getpixel(backBuffer, x, y) != 0 && !(x >= 200 && x < 400 && y >= 240 && y < 248);
+   }
+   EXPECT_EQ(lit, 0);
+}
+
+TEST_F(ScoreScreens, GameOverKeysAskTheTable)
+{
+   const struct {
+      std::set<int> down;
+      int delay, points;
+      int state, delayAfter, row;
+   } cases[] = {
+      {{KEY_ENTER}, 0, 1001, NameEntry, 200, 0}, {{KEY_SPACE}, 0, 5000, NameEntry, 200, 0},
+      {{KEY_ESC}, 0, 1000, Menu, 50, -1},        {{KEY_ENTER}, 0, 0, Menu, 50, -1},
+      {{KEY_ENTER}, 2, 5000, GameOver, 2, 0},    {{KEY_P, KEY_H}, 0, 5000, GameOver, 0, 0},
+   };
+   for (const auto &c : cases) {
+      SCOPED_TRACE(c.points);
+      highscores.pendingRow = 0;
+      scripted.down = c.down;
+      scripted.buffer = {' '};
+      screenState = GameOver;
+      inputDelay = c.delay;
+      score = c.points;
+      updateGameOver();
+      EXPECT_EQ(screenState, c.state);
+      EXPECT_EQ(inputDelay, c.delayAfter);
+      EXPECT_EQ(highscores.pendingRow, c.row);
+      // The buffer is kept for the name entry.
+      EXPECT_EQ(scripted.buffer.size(), 1u);
+   }
+}
+
+TEST_F(ScoreScreens, OnlyLettersDigitsBlankAndFullStopAreTyped)
+{
+   for (int c = 0; c < 256; c++) {
+      const bool expected = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                            (c >= '0' && c <= '9') || c == ' ' || c == '.';
+      EXPECT_EQ(isNameCharacter(c), expected) << c;
+   }
+   // The low byte of a key is its character; the scancode above it is not.
+   typeKeys({KEY_A << 8 | 'a'});
+   typeKeys({KEY_MINUS << 8 | '-'});
+   typeKeys({KEY_UP << 8});
+   typeKeys({KEY_STOP << 8 | '.'});
+   EXPECT_EQ(playerName, "a.");
+   typeKeys({KEY_BACKSPACE << 8 | 8});
+   typeKeys({KEY_BACKSPACE << 8 | 8});
+   typeKeys({KEY_BACKSPACE << 8 | 8});
+   EXPECT_EQ(playerName, "");
+}
+
+TEST_F(ScoreScreens, TheNameStopsAtTwentySixAndOneKeyIsReadATick)
+{
+   playerName = std::string(25, 'x');
+   typeKeys({'y', 'z', 'w'});
+   EXPECT_EQ(playerName, std::string(25, 'x') + "y");
+   EXPECT_TRUE(scripted.buffer.empty());
+   typeKeys({'z'});
+   EXPECT_EQ(playerName.size(), 26u);
+   typeKeys({8});
+   EXPECT_EQ(playerName, std::string(25, 'x'));
+
+   // While the delay runs, typed keys wait in the buffer.
+   scripted.buffer = {'a', 'b'};
+   screenState = NameEntry;
+   inputDelay = 3;
+   updateNameEntry();
+   EXPECT_EQ(scripted.buffer.size(), 2u);
+   EXPECT_EQ(playerName.size(), 25u);
+}
+
+TEST_F(ScoreScreens, TheKeyThatLeftGameOverReachesTheName)
+{
+   score = 2000;
+   for (const auto &[key, character, name] :
+        {std::make_tuple(KEY_SPACE, ' ', " "), std::make_tuple(KEY_ENTER, '\r', ""),
+         std::make_tuple(KEY_ESC, '\x1b', "")}) {
+      playerName.clear();
+      scripted.down = {key};
+      scripted.buffer = {key << 8 | character};
+      screenState = GameOver;
+      inputDelay = 0;
+      updateGameOver();
+      ASSERT_EQ(screenState, NameEntry);
+      scripted.down.clear();
+      for (int tick = 0; tick < 200; tick++) {
+         if (inputDelay > 0)
+            inputDelay--;
+         updateNameEntry();
+      }
+      EXPECT_EQ(playerName, name) << key;
+      EXPECT_TRUE(scripted.buffer.empty());
+   }
+}
+
+TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
+{
+   Scratch scratch;
+   const std::filesystem::path saved = std::filesystem::current_path();
+   std::filesystem::current_path(scratch.path(""));
+   score = 1500;
+   highscores.rankOf(score);
+
+   // Enter does nothing without a name, and acts only with a key typed.
+   typeKeys({13}, {KEY_ENTER});
+   EXPECT_EQ(screenState, NameEntry);
+   playerName = "Ada";
+   typeKeys({}, {KEY_ENTER});
+   EXPECT_EQ(screenState, NameEntry);
+
+   typeKeys({13}, {KEY_ENTER});
+   EXPECT_EQ(screenState, ScoreTable);
+   EXPECT_EQ(inputDelay, 50);
+   EXPECT_EQ(highscores.entries[0], (HighscoreEntry{"Ada", 1500}));
+   Highscores file;
+   file.load();
+   EXPECT_EQ(file.entries, highscores.entries);
+   EXPECT_EQ(playerName, "Ada");
+
+   score = 1200;
+   highscores.rankOf(score);
+   typeKeys({}, {KEY_ESC});
+   EXPECT_EQ(screenState, Menu);
+   EXPECT_EQ(inputDelay, 20);
+   file.load();
+   EXPECT_EQ(file.entries, highscores.entries);
+   EXPECT_EQ(highscores.entries[1].name, "Quorvath");
+   std::filesystem::current_path(saved);
+}
+
+TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
+{
+   srand(7);
+   highscores.pendingRow = 4;
+   int pairs = 0;
+   for (int tick = 0; tick < 100; tick++) {
+      const size_t before = sparks.size();
+      inputDelay = 150;
+      updateNameEntry();
+      ASSERT_TRUE(sparks.size() == before || sparks.size() == before + 2);
+      if (sparks.size() == before + 2) {
+         pairs++;
+         EXPECT_EQ(sparks[before].drawX, 100);
+         EXPECT_EQ(sparks[before + 1].drawX, 520);
+         EXPECT_EQ(sparks[before].drawY, 30 * 4 + 118);
+      }
+   }
+   // About one tick in seven.
+   EXPECT_GT(pairs, 5);
+   EXPECT_LT(pairs, 30);
+}
+
+TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
+{
+   highscores.entries[0].name = "end\xF0";
+   highscores.entries[1].name = "end\xC3";
+   highscores.entries[2].name = std::string(100, 'M');
+   highscores.pendingRow = 3;
+   playerName = "Ada";
+   spawnSparks(1, 320, 400);
+   drawNameEntry();
+   const int white = makecol(255, 255, 255), khaki = makecol(137, 135, 95);
+   EXPECT_EQ(getpixel(backBuffer, 144, 206), makecol(69, 63, 48));
+   EXPECT_EQ(getpixel(backBuffer, 470, 213), khaki);
+   EXPECT_EQ(getpixel(backBuffer, 145, 207), khaki);
+   // The name in white; the old score hidden; the place number showing.
+   EXPECT_TRUE(has_color(backBuffer, 160, 210, 183, 217, white));
+   EXPECT_FALSE(has_color(backBuffer, 184, 210, 479, 217, white));
+   EXPECT_TRUE(has_color(backBuffer, 120, 210, 135, 217, white));
+   EXPECT_TRUE(has_color(backBuffer, 160, 120, 190, 127, white));
+   EXPECT_NE(getpixel(backBuffer, 312, 392), textureColor());
+}
 
 TEST_F(ScoreScreens, TheTableGoesBackToTheMenuOnEnterEscOrSpace)
 {
@@ -22,7 +236,7 @@ TEST_F(ScoreScreens, TheTableGoesBackToTheMenuOnEnterEscOrSpace)
       inputDelay = c.delay;
       updateScoreTable();
       EXPECT_EQ(screenState, c.state);
-      EXPECT_EQ(inputDelay, c.state == Menu ? 50 : c.delay);
+      EXPECT_EQ(inputDelay, c.delay == 0 && c.state == Menu ? 50 : c.delay);
    }
 }
 

@@ -1,0 +1,31 @@
+#include "game_over.h"
+
+#include <allegro.h>
+
+#include "assets.h"
+#include "game.h"
+#include "highscores.h"
+#include "keyboard.h"
+#include "screen_state.h"
+
+void updateGameOver()
+{
+   if (inputDelay != 0)
+      return;
+   if (!keys->held(KEY_ESC) && !keys->held(KEY_ENTER) && !keys->held(KEY_SPACE))
+      return;
+   if (highscores.rankOf(score) == -1) {
+      screenState = Menu;
+      inputDelay = 50;
+   } else {
+      // The key buffer is kept: what was typed here reaches the name entry.
+      screenState = NameEntry;
+      inputDelay = 200;
+   }
+}
+
+void drawGameOver()
+{
+   textprintf_ex(backBuffer, font, 200, 240, makecol(255, 255, 255), -1,
+                 "G A M E           O V E R");
+}

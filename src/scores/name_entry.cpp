@@ -1,0 +1,92 @@
+#include "name_entry.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "assets.h"
+#include "game.h"
+#include "highscores.h"
+#include "keyboard.h"
+#include "particle.h"
+#include "screen_state.h"
+
+std::string playerName;
+const size_t maxNameLength = 26;
+
+namespace {
+
+const int kBackspace = 8;
+const int kPanelX1 = 144, kPanelX2 = 480, kNameX = 160;
+// Sparks appear beside both ends of the panel on about one tick in seven.
+const int kSparkChance = 7;
+const int kSparkLeftX = 100, kSparkRightX = 520;
+
+int rowY(int row)
+{
+   return Highscores::kFirstRowY + Highscores::kRowSpacing * row;
+}
+
+void confirm()
+{
+   highscores.insert(score, playerName);
+   // Saved at once, so a crash later in the run cannot lose the row; a
+   // failure here is reported by the save at exit, which tries again.
+   highscores.save();
+   screenState = ScoreTable;
+   inputDelay = 50;
+}
+
+// One typed key: a character added, backspace, or Enter with a name.
+void type(int c)
+{
+   if (isNameCharacter(c) && playerName.size() < maxNameLength)
+      playerName += char(c);
+   if (c == kBackspace && !playerName.empty())
+      playerName.pop_back();
+   // The Enter press itself is the key read; its code 13 adds nothing.
+   if (keys->held(KEY_ENTER) && !playerName.empty())
+      confirm();
+}
+
+}  // namespace
+
+bool isNameCharacter(int c)
+{
+   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+          c == ' ' || c == '.';
+}
+
+void updateNameEntry()
+{
+   if (inputDelay <= 0) {
+      // Abandoning inserts nothing; the key read below still runs.
+      if (keys->held(KEY_ESC)) {
+         screenState = Menu;
+         inputDelay = 20;
+      }
+      // One key a tick; keys typed ahead are dropped.
+      if (keys->keypressed()) {
+         const int c = keys->readkey() & 0xff;
+         keys->clearKeybuf();
+         type(c);
+      }
+   }
+   updateSparks();
+   if (rand() % kSparkChance == 1) {
+      const int y = rowY(highscores.pendingRow) - 2;
+      spawnSparks(1, kSparkLeftX, y);
+      spawnSparks(1, kSparkRightX, y);
+   }
+}
+
+void drawNameEntry()
+{
+   highscores.drawTable();
+   const int y = rowY(highscores.pendingRow);
+   rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(137, 135, 95));
+   rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(69, 63, 48));
+   textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s",
+                 playerName.c_str());
+   drawSparks();
+}
