@@ -1,6 +1,7 @@
 // The high scores as a player meets them: the table screen from the menu,
 // a game that ends in the name entry, and the file the game leaves behind.
 #include <algorithm>
+#include <filesystem>
 
 #include "game_fixture.h"
 
@@ -226,6 +227,58 @@ TEST_F(ScoresTest, AnAbandonedEntryLeavesTheFileAsItWas)
    play_to_name_entry(game, &row);
    leave(game);
    EXPECT_EQ(read_file(folder + "/hiscores.bin"), before);
+}
+
+TEST_F(ScoresTest, ATableThatCannotBeSavedIsReportedAtExit)
+{
+   // A folder stands where the file should be replaced.
+   std::filesystem::create_directory(folder + "/hiscores.bin");
+   GameRun game(server, kGame, folder);
+   ASSERT_NE(game.window(), 0u) << game.output();
+   pause_ms(700);
+   game.requestClose();
+   EXPECT_EQ(game.wait(5), 1);
+   EXPECT_EQ(game.output().rfind("tossaro: hiscores.bin: cannot move into place ", 0), 0u)
+      << game.output();
+   EXPECT_EQ(left_behind(), std::set<std::string>{"hiscores.bin"});
+}
+
+using ScoresUnderValgrind = ScoresTest;
+
+// Names only a file can hold, drawn by the table screen and written back:
+// valgrind sees every read, the library's own included.
+TEST_F(ScoresUnderValgrind, OddNamesAreDrawnWithoutAReadPastThemAndKeptInTheFile)
+{
+   std::vector<Row> rows = kDefaultRows;
+   rows[0].name = std::string(24, 'n') + "\xF0";
+   rows[1].name = std::string(24, 'n') + "\xC3";
+   rows[2].name = std::string(100, 'M');
+   std::vector<unsigned char> bytes = file_of(rows);
+   // The hundred-byte name fills its field: no zero byte ends it.
+   std::fill_n(bytes.begin() + 2 * 104, 100, 'M');
+   scratch.write("game/hiscores.bin", bytes);
+
+   const std::string log = scratch.path("valgrind.log");
+   GameRun game(server, kGame, folder,
+                {"valgrind", "--error-exitcode=99", "--log-file=" + log});
+   ASSERT_NE(game.window(60), 0u) << game.output();
+   Screenshot shot;
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 60, &shot));
+   pause_ms(1000);
+   // Held long enough for a frame valgrind slows down to see it.
+   const BitmapPtr table = table_picture(art, rows);
+   bool shown = false;
+   for (int attempt = 0; attempt < 4 && !shown; attempt++) {
+      game.press("h", 600);
+      shown = await(game, [&](const Screenshot &s) { return shows_picture(s, table.get()); }, 10, &shot);
+   }
+   EXPECT_TRUE(shown) << "no table of the odd names";
+   game.requestClose();
+   EXPECT_EQ(game.wait(60), 0) << read_text(log);
+   const std::string report = read_text(log);
+   EXPECT_NE(report.find("ERROR SUMMARY: 0 errors"), std::string::npos) << report;
+   rows[2].name.pop_back();
+   EXPECT_EQ(rows_in(read_file(folder + "/hiscores.bin")), rows);
 }
 
 }  // namespace

@@ -92,8 +92,8 @@ TEST_F(HighscoresDrawing, OddNamesAreDrawnSafely)
 {
    Highscores table;
    table.entries = default_rows();
-   table.entries[0].name = "end\xF0";
-   table.entries[1].name = "end\xC3";
+   table.entries[0].name = kHeapStem + "\xF0";
+   table.entries[1].name = kHeapStem + "\xC3";
    table.entries[2].name = std::string(100, 'M');
    table.entries[3].name = "\xFF";
    table.drawTable();

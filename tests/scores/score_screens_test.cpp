@@ -203,8 +203,8 @@ TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
 
 TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
 {
-   highscores.entries[0].name = "end\xF0";
-   highscores.entries[1].name = "end\xC3";
+   highscores.entries[0].name = kHeapStem + "\xF0";
+   highscores.entries[1].name = kHeapStem + "\xC3";
    highscores.entries[2].name = std::string(100, 'M');
    highscores.pendingRow = 3;
    playerName = "Ada";

@@ -16,6 +16,10 @@ std::ostream &operator<<(std::ostream &out, const HighscoreEntry &row);
 // zeros, the score little-endian.
 std::vector<unsigned char> record(const std::string &name, int32_t score);
 
+// The start of a name long enough to live on the heap, where
+// AddressSanitizer sees a read one byte past its end.
+const std::string kHeapStem(24, 'n');
+
 // The ten rows a missing file gives.
 std::vector<HighscoreEntry> default_rows();
 
