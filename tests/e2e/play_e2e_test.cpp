@@ -101,6 +101,8 @@ TEST_F(GameTest, PlayingAGame)
    press_until_ended(game, "q", 100);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(game.output(), "");
+   // Leaving with Q saves the high scores too.
+   EXPECT_EQ(read_file(folder + "/hiscores.bin").size(), 1040u);
 }
 
 }  // namespace

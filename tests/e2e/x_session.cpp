@@ -173,6 +173,9 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
    x_ = XOpenDisplay(display_.c_str());
    if (!x_)
       throw std::runtime_error("cannot connect to " + display_);
+   // A window that has gone with its game fails the call that used it (a
+   // screenshot throws) instead of ending the test program.
+   XSetErrorHandler([](Display *, XErrorEvent *) { return 0; });
 }
 
 GameRun::~GameRun()
@@ -204,7 +207,8 @@ Screenshot GameRun::screenshot()
 {
    Display *x = static_cast<Display *>(x_);
    XWindowAttributes attributes;
-   XGetWindowAttributes(x, window_, &attributes);
+   if (!XGetWindowAttributes(x, window_, &attributes))
+      throw std::runtime_error("the window is gone");
    XImage *image =
       XGetImage(x, window_, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
                 AllPlanes, ZPixmap);

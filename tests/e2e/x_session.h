@@ -49,6 +49,7 @@ public:
 
    // Waits up to `seconds` for the window named "Tossaro"; 0 if none.
    unsigned long window(double seconds = 10);
+   // Throws when the window is gone.
    Screenshot screenshot();
    // Holds the key (an xdotool key name) down for `ms` milliseconds.
    void press(const std::string &key, int ms = 50);
