@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-// Writes `bytes` to a temporary file in the folder of the file `path`
-// names (following symbolic links, so a link stays a link), syncs it,
-// gives it the old file's permissions and renames it over the old file.
-// Returns an empty string, or one line naming the file and the step that
-// failed; then the temporary file is gone and the old file untouched.
+// Writes `bytes` to a new file beside the one `path` names (its symbolic
+// links followed, so a link stays a link), with the old file's permissions,
+// syncs it and renames it over the old file. Returns an empty string, or
+// one line naming the file and the step that failed; then the new file is
+// gone and the old one untouched.
 std::string replaceFile(const std::string &path, const std::vector<unsigned char> &bytes);
 
 #endif
