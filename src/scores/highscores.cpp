@@ -31,8 +31,9 @@ const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 HighscoreEntry readRecord(const unsigned char *record)
 {
    const size_t length = std::find(record, record + kNameField, 0) - record;
-   const uint32_t score = uint32_t(record[100]) | uint32_t(record[101]) << 8 |
-                          uint32_t(record[102]) << 16 | uint32_t(record[103]) << 24;
+   uint32_t score = 0;
+   for (int k = 3; k >= 0; k--)
+      score = score << 8 | record[kNameField + k];
    return {std::string(reinterpret_cast<const char *>(record), length), int32_t(score)};
 }
 
