@@ -6,19 +6,13 @@
 
 #include <atomic>
 #include <cstdio>
+#include <filesystem>
 #include <random>
 #include <thread>
 
 #include "game_fixture.h"
 
 namespace {
-
-const int kFrameRateRight = 100, kFrameRateBottom = 32;  // the live frame-rate text
-
-bool in_frame_rate_text(int x, int y)
-{
-   return x < kFrameRateRight && y < kFrameRateBottom;
-}
 
 bool in_panel(int x, int y)
 {
@@ -54,26 +48,6 @@ int broken_blocks(const Screenshot &shot, int scale)
       }
    }
    return broken;
-}
-
-// How many game pixels of the two pictures differ, the live frame-rate
-// text aside.
-int differences(const Screenshot &a, const Screenshot &b)
-{
-   int n = 0;
-   for (int y = 0; y < a.h; y++) {
-      for (int x = 0; x < a.w; x++)
-         n += !in_frame_rate_text(x, y) && a.at(x, y) != b.at(x, y);
-   }
-   return n;
-}
-
-// The quit prompt's khaki panel, its brown outline and its question.
-bool prompt_shown(const Screenshot &shot)
-{
-   return count_in(shot, 152, 152, 488, 328, 137, 135, 95) > 50000 &&
-          count_in(shot, 150, 150, 490, 150, 69, 63, 48) > 300 &&
-          count_in(shot, 200, 200, 200 + 19 * 8, 207, 69, 63, 48) > 30;
 }
 
 // Whether the prompt lies over the whole field of `before`, dimmed: a dot
@@ -243,6 +217,11 @@ TEST_F(ComfortTest, SignalsAtRandomMomentsEndTheGameAsFromTheMenu)
          EXPECT_EQ(game.wait(1.0), 0) << strsignal(number) << " after " << ms << " ms"
                                       << (playing ? " of play" : "");
          EXPECT_EQ(game.output(), "");
+         // The table was saved on the way out, whole.
+         const std::string table = folder + "/hiscores.bin";
+         EXPECT_EQ(std::filesystem::exists(table) ? std::filesystem::file_size(table) : 0, 1040u)
+            << strsignal(number);
+         std::filesystem::remove(table);
       }
    }
 }

@@ -70,6 +70,34 @@ int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int 
    return n;
 }
 
+bool in_frame_rate_text(int x, int y)
+{
+   return x < 100 && y < 32;
+}
+
+int differences(const Screenshot &a, const Screenshot &b)
+{
+   int n = 0;
+   for (int y = 0; y < a.h; y++) {
+      for (int x = 0; x < a.w; x++)
+         n += !in_frame_rate_text(x, y) && a.at(x, y) != b.at(x, y);
+   }
+   return n;
+}
+
+bool prompt_shown(const Screenshot &shot)
+{
+   return count_in(shot, 152, 152, 488, 328, 137, 135, 95) > 50000 &&
+          count_in(shot, 150, 150, 490, 150, 69, 63, 48) > 300 &&
+          count_in(shot, 200, 200, 200 + 19 * 8, 207, 69, 63, 48) > 30;
+}
+
+bool field_shown(const Screenshot &shot)
+{
+   return shows_rgb(shot.at(205, 7), 105, 50, 50) && shows_rgb(shot.at(205, 14), 50, 50, 105) &&
+          !prompt_shown(shot);
+}
+
 std::string read_text(const std::string &path)
 {
    const std::vector<unsigned char> bytes = read_file(path);

@@ -36,6 +36,19 @@ bool sprite_at(const Screenshot &shot, BITMAP *sprite, int x, int y);
 // Whether the menu's cursor stands beside item 0, 1 or 2.
 bool cursor_on(const Screenshot &shot, const Art &art, int item);
 
+// Whether the pixel lies in the live frame-rate text at the top left.
+bool in_frame_rate_text(int x, int y);
+
+// How many pixels of the two pictures differ, the frame-rate text aside.
+int differences(const Screenshot &a, const Screenshot &b);
+
+// The quit prompt's khaki panel, its brown outline and its question.
+bool prompt_shown(const Screenshot &shot);
+
+// The playfield: the frames of its two top gauges, which only it draws,
+// and no quit prompt over it.
+bool field_shown(const Screenshot &shot);
+
 // Whether the screenshot shows the picture, but for the frame-rate text.
 bool shows_picture(const Screenshot &shot, BITMAP *picture);
 

@@ -5,35 +5,6 @@
 
 namespace {
 
-bool menu_shown(const Screenshot &shot, const Art &art)
-{
-   return sprite_at(shot, art.particle.get(), 180, 175) &&
-          sprite_at(shot, art.particle.get(), 340, 175);
-}
-
-// The frames of the two top gauges, which only the playfield draws.
-bool field_shown(const Screenshot &shot)
-{
-   return shows_rgb(shot.at(205, 7), 105, 50, 50) && shows_rgb(shot.at(205, 14), 50, 50, 105) &&
-          !shows_rgb(shot.at(300, 160), 137, 135, 95);
-}
-
-bool prompt_shown(const Screenshot &shot)
-{
-   return shows_rgb(shot.at(300, 160), 137, 135, 95) && shows_rgb(shot.at(150, 200), 69, 63, 48);
-}
-
-// How many pixels differ, leaving out the frame rate in the corner.
-int changed(const Screenshot &a, const Screenshot &b)
-{
-   int n = 0;
-   for (int y = 0; y < a.h; y++) {
-      for (int x = 0; x < a.w; x++)
-         n += !(x < 100 && y < 32) && a.at(x, y) != b.at(x, y);
-   }
-   return n;
-}
-
 // The top of a power gauge: the highest row of its outline colour at x.
 int gauge_top(const Screenshot &shot, int x)
 {
@@ -52,7 +23,7 @@ TEST_F(GameTest, PlayingAGame)
    Screenshot shot, before;
    ASSERT_TRUE(await(game, [&](const Screenshot &s) { return s.w == 640; }, 3, &shot));
    game.press("x");
-   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return menu_shown(s, art); }, 5, &shot));
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot));
    pause_ms(600);
    ASSERT_TRUE(press_until(game, "p", field_shown));
 
@@ -60,7 +31,7 @@ TEST_F(GameTest, PlayingAGame)
    before = game.screenshot();
    pause_ms(300);
    shot = game.screenshot();
-   EXPECT_GT(changed(before, shot), 200);
+   EXPECT_GT(differences(before, shot), 200);
    shot.save_ppm(std::string(TOSSARO_BINARY_DIR) + "/play.ppm");
 
    // Held, W and then Up raise each hand's power gauge to about y = 370.
@@ -84,18 +55,18 @@ TEST_F(GameTest, PlayingAGame)
    before = game.screenshot();
    pause_ms(500);
    shot = game.screenshot();
-   EXPECT_EQ(changed(before, shot), 0);
+   EXPECT_EQ(differences(before, shot), 0);
    EXPECT_GT(count_in(shot, 0, 0, 639, 479, 50, 50, 50), 10000) << "no dot screen";
 
    // N: the game goes on.
    ASSERT_TRUE(press_until(game, "n", field_shown));
    before = game.screenshot();
    pause_ms(300);
-   EXPECT_GT(changed(before, game.screenshot()), 200);
+   EXPECT_GT(differences(before, game.screenshot()), 200);
 
    // Esc and Y: the menu; P plays again; Q leaves the program.
    ASSERT_TRUE(press_until(game, "Escape", prompt_shown));
-   ASSERT_TRUE(press_until(game, "y", [&](const Screenshot &s) { return menu_shown(s, art); }));
+   ASSERT_TRUE(press_until(game, "y", [&](const Screenshot &s) { return cursor_on(s, art, 0); }));
    pause_ms(300);
    ASSERT_TRUE(press_until(game, "p", field_shown));
    press_until_ended(game, "q", 100);
