@@ -354,6 +354,25 @@ Bytes bmp8_header(int w, int h, int colors, int compression = 0)
    return out;
 }
 
+TEST(GifcodecEncode, Rle8RunsAndMovesPastThePictureAreDropped)
+{
+   // 2x2, bottom row first: a run of 255 past the row's end, the end of
+   // the line, then a move 200 rows up, past the top: the picture is
+   // whole there, and what follows is dropped.
+   Bytes bmp = bmp8_header(2, 2, 2, 1);
+   bmp[58] = 0xff;
+   bmp[10] = uint8_t(bmp.size());
+   for (uint8_t b : {255, 1, 0, 0, 1, 1, 0, 2, 0, 200, 9, 9, 9, 9})
+      bmp.push_back(b);
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   const ToolRun run = gifcodec({"encode", scratch.write("runs.bmp", bmp), gif});
+   ASSERT_EQ(run.status, 0) << run.err;
+   // Index 1 is blue, index 0 black.
+   EXPECT_EQ(decoded(gif, scratch), std::vector<uint32_t>({0x0000ffff, 0x000000ff, 0x0000ffff,
+                                                           0x0000ffff}));
+}
+
 TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
 {
    Scratch scratch;
@@ -367,6 +386,9 @@ TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
       {"junk.bmp", {'B', 'M', 1, 2, 3}},
       {"cut.bmp", bmp8_header(2, 2, 1)},
       {"cut-rle8.bmp", bmp8_header(2, 2, 1, 1)},
+      // A few header bytes must not ask for gigabytes.
+      {"huge.bmp", bmp8_header(20000, 20000, 1)},
+      {"huge-rle8.bmp", bmp8_header(46340, 46340, 1, 1)},
       {"cut.tga", {0, 1, 1, 0, 0, 2, 0, 24, 0, 0, 0, 0, 2, 0, 2, 0, 8, 0, 1, 2, 3, 4, 5, 6, 0, 1}},
    };
    for (const auto &input : inputs) {

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "gif_format.h"
+
 namespace {
 
 const size_t kBmpHeader = 54;
@@ -42,10 +44,14 @@ void cover_every_index(IndexedPicture *picture)
       picture->colors.resize(size_t(largest) + 1, 0);
 }
 
-bool make_indices(IndexedPicture *picture, int w, int h)
+// The picture's 8-bit bitmap; refused past the size a GIF reader takes,
+// since a few bytes of header could otherwise ask for gigabytes.
+std::string make_indices(IndexedPicture *picture, int w, int h)
 {
+   if (int64_t(w) * h > GIF_MAX_PIXELS)
+      return "picture too large (over 2^28 pixels)";
    picture->indices.reset(create_bitmap_ex(8, w, h));
-   return picture->indices != nullptr;
+   return picture->indices ? std::string() : "out of memory for the picture";
 }
 
 // Indices in the order a file stores them, into rows that run top-down or
@@ -80,11 +86,14 @@ private:
 std::string decode_bmp_rle8(const unsigned char *in, const unsigned char *end, BITMAP *bitmap)
 {
    clear_bitmap(bitmap);
+   // x stops at the right edge, and the picture is whole once y passes
+   // its top row: what comes after is dropped.
    int x = 0, y = bitmap->h - 1;
    auto put = [&](uint8_t value) {
-      if (x < bitmap->w && y >= 0)
+      if (x < bitmap->w) {
          bitmap->line[y][x] = value;
-      x++;
+         x++;
+      }
    };
    while (end - in >= 2) {
       const int count = in[0], value = in[1];
@@ -100,7 +109,7 @@ std::string decode_bmp_rle8(const unsigned char *in, const unsigned char *end, B
       } else if (value == 2) {
          if (end - in < 2)
             break;
-         x += in[0];
+         x = std::min(x + in[0], bitmap->w);
          y -= in[1];
          in += 2;
       } else {
@@ -110,6 +119,8 @@ std::string decode_bmp_rle8(const unsigned char *in, const unsigned char *end, B
             put(in[k]);
          in += (value + 1) & ~1;
       }
+      if (y < 0)
+         return std::string();
    }
    return "pixel data is cut short";
 }
@@ -157,7 +168,7 @@ std::string read_indexed_bmp(FILE *file, IndexedPicture *picture, bool *handled)
    const size_t entries = colorsUsed == 0 || colorsUsed > (1u << bits) ? 1u << bits : colorsUsed;
 
    std::vector<unsigned char> palette(entries * 4);
-   if (fseek(file, long(14 + word32(header + 14)), SEEK_SET) != 0 ||
+   if (fseek(file, long(14 + uint64_t(word32(header + 14))), SEEK_SET) != 0 ||
        fread(palette.data(), 4, entries, file) != entries)
       return "palette is cut short";
    picture->colors.clear();
@@ -167,8 +178,8 @@ std::string read_indexed_bmp(FILE *file, IndexedPicture *picture, bool *handled)
    }
    picture->transparent = -1;
 
-   if (!make_indices(picture, w, int(h)))
-      return "out of memory for the picture";
+   if (const std::string problem = make_indices(picture, w, int(h)); !problem.empty())
+      return problem;
    if (compression == kBmpRle8) {
       const std::vector<unsigned char> bytes = whole_file(file);
       const size_t at = word32(header + 10);
@@ -222,8 +233,8 @@ std::string read_indexed_pcx(FILE *file, IndexedPicture *picture, bool *handled)
       picture->colors.push_back(uint32_t(rgb[0]) << 16 | uint32_t(rgb[1]) << 8 | rgb[2]);
    picture->transparent = -1;
 
-   if (!make_indices(picture, int(w), int(h)))
-      return "out of memory for the picture";
+   if (const std::string problem = make_indices(picture, int(w), int(h)); !problem.empty())
+      return problem;
    // Runs may carry on from one line into the next: the lines are decoded
    // as one stream, and each keeps its first w bytes. Encoding 0 stores
    // the bytes as they are.
@@ -291,8 +302,8 @@ std::string read_indexed_tga(FILE *file, IndexedPicture *picture, bool *handled)
       picture->colors.push_back(0);
    picture->transparent = -1;
 
-   if (!make_indices(picture, w, h))
-      return "out of memory for the picture";
+   if (const std::string problem = make_indices(picture, w, h); !problem.empty())
+      return problem;
    RowWriter out(picture->indices.get(), (descriptor & 0x20) != 0);
    const unsigned char *in = &bytes[pixelsAt];
    const unsigned char *const end = bytes.data() + bytes.size();
