@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -59,6 +60,16 @@ CommandLine mistake(const std::string &what)
    return line;
 }
 
+// 0 once the answer is out; 1, with a line on err, when it could not be
+// written (a full disk, a closed pipe).
+int written(FILE *out, FILE *err)
+{
+   if (fflush(out) == 0 && !ferror(out))
+      return 0;
+   fprintf(err, "tossaro: cannot write the answer: %s\n", strerror(errno));
+   return 1;
+}
+
 }  // namespace
 
 CommandLine parseCommandLine(int argc, const char *const *argv)
@@ -106,10 +117,10 @@ int answerCommandLine(const CommandLine &line, FILE *out, FILE *err)
    switch (line.request) {
    case Request::Help:
       fprintf(out, "%s%s", kUsage, kHelp);
-      return 0;
+      return written(out, err);
    case Request::Version:
       fprintf(out, "tossaro %s\n", TOSSARO_VERSION);
-      return 0;
+      return written(out, err);
    case Request::Mistake:
       fprintf(err, "tossaro: %s\n%s", line.mistake.c_str(), kUsage);
       return 2;

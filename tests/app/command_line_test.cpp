@@ -121,6 +121,16 @@ TEST(CommandLine, Answers)
    EXPECT_EQ(mistake.out, "");
    const std::string usage = help.out.substr(0, help.out.find("\n\n") + 1);
    EXPECT_EQ(mistake.err, "tossaro: bad value for --max-fps: 'fast' (1 to 1000)\n" + usage);
+
+   // An answer that cannot be written is no success.
+   for (const char *request : {"--help", "--version"}) {
+      FILE *full = fopen("/dev/full", "w");
+      ASSERT_NE(full, nullptr);
+      FILE *err = tmpfile();
+      EXPECT_EQ(answerCommandLine(parse({request}), full, err), 1) << request;
+      fclose(full);
+      EXPECT_EQ(contents(err), "tossaro: cannot write the answer: No space left on device\n");
+   }
 }
 
 }  // namespace
