@@ -10,6 +10,7 @@
 #include <filesystem>
 
 #include "highscores.h"
+#include "ordinary_user.h"
 #include "scores_test_util.h"
 #include "scratch.h"
 
@@ -201,6 +202,21 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
 
    // No folder to write into.
    EXPECT_NE(table.save(scratch.path("missing/hiscores.bin")), "");
+
+   // No permission, for a user the permissions apply to: a read-only file,
+   // and a writable one in a read-only folder.
+   as_ordinary_user(scratch.path(""), [&] {
+      for (const char *folder : {"readonly", "shut"}) {
+         std::filesystem::create_directory(scratch.path(folder));
+         const std::string file = scratch.write(std::string(folder) + "/hiscores.bin", old);
+         ASSERT_EQ(chmod((folder == std::string("shut") ? scratch.path(folder) : file).c_str(),
+                         0555),
+                   0);
+         EXPECT_NE(table.save(file), "") << file;
+         EXPECT_EQ(read_file(file), old) << file;
+         EXPECT_EQ(others(scratch.path(folder), "hiscores.bin"), std::set<std::string>());
+      }
+   });
 }
 
 }  // namespace
