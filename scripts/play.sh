@@ -6,4 +6,4 @@ bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOSSARO_TESTS=OFF -DTOSSARO_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)"
 # The game reads graphics/ from the working folder.
-exec ./build/src/app/tossaro
+exec ./build/src/app/tossaro "$@"
