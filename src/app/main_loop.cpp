@@ -99,11 +99,15 @@ void runMainLoop()
          updateScreen();
          pendingTicks--;
       }
-      if (!frameDue(frameRateCap, secondsNow() - lastFrame)) {
-         rest(1);
-         continue;
+      // Uncapped, the clock is not read at all.
+      if (frameRateCap) {
+         const double now = secondsNow();
+         if (!frameDue(frameRateCap, now - lastFrame)) {
+            rest(1);
+            continue;
+         }
+         lastFrame = now;
       }
-      lastFrame = secondsNow();
       drawFrame();
    }
 }

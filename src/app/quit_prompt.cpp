@@ -10,14 +10,14 @@ BITMAP *quitSnapshot = nullptr;
 void openQuitPrompt()
 {
    freeQuitSnapshot();
-   quitSnapshot = create_bitmap(640, 480);
+   quitSnapshot = create_bitmap(kGameWidth, kGameHeight);
    // Without memory for the snapshot the question still shows, on black.
    if (quitSnapshot) {
       copyScreen(quitSnapshot);
       // A regular dot screen: one pixel in four.
       const int dot = makecol(50, 50, 50);
-      for (int y = 0; y < 480; y += 2) {
-         for (int x = 0; x < 640; x += 2)
+      for (int y = 0; y < kGameHeight; y += 2) {
+         for (int x = 0; x < kGameWidth; x += 2)
             putpixel(quitSnapshot, x, y, dot);
       }
    }
@@ -42,7 +42,7 @@ void updateQuitPrompt()
 void drawQuitPrompt()
 {
    if (quitSnapshot)
-      blit(quitSnapshot, backBuffer, 0, 0, 0, 0, 640, 480);
+      blit(quitSnapshot, backBuffer, 0, 0, 0, 0, kGameWidth, kGameHeight);
    rectfill(backBuffer, 150, 150, 490, 330, makecol(137, 135, 95));
    const int brown = makecol(69, 63, 48);
    rect(backBuffer, 150, 150, 490, 330, brown);

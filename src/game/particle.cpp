@@ -71,9 +71,10 @@ void drawSparks()
    // The image turns about its centre, so it reaches half its diagonal
    // beyond the centre in any direction.
    const int reach = int(std::ceil(std::hypot(w, h) / 2)) + 1;
+   WorkArea work(w / 2 + reach, h / 2 + reach);
    for (const Particle &spark : sparks) {
       set_trans_blender(254, 254, 254, spark.alpha);
-      WorkArea work(w / 2 + reach, h / 2 + reach);
+      work.clear();
       rotate_sprite(work.bitmap(), particleImage, 0, 0, itofix(spark.angle));
       work.blend(spark.drawX - w, spark.drawY - h);
       solid_mode();
