@@ -10,12 +10,12 @@
 #include <map>
 #include <string>
 
-#include "assets.h"
-#include "game.h"
-#include "hand.h"
-#include "main_loop.h"
-#include "particle.h"
-#include "screen_state.h"
+#include "app/assets.h"
+#include "app/main_loop.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/hand.h"
+#include "game/particle.h"
 
 namespace {
 

@@ -53,7 +53,7 @@
 #include <allegro.h>
 
 #include "bench_inputs.h"
-#include "gif.h"
+#include "gif/gif.h"
 
 namespace {
 

@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "gif.h"
+#include "gif/gif.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 #include <vector>
 
 #include "fuzz_check.h"
-#include "gif.h"
-#include "gif_format.h"
+#include "gif/gif.h"
+#include "gif/gif_format.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "assets.h"
 
-#include "gif.h"
+#include "gif/gif.h"
 
 BITMAP *backBuffer = nullptr;
 BITMAP *loadingLogo = nullptr;

@@ -3,7 +3,7 @@
 #include <allegro.h>
 
 #include "assets.h"
-#include "game.h"
+#include "game/game.h"
 #include "keyboard.h"
 #include "screen_state.h"
 

@@ -8,11 +8,11 @@
 #include <string>
 
 #include "assets.h"
-#include "gif.h"
-#include "highscores.h"
+#include "gif/gif.h"
 #include "main_loop.h"
 #include "quit_prompt.h"
 #include "quit_signals.h"
+#include "scores/highscores.h"
 #include "screen_state.h"
 #include "window.h"
 

@@ -1,12 +1,12 @@
 #include "screens.h"
 
-#include "game.h"
-#include "game_over.h"
+#include "game/game.h"
 #include "intro.h"
 #include "menu.h"
-#include "name_entry.h"
 #include "quit_prompt.h"
-#include "score_table.h"
+#include "scores/game_over.h"
+#include "scores/name_entry.h"
+#include "scores/score_table.h"
 #include "screen_state.h"
 
 namespace {

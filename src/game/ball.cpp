@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "assets.h"
+#include "app/assets.h"
 #include "game.h"
 #include "hand.h"
 #include "playfield.h"

@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 
-#include "assets.h"
+#include "app/assets.h"
+#include "app/keyboard.h"
+#include "app/quit_prompt.h"
+#include "app/screen_state.h"
 #include "hand.h"
-#include "keyboard.h"
 #include "particle.h"
-#include "quit_prompt.h"
-#include "screen_state.h"
 
 int score = 0;
 float hitTimer = 0;

@@ -2,9 +2,9 @@
 
 #include <allegro.h>
 
-#include "assets.h"
+#include "app/assets.h"
+#include "app/keyboard.h"
 #include "game.h"
-#include "keyboard.h"
 
 namespace {
 

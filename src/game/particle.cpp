@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "assets.h"
+#include "app/assets.h"
 #include "work_area.h"
 
 std::vector<Particle> sparks;

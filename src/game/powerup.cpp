@@ -4,7 +4,7 @@
 
 #include <cstdlib>
 
-#include "assets.h"
+#include "app/assets.h"
 #include "playfield.h"
 
 namespace {

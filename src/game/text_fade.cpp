@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "assets.h"
+#include "app/assets.h"
 #include "work_area.h"
 
 namespace {

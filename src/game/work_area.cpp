@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "assets.h"
+#include "app/assets.h"
 
 WorkArea::WorkArea(int w, int h)
 {

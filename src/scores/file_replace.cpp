@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "replacement_file.h"
+#include "gif/replacement_file.h"
 
 namespace {
 

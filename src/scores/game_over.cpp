@@ -2,11 +2,11 @@
 
 #include <allegro.h>
 
-#include "assets.h"
-#include "game.h"
+#include "app/assets.h"
+#include "app/keyboard.h"
+#include "app/screen_state.h"
+#include "game/game.h"
 #include "highscores.h"
-#include "keyboard.h"
-#include "screen_state.h"
 
 void updateGameOver()
 {

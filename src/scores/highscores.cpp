@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "assets.h"
+#include "app/assets.h"
 #include "file_replace.h"
 
 Highscores highscores;

@@ -4,12 +4,12 @@
 
 #include <cstdlib>
 
-#include "assets.h"
-#include "game.h"
+#include "app/assets.h"
+#include "app/keyboard.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/particle.h"
 #include "highscores.h"
-#include "keyboard.h"
-#include "particle.h"
-#include "screen_state.h"
 
 std::string playerName;
 const size_t maxNameLength = 26;

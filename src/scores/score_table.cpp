@@ -2,9 +2,9 @@
 
 #include <allegro.h>
 
+#include "app/keyboard.h"
+#include "app/screen_state.h"
 #include "highscores.h"
-#include "keyboard.h"
-#include "screen_state.h"
 
 void updateScoreTable()
 {

@@ -1,12 +1,12 @@
 #include "app_fixture.h"
 
-#include "assets.h"
-#include "intro.h"
-#include "main_loop.h"
-#include "menu.h"
-#include "quit_prompt.h"
-#include "screen_state.h"
-#include "window.h"
+#include "app/assets.h"
+#include "app/intro.h"
+#include "app/main_loop.h"
+#include "app/menu.h"
+#include "app/quit_prompt.h"
+#include "app/screen_state.h"
+#include "app/window.h"
 
 void AppTest::SetUp()
 {

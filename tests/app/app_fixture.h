@@ -9,7 +9,7 @@
 #include <deque>
 #include <set>
 
-#include "keyboard.h"
+#include "app/keyboard.h"
 
 class ScriptedKeys : public KeySource {
 public:

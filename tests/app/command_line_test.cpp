@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "app/command_line.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The intro's two layers over the menu and when it hands over.
+#include "app/intro.h"
+#include "app/main_loop.h"
+#include "app/screen_state.h"
 #include "app_fixture.h"
-#include "intro.h"
-#include "main_loop.h"
-#include "screen_state.h"
 
 namespace {
 

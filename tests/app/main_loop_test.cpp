@@ -1,12 +1,12 @@
 // The loop, the tick and the frame: routing, the input delay, owed ticks,
 // the frame-rate text, the frame-rate cap, leaving through Exit, pausing
 // when the focus goes.
+#include "app/assets.h"
+#include "app/main_loop.h"
+#include "app/quit_prompt.h"
+#include "app/screen_state.h"
+#include "app/screens.h"
 #include "app_fixture.h"
-#include "assets.h"
-#include "main_loop.h"
-#include "quit_prompt.h"
-#include "screen_state.h"
-#include "screens.h"
 
 namespace {
 

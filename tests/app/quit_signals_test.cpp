@@ -1,10 +1,10 @@
 // SIGINT, SIGTERM and SIGHUP only raise the flag the loop turns into Exit.
 #include <signal.h>
 
+#include "app/main_loop.h"
+#include "app/quit_signals.h"
+#include "app/screen_state.h"
 #include "app_fixture.h"
-#include "main_loop.h"
-#include "quit_signals.h"
-#include "screen_state.h"
 
 namespace {
 

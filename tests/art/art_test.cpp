@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "art_files.h"
-#include "gif.h"
-#include "scratch.h"
+#include "art/art_files.h"
+#include "gif/gif.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "gif.h"
+#include "gif/gif.h"
 
 const char *const kGame = TOSSARO_GAME;
 const std::string kGraphics = std::string(TOSSARO_SOURCE_DIR) + "/graphics";

@@ -11,8 +11,8 @@
 #include <set>
 #include <string>
 
-#include "gif_test_util.h"
-#include "scratch.h"
+#include "support/gif_test_util.h"
+#include "support/scratch.h"
 #include "x_session.h"
 
 // The game's executable and its art.

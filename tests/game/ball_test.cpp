@@ -2,8 +2,8 @@
 // the catch line, the walls, the bounce off the hand's line.
 #include <cmath>
 
-#include "ball.h"
-#include "game.h"
+#include "game/ball.h"
+#include "game/game.h"
 #include "playfield_fixture.h"
 
 namespace {

@@ -3,9 +3,9 @@
 // the scratch bitmap exactly as through the whole of it.
 #include <memory>
 
-#include "assets.h"
-#include "game.h"
-#include "particle.h"
+#include "app/assets.h"
+#include "game/game.h"
+#include "game/particle.h"
 #include "playfield_fixture.h"
 
 namespace {

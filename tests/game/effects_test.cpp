@@ -1,10 +1,10 @@
 // Sparks and score popups: their making, lives and removal.
 #include <cstdlib>
 
-#include "game.h"
-#include "particle.h"
+#include "game/game.h"
+#include "game/particle.h"
+#include "game/text_fade.h"
 #include "playfield_fixture.h"
-#include "text_fade.h"
 
 namespace {
 

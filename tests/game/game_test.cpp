@@ -1,12 +1,12 @@
 // The game's tick: timing of the drain and the hands, collections, the
 // play keys, the end of a game, and a replay of a whole scripted game.
-#include "game.h"
-#include "hand.h"
-#include "keyboard.h"
-#include "particle.h"
+#include "app/keyboard.h"
+#include "app/quit_prompt.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/hand.h"
+#include "game/particle.h"
 #include "playfield_fixture.h"
-#include "quit_prompt.h"
-#include "screen_state.h"
 
 namespace {
 

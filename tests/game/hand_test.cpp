@@ -1,7 +1,7 @@
 // The hands: which ball each follows, the jump under it, keeping apart,
 // and the keys with their double steps and limits.
-#include "game.h"
-#include "keyboard.h"
+#include "app/keyboard.h"
+#include "game/game.h"
 #include "playfield_fixture.h"
 
 namespace {

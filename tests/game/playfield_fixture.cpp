@@ -2,10 +2,10 @@
 
 #include <unistd.h>
 
-#include "assets.h"
-#include "game.h"
-#include "particle.h"
-#include "screen_state.h"
+#include "app/assets.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/particle.h"
 
 const Hand kLeftHandAtStart = leftHand, kRightHandAtStart = rightHand;
 time_t testSeed = 1;

@@ -7,8 +7,8 @@
 #include <allegro.h>
 #include <gtest/gtest.h>
 
-#include "app_fixture.h"
-#include "hand.h"
+#include "app/app_fixture.h"
+#include "game/hand.h"
 
 class PlayfieldTest : public testing::Test {
 protected:

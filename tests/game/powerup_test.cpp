@@ -2,8 +2,8 @@
 // of a partly cleared target.
 #include <cstdlib>
 
+#include "game/powerup.h"
 #include "playfield_fixture.h"
-#include "powerup.h"
 
 namespace {
 

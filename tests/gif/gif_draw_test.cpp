@@ -2,8 +2,8 @@
 // loading a file as one bitmap.
 #include <gtest/gtest.h>
 
-#include "gif_test_util.h"
-#include "scratch.h"
+#include "support/gif_test_util.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // Parsing the blocks of a file: header, extensions, images, failures.
 #include <gtest/gtest.h>
 
-#include "gif_test_util.h"
-#include "memory_stream.h"
-#include "scratch.h"
+#include "support/gif_test_util.h"
+#include "support/memory_stream.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // loading and saving by extension, and "GIF " objects in datafiles.
 #include <gtest/gtest.h>
 
-#include "gif_test_util.h"
-#include "scratch.h"
+#include "support/gif_test_util.h"
+#include "support/scratch.h"
 
 namespace {
 

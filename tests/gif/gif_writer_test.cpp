@@ -11,10 +11,10 @@
 #include <filesystem>
 #include <random>
 
-#include "gif_test_util.h"
-#include "ordinary_user.h"
 #include "reference_encoder.h"
-#include "scratch.h"
+#include "support/gif_test_util.h"
+#include "support/ordinary_user.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // ways data can be invalid.
 #include <gtest/gtest.h>
 
-#include "gif_test_util.h"
+#include "support/gif_test_util.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "oracle.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 using namespace oracle;
 

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "gif_bytes.h"
 #include "oracle.h"
-#include "scratch.h"
+#include "support/gif_bytes.h"
+#include "support/scratch.h"
 
 using namespace oracle;
 

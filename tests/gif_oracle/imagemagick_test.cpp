@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "oracle.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 using namespace oracle;
 

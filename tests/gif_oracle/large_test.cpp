@@ -6,7 +6,7 @@
 #include <string>
 
 #include "oracle.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 using namespace oracle;
 

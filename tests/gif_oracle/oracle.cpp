@@ -12,8 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "gif.h"
-#include "scratch.h"
+#include "gif/gif.h"
+#include "support/scratch.h"
 
 namespace oracle {
 

@@ -10,7 +10,7 @@
 #include <unordered_map>
 
 #include "oracle.h"
-#include "scratch.h"
+#include "support/scratch.h"
 
 namespace writer_check {
 

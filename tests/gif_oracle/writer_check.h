@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "gif.h"
-#include "scratch.h"
+#include "gif/gif.h"
+#include "support/scratch.h"
 
 namespace writer_check {
 

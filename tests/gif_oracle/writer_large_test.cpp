@@ -7,7 +7,7 @@
 #include <string>
 
 #include "oracle.h"
-#include "scratch.h"
+#include "support/scratch.h"
 #include "writer_check.h"
 
 using namespace writer_check;

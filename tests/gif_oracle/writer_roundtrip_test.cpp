@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "gif_bytes.h"
 #include "oracle.h"
-#include "scratch.h"
+#include "support/gif_bytes.h"
+#include "support/scratch.h"
 #include "writer_check.h"
 
 using namespace writer_check;

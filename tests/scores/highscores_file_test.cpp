@@ -9,10 +9,10 @@
 #include <csignal>
 #include <filesystem>
 
-#include "highscores.h"
-#include "ordinary_user.h"
+#include "scores/highscores.h"
 #include "scores_test_util.h"
-#include "scratch.h"
+#include "support/ordinary_user.h"
+#include "support/scratch.h"
 
 namespace {
 

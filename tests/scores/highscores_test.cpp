@@ -1,8 +1,8 @@
 // The table's rules: ordering and ties, the row a score takes, insertion,
 // and the drawing of its ten rows, odd names included.
-#include "app_fixture.h"
-#include "assets.h"
-#include "highscores.h"
+#include "app/app_fixture.h"
+#include "app/assets.h"
+#include "scores/highscores.h"
 #include "scores_test_util.h"
 
 namespace {

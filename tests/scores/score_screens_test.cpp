@@ -1,17 +1,17 @@
 // The screens after a game: game over, the name entry and the table.
 #include <filesystem>
 
-#include "app_fixture.h"
-#include "assets.h"
-#include "game.h"
-#include "game_over.h"
-#include "highscores.h"
-#include "name_entry.h"
-#include "particle.h"
-#include "score_table.h"
+#include "app/app_fixture.h"
+#include "app/assets.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/particle.h"
+#include "scores/game_over.h"
+#include "scores/highscores.h"
+#include "scores/name_entry.h"
+#include "scores/score_table.h"
 #include "scores_test_util.h"
-#include "scratch.h"
-#include "screen_state.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "highscores.h"
+#include "scores/highscores.h"
 
 bool operator==(const HighscoreEntry &a, const HighscoreEntry &b);
 std::ostream &operator<<(std::ostream &out, const HighscoreEntry &row);

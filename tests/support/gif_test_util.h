@@ -8,7 +8,7 @@
 #include <memory>
 #include <vector>
 
-#include "gif.h"
+#include "gif/gif.h"
 #include "gif_bytes.h"
 
 struct SequenceDeleter {

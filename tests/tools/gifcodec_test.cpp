@@ -14,11 +14,11 @@
 
 #include <random>
 
-#include "gif_bytes.h"
-#include "gif_test_util.h"
-#include "gifcodec.h"
-#include "ordinary_user.h"
-#include "scratch.h"
+#include "gifcodec/gifcodec.h"
+#include "support/gif_bytes.h"
+#include "support/gif_test_util.h"
+#include "support/ordinary_user.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "art_fonts.h"
 #include "art_lettering.h"
 #include "art_sprites.h"
-#include "picture_gif.h"
+#include "gifcodec/picture_gif.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-#include "picture.h"
+#include "gifcodec/picture.h"
 
 // A colour with components from 0 to 255.
 struct Rgb {

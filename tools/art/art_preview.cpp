@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "gif.h"
+#include "gif/gif.h"
 
 namespace {
 

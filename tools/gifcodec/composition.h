@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "gif.h"
+#include "gif/gif.h"
 #include "picture.h"
 
 class Composition {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gif.h"
 #include "composition.h"
+#include "gif/gif.h"
 #include "netpbm_output.h"
 #include "picture.h"
 #include "picture_gif.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "gif_format.h"
+#include "gif/gif_format.h"
 
 namespace {
 

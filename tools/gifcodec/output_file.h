@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "replacement_file.h"
+#include "gif/replacement_file.h"
 
 // A file written beside its target (the file a symbolic link names) and
 // renamed over it by finish(), with the older file's permissions; dropped

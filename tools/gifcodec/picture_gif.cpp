@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "gif.h"
+#include "gif/gif.h"
 #include "quantize.h"
 
 std::string write_picture_gif(const char *filename, const IndexedPicture &picture)
