@@ -43,7 +43,7 @@ void setUpBusyGame()
 
 void frame(benchmark::State &state, int screenOf)
 {
-   screenState = screenOf;
+   screenState = ScreenState(screenOf);
    for (auto _ : state)
       drawFrame();
    state.counters["frames/s"] = benchmark::Counter(double(state.iterations()),

@@ -1,6 +1,7 @@
 #include "assets.h"
 
 #include "gif/gif.h"
+#include "picture.h"
 
 BITMAP *backBuffer = nullptr;
 BITMAP *loadingLogo = nullptr;
@@ -55,7 +56,7 @@ void release(T *&handle, Release destroy)
 
 std::string loadAssets()
 {
-   backBuffer = create_bitmap(640, 480);
+   backBuffer = create_bitmap(kGameWidth, kGameHeight);
    if (!backBuffer)
       return "cannot create the back buffer";
    clear_bitmap(backBuffer);

@@ -29,7 +29,7 @@ void updateIntro()
    if ((keys->keypressed() && logoAlpha >= 255 && inputDelay == 0) || backdropAlpha < 0) {
       keys->clearKeybuf();
       screenState = Menu;
-      inputDelay = 50;
+      inputDelay = kScreenChangeDelay;
    }
    if (logoAlpha < 255 && backdropAlpha == 255)
       logoAlpha += 1;

@@ -19,8 +19,6 @@ int frameRateCap = 0;
 
 namespace {
 
-const int kQuitPromptDelay = 50;
-
 double secondsNow()
 {
    using namespace std::chrono;
@@ -61,7 +59,7 @@ void actOnRequests()
    // A player who switches away mid-game comes back to a paused one, as if
    // Esc had been pressed.
    if (focusLost.exchange(false) && screenState == Playing) {
-      inputDelay = kQuitPromptDelay;
+      inputDelay = kScreenChangeDelay;
       openQuitPrompt();
    }
 }

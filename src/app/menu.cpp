@@ -5,6 +5,7 @@
 #include "assets.h"
 #include "game/game.h"
 #include "keyboard.h"
+#include "picture.h"
 #include "screen_state.h"
 
 int menuSelection = 0;
@@ -19,13 +20,13 @@ const int kCursorLeftX = 180, kCursorRightX = 340, kCursorY = 175;
 void play()
 {
    newGame();
-   inputDelay = 50;
+   inputDelay = kScreenChangeDelay;
    keys->clearKeybuf();
 }
 
 void showScores()
 {
-   inputDelay = 50;
+   inputDelay = kScreenChangeDelay;
    screenState = ScoreTable;
    keys->clearKeybuf();
 }
@@ -56,7 +57,7 @@ void updateMenu()
       menuSelection = (menuSelection + step) % kItemCount;
       keys->clearKeybuf();
       // A held arrow moves the cursor every 15 ticks.
-      inputDelay = 15;
+      inputDelay = kCursorRepeatDelay;
    }
 }
 
@@ -64,7 +65,7 @@ void drawMenu()
 {
    blit(texture, backBuffer, 0, 0, 0, 0, texture->w, texture->h);
    blit(titleMenu, backBuffer, 0, 0, 0, 0, titleMenu->w, titleMenu->h);
-   const int brown = makecol(69, 63, 48);
+   const int brown = makecol(kPanelInk);
    for (int i = 0; i < kItemCount; i++)
       textprintf_ex(backBuffer, font, kItemX, kFirstItemY + kItemSpacing * i, brown, -1, "%s",
                     kItems[i]);

@@ -19,7 +19,6 @@
 namespace {
 
 const int kTicksPerSecond = 100;
-const int kStartDelay = 200;
 
 int failStartup(const std::string &what)
 {
@@ -72,7 +71,7 @@ int runProgram(const Options &options)
    if (!problem.empty())
       return failStartup(problem);
    screenState = Intro;
-   inputDelay = kStartDelay;
+   inputDelay = kLongInputDelay;
    highscores.load();
 
    runMainLoop();

@@ -2,6 +2,7 @@
 
 #include "assets.h"
 #include "keyboard.h"
+#include "picture.h"
 #include "screen_state.h"
 #include "window.h"
 
@@ -31,11 +32,11 @@ void updateQuitPrompt()
    if (keys->held(KEY_ESC) || keys->held(KEY_N)) {
       // The game resumes where it stood: its tick did not run meanwhile.
       screenState = Playing;
-      inputDelay = 50;
+      inputDelay = kScreenChangeDelay;
    }
    if (keys->held(KEY_Y)) {
       screenState = Menu;
-      inputDelay = 50;
+      inputDelay = kScreenChangeDelay;
    }
 }
 
@@ -43,8 +44,8 @@ void drawQuitPrompt()
 {
    if (quitSnapshot)
       blit(quitSnapshot, backBuffer, 0, 0, 0, 0, kGameWidth, kGameHeight);
-   rectfill(backBuffer, 150, 150, 490, 330, makecol(137, 135, 95));
-   const int brown = makecol(69, 63, 48);
+   rectfill(backBuffer, 150, 150, 490, 330, makecol(kPanelFace));
+   const int brown = makecol(kPanelInk);
    rect(backBuffer, 150, 150, 490, 330, brown);
    textprintf_ex(backBuffer, font, 200, 200, brown, -1, "Quit to menu? (Y/N)");
 }

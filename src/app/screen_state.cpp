@@ -1,4 +1,4 @@
 #include "screen_state.h"
 
-int screenState = Intro;
+ScreenState screenState = Intro;
 int inputDelay = 0;

@@ -4,7 +4,7 @@
 #define TOSSARO_APP_SCREEN_STATE_H
 
 // The numbers are fixed; 2 and 8 are unused.
-enum ScreenState {
+enum ScreenState : int {
    Intro = 0,
    Menu = 1,
    ScoreTable = 3,
@@ -18,10 +18,22 @@ enum ScreenState {
 // The current screen. Set to Intro at start-up, then only by the screens'
 // update routines (and by the main loop, to Exit, when the window is
 // closed).
-extern int screenState;
+extern ScreenState screenState;
 
 // Ticks during which screens ignore keys. Lowered by one at the start of
 // every tick, never below 0; set by a screen when it acts on a key.
 extern int inputDelay;
+
+// The values screens give `inputDelay`, in ticks.
+// Start-up and the opening of the name entry: two seconds in which a key
+// still held from before does nothing.
+constexpr int kLongInputDelay = 200;
+// Every other screen change made from a key, the end of the intro and the
+// start of game over.
+constexpr int kScreenChangeDelay = 50;
+// The name entry abandoned with Esc.
+constexpr int kAbandonNameDelay = 20;
+// The menu cursor moved: a held arrow key moves it again every 15 ticks.
+constexpr int kCursorRepeatDelay = 15;
 
 #endif

@@ -13,7 +13,7 @@ namespace {
 
 // One row per state that has routines; a new screen is one more row.
 const struct {
-   int state;
+   ScreenState state;
    ScreenRoutines routines;
 } kScreens[] = {
    {Intro, {updateIntro, drawIntro}},
@@ -27,7 +27,7 @@ const struct {
 
 }  // namespace
 
-ScreenRoutines routinesOf(int state)
+ScreenRoutines routinesOf(ScreenState state)
 {
    for (const auto &screen : kScreens) {
       if (screen.state == state)

@@ -3,6 +3,8 @@
 #ifndef TOSSARO_APP_SCREENS_H
 #define TOSSARO_APP_SCREENS_H
 
+#include "screen_state.h"
+
 // The per-tick and per-frame routines of one screen state; either may be
 // null.
 struct ScreenRoutines {
@@ -11,6 +13,6 @@ struct ScreenRoutines {
 };
 
 // The routines of `state`: both null for a state that has none.
-ScreenRoutines routinesOf(int state);
+ScreenRoutines routinesOf(ScreenState state);
 
 #endif

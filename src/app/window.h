@@ -9,9 +9,7 @@
 #include <string>
 
 #include "command_line.h"
-
-// The size of the picture the game draws.
-const int kGameWidth = 640, kGameHeight = 480;
+#include "picture.h"
 
 // How many window pixels, each way, show one game pixel: 1 to kMaxScale.
 // Set by openWindow.

@@ -6,6 +6,7 @@
 
 #include "app/assets.h"
 #include "app/keyboard.h"
+#include "app/picture.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
 #include "hand.h"
@@ -26,10 +27,9 @@ const float kTimerSeconds = 10;
 const float kTickSeconds = 0.01f;
 const float kStartEnergy = 10;
 const float kDrainPerTick = 0.01f;
-const float kBottomEdge = 480;
+const float kBottomEdge = kGameHeight;
 const int kTargetCount = 3;
 const int kPointsPerSpark = 70;
-const int kKeyDelay = 50;
 
 void checkKeys()
 {
@@ -37,7 +37,7 @@ void checkKeys()
    if (keys->held(KEY_SPACE))
       newGame();
    if (keys->held(KEY_ESC) && inputDelay == 0) {
-      inputDelay = kKeyDelay;
+      inputDelay = kScreenChangeDelay;
       openQuitPrompt();
    }
    if (keys->held(KEY_Q))
@@ -127,7 +127,7 @@ void updateGame()
    // The rest of the tick still runs on the game that has ended.
    if (balls[0].y > kBottomEdge && balls[1].y > kBottomEdge && balls[2].y > kBottomEdge) {
       screenState = GameOver;
-      inputDelay = kKeyDelay;
+      inputDelay = kScreenChangeDelay;
       keys->clearKeybuf();
    }
    if (hitTimer >= kTimerSeconds && energy > 0)
@@ -149,7 +149,7 @@ void drawGame()
    blit(texture, backBuffer, 0, 0, 0, 0, texture->w, texture->h);
    // The juggler stands on the bottom edge, between the hands.
    draw_sprite(backBuffer, characterImage, leftHand.midX - characterImage->w / 2,
-               480 - characterImage->h);
+               kGameHeight - characterImage->h);
    for (const Ball &ball : balls)
       drawBall(ball);
    set_trans_blender(128, 128, 128, 200);
@@ -166,8 +166,8 @@ void drawGame()
    textprintf_ex(backBuffer, scoresFont, 520, 20, makecol(253, 253, 51), -1, "%i", score);
 
    const int power = makecol(150, 0, 0), powerOutline = makecol(0, 50, 0);
-   const int leftTop = int(480 - 20 * leftHand.power);
-   const int rightTop = int(480 - 20 * rightHand.power);
+   const int leftTop = int(kGameHeight - 20 * leftHand.power);
+   const int rightTop = int(kGameHeight - 20 * rightHand.power);
    drawGauge(5, 475, 9, leftTop, power, 9, leftTop, powerOutline);
    drawGauge(630, 475, 635, rightTop, power, 635, rightTop, powerOutline);
    drawGauge(5, 5, int(20 * energy + 5), 10, makecol(255, 200, 200), 205, 10,

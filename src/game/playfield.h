@@ -3,6 +3,8 @@
 #ifndef TOSSARO_GAME_PLAYFIELD_H
 #define TOSSARO_GAME_PLAYFIELD_H
 
+#include "app/picture.h"
+
 struct PlayfieldBounds {
    int leftWall, rightWall;
    // The targets' circles lie between these, except that a target's
@@ -10,6 +12,6 @@ struct PlayfieldBounds {
    int targetLeft, targetTop, targetRight, targetBottom;
 };
 
-constexpr PlayfieldBounds playfield = {0, 640, 50, 50, 590, 430};
+constexpr PlayfieldBounds playfield = {0, kGameWidth, 50, 50, 590, 430};
 
 #endif

@@ -16,11 +16,11 @@ void updateGameOver()
       return;
    if (highscores.rankOf(score) == -1) {
       screenState = Menu;
-      inputDelay = 50;
+      inputDelay = kScreenChangeDelay;
    } else {
       // The key buffer is kept: what was typed here reaches the name entry.
       screenState = NameEntry;
-      inputDelay = 200;
+      inputDelay = kLongInputDelay;
    }
 }
 

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "app/assets.h"
+#include "app/picture.h"
 #include "file_replace.h"
 
 Highscores highscores;
@@ -106,7 +107,7 @@ void Highscores::insert(int32_t score, const std::string &name)
 
 void Highscores::drawTable() const
 {
-   blit(texture, backBuffer, 0, 0, 0, 0, 640, 480);
+   blit(texture, backBuffer, 0, 0, 0, 0, kGameWidth, kGameHeight);
    blit(titleScores, backBuffer, 0, 0, 0, 0, titleScores->w, titleScores->h);
    const int white = makecol(255, 255, 255);
    for (size_t i = 0; i < entries.size(); i++) {

@@ -6,6 +6,7 @@
 
 #include "app/assets.h"
 #include "app/keyboard.h"
+#include "app/picture.h"
 #include "app/screen_state.h"
 #include "game/game.h"
 #include "game/particle.h"
@@ -34,7 +35,7 @@ void confirm()
    // failure here is reported by the save at exit, which tries again.
    highscores.save();
    screenState = ScoreTable;
-   inputDelay = 50;
+   inputDelay = kScreenChangeDelay;
 }
 
 // One typed key: a character added, backspace, or Enter with a name.
@@ -63,7 +64,7 @@ void updateNameEntry()
       // Abandoning inserts nothing; the key read below still runs.
       if (keys->held(KEY_ESC)) {
          screenState = Menu;
-         inputDelay = 20;
+         inputDelay = kAbandonNameDelay;
       }
       // One key a tick; keys typed ahead are dropped.
       if (keys->keypressed()) {
@@ -84,8 +85,8 @@ void drawNameEntry()
 {
    highscores.drawTable();
    const int y = rowY(highscores.pendingRow);
-   rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(137, 135, 95));
-   rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(69, 63, 48));
+   rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelFace));
+   rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelInk));
    textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s",
                  playerName.c_str());
    drawSparks();

@@ -12,7 +12,7 @@ void updateScoreTable()
       return;
    if (keys->held(KEY_ENTER) || keys->held(KEY_ESC) || keys->held(KEY_SPACE)) {
       screenState = Menu;
-      inputDelay = 50;
+      inputDelay = kScreenChangeDelay;
    }
 }
 

@@ -13,8 +13,8 @@ namespace {
 using MainLoop = AppTest;
 
 // Whether the screen shows nothing but white frame-rate text at the top
-// left, on black.
-bool only_frame_rate_text(BITMAP *bitmap)
+// left, on `background`.
+bool only_frame_rate_text(BITMAP *bitmap, int background = 0)
 {
    const int white = makecol(255, 255, 255);
    bool text = false;
@@ -24,7 +24,7 @@ bool only_frame_rate_text(BITMAP *bitmap)
          const bool inText = x >= 10 && x < 10 + 8 * 8 && y >= 20 && y < 28;
          if (c == white && inText)
             text = true;
-         else if (c != 0)
+         else if (c != background)
             return false;
       }
    }
@@ -33,17 +33,17 @@ bool only_frame_rate_text(BITMAP *bitmap)
 
 TEST_F(MainLoop, StatesWithoutRoutinesRouteNowhere)
 {
-   for (int state : {int(Intro), int(Menu), int(QuitPrompt)}) {
+   for (ScreenState state : {Intro, Menu, QuitPrompt}) {
       EXPECT_NE(routinesOf(state).update, nullptr) << state;
       EXPECT_NE(routinesOf(state).draw, nullptr) << state;
    }
    for (int state : {2, 8, int(Exit), -1, 42})
-      EXPECT_EQ(routinesOf(state).update, nullptr) << state;
+      EXPECT_EQ(routinesOf(ScreenState(state)).update, nullptr) << state;
 }
 
 TEST_F(MainLoop, InputDelayCountsDownToZeroAndStays)
 {
-   screenState = 2;
+   screenState = ScreenState(2);
    inputDelay = 2;
    updateScreen();
    EXPECT_EQ(inputDelay, 1);
@@ -55,14 +55,15 @@ TEST_F(MainLoop, InputDelayCountsDownToZeroAndStays)
 
 TEST_F(MainLoop, StateWithoutRoutinesShowsOnlyTheFrameRate)
 {
-   screenState = 8;
+   screenState = ScreenState(8);
    fps = 37;
-   rectfill(backBuffer, 0, 0, 639, 479, makecol(1, 2, 3));
-   clear_bitmap(backBuffer);
+   const int leftover = makecol(200, 100, 50);
+   rectfill(backBuffer, 0, 0, 639, 479, leftover);
    drawFrame();
-   EXPECT_TRUE(only_frame_rate_text(screen));
+   EXPECT_TRUE(only_frame_rate_text(screen, leftover));
    EXPECT_EQ(framesThisSecond, 1);
    // The back buffer is left blank for the next frame.
+   EXPECT_FALSE(has_color(backBuffer, 0, 0, 639, 479, leftover));
    EXPECT_FALSE(has_color(backBuffer, 0, 0, 639, 479, makecol(255, 255, 255)));
 }
 
@@ -108,9 +109,9 @@ TEST_F(MainLoop, CloseButtonLeavesThroughExitBeforeAnotherFrame)
 TEST_F(MainLoop, LostFocusPausesOnlyAGameInPlay)
 {
    struct Case {
-      int state;
+      ScreenState state;
       bool closed;
-      int after;
+      ScreenState after;
    };
    const Case cases[] = {{Playing, false, QuitPrompt}, {Menu, false, Menu},
                          {Intro, false, Intro},        {QuitPrompt, false, QuitPrompt},
