@@ -56,7 +56,6 @@ void updateMenu()
       const int step = keys->held(KEY_UP) ? kItemCount - 1 : 1;
       menuSelection = (menuSelection + step) % kItemCount;
       keys->clearKeybuf();
-      // A held arrow moves the cursor every 15 ticks.
       inputDelay = kCursorRepeatDelay;
    }
 }

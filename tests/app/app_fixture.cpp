@@ -8,27 +8,12 @@
 #include "app/screen_state.h"
 #include "app/window.h"
 
-void AppTest::SetUp()
+void AppTest::useMemoryScreenAndScriptedKeys()
 {
    set_color_depth(16);
    savedScreen = screen;
-   screen = create_bitmap(640, 480);
+   screen = create_bitmap(kGameWidth, kGameHeight);
    clear_bitmap(screen);
-   backBuffer = create_bitmap(640, 480);
-   clear_bitmap(backBuffer);
-   texture = create_bitmap(640, 480);
-   clear_to_color(texture, textureColor());
-   titleMenu = create_bitmap(300, 120);
-   clear_to_color(titleMenu, bannerColor());
-   titleScores = create_bitmap(300, 110);
-   clear_to_color(titleScores, scoresBannerColor());
-   loadingLogo = create_bitmap(640, 100);
-   clear_to_color(loadingLogo, bitmap_mask_color(loadingLogo));
-   rectfill(loadingLogo, 100, 20, 500, 80, logoColor());
-   particleImage = create_bitmap(16, 16);
-   clear_to_color(particleImage, bitmap_mask_color(particleImage));
-   circlefill(particleImage, 8, 8, 6, particleColor());
-   workBitmap = create_bitmap(180, 180);
    savedKeys = keys;
    keys = &scripted;
 
@@ -45,18 +30,43 @@ void AppTest::SetUp()
    menuSelection = 0;
 }
 
-void AppTest::TearDown()
+void AppTest::restoreScreenAndKeys()
 {
    freeQuitSnapshot();
+   destroy_bitmap(screen);
+   screen = savedScreen;
+   keys = savedKeys;
+   set_color_depth(32);
+}
+
+void AppTest::SetUp()
+{
+   useMemoryScreenAndScriptedKeys();
+   backBuffer = create_bitmap(kGameWidth, kGameHeight);
+   clear_bitmap(backBuffer);
+   texture = create_bitmap(kGameWidth, kGameHeight);
+   clear_to_color(texture, textureColor());
+   titleMenu = create_bitmap(300, 120);
+   clear_to_color(titleMenu, bannerColor());
+   titleScores = create_bitmap(300, 110);
+   clear_to_color(titleScores, scoresBannerColor());
+   loadingLogo = create_bitmap(640, 100);
+   clear_to_color(loadingLogo, bitmap_mask_color(loadingLogo));
+   rectfill(loadingLogo, 100, 20, 500, 80, logoColor());
+   particleImage = create_bitmap(16, 16);
+   clear_to_color(particleImage, bitmap_mask_color(particleImage));
+   circlefill(particleImage, 8, 8, 6, particleColor());
+   workBitmap = create_bitmap(180, 180);
+}
+
+void AppTest::TearDown()
+{
    for (BITMAP **b : {&backBuffer, &texture, &titleMenu, &titleScores, &loadingLogo,
                       &particleImage, &workBitmap}) {
       destroy_bitmap(*b);
       *b = nullptr;
    }
-   destroy_bitmap(screen);
-   screen = savedScreen;
-   keys = savedKeys;
-   set_color_depth(32);
+   restoreScreenAndKeys();
 }
 
 bool has_color(BITMAP *bitmap, int x0, int y0, int x1, int y1, int color)

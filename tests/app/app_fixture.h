@@ -34,8 +34,14 @@ public:
 
 class AppTest : public testing::Test {
 protected:
+   // Stand-in assets on top of the memory screen and scripted keys.
    void SetUp() override;
    void TearDown() override;
+
+   // 16-bit colour, a memory screen, the scripted keys in place of the
+   // keyboard, and the shell's state as at start-up; undone by the second.
+   void useMemoryScreenAndScriptedKeys();
+   void restoreScreenAndKeys();
 
    // Colours of the stand-in assets, at 16 bits.
    int textureColor() const { return makecol(200, 100, 40); }

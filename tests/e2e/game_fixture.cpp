@@ -52,8 +52,7 @@ bool shows_picture(const Screenshot &shot, BITMAP *picture)
 {
    for (int y = 0; y < picture->h; y++) {
       for (int x = 0; x < picture->w; x++) {
-         const bool frameRate = x < 100 && y < 32;
-         if (!frameRate && !shows(shot.at(x, y), getpixel(picture, x, y)))
+         if (!in_frame_rate_text(x, y) && !shows(shot.at(x, y), getpixel(picture, x, y)))
             return false;
       }
    }

@@ -94,9 +94,8 @@ bool game_over_shown(const Screenshot &shot)
 {
    for (int y = 0; y < 480; y += 3) {
       for (int x = 0; x < 640; x += 3) {
-         const bool frameRate = x < 100 && y < 32;
          const bool line = x >= 200 && x < 200 + 8 * 25 && y >= 240 && y < 248;
-         if (!frameRate && !line && shot.at(x, y) != 0)
+         if (!in_frame_rate_text(x, y) && !line && shot.at(x, y) != 0)
             return false;
       }
    }

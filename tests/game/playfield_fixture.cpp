@@ -21,17 +21,13 @@ time_t fixedClock(time_t *)
 
 void PlayfieldTest::SetUp()
 {
-   set_color_depth(16);
+   useMemoryScreenAndScriptedKeys();
    char here[4096];
    ASSERT_NE(getcwd(here, sizeof here), nullptr);
    ASSERT_EQ(chdir(TOSSARO_SOURCE_DIR), 0);
    const std::string problem = loadAssets();
    ASSERT_EQ(chdir(here), 0);
    ASSERT_EQ(problem, "");
-   savedScreen = screen;
-   screen = create_bitmap(640, 480);
-   savedKeys = keys;
-   keys = &scripted;
    gameClock = fixedClock;
    leftHand = kLeftHandAtStart;
    rightHand = kRightHandAtStart;
@@ -44,11 +40,8 @@ void PlayfieldTest::SetUp()
 void PlayfieldTest::TearDown()
 {
    freeAssets();
-   destroy_bitmap(screen);
-   screen = savedScreen;
-   keys = savedKeys;
+   restoreScreenAndKeys();
    gameClock = time;
-   set_color_depth(32);
 }
 
 void PlayfieldTest::quietGame(time_t seed)

@@ -4,13 +4,10 @@
 #ifndef TOSSARO_TESTS_PLAYFIELD_FIXTURE_H
 #define TOSSARO_TESTS_PLAYFIELD_FIXTURE_H
 
-#include <allegro.h>
-#include <gtest/gtest.h>
-
 #include "app/app_fixture.h"
 #include "game/hand.h"
 
-class PlayfieldTest : public testing::Test {
+class PlayfieldTest : public AppTest {
 protected:
    void SetUp() override;
    void TearDown() override;
@@ -20,10 +17,6 @@ protected:
    void quietGame(time_t seed = 1);
    // Runs n ticks of play.
    void ticks(int n);
-
-   ScriptedKeys scripted;
-   KeySource *savedKeys = nullptr;
-   BITMAP *savedScreen = nullptr;
 };
 
 // The hands as the program starts.
