@@ -85,7 +85,7 @@ void bench_ours(benchmark::State &state, const BenchInput &input)
       BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), palette);
       if (!bitmap) {
          g_failed = true;
-         state.SkipWithError("load_gif_bitmap failed");
+         state.SkipWithError(("load_gif_bitmap: " + gif_last_error_message()).c_str());
          break;
       }
       benchmark::DoNotOptimize(bitmap->line[0]);
@@ -101,7 +101,7 @@ void bench_ours_decode(benchmark::State &state, const BenchInput &input)
       GifSequence *sequence = open_gif_sequence(input.path.c_str());
       if (!sequence) {
          g_failed = true;
-         state.SkipWithError("open_gif_sequence failed");
+         state.SkipWithError(("open_gif_sequence: " + gif_last_error_message()).c_str());
          break;
       }
       benchmark::DoNotOptimize(sequence->frames);
@@ -204,18 +204,20 @@ void bench_giflib_composed(benchmark::State &state, const BenchInput &input)
 
 bool check_input(const BenchInput &input)
 {
-   BITMAP *expected = giflib_composed(input.path.c_str());
+   const BitmapPtr expected(giflib_composed(input.path.c_str()));
    if (!expected) {
       fprintf(stderr, "%s: giflib cannot read it\n", input.name.c_str());
       return false;
    }
    const int w = expected->w, h = expected->h;
-   BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), nullptr);
-   if (!bitmap || bitmap->w != w || bitmap->h != h || bitmap_color_depth(bitmap) != 32) {
+   const BitmapPtr bitmap(load_gif_bitmap(input.path.c_str(), nullptr));
+   if (!bitmap) {
+      fprintf(stderr, "%s: load_gif_bitmap: %s\n", input.name.c_str(),
+              gif_last_error_message().c_str());
+      return false;
+   }
+   if (bitmap->w != w || bitmap->h != h || bitmap_color_depth(bitmap.get()) != 32) {
       fprintf(stderr, "%s: load_gif_bitmap gave no %dx%d 32 bpp bitmap\n", input.name.c_str(), w, h);
-      if (bitmap)
-         destroy_bitmap(bitmap);
-      destroy_bitmap(expected);
       return false;
    }
    long wrong = 0;
@@ -225,8 +227,6 @@ bool check_input(const BenchInput &input)
       for (int x = 0; x < w; x++)
          wrong += row[x] != want[x];
    }
-   destroy_bitmap(bitmap);
-   destroy_bitmap(expected);
    if (wrong)
       fprintf(stderr, "%s: %ld pixels differ from giflib's decode\n", input.name.c_str(), wrong);
    return wrong == 0;

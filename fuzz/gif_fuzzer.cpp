@@ -2,8 +2,8 @@
 // order, the way the game plays an animation. Beyond what the sanitizers
 // see, it traps on broken promises of the codec's headers: the stream is
 // closed by read_gif_sequence and left open by parse_gif_sequence, both
-// parse the same bytes the same way, and nothing is drawn outside the
-// destination's clip rectangle.
+// parse the same bytes the same way, a reason is left exactly when a read
+// fails, and nothing is drawn outside the destination's clip rectangle.
 //
 // Bytes after the GIF trailer steer the drawing (offset, clip, depth), so
 // every seed is a plain GIF and the fuzzer finds the knobs by appending.
@@ -310,6 +310,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
    CHECK(stream);
    GifSequence *sequence = read_gif_sequence(stream);
    CHECK(read.closes == 1);
+   const GifError reason = gif_last_error();
+   CHECK((sequence != nullptr) == (reason == GIF_ERROR_NONE));
    const std::vector<uint64_t> described = describe(sequence);
    if (sequence) {
       // Success means the parse stopped right after a trailer.
@@ -328,6 +330,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
    CHECK(stream);
    sequence = parse_gif_sequence(stream);
    CHECK(parse.closes == 0);
+   CHECK(gif_last_error() == reason);
    CHECK(describe(sequence) == described);
    CHECK(parse.pos == read.pos || !sequence);
    free_gif_sequence(sequence);

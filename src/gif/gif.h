@@ -2,10 +2,26 @@
 #ifndef TOSSARO_GIF_H
 #define TOSSARO_GIF_H
 
+#include <allegro.h>
+
+#include <memory>
+
 #include "gif_draw.h"
+#include "gif_error.h"
 #include "gif_reader.h"
 #include "gif_register.h"
 #include "gif_sequence.h"
 #include "gif_writer.h"
+
+// Owners of what the readers and Allegro hand out.
+struct GifSequenceFree {
+   void operator()(GifSequence *sequence) const { free_gif_sequence(sequence); }
+};
+using GifSequencePtr = std::unique_ptr<GifSequence, GifSequenceFree>;
+
+struct BitmapDestroy {
+   void operator()(BITMAP *bitmap) const { destroy_bitmap(bitmap); }
+};
+using BitmapPtr = std::unique_ptr<BITMAP, BitmapDestroy>;
 
 #endif

@@ -19,15 +19,21 @@ struct CodeStream {
    // be loaded to, so loading them again changes nothing.
    uint64_t bits = 0;
    int bitCount = 0;
+   // Why the data ran out, once it has.
+   GifError end = GIF_ERROR_NONE;
 };
 
 bool load_sub_block(CodeStream &in)
 {
    const int size = pack_getc(in.stream);
-   if (size <= 0)  // a zero-length sub-block or the end of the file
+   if (size == 0) {
+      in.end = GIF_ERROR_NO_END_CODE;
       return false;
-   if (pack_fread(in.block, size, in.stream) != size)
+   }
+   if (size < 0 || pack_fread(in.block, size, in.stream) != size) {
+      in.end = GIF_ERROR_TRUNCATED;
       return false;
+   }
    in.size = size;
    in.next = 0;
    return true;
@@ -104,11 +110,13 @@ inline void put_string(uint8_t *out, size_t total, size_t p, uint32_t source,
 
 }  // namespace
 
-int decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
+GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
 {
    const int minCodeSize = pack_getc(stream);
-   if (minCodeSize < 0 || minCodeSize > GIF_MAX_MIN_CODE_SIZE)
-      return -1;
+   if (minCodeSize < 0)
+      return GIF_ERROR_TRUNCATED;
+   if (minCodeSize > GIF_MAX_MIN_CODE_SIZE)
+      return GIF_ERROR_CODE_SIZE;
    const int clearCode = 1 << minCodeSize;
    const int endCode = clearCode + 1;
 
@@ -136,7 +144,7 @@ int decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
    for (;;) {
       const int code = read_gif_code(in, width);
       if (code < 0)
-         return -1;
+         return in.end;
       if (code == clearCode) {
          nextFree = clearCode + 2;
          width = minCodeSize + 1;
@@ -159,7 +167,7 @@ int decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
             out[p] = dict.first[prev];
          p++;
       } else {
-         return -1;  // a code the dictionary cannot have yet
+         return GIF_ERROR_UNDEFINED_CODE;
       }
 
       if (prev >= 0 && nextFree < GIF_MAX_CODES) {
@@ -178,5 +186,5 @@ int decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
    if (reached < total)
       memset(out + reached, 0, total - reached);
    *missing = int(total - reached);
-   return 0;
+   return GIF_ERROR_NONE;
 }

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "gif_failure.h"
 #include "gif_reader.h"
 
 namespace {
@@ -190,7 +191,6 @@ void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
    set_clip_state(dest, clipping);
 }
 
-
 BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
 {
    GifSequence *sequence = open_gif_sequence(filename);
@@ -198,6 +198,7 @@ BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
       return nullptr;
    if (sequence->frame_count == 0 || sequence->width == 0 || sequence->height == 0) {
       free_gif_sequence(sequence);
+      set_gif_error(GIF_ERROR_NO_IMAGE);
       return nullptr;
    }
 
@@ -218,6 +219,8 @@ BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
       for (int i = 0; i < sequence->frame_count; i++)
          draw_gif_frame(sequence, result, i, 0, 0);
       unselect_palette();
+   } else {
+      set_gif_error(GIF_ERROR_NO_MEMORY);
    }
    free_gif_sequence(sequence);
    return result;

@@ -1,12 +1,43 @@
 #include "gif_reader.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 #include "gif_decoder.h"
+#include "gif_failure.h"
 #include "gif_format.h"
 
 namespace {
+
+// Where in the file a read fails, for the message.
+enum class Place { none, header, between_blocks, image };
+
+struct Failure {
+   GifError error = GIF_ERROR_NONE;
+   Place place = Place::none;
+   int frame = 0;  // the frames read before it, so the number of the one it is in
+   int systemError = 0;  // errno, for GIF_ERROR_IO
+};
+
+// What gif_last_error() reports: the readers' signatures have no room for
+// a reason, and a thread's calls must not see another thread's.
+thread_local Failure lastFailure;
+
+// A stream of someone else's may fail without setting errno: then EIO.
+Failure system_failure(int error)
+{
+   return {GIF_ERROR_IO, Place::none, 0, error ? error : EIO};
+}
+
+// For the steps that can only fail by the stream ending.
+GifError unless_ended(bool read)
+{
+   return read ? GIF_ERROR_NONE : GIF_ERROR_TRUNCATED;
+}
 
 // Reads `table->count` entries of red, green and blue.
 bool read_color_table(PACKFILE *stream, ColorTable *table)
@@ -51,43 +82,43 @@ bool too_large(int w, int h)
    return long(w) * long(h) > GIF_MAX_PIXELS;
 }
 
-bool read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pending)
+GifError read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pending)
 {
    const int label = pack_getc(stream);
    int size = pack_getc(stream);
    if (label < 0 || size < 0)
-      return false;
+      return GIF_ERROR_TRUNCATED;
 
    if (label == GIF_GRAPHIC_CONTROL_LABEL) {
       if (size != GIF_GRAPHIC_CONTROL_SIZE)
-         return false;
+         return GIF_ERROR_CONTROL_SIZE;
       const int packed = pack_getc(stream);
       const int delay = pack_igetw(stream);
       const int index = pack_getc(stream);
       if (packed < 0 || delay < 0 || index < 0)
-         return false;
+         return GIF_ERROR_TRUNCATED;
       pending->disposal = (packed / 4) & 7;
       pending->delay = delay;
       pending->transparent_index = (packed & 1) ? index : -1;
-      return skip_sub_blocks(stream, pack_getc(stream));
+      return unless_ended(skip_sub_blocks(stream, pack_getc(stream)));
    }
 
    if (label == GIF_APPLICATION_LABEL && size == GIF_APPLICATION_ID_SIZE) {
       char id[GIF_APPLICATION_ID_SIZE];
       if (pack_fread(id, GIF_APPLICATION_ID_SIZE, stream) != GIF_APPLICATION_ID_SIZE)
-         return false;
+         return GIF_ERROR_TRUNCATED;
       size = pack_getc(stream);
       if (memcmp(id, GIF_LOOP_APPLICATION_ID, GIF_APPLICATION_ID_SIZE) == 0 &&
           size == GIF_LOOP_BLOCK_SIZE) {
          const int subBlockId = pack_getc(stream);
          const int count = pack_igetw(stream);
          if (subBlockId < 0 || count < 0)
-            return false;
+            return GIF_ERROR_TRUNCATED;
          sequence->loop_count = subBlockId == 1 ? count : 0;
          size = pack_getc(stream);
       }
    }
-   return skip_sub_blocks(stream, size);
+   return unless_ended(skip_sub_blocks(stream, size));
 }
 
 // Moves the rows of an interlaced image from the order the file stores
@@ -107,26 +138,31 @@ bool deinterlace(GifFrame *frame)
 }
 
 // Reads an image descriptor, its local table and its data into `frame`.
-bool read_image(PACKFILE *stream, GifFrame *frame)
+GifError read_image(PACKFILE *stream, GifFrame *frame)
 {
    frame->x = pack_igetw(stream);
    frame->y = pack_igetw(stream);
    const int w = pack_igetw(stream);
    const int h = pack_igetw(stream);
    const int packed = pack_getc(stream);
-   if (frame->x < 0 || frame->y < 0 || w < 0 || h < 0 || packed < 0 || too_large(w, h))
-      return false;
+   if (frame->x < 0 || frame->y < 0 || w < 0 || h < 0 || packed < 0)
+      return GIF_ERROR_TRUNCATED;
+   if (too_large(w, h))
+      return GIF_ERROR_TOO_LARGE;
 
    frame->bitmap = create_bitmap_ex(8, w, h);
    if (!frame->bitmap)
-      return false;
+      return GIF_ERROR_NO_MEMORY;
    frame->palette.count = table_count(packed);
    if (frame->palette.count && !read_color_table(stream, &frame->palette))
-      return false;
+      return GIF_ERROR_TRUNCATED;
    frame->interlaced = (packed & GIF_INTERLACE_FLAG) ? 1 : 0;
-   if (decode_gif_image(stream, frame->bitmap, &frame->missing_pixels) != 0)
-      return false;
-   return !frame->interlaced || w == 0 || h < 2 || deinterlace(frame);
+   const GifError data = decode_gif_image(stream, frame->bitmap, &frame->missing_pixels);
+   if (data != GIF_ERROR_NONE)
+      return data;
+   if (frame->interlaced && w > 0 && h >= 2 && !deinterlace(frame))
+      return GIF_ERROR_NO_MEMORY;
+   return GIF_ERROR_NONE;
 }
 
 bool append_frame(GifSequence *sequence, const GifFrame &frame)
@@ -147,18 +183,20 @@ GifFrame fresh_frame()
    return frame;
 }
 
-bool read_header(PACKFILE *stream, GifSequence *sequence)
+// The signature, the screen descriptor and the global table. A stream
+// that ends inside the six bytes of the signature is not taken for a GIF.
+GifError read_header(PACKFILE *stream, GifSequence *sequence)
 {
    static const char signature[] = "GIF8";
    for (int k = 0; k < 4; k++) {
       if (pack_getc(stream) != signature[k])
-         return false;
+         return GIF_ERROR_NOT_GIF;
    }
    const int version = pack_getc(stream);
    if (version != '7' && version != '9')
-      return false;
+      return GIF_ERROR_NOT_GIF;
    if (pack_getc(stream) != 'a')
-      return false;
+      return GIF_ERROR_NOT_GIF;
 
    sequence->width = pack_igetw(stream);
    sequence->height = pack_igetw(stream);
@@ -166,32 +204,41 @@ bool read_header(PACKFILE *stream, GifSequence *sequence)
    sequence->background_index = pack_getc(stream);
    const int aspect = pack_getc(stream);
    if (sequence->width < 0 || sequence->height < 0 || packed < 0 ||
-       sequence->background_index < 0 || aspect < 0 ||
-       too_large(sequence->width, sequence->height))
-      return false;
+       sequence->background_index < 0 || aspect < 0)
+      return GIF_ERROR_TRUNCATED;
+   if (too_large(sequence->width, sequence->height))
+      return GIF_ERROR_TOO_LARGE;
 
    sequence->palette.count = table_count(packed);
-   return sequence->palette.count == 0 || read_color_table(stream, &sequence->palette);
+   return unless_ended(sequence->palette.count == 0 ||
+                       read_color_table(stream, &sequence->palette));
 }
 
-// The block loop: true at the trailer, false on any failure.
-bool read_blocks(PACKFILE *stream, GifSequence *sequence)
+// The block loop: GIF_ERROR_NONE at the trailer, else the reason it
+// stopped, with `*place` set to the kind of block it stopped in.
+GifError read_blocks(PACKFILE *stream, GifSequence *sequence, Place *place)
 {
    GifFrame pending = fresh_frame();
    for (;;) {
+      *place = Place::between_blocks;
       const int introducer = pack_getc(stream);
       if (introducer == GIF_TRAILER)
-         return true;
+         return GIF_ERROR_NONE;
       if (introducer == EOF)
-         return false;
+         return GIF_ERROR_TRUNCATED;
       if (introducer == GIF_EXTENSION_INTRODUCER) {
-         if (!read_extension(stream, sequence, &pending))
-            return false;
+         const GifError error = read_extension(stream, sequence, &pending);
+         if (error != GIF_ERROR_NONE)
+            return error;
       } else if (introducer == GIF_IMAGE_SEPARATOR) {
-         if (!read_image(stream, &pending) || !append_frame(sequence, pending)) {
+         *place = Place::image;
+         GifError error = read_image(stream, &pending);
+         if (error == GIF_ERROR_NONE && !append_frame(sequence, pending))
+            error = GIF_ERROR_NO_MEMORY;
+         if (error != GIF_ERROR_NONE) {
             if (pending.bitmap)
                destroy_bitmap(pending.bitmap);
-            return false;
+            return error;
          }
          pending = fresh_frame();
       }
@@ -200,18 +247,100 @@ bool read_blocks(PACKFILE *stream, GifSequence *sequence)
    }
 }
 
+// The place of a failure in words, or "" when it has none.
+std::string where(const Failure &failure)
+{
+   switch (failure.place) {
+   case Place::header:
+      return "in the header";
+   case Place::between_blocks:
+      return failure.frame == 0 ? "before the first image"
+                                : "after frame " + std::to_string(failure.frame - 1);
+   case Place::image:
+      return "in frame " + std::to_string(failure.frame);
+   default:
+      return "";
+   }
+}
+
 }  // namespace
+
+void set_gif_error(GifError error)
+{
+   lastFailure = {error, Place::none, 0, 0};
+}
+
+GifError gif_last_error()
+{
+   return lastFailure.error;
+}
+
+const char *gif_error_string(GifError error)
+{
+   switch (error) {
+   case GIF_ERROR_NONE:
+      return "no error";
+   case GIF_ERROR_NOT_GIF:
+      return "not a GIF file";
+   case GIF_ERROR_TRUNCATED:
+      return "truncated";
+   case GIF_ERROR_CONTROL_SIZE:
+      return "a graphic control block of the wrong size";
+   case GIF_ERROR_NO_END_CODE:
+      return "image data stops before its end code";
+   case GIF_ERROR_CODE_SIZE:
+      return "an LZW minimum code size above 11";
+   case GIF_ERROR_UNDEFINED_CODE:
+      return "an undefined LZW code";
+   case GIF_ERROR_TOO_LARGE:
+      return "a picture over 2^28 pixels";
+   case GIF_ERROR_NO_IMAGE:
+      return "no image to show";
+   case GIF_ERROR_NO_MEMORY:
+      return "out of memory";
+   case GIF_ERROR_IO:
+      return "an I/O error";
+   }
+   return "an unknown error";
+}
+
+std::string gif_last_error_message()
+{
+   const Failure &failure = lastFailure;
+   if (failure.error == GIF_ERROR_IO)
+      return strerror(failure.systemError);
+   const std::string place = where(failure);
+   if (failure.error == GIF_ERROR_TRUNCATED)
+      return "truncated: the file ends " + place;
+   const std::string reason = gif_error_string(failure.error);
+   return place.empty() ? reason : reason + " " + place;
+}
 
 GifSequence *parse_gif_sequence(PACKFILE *stream)
 {
+   Failure failure;
    GifSequence *sequence = static_cast<GifSequence *>(calloc(1, sizeof(GifSequence)));
-   if (!sequence)
-      return nullptr;
-   if (!read_header(stream, sequence) || !read_blocks(stream, sequence)) {
-      free_gif_sequence(sequence);
-      return nullptr;
+   if (!sequence) {
+      failure.error = GIF_ERROR_NO_MEMORY;
+   } else {
+      failure.error = read_header(stream, sequence);
+      if (failure.error == GIF_ERROR_NONE)
+         failure.error = read_blocks(stream, sequence, &failure.place);
+      else if (failure.error != GIF_ERROR_NOT_GIF)
+         failure.place = Place::header;
+      failure.frame = sequence->frame_count;
    }
-   return sequence;
+   if (failure.error == GIF_ERROR_NONE) {
+      lastFailure = Failure();
+      return sequence;
+   }
+   // A read error ends the stream as its end does; only the stream tells
+   // the two apart.
+   if (failure.error != GIF_ERROR_NO_MEMORY && pack_ferror(stream))
+      failure = system_failure(errno);
+   lastFailure = failure;
+   free_gif_sequence(sequence);
+   return nullptr;
 }
 
 GifSequence *read_gif_sequence(PACKFILE *stream)
@@ -223,8 +352,16 @@ GifSequence *read_gif_sequence(PACKFILE *stream)
 
 GifSequence *open_gif_sequence(const char *filename)
 {
-   PACKFILE *stream = pack_fopen(filename, "r");
-   if (!stream)
+   // Allegro opens a folder, then fails to read it with EFAULT.
+   struct stat status;
+   if (stat(filename, &status) == 0 && S_ISDIR(status.st_mode)) {
+      lastFailure = system_failure(EISDIR);
       return nullptr;
+   }
+   PACKFILE *stream = pack_fopen(filename, "r");
+   if (!stream) {
+      lastFailure = system_failure(errno);
+      return nullptr;
+   }
    return read_gif_sequence(stream);
 }

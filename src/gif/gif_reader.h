@@ -4,11 +4,13 @@
 
 #include <allegro.h>
 
+#include "gif_error.h"
 #include "gif_sequence.h"
 
 // Parses a whole GIF stream, from the signature to the trailer. Returns a
 // new sequence, or null when the stream is not a GIF, holds invalid image
-// data or ends before its trailer. Closes the stream in every outcome.
+// data or ends before its trailer; gif_last_error() tells why. Closes the
+// stream in every outcome.
 GifSequence *read_gif_sequence(PACKFILE *stream);
 
 // The same parse, leaving the stream open: for streams that belong to

@@ -1,12 +1,10 @@
 #include "gif_writer.h"
 
-#include <unistd.h>
-
 #include <cstring>
 
+#include "files/replacement_file.h"
 #include "gif_encoder.h"
 #include "gif_format.h"
-#include "replacement_file.h"
 
 namespace {
 
@@ -46,6 +44,16 @@ bool writable(const GifSequence *sequence)
          return false;
    }
    return true;
+}
+
+// Writes entries 0 to 2^b - 1 of the table, three bytes each.
+void write_color_table(PACKFILE *stream, const ColorTable *table, int b)
+{
+   for (int k = 0; k < (1 << b); k++) {
+      pack_putc(table->colors[k].r, stream);
+      pack_putc(table->colors[k].g, stream);
+      pack_putc(table->colors[k].b, stream);
+   }
 }
 
 void write_frame(PACKFILE *stream, const GifFrame &frame)
@@ -104,24 +112,15 @@ void write_stream(PACKFILE *stream, const GifSequence *sequence)
 
 }  // namespace
 
-void write_color_table(PACKFILE *stream, const ColorTable *table, int b)
-{
-   for (int k = 0; k < (1 << b); k++) {
-      pack_putc(table->colors[k].r, stream);
-      pack_putc(table->colors[k].g, stream);
-      pack_putc(table->colors[k].b, stream);
-   }
-}
-
 int write_gif_sequence(const char *filename, const GifSequence *sequence)
 {
    if (!writable(sequence))
       return -1;
    ReplacementFile file;
-   const int fd = open_replacement_file(filename, &file);
-   if (fd < 0)
+   if (open_replacement_file(filename, &file) < 0)
       return -1;
-   close(fd);
+   // Allegro writes the temporary file through its name; file.fd stays
+   // open on it for the sync.
    PACKFILE *stream = pack_fopen(file.temporary.c_str(), "w");
    if (!stream) {
       abandon_replacement_file(&file);

@@ -13,7 +13,8 @@
 // 65535, a frame bitmap that is not 8-bit) or when an earlier file of that
 // name could not be opened for writing; then no file is left under the name
 // and the earlier file is kept. The file is made beside the one a symbolic
-// link names and renamed over it, with the earlier file's permissions.
+// link names, synced and renamed over it, with the earlier file's
+// permissions.
 int write_gif_sequence(const char *filename, const GifSequence *sequence);
 
 // Writes one bitmap of any depth as a still GIF with a 256-entry local
@@ -21,8 +22,5 @@ int write_gif_sequence(const char *filename, const GifSequence *sequence);
 // which also maps a hi- or truecolour bitmap's colours to indices. Returns
 // 0, or -1 when it cannot be written or the bitmap is empty.
 int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette);
-
-// Writes entries 0 to 2^b - 1 of the table, three bytes each.
-void write_color_table(PACKFILE *stream, const ColorTable *table, int b);
 
 #endif

@@ -8,7 +8,7 @@
 
 #include "app/assets.h"
 #include "app/picture.h"
-#include "file_replace.h"
+#include "files/replacement_file.h"
 
 Highscores highscores;
 
@@ -74,7 +74,7 @@ std::string Highscores::save(const std::string &path) const
    std::vector<unsigned char> bytes(kFileSize, 0);
    for (size_t i = 0; i < entries.size() && i < size_t(kRows); i++)
       writeRecord(entries[i], &bytes[i * kRecordSize]);
-   return replaceFile(path, bytes);
+   return replace_file(path, bytes);
 }
 
 void Highscores::sort()

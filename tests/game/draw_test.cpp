@@ -1,21 +1,19 @@
 // The playfield's picture: gauges, score, targets, ball shadows and hands
 // where they belong, and translucent objects drawn through the corner of
 // the scratch bitmap exactly as through the whole of it.
-#include <memory>
-
 #include "app/assets.h"
 #include "game/game.h"
 #include "game/particle.h"
+#include "gif/gif.h"
 #include "playfield_fixture.h"
 
 namespace {
 
 using Drawing = PlayfieldTest;
-using BitmapPtr = std::unique_ptr<BITMAP, decltype(&destroy_bitmap)>;
 
 BitmapPtr copyOf(BITMAP *source)
 {
-   BitmapPtr copy(create_bitmap(source->w, source->h), destroy_bitmap);
+   BitmapPtr copy(create_bitmap(source->w, source->h));
    blit(source, copy.get(), 0, 0, 0, 0, source->w, source->h);
    return copy;
 }
@@ -63,7 +61,7 @@ TEST_F(Drawing, GaugesAndScore)
 
    // The yellow number at (520, 20) over its black shadow one pixel down
    // and right.
-   BitmapPtr ink(create_bitmap(640, 480), destroy_bitmap);
+   BitmapPtr ink(create_bitmap(640, 480));
    clear_bitmap(ink.get());
    textprintf_ex(ink.get(), scoresFont, 520, 20, makecol(255, 255, 255), -1, "12345");
    int inked = 0;
@@ -122,7 +120,7 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
 
    // Hands: the image's top at y = 423 for power 2 and 437 for 5.5; the
    // right hand mirrored.
-   BitmapPtr expected(create_bitmap(640, 480), destroy_bitmap);
+   BitmapPtr expected(create_bitmap(640, 480));
    for (float power : {2.0f, 5.5f}) {
       const int top = power == 2.0f ? 423 : 437;
       leftHand.power = rightHand.power = power;

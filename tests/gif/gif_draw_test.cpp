@@ -26,7 +26,7 @@ TEST(GifDraw, IndicesBecomeTableColoursAndTransparentOnesStayMask)
    GifBytes gif;
    gif.header(3, 2, kColors).control(0, 0, 2).image(0, 0, 3, 2);
    gif.data(2, raw_codes(2, {0, 1, 2, 3, 2, 0})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, G, M, K, M, R}));
 }
@@ -36,7 +36,7 @@ TEST(GifDraw, UncoveredScreenIsMaskAndOffsetImagesAreClipped)
    // A 2x2 image at (3, 1) on a 4x3 screen: its right column falls off.
    GifBytes gif;
    gif.header(4, 3, kColors).image(3, 1, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 0).get()),
              (std::vector<int>{M, M, M, M, M, M, M, R, M, M, M, B}));
@@ -47,7 +47,7 @@ TEST(GifDraw, ImagesWhollyOutsideTheScreenDrawNothing)
    GifBytes gif;
    gif.header(2, 2, kColors).image(60000, 5, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3}));
    gif.image(0, 0, 0, 2).data(2, {{4, 3}, {5, 3}}).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>(4, M)));
 }
@@ -57,7 +57,7 @@ TEST(GifDraw, IndicesPastTheTableAreBlackAndNoTableMeansBlack)
    GifBytes gif;
    gif.header(3, 1, {0x123456, 0x654321}).image(0, 0, 3, 1).data(2, raw_codes(2, {1, 2, 3}));
    gif.trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{0x654321, 0, 0}));
 
@@ -73,7 +73,7 @@ TEST(GifDraw, LocalTableWinsOverGlobal)
    GifBytes gif;
    gif.header(2, 1, kColors).image(0, 0, 1, 1, {0x111111, 0x222222});
    gif.data(2, raw_codes(2, {1})).image(1, 0, 1, 1).data(2, raw_codes(2, {1})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>{0x222222, G}));
 }
@@ -86,7 +86,7 @@ TEST(GifDraw, DisposalTwoClearsTheFrameRectangleToMask)
    gif.header(3, 1, kColors).control(2, 0, -1).image(0, 0, 3, 1);
    gif.data(2, raw_codes(2, {0, 0, 0})).control(0, 0, 3).image(1, 0, 2, 1);
    gif.data(2, raw_codes(2, {1, 3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, R, R}));
    EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>{M, G, M}));
@@ -98,7 +98,7 @@ TEST(GifDraw, DisposalThreePutsBackWhatWasUnderTheFrame)
    gif.header(3, 1, kColors).image(0, 0, 3, 1).data(2, raw_codes(2, {0, 1, 2}));
    gif.control(3, 0, -1).image(1, 0, 1, 1).data(2, raw_codes(2, {3}));
    gif.image(2, 0, 1, 1).data(2, raw_codes(2, {3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    BitmapPtr screen(create_bitmap_ex(32, 3, 1));
    draw_gif_frame(sequence.get(), screen.get(), 0, 0, 0);
@@ -118,7 +118,7 @@ TEST(GifDraw, PixelsTheDataNeverReachedStayUndrawn)
    // Plain: the first four of six pixels arrive.
    GifBytes gif;
    gif.header(3, 2, kColors).image(0, 0, 3, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, G, B, K, M, M}));
 
@@ -136,7 +136,7 @@ TEST(GifDraw, DestinationOffsetAndClipRectangleAreHonoured)
 {
    GifBytes gif;
    gif.header(2, 2, kColors).image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    BitmapPtr screen(create_bitmap_ex(32, 4, 3));
    clear_to_color(screen.get(), makecol32(1, 2, 3));
@@ -162,7 +162,7 @@ TEST(GifDraw, NothingIsWrittenOutsideTheDestinationEvenWithClippingOff)
    gif.header(8, 8, kColors).control(2, 0, -1).image(4, 4, 8, 8);
    gif.data(2, raw_codes(2, std::vector<int>(64, 1))).image(0, 0, 1, 1);
    gif.data(2, raw_codes(2, {2})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    for (int offset : {0, -3, 5}) {
       BitmapPtr parent(create_bitmap_ex(32, 16, 16));
@@ -188,7 +188,7 @@ TEST(GifDraw, EveryDestinationDepthGetsTheSameColours)
    GifBytes gif;
    gif.header(2, 2, {0xf80000, 0x00fc00, 0x0000f8, 0x808080}).control(0, 0, 3);
    gif.image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    for (int depth : {15, 16, 24, 32}) {
       BitmapPtr screen(create_bitmap_ex(depth, 2, 2));

@@ -1,5 +1,9 @@
-// Parsing the blocks of a file: header, extensions, images, failures.
+// Parsing the blocks of a file: header, extensions, images, failures and
+// their reasons.
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
 
 #include "support/gif_test_util.h"
 #include "support/memory_stream.h"
@@ -21,7 +25,7 @@ TEST(GifReader, AcceptsBothSignaturesOnly)
       GifBytes gif;
       gif.header(2, 2, kTwoColors, 0, signature);
       small_image(gif).trailer();
-      SequencePtr sequence = read_bytes(gif);
+      GifSequencePtr sequence = read_bytes(gif);
       ASSERT_TRUE(sequence) << signature;
       EXPECT_EQ(sequence->frame_count, 1);
    }
@@ -37,7 +41,7 @@ TEST(GifReader, ScreenDescriptorAndGlobalTable)
 {
    GifBytes gif;
    gif.header(300, 7, {0x010203, 0x040506, 0x070809}, 2).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->width, 300);
    EXPECT_EQ(sequence->height, 7);
@@ -59,7 +63,7 @@ TEST(GifReader, GraphicControlAppliesToTheNextImageOnly)
    small_image(gif);
    small_image(gif).control(2, 7, -1);  // after the last image: no effect
    gif.trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    ASSERT_EQ(sequence->frame_count, 2);
    EXPECT_EQ(sequence->frames[0].disposal, 3);
@@ -75,7 +79,7 @@ TEST(GifReader, LastGraphicControlBeforeAnImageWins)
    GifBytes gif;
    gif.header(2, 2, kTwoColors).control(1, 10, 1).control(2, 20, -1);
    small_image(gif).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->frames[0].disposal, 2);
    EXPECT_EQ(sequence->frames[0].delay, 20);
@@ -100,7 +104,7 @@ TEST(GifReader, OtherExtensionsAreSkipped)
    gif.raw({0x21, 0xFF, 4}).text("abcd").raw({0});  // application, odd size
    gif.raw({0x21, 0xFF, 11}).text("NETSCAPE2.0").raw({4, 1, 9, 0, 0, 0});  // odd sub-block
    small_image(gif).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->frame_count, 1);
    EXPECT_EQ(sequence->loop_count, 0);
@@ -112,7 +116,7 @@ TEST(GifReader, LoopBlock)
    GifBytes gif;
    gif.header(2, 2, kTwoColors).loop(5);
    small_image(gif).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->loop_count, 5);
 
@@ -130,7 +134,7 @@ TEST(GifReader, UnknownBytesBetweenBlocksArePassedOver)
    GifBytes gif;
    gif.header(2, 2, kTwoColors).raw({0x00, 0x17, 0xFE});
    small_image(gif).raw({0x99}).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->frame_count, 1);
 }
@@ -144,7 +148,7 @@ TEST(GifReader, SubBlockAfterTheEndCodeIsReadAsBlockBytes)
    gif.header(2, 2, kTwoColors).image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 1, 0}), 255, false);
    gif.raw({3, 0x01, 0x3B, 0x2C, 0});
    MemoryStream stream(gif.bytes);
-   SequencePtr sequence(read_gif_sequence(stream.open()));
+   GifSequencePtr sequence(read_gif_sequence(stream.open()));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->frame_count, 1);
    EXPECT_EQ(stream.position(), gif.bytes.size() - 2);
@@ -156,7 +160,7 @@ TEST(GifReader, LocalTablesAndInterlacedRows)
    GifBytes gif;
    gif.header(1, 5).image(0, 0, 1, 5, {0, 1, 2, 3, 4, 5, 6, 7}, true);
    gif.data(3, raw_codes(3, {0, 1, 2, 3, 4})).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->palette.count, 0);
    EXPECT_EQ(sequence->frames[0].palette.count, 8);
@@ -193,7 +197,7 @@ TEST(GifReader, EmptyImagesAreKeptAndHugeOnesRefused)
    GifBytes gif;
    gif.header(4, 4, kTwoColors).image(1, 1, 0, 3).data(2, {{4, 3}, {5, 3}});
    small_image(gif).trailer();
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    ASSERT_TRUE(sequence);
    ASSERT_EQ(sequence->frame_count, 2);
    EXPECT_EQ(sequence->frames[0].bitmap->w, 0);
@@ -215,10 +219,107 @@ TEST(GifReader, OpenGifSequenceReadsFilesAndRefusesMissingOnes)
    GifBytes gif;
    gif.header(2, 2, kTwoColors);
    small_image(gif).trailer();
-   SequencePtr sequence(open_gif_sequence(scratch.write("a.gif", gif.bytes).c_str()));
+   GifSequencePtr sequence(open_gif_sequence(scratch.write("a.gif", gif.bytes).c_str()));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 1, 1, 0}));
    EXPECT_EQ(open_gif_sequence(scratch.path("missing.gif").c_str()), nullptr);
+   EXPECT_EQ(gif_last_error(), GIF_ERROR_IO);
+   EXPECT_EQ(gif_last_error_message(), strerror(ENOENT));
+   EXPECT_EQ(open_gif_sequence(scratch.path("").c_str()), nullptr);
+   EXPECT_EQ(gif_last_error(), GIF_ERROR_IO);
+   EXPECT_EQ(gif_last_error_message(), strerror(EISDIR));
+}
+
+// The bytes of `gif` less its last `dropped`.
+GifBytes cut(GifBytes gif, size_t dropped)
+{
+   gif.bytes.resize(gif.bytes.size() - dropped);
+   return gif;
+}
+
+// Each call leaves the reason of its outcome, replacing the one before:
+// GIF_ERROR_NONE on success, else the reason and where the file holds
+// the fault.
+TEST(GifReader, EachFailureHasItsReason)
+{
+   GifBytes two;
+   two.header(2, 2, kTwoColors);
+   small_image(two);
+   small_image(two).trailer();
+   GifBytes none;
+   none.header(2, 2, kTwoColors).trailer();
+   GifBytes shortSignature;
+   shortSignature.text("GIF8");
+   GifBytes png;
+   png.header(2, 2, kTwoColors, 0, "PNG89a").trailer();
+   GifBytes control5;
+   control5.header(2, 2, kTwoColors);
+   small_image(control5).raw({0x21, 0xF9, 5, 1, 0, 0, 0, 0, 0});
+   small_image(control5).trailer();
+   GifBytes noEnd;
+   noEnd.header(2, 1, kTwoColors).image(0, 0, 2, 1).data(2, {{4, 3}, {1, 3}, {2, 3}}).trailer();
+   GifBytes codeSize12;
+   codeSize12.header(1, 1, kTwoColors).image(0, 0, 1, 1);
+   codeSize12.data(12, {{4096, 13}, {0, 13}, {4097, 13}}).trailer();
+   GifBytes undefined;
+   undefined.header(4, 1, kTwoColors).image(0, 0, 4, 1);
+   undefined.data(2, {{4, 3}, {1, 3}, {7, 3}, {5, 3}}).trailer();
+   GifBytes hugeScreen;
+   hugeScreen.header(65535, 65535, kTwoColors).trailer();
+   GifBytes hugeImage;
+   hugeImage.header(2, 2, kTwoColors);
+   small_image(hugeImage).image(0, 0, 20000, 20000).data(2, {{4, 3}, {5, 3}}).trailer();
+
+   const struct {
+      const char *name;
+      GifBytes gif;
+      GifError error;
+      std::string message;
+      GifError loaded;  // what load_gif_bitmap reports
+   } cases[] = {
+      {"two frames", two, GIF_ERROR_NONE, "no error", GIF_ERROR_NONE},
+      {"no image", none, GIF_ERROR_NONE, "no error", GIF_ERROR_NO_IMAGE},
+      {"empty", GifBytes(), GIF_ERROR_NOT_GIF, "not a GIF file", GIF_ERROR_NOT_GIF},
+      {"short signature", shortSignature, GIF_ERROR_NOT_GIF, "not a GIF file", GIF_ERROR_NOT_GIF},
+      {"PNG signature", png, GIF_ERROR_NOT_GIF, "not a GIF file", GIF_ERROR_NOT_GIF},
+      {"table cut", cut(none, 3), GIF_ERROR_TRUNCATED, "truncated: the file ends in the header",
+       GIF_ERROR_TRUNCATED},
+      {"no trailer, no image", cut(none, 1), GIF_ERROR_TRUNCATED,
+       "truncated: the file ends before the first image", GIF_ERROR_TRUNCATED},
+      {"no trailer", cut(two, 1), GIF_ERROR_TRUNCATED, "truncated: the file ends after frame 1",
+       GIF_ERROR_TRUNCATED},
+      {"data cut", cut(two, 3), GIF_ERROR_TRUNCATED, "truncated: the file ends in frame 1",
+       GIF_ERROR_TRUNCATED},
+      {"control of 5 bytes", control5, GIF_ERROR_CONTROL_SIZE,
+       "a graphic control block of the wrong size after frame 0", GIF_ERROR_CONTROL_SIZE},
+      {"no end code", noEnd, GIF_ERROR_NO_END_CODE,
+       "image data stops before its end code in frame 0", GIF_ERROR_NO_END_CODE},
+      {"code size 12", codeSize12, GIF_ERROR_CODE_SIZE,
+       "an LZW minimum code size above 11 in frame 0", GIF_ERROR_CODE_SIZE},
+      {"undefined code", undefined, GIF_ERROR_UNDEFINED_CODE, "an undefined LZW code in frame 0",
+       GIF_ERROR_UNDEFINED_CODE},
+      {"huge screen", hugeScreen, GIF_ERROR_TOO_LARGE, "a picture over 2^28 pixels in the header",
+       GIF_ERROR_TOO_LARGE},
+      {"huge image", hugeImage, GIF_ERROR_TOO_LARGE, "a picture over 2^28 pixels in frame 1",
+       GIF_ERROR_TOO_LARGE},
+   };
+   Scratch scratch;
+   for (const auto &c : cases) {
+      SCOPED_TRACE(c.name);
+      read_bytes(png);
+      EXPECT_EQ(bool(read_bytes(c.gif)), c.error == GIF_ERROR_NONE);
+      EXPECT_EQ(gif_last_error(), c.error);
+      EXPECT_EQ(gif_last_error_message(), c.message);
+
+      const std::string file = scratch.write("case.gif", c.gif.bytes);
+      read_bytes(png);
+      const BitmapPtr bitmap(load_gif_bitmap(file.c_str(), nullptr));
+      EXPECT_EQ(bool(bitmap), c.loaded == GIF_ERROR_NONE);
+      EXPECT_EQ(gif_last_error(), c.loaded);
+      if (c.loaded == c.error) {
+         EXPECT_EQ(gif_last_error_message(), c.message);
+      }
+   }
 }
 
 TEST(GifReader, ParseLeavesTheStreamOpen)
@@ -228,7 +329,7 @@ TEST(GifReader, ParseLeavesTheStreamOpen)
    small_image(gif).trailer().raw({0x42});
    MemoryStream stream(gif.bytes);
    PACKFILE *file = stream.open();
-   SequencePtr sequence(parse_gif_sequence(file));
+   GifSequencePtr sequence(parse_gif_sequence(file));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(stream.closes(), 0);
    EXPECT_EQ(pack_getc(file), 0x42);

@@ -206,7 +206,7 @@ TEST(GifWriter, EncoderMatchesThePlainAlgorithmByteForByte)
          EXPECT_TRUE(std::equal(data.begin(), data.end(), bytes.begin() + 31))
             << c.w << "x" << c.h << " values " << c.values << (runs ? " runs" : "");
 
-         SequencePtr back(open_gif_sequence(scratch.path("out.gif").c_str()));
+         GifSequencePtr back(open_gif_sequence(scratch.path("out.gif").c_str()));
          ASSERT_TRUE(back) << c.w << "x" << c.h << " values " << c.values << (runs ? " runs" : "");
          EXPECT_EQ(indices(back->frames[0]), pixels) << c.w << "x" << c.h;
       }
@@ -241,10 +241,10 @@ TEST(GifWriter, ReadSequenceWritesBackWithLoopBlockAndSameFrames)
    gif.header(4, 3, {0x102030, 0x405060, 0x708090}, 2).control(3, 5, 1);
    gif.image(1, 1, 2, 2, {0xaabbcc, 0xddeeff}, true).data(2, raw_codes(2, {0, 1, 1, 0}));
    gif.image(0, 0, 4, 3).data(2, raw_codes(2, {2, 2, 2, 2, 1, 1, 1, 1, 0, 0, 0, 0})).trailer();
-   SequencePtr original(open_gif_sequence(scratch.write("in.gif", gif.bytes).c_str()));
+   GifSequencePtr original(open_gif_sequence(scratch.write("in.gif", gif.bytes).c_str()));
    ASSERT_TRUE(original);
    ASSERT_EQ(write_gif_sequence(scratch.path("out.gif").c_str(), original.get()), 0);
-   SequencePtr copy(open_gif_sequence(scratch.path("out.gif").c_str()));
+   GifSequencePtr copy(open_gif_sequence(scratch.path("out.gif").c_str()));
    ASSERT_TRUE(copy);
 
    const Bytes bytes = read_file(scratch.path("out.gif"));
@@ -292,7 +292,7 @@ TEST(GifWriter, ZeroSizedFramesOfASequenceWriteAsEmptyImages)
    Sequence sequence(2, 2);
    sequence.add(empty.get());
    ASSERT_EQ(write_gif_sequence(scratch.path("a.gif").c_str(), sequence.get()), 0);
-   SequencePtr back(open_gif_sequence(scratch.path("a.gif").c_str()));
+   GifSequencePtr back(open_gif_sequence(scratch.path("a.gif").c_str()));
    ASSERT_TRUE(back);
    ASSERT_EQ(back->frame_count, 1);
    EXPECT_EQ(back->frames[0].bitmap->w, 0);
@@ -390,7 +390,7 @@ TEST(GifWriter, TruecolourBitmapsMapToTheGivenPalette)
    putpixel(picture.get(), 2, 0, makecol32(0, 250, 0));
    const std::string file = scratch.path("a.gif");
    ASSERT_EQ(save_gif_bitmap(file.c_str(), picture.get(), palette), 0);
-   SequencePtr back(open_gif_sequence(file.c_str()));
+   GifSequencePtr back(open_gif_sequence(file.c_str()));
    ASSERT_TRUE(back);
    EXPECT_EQ(indices(back->frames[0]), (std::vector<int>{3, 1, 2}));
    EXPECT_EQ(back->frames[0].palette.colors[2].g, 255);

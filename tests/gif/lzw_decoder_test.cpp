@@ -18,7 +18,7 @@ GifBytes image_of(int w, int h, int minCodeSize, const std::vector<Code> &codes)
 
 std::vector<int> decoded(const GifBytes &gif)
 {
-   SequencePtr sequence = read_bytes(gif);
+   GifSequencePtr sequence = read_bytes(gif);
    if (!sequence || sequence->frame_count != 1)
       return {};
    return indices(sequence->frames[0]);
@@ -164,7 +164,7 @@ TEST(LzwDecoder, CodesRunAcrossSubBlocks)
 
 TEST(LzwDecoder, ShortDataLeavesTheRestZeroAndCountsIt)
 {
-   SequencePtr sequence = read_bytes(image_of(3, 2, 2, raw_codes(2, {1, 2, 3, 1})));
+   GifSequencePtr sequence = read_bytes(image_of(3, 2, 2, raw_codes(2, {1, 2, 3, 1})));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{1, 2, 3, 1, 0, 0}));
    EXPECT_EQ(sequence->frames[0].missing_pixels, 2);
@@ -172,12 +172,12 @@ TEST(LzwDecoder, ShortDataLeavesTheRestZeroAndCountsIt)
 
 TEST(LzwDecoder, DataBeyondTheImageIsDropped)
 {
-   SequencePtr sequence = read_bytes(image_of(2, 2, 2, raw_codes(2, {1, 2, 3, 1, 2, 2, 2, 3})));
+   GifSequencePtr sequence = read_bytes(image_of(2, 2, 2, raw_codes(2, {1, 2, 3, 1, 2, 2, 2, 3})));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{1, 2, 3, 1}));
    EXPECT_EQ(sequence->frames[0].missing_pixels, 0);
    // Long strings that cross the end are cut there too.
-   SequencePtr longer =
+   GifSequencePtr longer =
       read_bytes(image_of(3, 1, 2, {{4, 3}, {2, 3}, {6, 3}, {7, 3}, {8, 4}, {5, 4}}));
    ASSERT_TRUE(longer);
    EXPECT_EQ(indices(longer->frames[0]), (std::vector<int>{2, 2, 2}));

@@ -15,21 +15,6 @@ using namespace oracle;
 
 namespace {
 
-// One image covering the whole screen, with a global table.
-GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
-{
-   GifPlan plan;
-   plan.width = width;
-   plan.height = height;
-   plan.global = random_table(rng, table);
-   FramePlan frame;
-   frame.width = width;
-   frame.height = height;
-   frame.pixels = make_pixels(rng, pattern, width, height, colours);
-   plan.frames.push_back(frame);
-   return plan;
-}
-
 FramePlan frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
                    Pattern pattern = Pattern::mixed)
 {

@@ -18,25 +18,6 @@ namespace {
    return run_ok(std::string(GIFSICLE) + " --no-warnings " + arguments + " -o '" + out + "'");
 }
 
-std::string quoted(const std::string &path)
-{
-   return "'" + path + "'";
-}
-
-GifPlan still(std::mt19937 &rng, int width, int height, int table, Pattern pattern)
-{
-   GifPlan plan;
-   plan.width = width;
-   plan.height = height;
-   plan.global = random_table(rng, table);
-   FramePlan f;
-   f.width = width;
-   f.height = height;
-   f.pixels = make_pixels(rng, pattern, width, height, table);
-   plan.frames.push_back(f);
-   return plan;
-}
-
 // Full-screen frames of blocks moving over a fixed backdrop: what an
 // optimiser turns into small frames, transparency and disposals. With
 // `clear_backdrop` the backdrop is the transparent index instead.
@@ -88,7 +69,7 @@ TEST(GifsicleWritten, ReencodedStills)
                  {64, 64, 2, Pattern::mixed},     {1, 1, 4, Pattern::noise}};
    for (const auto &in : inputs) {
       const std::string path = scratch.path("source-" + std::to_string(sources.size()) + ".gif");
-      write_with_giflib(path, still(rng, in.width, in.height, in.table, in.pattern));
+      write_with_giflib(path, still(rng, in.width, in.height, in.table, in.table, in.pattern));
       sources.push_back(path);
    }
    const struct {
@@ -151,10 +132,10 @@ TEST(GifsicleWritten, MergedFramesWithLocalTables)
    std::mt19937 rng(23);
    const std::string a = scratch.path("a.gif"), b = scratch.path("b.gif"),
                      c = scratch.path("c.gif"), d = scratch.path("d.gif");
-   write_with_giflib(a, still(rng, 60, 40, 256, Pattern::noise));
-   write_with_giflib(b, still(rng, 30, 20, 256, Pattern::runs));
-   write_with_giflib(c, still(rng, 12, 30, 4, Pattern::noise));
-   write_with_giflib(d, still(rng, 25, 9, 64, Pattern::stripes));
+   write_with_giflib(a, still(rng, 60, 40, 256, 256, Pattern::noise));
+   write_with_giflib(b, still(rng, 30, 20, 256, 256, Pattern::runs));
+   write_with_giflib(c, still(rng, 12, 30, 4, 4, Pattern::noise));
+   write_with_giflib(d, still(rng, 25, 9, 64, 64, Pattern::stripes));
    const std::string disposals[] = {"none", "asis", "background", "previous"};
    for (const std::string &disposal : disposals) {
       SCOPED_TRACE(disposal);

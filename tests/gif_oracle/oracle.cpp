@@ -172,28 +172,7 @@ int loop_count_of(GifFileType *gif)
 }
 
 // ---------------------------------------------------------------------------
-// Collecting differences without flooding the output.
-
-class Problems {
-public:
-   void add(const std::string &what)
-   {
-      if (count_++ < 16)
-         text_ << "  " << what << "\n";
-   }
-   bool any() const { return count_ > 0; }
-   ::testing::AssertionResult result(const std::string &path) const
-   {
-      if (!count_)
-         return ::testing::AssertionSuccess();
-      return ::testing::AssertionFailure() << path << ": " << count_ << " difference(s)\n"
-                                           << text_.str();
-   }
-
-private:
-   int count_ = 0;
-   std::ostringstream text_;
-};
+// Our pictures and records against giflib's.
 
 std::string describe(int colour)
 {
@@ -275,15 +254,6 @@ void compare_table(const ColorMapObject *map, const ColorTable &table, const std
       }
    }
 }
-
-struct SequenceDeleter {
-   void operator()(GifSequence *s) const { free_gif_sequence(s); }
-};
-struct BitmapDeleter {
-   void operator()(BITMAP *b) const { destroy_bitmap(b); }
-};
-using SequencePtr = std::unique_ptr<GifSequence, SequenceDeleter>;
-using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
 
 // Everything the reader records, frame by frame, against giflib.
 void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
@@ -459,6 +429,20 @@ std::vector<unsigned char> make_pixels(std::mt19937 &rng, Pattern pattern, int w
    return pixels;
 }
 
+GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
+{
+   GifPlan plan;
+   plan.width = width;
+   plan.height = height;
+   plan.global = random_table(rng, table);
+   FramePlan frame;
+   frame.width = width;
+   frame.height = height;
+   frame.pixels = make_pixels(rng, pattern, width, height, colours);
+   plan.frames.push_back(frame);
+   return plan;
+}
+
 std::vector<int> min_code_sizes(const std::string &path)
 {
    const std::vector<unsigned char> b = read_file(path);
@@ -515,7 +499,7 @@ std::vector<Picture> reference_frames(const std::string &path)
    GifFileType *gif = file.gif;
    const std::vector<Picture> expected = compose(gif);
 
-   SequencePtr sequence(open_gif_sequence(path.c_str()));
+   GifSequencePtr sequence(open_gif_sequence(path.c_str()));
    if (!sequence)
       return ::testing::AssertionFailure() << "open_gif_sequence refuses " << path
                                            << ", which giflib reads";
@@ -568,7 +552,7 @@ std::vector<Picture> reference_frames(const std::string &path)
 // The reference frames and our sequence of one file, with as many frames.
 static ::testing::AssertionResult load_both(const std::string &path,
                                             std::vector<Picture> *expected,
-                                            SequencePtr *sequence)
+                                            GifSequencePtr *sequence)
 {
    *expected = reference_frames(path);
    if (expected->empty())
@@ -584,7 +568,7 @@ static ::testing::AssertionResult load_both(const std::string &path,
 ::testing::AssertionResult codec_matches_when_looping(const std::string &path)
 {
    std::vector<Picture> expected;
-   SequencePtr sequence;
+   GifSequencePtr sequence;
    const ::testing::AssertionResult loaded = load_both(path, &expected, &sequence);
    if (!loaded)
       return loaded;
@@ -604,7 +588,7 @@ static ::testing::AssertionResult load_both(const std::string &path,
                                                    int width, int height)
 {
    std::vector<Picture> expected;
-   SequencePtr sequence;
+   GifSequencePtr sequence;
    const ::testing::AssertionResult loaded = load_both(path, &expected, &sequence);
    if (!loaded)
       return loaded;
@@ -660,6 +644,11 @@ static ::testing::AssertionResult load_both(const std::string &path,
       return ::testing::AssertionFailure() << what << ": " << wrong << " wrong pixel(s):"
                                            << first.str();
    return ::testing::AssertionSuccess();
+}
+
+std::string quoted(const std::string &path)
+{
+   return "'" + path + "'";
 }
 
 int run(const std::string &command, std::string *output)
@@ -783,7 +772,7 @@ bool read_pam(const std::string &path, Pam *pam, std::string *error)
    if (!oracles)
       return oracles;
 
-   SequencePtr sequence(open_gif_sequence(gif.c_str()));
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
    if (!sequence)
       return ::testing::AssertionFailure() << "open_gif_sequence refuses " << gif;
    BitmapPtr screen(create_bitmap_ex(32, sequence->width, sequence->height));

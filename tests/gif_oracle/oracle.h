@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -59,11 +60,37 @@ enum class Pattern { noise, runs, stripes, mixed };
 std::vector<unsigned char> make_pixels(std::mt19937 &rng, Pattern pattern, int width,
                                        int height, int colours);
 
+// One image covering the whole screen, of `colours` values, with a global
+// table of `table` entries.
+GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern);
+
 // The minimum code size of every image of a file, read from its bytes.
 std::vector<int> min_code_sizes(const std::string &path);
 
 // ---------------------------------------------------------------------------
 // The oracle and the comparison.
+
+// Differences gathered into one failure, the first few spelled out, so
+// that a broken decoder does not flood the output.
+class Problems {
+public:
+   void add(const std::string &what)
+   {
+      if (count_++ < 16)
+         text_ << "  " << what << "\n";
+   }
+   ::testing::AssertionResult result(const std::string &path) const
+   {
+      if (!count_)
+         return ::testing::AssertionSuccess();
+      return ::testing::AssertionFailure() << path << ": " << count_ << " problem(s)\n"
+                                           << text_.str();
+   }
+
+private:
+   int count_ = 0;
+   std::ostringstream text_;
+};
 
 // giflib's decoding of `path` composed after each frame. Fails the
 // calling test (and returns nothing) when giflib cannot read the file.
@@ -92,6 +119,9 @@ std::vector<Picture> reference_frames(const std::string &path);
 
 // ---------------------------------------------------------------------------
 // External programs.
+
+// A path quoted for the shell.
+std::string quoted(const std::string &path);
 
 // Runs a shell command and returns its exit status; its output (standard
 // output and error together) goes to `output` when not null.

@@ -18,27 +18,8 @@ namespace {
 
 using oracle::MASK;
 using oracle::Picture;
-
-// Differences gathered into one failure, the first few spelled out.
-class Problems {
-public:
-   void add(const std::string &what)
-   {
-      if (count_++ < 12)
-         text_ << "  " << what << "\n";
-   }
-   ::testing::AssertionResult result(const std::string &path) const
-   {
-      if (!count_)
-         return ::testing::AssertionSuccess();
-      return ::testing::AssertionFailure() << path << ": " << count_ << " problem(s)\n"
-                                           << text_.str();
-   }
-
-private:
-   int count_ = 0;
-   std::ostringstream text_;
-};
+using oracle::Problems;
+using oracle::quoted;
 
 std::string str(long n)
 {
@@ -355,11 +336,6 @@ void walk_codes(const std::vector<unsigned char> &data, int m, long pixels_wante
    }
 }
 
-std::string quoted(const std::string &path)
-{
-   return "'" + path + "'";
-}
-
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -418,6 +394,15 @@ ColorTable color_table(const std::vector<uint32_t> &colours)
       table.colors[k] = {uint8_t(colours[k] >> 16), uint8_t(colours[k] >> 8),
                          uint8_t(colours[k]), 0};
    return table;
+}
+
+std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,
+                                const std::vector<unsigned char> &pixels, bool local)
+{
+   const std::vector<uint32_t> table = oracle::random_table(rng, values);
+   auto s = std::make_unique<Sequence>(width, height, local ? std::vector<uint32_t>() : table);
+   s->add(0, 0, width, height, pixels, local ? table : std::vector<uint32_t>());
+   return s;
 }
 
 std::vector<unsigned char> constant_pixels(int count, unsigned char value)
@@ -566,8 +551,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
 ::testing::AssertionResult reader_reads_as_written(const std::string &path,
                                                    const GifSequence &written)
 {
-   std::unique_ptr<GifSequence, void (*)(GifSequence *)> back(open_gif_sequence(path.c_str()),
-                                                              free_gif_sequence);
+   const GifSequencePtr back(open_gif_sequence(path.c_str()));
    if (!back)
       return ::testing::AssertionFailure() << "open_gif_sequence refuses " << path;
    Problems problems;
@@ -615,8 +599,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
                                            << " frames, " << written->frame_count
                                            << " were written";
    if (written->frame_count > 0) {
-      std::unique_ptr<BITMAP, void (*)(BITMAP *)> screen(
-         create_bitmap_ex(32, written->width, written->height), destroy_bitmap);
+      const BitmapPtr screen(create_bitmap_ex(32, written->width, written->height));
       for (int i = 0; i < written->frame_count; i++) {
          draw_gif_frame(written, screen.get(), i, 0, 0);
          const ::testing::AssertionResult same = oracle::same_picture(

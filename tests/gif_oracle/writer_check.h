@@ -45,6 +45,11 @@ private:
 // up to 256; the writer rounds it up to a power of two).
 ColorTable color_table(const std::vector<uint32_t> &colours);
 
+// One frame of `pixels` covering the screen, with a random table of
+// `values` colours: local when `local`, else global.
+std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,
+                                const std::vector<unsigned char> &pixels, bool local);
+
 // Patterns beyond oracle::make_pixels: one value everywhere, and runs of
 // up to `longest` pixels that carry on across rows.
 std::vector<unsigned char> constant_pixels(int count, unsigned char value);

@@ -2,7 +2,6 @@
 // sanitizers, so these run in the "slow" executable.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <random>
 #include <string>
 
@@ -12,19 +11,6 @@
 
 using namespace writer_check;
 using oracle::Pattern;
-
-namespace {
-
-std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,
-                                 const std::vector<unsigned char> &pixels, bool local)
-{
-   const std::vector<uint32_t> table = oracle::random_table(rng, values);
-   auto s = std::make_unique<Sequence>(width, height, local ? std::vector<uint32_t>() : table);
-   s->add(0, 0, width, height, pixels, local ? table : std::vector<uint32_t>());
-   return s;
-}
-
-}  // namespace
 
 // Noise over every value (the dictionary is cleared thousands of times),
 // long runs of two values, few values in mixed rows, and one value

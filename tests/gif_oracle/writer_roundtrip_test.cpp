@@ -31,15 +31,6 @@ int code_size_for(int values)
    return m;
 }
 
-std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,
-                                 const std::vector<unsigned char> &pixels, bool local)
-{
-   const std::vector<uint32_t> table = oracle::random_table(rng, values);
-   auto s = std::make_unique<Sequence>(width, height, local ? std::vector<uint32_t>() : table);
-   s->add(0, 0, width, height, pixels, local ? table : std::vector<uint32_t>());
-   return s;
-}
-
 std::string size_name(int width, int height)
 {
    return std::to_string(width) + "x" + std::to_string(height);
@@ -82,8 +73,6 @@ BITMAP *indexed_bitmap(int width, int height, const std::vector<unsigned char> &
       std::copy_n(&pixels[size_t(y) * width], width, b->line[y]);
    return b;
 }
-
-using BitmapPtr = std::unique_ptr<BITMAP, void (*)(BITMAP *)>;
 
 }  // namespace
 
@@ -404,8 +393,7 @@ TEST(WriterRoundTrip, OtherEncodersFilesWrittenBack)
 
    for (const std::string &original : {giflib_file, sicle_file, magick_file}) {
       SCOPED_TRACE(original);
-      std::unique_ptr<GifSequence, void (*)(GifSequence *)> read(
-         open_gif_sequence(original.c_str()), free_gif_sequence);
+      const GifSequencePtr read(open_gif_sequence(original.c_str()));
       ASSERT_TRUE(read);
       const std::string copy = original + ".copy.gif";
       ASSERT_EQ(write_gif_sequence(copy.c_str(), read.get()), 0);
@@ -436,10 +424,8 @@ TEST(SaveGifBitmap, EightBitBitmapsWithAPalette)
          SCOPED_TRACE(size_name(size[0], size[1]) + ", " + std::to_string(values) + " values");
          PALETTE palette;
          random_palette(rng, palette);
-         BitmapPtr bitmap(indexed_bitmap(size[0], size[1],
-                                         oracle::make_pixels(rng, Pattern(n % 4), size[0],
-                                                             size[1], values)),
-                          destroy_bitmap);
+         BitmapPtr bitmap(indexed_bitmap(
+            size[0], size[1], oracle::make_pixels(rng, Pattern(n % 4), size[0], size[1], values)));
          const std::string path = scratch.path("saved-" + std::to_string(n++) + ".gif");
          ASSERT_EQ(save_gif_bitmap(path.c_str(), bitmap.get(), palette), 0);
          batch.check(path, saved_still(bitmap.get(), palette));
@@ -450,8 +436,7 @@ TEST(SaveGifBitmap, EightBitBitmapsWithAPalette)
    get_palette(previous);
    random_palette(rng, current);
    set_palette(current);
-   BitmapPtr bitmap(indexed_bitmap(50, 40, oracle::make_pixels(rng, Pattern::noise, 50, 40, 256)),
-                    destroy_bitmap);
+   BitmapPtr bitmap(indexed_bitmap(50, 40, oracle::make_pixels(rng, Pattern::noise, 50, 40, 256)));
    const std::string path = scratch.path("current-palette.gif");
    const int status = save_gif_bitmap(path.c_str(), bitmap.get(), nullptr);
    set_palette(previous);
@@ -472,7 +457,7 @@ TEST(SaveGifBitmap, HiAndTruecolourBitmapsMapAsTheLibraryBlits)
       PALETTE palette;
       random_palette(rng, palette);
       const int w = 97, h = 41;
-      BitmapPtr picture(create_bitmap_ex(depth, w, h), destroy_bitmap);
+      BitmapPtr picture(create_bitmap_ex(depth, w, h));
       std::vector<int> exact(size_t(w) * h, -1);
       for (int y = 0; y < h; y++)
          for (int x = 0; x < w; x++) {
@@ -487,7 +472,7 @@ TEST(SaveGifBitmap, HiAndTruecolourBitmapsMapAsTheLibraryBlits)
                         makecol_depth(depth, rng() & 255, rng() & 255, rng() & 255));
             }
          }
-      BitmapPtr expected(create_bitmap_ex(8, w, h), destroy_bitmap);
+      BitmapPtr expected(create_bitmap_ex(8, w, h));
       select_palette(palette);
       blit(picture.get(), expected.get(), 0, 0, 0, 0, w, h);
       unselect_palette();
@@ -522,7 +507,7 @@ TEST(SaveGifBitmap, TruecolourMapsToTheGivenPaletteWhateverRgbMapHolds)
    create_rgb_table(&game_map, game, nullptr);
 
    const int w = 51, h = 5;
-   BitmapPtr picture(create_bitmap_ex(32, w, h), destroy_bitmap);
+   BitmapPtr picture(create_bitmap_ex(32, w, h));
    std::vector<unsigned char> entries;
    for (int y = 0; y < h; y++)
       for (int x = 0; x < w; x++) {
@@ -538,7 +523,7 @@ TEST(SaveGifBitmap, TruecolourMapsToTheGivenPaletteWhateverRgbMapHolds)
    const int status = save_gif_bitmap(path.c_str(), picture.get(), palette);
    rgb_map = previous;
    ASSERT_EQ(status, 0);
-   BitmapPtr expected(indexed_bitmap(w, h, entries), destroy_bitmap);
+   BitmapPtr expected(indexed_bitmap(w, h, entries));
    batch.check(path, saved_still(expected.get(), palette));
 }
 
@@ -553,8 +538,8 @@ TEST(RegisteredGifType, SaveBitmapWritesFilesGiflibReads)
    PALETTE palette;
    random_palette(rng, palette);
 
-   BitmapPtr indices(indexed_bitmap(123, 45, oracle::make_pixels(rng, Pattern::mixed, 123, 45, 256)),
-                     destroy_bitmap);
+   BitmapPtr indices(
+      indexed_bitmap(123, 45, oracle::make_pixels(rng, Pattern::mixed, 123, 45, 256)));
    for (const char *name : {"eight.gif", "EIGHT.GIF"}) {
       SCOPED_TRACE(name);
       const std::string path = scratch.path(name);
@@ -562,11 +547,11 @@ TEST(RegisteredGifType, SaveBitmapWritesFilesGiflibReads)
       batch.check(path, saved_still(indices.get(), palette));
    }
 
-   BitmapPtr picture(create_bitmap_ex(32, 64, 33), destroy_bitmap);
+   BitmapPtr picture(create_bitmap_ex(32, 64, 33));
    for (int y = 0; y < 33; y++)
       for (int x = 0; x < 64; x++)
          putpixel(picture.get(), x, y, makecol32(x * 4, y * 7, (x * y) & 255));
-   BitmapPtr expected(create_bitmap_ex(8, 64, 33), destroy_bitmap);
+   BitmapPtr expected(create_bitmap_ex(8, 64, 33));
    select_palette(palette);
    blit(picture.get(), expected.get(), 0, 0, 0, 0, 64, 33);
    unselect_palette();

@@ -4,10 +4,10 @@
 
 #include "memory_stream.h"
 
-SequencePtr read_bytes(const GifBytes &gif)
+GifSequencePtr read_bytes(const GifBytes &gif)
 {
    MemoryStream stream(gif.bytes);
-   SequencePtr sequence(read_gif_sequence(stream.open()));
+   GifSequencePtr sequence(read_gif_sequence(stream.open()));
    EXPECT_EQ(stream.closes(), 1);
    return sequence;
 }

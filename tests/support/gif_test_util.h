@@ -5,25 +5,14 @@
 
 #include <allegro.h>
 
-#include <memory>
 #include <vector>
 
 #include "gif/gif.h"
 #include "gif_bytes.h"
 
-struct SequenceDeleter {
-   void operator()(GifSequence *s) const { free_gif_sequence(s); }
-};
-using SequencePtr = std::unique_ptr<GifSequence, SequenceDeleter>;
-
-struct BitmapDeleter {
-   void operator()(BITMAP *b) const { destroy_bitmap(b); }
-};
-using BitmapPtr = std::unique_ptr<BITMAP, BitmapDeleter>;
-
 // Reads the bytes through read_gif_sequence; fails the test unless the
 // stream was closed exactly once.
-SequencePtr read_bytes(const GifBytes &gif);
+GifSequencePtr read_bytes(const GifBytes &gif);
 
 // A frame's colour indices, row by row.
 std::vector<int> indices(const GifFrame &frame);

@@ -191,7 +191,7 @@ TEST(Gifcodec, FailuresNameTheFileAndLeaveNoOutput)
 
    run = gifcodec({"decode", truncated, out});
    EXPECT_EQ(run.status, 1);
-   EXPECT_EQ(run.err, "gifcodec: " + truncated + ": not a GIF file, or damaged or truncated\n");
+   EXPECT_EQ(run.err, "gifcodec: " + truncated + ": truncated: the file ends after frame 1\n");
 
    run = gifcodec({"decode", good, out, "--frame", "2"});
    EXPECT_EQ(run.status, 1);
@@ -215,7 +215,6 @@ TEST(Gifcodec, FailuresNameTheFileAndLeaveNoOutput)
    EXPECT_FALSE(file_exists(out));
    EXPECT_FALSE(file_exists(scratch.path("out.png")));
 }
-
 
 Bytes pam(int w, int h, const std::vector<uint32_t> &rgba)
 {
@@ -261,7 +260,7 @@ TEST(GifcodecEncode, FewColoursAndTransparencyComeBackExactly)
    ASSERT_EQ(run.status, 0) << run.err;
    EXPECT_EQ(decoded(gif, scratch), rgba);
 
-   SequencePtr sequence(open_gif_sequence(gif.c_str()));
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(sequence->palette.count, 8);
    EXPECT_EQ(sequence->frames[0].transparent_index, 4);
@@ -289,7 +288,7 @@ TEST(GifcodecEncode, ManyColoursGoToTheirNearestTableEntry)
    }
    const std::string gif = scratch.path("out.gif");
    ASSERT_EQ(gifcodec({"encode", scratch.write("in.ppm", ppm), gif}).status, 0);
-   SequencePtr sequence(open_gif_sequence(gif.c_str()));
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
    ASSERT_TRUE(sequence);
    ASSERT_EQ(sequence->palette.count, 256);
    const ColorTable &table = sequence->palette;

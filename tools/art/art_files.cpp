@@ -1,7 +1,6 @@
 #include "art_files.h"
 
-#include <allegro.h>
-
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -11,6 +10,7 @@
 #include "art_fonts.h"
 #include "art_lettering.h"
 #include "art_sprites.h"
+#include "files/replacement_file.h"
 #include "gifcodec/picture_gif.h"
 
 namespace {
@@ -86,4 +86,20 @@ std::string make_art(const std::string &folder)
    } catch (const std::exception &e) {
       return e.what();
    }
+}
+
+std::string save_whole(const std::string &path, BITMAP *bitmap, const RGB *palette,
+                       int (*save)(const char *, BITMAP *, const RGB *))
+{
+   ReplacementFile file;
+   if (open_replacement_file(path.c_str(), &file) < 0)
+      return std::string("cannot make a new file beside it: ") + strerror(errno);
+   // The saver writes the temporary file through its name.
+   if (save(file.temporary.c_str(), bitmap, palette) != 0) {
+      abandon_replacement_file(&file);
+      return "cannot write " + file.temporary;
+   }
+   if (commit_replacement_file(&file) != 0)
+      return "cannot put " + file.temporary + " in place: " + strerror(errno);
+   return "";
 }

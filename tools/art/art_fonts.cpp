@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <vector>
 
+#include "art_files.h"
 #include "art_text.h"
 
 namespace {
@@ -120,9 +121,9 @@ std::string write_font(const std::string &path, int height)
          palette[k] = {0, 0, 0, 0};
       palette[kInk] = {63, 63, 63, 0};
       palette[kBorder] = {63, 63, 0, 0};
-      const int failed = save_pcx(path.c_str(), sheet, palette);
+      const std::string problem = save_whole(path, sheet, palette, save_pcx);
       destroy_bitmap(sheet);
-      return failed ? "cannot be written" : "";
+      return problem;
    } catch (const std::exception &e) {
       return e.what();
    }

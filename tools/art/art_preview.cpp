@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "art_files.h"
 #include "gif/gif.h"
 
 namespace {
@@ -16,6 +17,16 @@ BITMAP *load(const std::string &folder, const char *name)
    if (!b)
       fprintf(stderr, "art_preview: cannot load %s\n", name);
    return b;
+}
+
+// Saves the page as a BMP file; false, with a line on stderr, when it
+// cannot be.
+bool save_page(const std::string &name, BITMAP *page)
+{
+   const std::string problem = save_whole(name, page, nullptr, save_bmp);
+   if (!problem.empty())
+      fprintf(stderr, "art_preview: %s: %s\n", name.c_str(), problem.c_str());
+   return problem.empty();
 }
 
 }  // namespace
@@ -53,7 +64,8 @@ int main(int argc, char **argv)
       textout_ex(page, font, items[k], 220, 180 + 30 * k, brown, -1);
    draw_sprite(page, particle, 180, 175);
    draw_sprite(page, particle, 340, 175);
-   save_bitmap((out + "-menu.bmp").c_str(), page, nullptr);
+   if (!save_page(out + "-menu.bmp", page))
+      return 1;
 
    blit(texture, page, 0, 0, 0, 0, 640, 480);
    blit(scores, page, 0, 0, 0, 0, scores->w, scores->h);
@@ -61,13 +73,15 @@ int main(int argc, char **argv)
       textprintf_ex(page, font, 120, 120 + 28 * k, makecol(255, 255, 255), -1, "%2d. JUGGLER %d", k + 1, k);
       textprintf_right_ex(page, font, 460, 120 + 28 * k, makecol(255, 255, 255), -1, "%d", 99000 - k * 7531);
    }
-   save_bitmap((out + "-scores.bmp").c_str(), page, nullptr);
+   if (!save_page(out + "-scores.bmp", page))
+      return 1;
 
    blit(texture, page, 0, 0, 0, 0, 640, 480);
    set_trans_blender(0, 0, 0, 160);
    draw_trans_sprite(page, logo, 0, 200);
    textout_ex(page, menu, "Press a key", 250, 420, makecol(255, 255, 255), -1);
-   save_bitmap((out + "-loading.bmp").c_str(), page, nullptr);
+   if (!save_page(out + "-loading.bmp", page))
+      return 1;
 
    blit(texture, page, 0, 0, 0, 0, 640, 480);
    const int left = 150, right = 450, y = 428;
@@ -85,6 +99,7 @@ int main(int argc, char **argv)
    textout_ex(page, digits, "12345", 520, 20, makecol(253, 253, 51), -1);
    rectfill(page, 20, 20, 140, 34, makecol(137, 135, 95));
    textout_ex(page, menu, "Level 3", 24, 50, makecol(255, 255, 255), -1);
-   save_bitmap((out + "-play.bmp").c_str(), page, nullptr);
+   if (!save_page(out + "-play.bmp", page))
+      return 1;
    return 0;
 }

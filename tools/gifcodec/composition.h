@@ -6,11 +6,9 @@
 #include <allegro.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "gif/gif.h"
-#include "picture.h"
 
 class Composition {
 public:
@@ -30,7 +28,7 @@ private:
    int width_ = 0;
    const GifFrame *frame_ = nullptr;  // the frame read straight, or null
    unsigned char colors_[256][4];  // its table as RGBA
-   std::unique_ptr<BITMAP, BitmapDestroyer> canvas_;
+   BitmapPtr canvas_;
    int magenta_ = -1;  // the canvas pixel that stands for opaque magenta
 };
 

@@ -27,25 +27,18 @@ int fail(FILE *err, const char *file, const std::string &reason)
    return 1;
 }
 
-// Reads a GIF file, telling a file that cannot be opened from one that
-// cannot be decoded.
-GifSequence *read_or_explain(const char *file, FILE *err)
+// Reads a GIF file, or prints the codec's reason it cannot.
+GifSequencePtr read_or_explain(const char *file, FILE *err)
 {
-   FILE *probe = fopen(file, "rb");
-   if (!probe) {
-      fail(err, file, strerror(errno));
-      return nullptr;
-   }
-   fclose(probe);
-   GifSequence *sequence = open_gif_sequence(file);
+   GifSequencePtr sequence(open_gif_sequence(file));
    if (!sequence)
-      fail(err, file, "not a GIF file, or damaged or truncated");
+      fail(err, file, gif_last_error_message());
    return sequence;
 }
 
 int info(const char *file, FILE *out, FILE *err)
 {
-   GifSequence *sequence = read_or_explain(file, err);
+   const GifSequencePtr sequence = read_or_explain(file, err);
    if (!sequence)
       return 1;
    fprintf(out, "%s: screen %dx%d, background %d, global table %d, loop %d, frames %d\n", file,
@@ -59,7 +52,6 @@ int info(const char *file, FILE *out, FILE *err)
               i, f.x, f.y, f.bitmap->w, f.bitmap->h, f.palette.count, f.delay, f.disposal,
               f.transparent_index, f.interlaced ? "yes" : "no");
    }
-   free_gif_sequence(sequence);
    return 0;
 }
 
@@ -78,7 +70,7 @@ int decode(const char *file, const char *output, int last, FILE *err)
 {
    if (!NetpbmOutput::known(output))
       return fail(err, output, "the output name must end in .pam or .ppm");
-   GifSequence *sequence = read_or_explain(file, err);
+   const GifSequencePtr sequence = read_or_explain(file, err);
    if (!sequence)
       return 1;
    std::string problem;
@@ -89,19 +81,15 @@ int decode(const char *file, const char *output, int last, FILE *err)
    else if (last >= sequence->frame_count)
       problem = "no frame " + std::to_string(last) + " (the file has " +
                 std::to_string(sequence->frame_count) + ")";
-   if (!problem.empty()) {
-      free_gif_sequence(sequence);
+   if (!problem.empty())
       return fail(err, file, problem);
-   }
    if (last < 0)
       last = sequence->frame_count - 1;
 
    Composition composition;
-   problem = composition.compose(sequence, last);
-   if (!problem.empty()) {
-      free_gif_sequence(sequence);
+   problem = composition.compose(sequence.get(), last);
+   if (!problem.empty())
       return fail(err, file, problem);
-   }
    NetpbmOutput out;
    problem = out.open(output, sequence->width, sequence->height);
    if (problem.empty()) {
@@ -112,7 +100,6 @@ int decode(const char *file, const char *output, int last, FILE *err)
       }
       problem = out.finish();
    }
-   free_gif_sequence(sequence);
    return problem.empty() ? 0 : fail(err, output, problem);
 }
 

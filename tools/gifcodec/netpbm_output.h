@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "output_file.h"
+#include "files/replacement_file.h"
 
 class NetpbmOutput {
 public:

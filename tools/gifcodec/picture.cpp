@@ -46,7 +46,8 @@ public:
       return std::stol(text);
    }
 
-   // The single white-space byte that ends a P5/P6 header.
+   // The single white-space byte that ends a header: after the maxval of
+   // a P5/P6 one, after ENDHDR in a PAM.
    void end_line() { at_++; }
    size_t at() const { return at_; }
 
@@ -78,7 +79,6 @@ std::string read_netpbm(const std::vector<unsigned char> &bytes, Picture *pictur
          else
             return "unknown PAM header field " + key;
       }
-      // The line break after ENDHDR.
       header.end_line();
    } else {
       depth = kind == '6' ? 3 : 1;

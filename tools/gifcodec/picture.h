@@ -7,9 +7,10 @@
 #include <allegro.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "gif/gif.h"
 
 // A truecolour picture.
 struct Picture {
@@ -17,13 +18,9 @@ struct Picture {
    std::vector<uint32_t> pixels;  // 0xAARRGGBB, row by row
 };
 
-struct BitmapDestroyer {
-   void operator()(BITMAP *bitmap) const { destroy_bitmap(bitmap); }
-};
-
 // A picture as the GIF writer takes it: colour indices and their colours.
 struct IndexedPicture {
-   std::unique_ptr<BITMAP, BitmapDestroyer> indices;  // 8-bit
+   BitmapPtr indices;  // 8-bit
    std::vector<uint32_t> colors;  // 0xRRGGBB, 1 to 256, more than any index
    int transparent = -1;  // the index of transparent pixels, or -1
 };

@@ -106,6 +106,7 @@ Box measure(const std::vector<ColorCount> &colors, size_t begin, size_t end)
    }
    return box;
 }
+
 std::vector<uint32_t> median_cut(std::vector<ColorCount> &colors, size_t limit)
 {
    std::vector<Box> boxes = {measure(colors, 0, colors.size())};

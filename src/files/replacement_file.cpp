@@ -1,0 +1,221 @@
+#include "replacement_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// As many links in a row as the kernel follows before it gives ELOOP.
+const int kMaxLinks = 40;
+
+// The file that `name` stands for: symbolic links followed one at a time,
+// so that a link to a file not yet made names where it will be. Empty,
+// errno set, for a loop of links.
+std::string follow_links(std::string name)
+{
+   for (int hops = 0; hops < kMaxLinks; hops++) {
+      char target[PATH_MAX];
+      const ssize_t n = readlink(name.c_str(), target, sizeof target - 1);
+      if (n < 0)
+         return name;
+      target[n] = 0;
+      const size_t slash = name.rfind('/');
+      if (target[0] == '/' || slash == std::string::npos)
+         name = target;
+      else
+         name = name.substr(0, slash + 1) + target;
+   }
+   errno = ELOOP;
+   return std::string();
+}
+
+std::string folder_of(const std::string &path)
+{
+   const size_t slash = path.rfind('/');
+   if (slash == std::string::npos)
+      return ".";
+   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// A step that failed, as replace_file's message names it: the words
+// before the temporary file's name and those after it.
+struct Step {
+   const char *before;
+   const char *after;
+};
+
+const Step kWrite = {"cannot write", ""};
+const Step kSync = {"cannot sync", ""};
+const Step kClose = {"cannot close", ""};
+const Step kMove = {"cannot move", " into place"};
+
+// commit_replacement_file, telling which step failed (null when none).
+const Step *put_in_place(ReplacementFile *file)
+{
+   const Step *failed = nullptr;
+   int error = 0;
+   if (fsync(file->fd) != 0) {
+      failed = &kSync;
+      error = errno;
+   }
+   if (close(file->fd) != 0 && !failed) {
+      failed = &kClose;
+      error = errno;
+   }
+   file->fd = -1;
+   if (!failed && rename(file->temporary.c_str(), file->target.c_str()) != 0) {
+      failed = &kMove;
+      error = errno;
+   }
+   if (failed) {
+      errno = error;
+      abandon_replacement_file(file);
+      return failed;
+   }
+
+   // Syncing the folder makes the rename survive a power cut; should it
+   // fail, a power cut brings back the older file whole, so it is no
+   // failure of the save.
+   const int folder = open(folder_of(file->target).c_str(), O_RDONLY | O_DIRECTORY);
+   if (folder >= 0) {
+      fsync(folder);
+      close(folder);
+   }
+   return nullptr;
+}
+
+bool write_all(int fd, const std::vector<unsigned char> &bytes)
+{
+   size_t done = 0;
+   while (done < bytes.size()) {
+      const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR)
+         continue;
+      if (n <= 0) {
+         if (n == 0)
+            errno = ENOSPC;
+         return false;
+      }
+      done += size_t(n);
+   }
+   return true;
+}
+
+}  // namespace
+
+int open_replacement_file(const char *filename, ReplacementFile *file)
+{
+   file->fd = -1;
+   file->target = follow_links(filename);
+   if (file->target.empty())
+      return -1;
+   struct stat old;
+   const bool exists = stat(file->target.c_str(), &old) == 0;
+   // Renaming would replace a file that writing into could not.
+   if (exists && faccessat(AT_FDCWD, file->target.c_str(), W_OK, AT_EACCESS) != 0)
+      return -1;
+
+   file->temporary = file->target + ".XXXXXX";
+   file->fd = mkstemp(&file->temporary[0]);
+   if (file->fd < 0)
+      return -1;
+   if (exists) {
+      // The owner and group can be kept by root, or by the owner when it
+      // belongs to the group; the set-user and set-group bits go only with
+      // them.
+      const bool same_owner = fchown(file->fd, old.st_uid, old.st_gid) == 0;
+      fchmod(file->fd, old.st_mode & (same_owner ? 07777 : 0777));
+   } else {
+      // mkstemp makes the file private; give it the usual permissions.
+      const mode_t mask = umask(0);
+      umask(mask);
+      fchmod(file->fd, 0666 & ~mask);
+   }
+   return file->fd;
+}
+
+int commit_replacement_file(ReplacementFile *file)
+{
+   return put_in_place(file) ? -1 : 0;
+}
+
+void abandon_replacement_file(ReplacementFile *file)
+{
+   const int error = errno;
+   if (file->fd >= 0)
+      close(file->fd);
+   file->fd = -1;
+   unlink(file->temporary.c_str());
+   errno = error;
+}
+
+std::string replace_file(const std::string &path, const std::vector<unsigned char> &bytes)
+{
+   ReplacementFile file;
+   if (open_replacement_file(path.c_str(), &file) < 0)
+      return path + ": cannot make a new file beside it: " + strerror(errno);
+   const Step *failed = nullptr;
+   if (!write_all(file.fd, bytes)) {
+      failed = &kWrite;
+      abandon_replacement_file(&file);
+   } else {
+      failed = put_in_place(&file);
+   }
+   if (!failed)
+      return std::string();
+   const int error = errno;
+   return path + ": " + failed->before + " " + file.temporary + failed->after + ": " +
+          strerror(error);
+}
+
+OutputFile::~OutputFile()
+{
+   if (stream_) {
+      fclose(stream_);
+      abandon_replacement_file(&file_);
+   }
+}
+
+std::string OutputFile::open(const char *filename)
+{
+   if (open_replacement_file(filename, &file_) < 0)
+      return strerror(errno);
+   // The stream closes its own copy of the descriptor, so that the file
+   // can still be synced through file_.fd once it is written.
+   const int copy = dup(file_.fd);
+   stream_ = copy < 0 ? nullptr : fdopen(copy, "wb");
+   if (!stream_) {
+      const int error = errno;
+      if (copy >= 0)
+         close(copy);
+      errno = error;
+      abandon_replacement_file(&file_);
+      return strerror(error);
+   }
+   return std::string();
+}
+
+std::string OutputFile::finish()
+{
+   // A failed write leaves its errno, unless a later call has set another.
+   const bool written = ferror(stream_) == 0;
+   int error = errno;
+   const bool closed = fclose(stream_) == 0;
+   stream_ = nullptr;
+   if (!closed)
+      error = errno;
+   if (!written || !closed) {
+      errno = error ? error : EIO;
+      abandon_replacement_file(&file_);
+      return strerror(errno);
+   }
+   if (commit_replacement_file(&file_) != 0)
+      return strerror(errno);
+   return std::string();
+}
