@@ -5,5 +5,5 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOSSARO_TESTS=OFF -DTOSSARO_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)"
-# The game reads graphics/ from the working folder.
+# The game reads graphics/ and sounds/ from the working folder.
 exec ./build/src/app/tossaro "$@"

@@ -4,10 +4,13 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "audio/mixer.h"
+
 namespace {
 
 const char kUsage[] =
-   "usage: tossaro [--scale N|auto] [--fullscreen] [--max-fps N]\n"
+   "usage: tossaro [--scale N|auto] [--fullscreen] [--max-fps N] [--mute]\n"
+   "               [--volume N]\n"
    "       tossaro --help | --version\n";
 
 const char kHelp[] =
@@ -21,23 +24,25 @@ const char kHelp[] =
    "                  allows it; a window otherwise\n"
    "  --max-fps N     draw at most N frames a second, N from 1 to 1000\n"
    "                  (default: as many as the machine can)\n"
+   "  --mute          no sound; no audio device is opened\n"
+   "  --volume N      the sound's volume, N from 0 to 100 (default 80)\n"
    "  --help          show this text\n"
    "  --version       show the version\n"
    "\n"
    "keys:\n"
    "  title           any key, once the title is fully shown, skips to the menu\n"
    "  menu            Up/Down move, Enter or Space choose, P play, H high scores,\n"
-   "                  Esc quit\n"
+   "                  M mute or unmute, Esc quit\n"
    "  playing         left hand: A/D tilt, W/S power; right hand: Left/Right tilt,\n"
    "                  Up/Down power; Space new game, Esc asks whether to quit to\n"
-   "                  the menu, Q quit\n"
+   "                  the menu, Q quit, M mute or unmute\n"
    "  quit to menu?   Y yes; N or Esc back to the game\n"
    "  game over       Enter, Space or Esc go on\n"
    "  name entry      type a name, Backspace deletes, Enter stores it, Esc gives up\n"
    "  high scores     Enter, Space or Esc back to the menu\n"
    "\n"
    "The high scores are kept in hiscores.bin in the working directory; the\n"
-   "art is read from graphics/ there.\n";
+   "art is read from graphics/ there, the sounds from sounds/.\n";
 
 // A whole decimal number from lo to hi, nothing else.
 bool readNumber(const std::string &text, int lo, int hi, int *value)
@@ -87,11 +92,11 @@ CommandLine parseCommandLine(int argc, const char *const *argv)
          line.request = name == "--help" ? Request::Help : Request::Version;
          return line;
       }
-      if (!inlineValue && name == "--fullscreen") {
-         line.options.fullscreen = true;
+      if (!inlineValue && (name == "--fullscreen" || name == "--mute")) {
+         (name == "--mute" ? line.options.mute : line.options.fullscreen) = true;
          continue;
       }
-      if (name != "--scale" && name != "--max-fps")
+      if (name != "--scale" && name != "--max-fps" && name != "--volume")
          return mistake("unknown option " + std::string(argv[i]));
       if (!inlineValue) {
          if (i + 1 == argc)
@@ -104,6 +109,10 @@ CommandLine parseCommandLine(int argc, const char *const *argv)
          else if (!readNumber(value, 1, kMaxScale, &line.options.scale))
             return mistake("bad value for --scale: '" + value + "' (1 to " +
                            std::to_string(kMaxScale) + ", or auto)");
+      } else if (name == "--volume") {
+         if (!readNumber(value, 0, kMaxVolume, &line.options.volume))
+            return mistake("bad value for --volume: '" + value + "' (0 to " +
+                           std::to_string(kMaxVolume) + ")");
       } else if (!readNumber(value, 1, kMaxFrameRateCap, &line.options.maxFps)) {
          return mistake("bad value for --max-fps: '" + value + "' (1 to " +
                         std::to_string(kMaxFrameRateCap) + ")");

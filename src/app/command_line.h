@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string>
 
+#include "audio/mixer.h"
+
 // The scale of --scale auto: the largest whose window fits the desktop.
 const int kAutoScale = 0;
 const int kMaxScale = 4;
@@ -15,6 +17,8 @@ struct Options {
    int scale = 1;  // 1 to kMaxScale, or kAutoScale
    bool fullscreen = false;
    int maxFps = 0;  // frames drawn a second at most; 0 for no limit
+   bool mute = false;  // no sound, and no audio device opened
+   int volume = kDefaultVolume;  // 0 to kMaxVolume
 };
 
 enum class Request { Play, Help, Version, Mistake };

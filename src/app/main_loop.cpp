@@ -5,9 +5,11 @@
 #include <chrono>
 
 #include "assets.h"
+#include "keyboard.h"
 #include "quit_prompt.h"
 #include "screen_state.h"
 #include "screens.h"
+#include "sound.h"
 #include "window.h"
 
 std::atomic<int> pendingTicks(0);
@@ -19,10 +21,23 @@ int frameRateCap = 0;
 
 namespace {
 
+// Whether M was held at the last tick: a press toggles once however long
+// it is held.
+bool muteKeyHeld = false;
+
 double secondsNow()
 {
    using namespace std::chrono;
    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+// M mutes and unmutes in the menu and in play, where it is no letter.
+void readMuteKey()
+{
+   const bool held = keys->held(KEY_M);
+   if (held && !muteKeyHeld && (screenState == Menu || screenState == Playing))
+      sounds->toggleMute();
+   muteKeyHeld = held;
 }
 
 }  // namespace
@@ -68,6 +83,7 @@ void updateScreen()
 {
    if (inputDelay > 0)
       inputDelay--;
+   readMuteKey();
    // Read afresh each tick: a state change routes the next tick.
    const ScreenRoutines routines = routinesOf(screenState);
    if (routines.update)

@@ -7,6 +7,7 @@
 #include "keyboard.h"
 #include "picture.h"
 #include "screen_state.h"
+#include "sound.h"
 
 int menuSelection = 0;
 
@@ -19,6 +20,7 @@ const int kCursorLeftX = 180, kCursorRightX = 340, kCursorY = 175;
 
 void play()
 {
+   playSound(Cue::ChoiceMade);
    newGame();
    inputDelay = kScreenChangeDelay;
    keys->clearKeybuf();
@@ -26,6 +28,7 @@ void play()
 
 void showScores()
 {
+   playSound(Cue::ChoiceMade);
    inputDelay = kScreenChangeDelay;
    screenState = ScoreTable;
    keys->clearKeybuf();
@@ -55,6 +58,7 @@ void updateMenu()
    if (keys->held(KEY_UP) || keys->held(KEY_DOWN)) {
       const int step = keys->held(KEY_UP) ? kItemCount - 1 : 1;
       menuSelection = (menuSelection + step) % kItemCount;
+      playSound(Cue::CursorMoved);
       keys->clearKeybuf();
       inputDelay = kCursorRepeatDelay;
    }

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "assets.h"
+#include "audio/mixer.h"
 #include "gif/gif.h"
 #include "main_loop.h"
 #include "quit_prompt.h"
@@ -28,6 +29,7 @@ int failStartup(const std::string &what)
 
 void shutdown()
 {
+   stopSound();
    freeQuitSnapshot();
    freeAssets();
 }
@@ -70,6 +72,11 @@ int runProgram(const Options &options)
    const std::string problem = loadAssets();
    if (!problem.empty())
       return failStartup(problem);
+   if (!options.mute) {
+      const std::string silent = startSound("sounds", options.volume);
+      if (!silent.empty())
+         fprintf(stderr, "tossaro: no sound: %s\n", silent.c_str());
+   }
    screenState = Intro;
    inputDelay = kLongInputDelay;
    highscores.load();

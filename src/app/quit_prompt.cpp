@@ -4,6 +4,7 @@
 #include "keyboard.h"
 #include "picture.h"
 #include "screen_state.h"
+#include "sound.h"
 #include "window.h"
 
 BITMAP *quitSnapshot = nullptr;
@@ -23,6 +24,7 @@ void openQuitPrompt()
       }
    }
    screenState = QuitPrompt;
+   playSound(Cue::PromptOpened);
 }
 
 void updateQuitPrompt()
@@ -38,6 +40,8 @@ void updateQuitPrompt()
       screenState = Menu;
       inputDelay = kScreenChangeDelay;
    }
+   if (screenState != QuitPrompt)
+      playSound(Cue::PromptAnswered);
 }
 
 void drawQuitPrompt()

@@ -2,10 +2,12 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
 #include "app/assets.h"
+#include "app/sound.h"
 #include "game.h"
 #include "hand.h"
 #include "playfield.h"
@@ -20,6 +22,14 @@ const double kGravity = 0.04;
 const int kCatchLine = 440;
 const float kWallNudge = 1;
 const int kShadowOffset = 5;
+// A throw sounds from a third of full loudness, rising with its speed to
+// full at 12 pixels a tick.
+const float kQuietestThrow = 1.0f / 3, kLoudThrowSpeed = 18;
+
+float throwLoudness(const Ball &ball)
+{
+   return std::min(1.0f, kQuietestThrow + std::hypot(ball.vx, ball.vy) / kLoudThrowSpeed);
+}
 
 }  // namespace
 
@@ -67,6 +77,9 @@ void updateBall(Ball &ball)
 void bounceBallOffHand(Ball &ball)
 {
    const Hand &hand = *ball.hand;
+   // A falling ball is caught and thrown; a rising one below the catch
+   // line is only pushed on.
+   const bool caught = ball.vy > 0;
    float v[2] = {ball.vx, ball.vy};
    reflectOffHandLine(v, ball, hand);
    v[0] *= hand.power;
@@ -74,6 +87,15 @@ void bounceBallOffHand(Ball &ball)
    ball.vx = v[0];
    // A throw that does not point upwards becomes one straight up.
    ball.vy = v[1] < 0 ? v[1] : -hand.power;
+   if (caught)
+      playSound(Cue::Throw, ballColourOf(ball.colour), throwLoudness(ball));
+}
+
+int ballColourOf(int colour)
+{
+   if (colour == makecol(255, 0, 0))
+      return RedBall;
+   return colour == makecol(0, 255, 0) ? GreenBall : BlueBall;
 }
 
 void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand)

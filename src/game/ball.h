@@ -32,6 +32,9 @@ void bounceBallOffHand(Ball &ball);
 // is not clipped to the hand).
 void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand);
 
+// Which ball a library colour value names: RedBall, GreenBall or BlueBall.
+int ballColourOf(int colour);
+
 // Draws the ball's shadow and then the ball into backBuffer.
 void drawBall(const Ball &ball);
 

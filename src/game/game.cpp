@@ -2,6 +2,8 @@
 
 #include <allegro.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/assets.h"
@@ -9,6 +11,7 @@
 #include "app/picture.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
+#include "app/sound.h"
 #include "hand.h"
 #include "particle.h"
 
@@ -30,6 +33,9 @@ const float kDrainPerTick = 0.01f;
 const float kBottomEdge = kGameHeight;
 const int kTargetCount = 3;
 const int kPointsPerSpark = 70;
+// The chime of a collection grows with the target's value: one tier for
+// each 400 points, up to the fourth.
+const int kPointsPerChimeTier = 400, kChimeTiers = 4;
 
 void checkKeys()
 {
@@ -47,6 +53,7 @@ void checkKeys()
 void collect(size_t index)
 {
    const Powerup target = targets[index];
+   playSound(Cue::Collected, std::min(kChimeTiers, 1 + target.value / kPointsPerChimeTier));
    score += target.value;
    popups.push_back(TextFade(target.value, target.x, target.y));
    spawnSparks(target.value / kPointsPerSpark, target.x, target.y);
@@ -87,6 +94,16 @@ void updatePopups()
    }
 }
 
+// The warning when the timer runs out, then a tick each time a whole
+// unit of energy (a second's drain) has gone.
+void soundTheDrain(float timerBefore, float energyBefore)
+{
+   if (timerBefore < kTimerSeconds)
+      playSound(Cue::TimerRanOut);
+   else if (std::ceil(energy) != std::ceil(energyBefore) && energy > 0)
+      playSound(Cue::DrainSecond);
+}
+
 void drawGauge(int x1, int y1, int x2, int y2, int fill, int frameX2, int frameY2, int outline)
 {
    rectfill(backBuffer, x1, y1, x2, y2, fill);
@@ -118,9 +135,12 @@ void newGame()
 
 void updateGame()
 {
+   const float timerBefore = hitTimer, energyBefore = energy;
    if (hitTimer < kTimerSeconds)
       hitTimer += kTickSeconds;
    if (energy <= 0) {
+      if (!handsOff)
+         playSound(Cue::HandsLetGo);
       handsOff = true;
       energy = 0;
    }
@@ -129,9 +149,12 @@ void updateGame()
       screenState = GameOver;
       inputDelay = kScreenChangeDelay;
       keys->clearKeybuf();
+      playSound(Cue::GameOver);
    }
-   if (hitTimer >= kTimerSeconds && energy > 0)
+   if (hitTimer >= kTimerSeconds && energy > 0) {
       energy -= kDrainPerTick;
+      soundTheDrain(timerBefore, energyBefore);
+   }
    checkKeys();
    updateSparks();
    for (Ball &ball : balls)

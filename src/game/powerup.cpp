@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "app/assets.h"
+#include "app/sound.h"
 #include "playfield.h"
 
 namespace {
@@ -56,6 +57,8 @@ void Powerup::update()
    // Once expired, the countdown stays at 0 and the colours are restored
    // again every tick until a hit arms it anew.
    if (countdown == 0) {
+      if (flashing)
+         playSound(Cue::TargetExpired);
       flashing = false;
       restoreColours();
    }
@@ -64,19 +67,20 @@ void Powerup::update()
 void Powerup::hitBy(int colour)
 {
    // Each cleared colour that leaves another one required re-arms the wait.
-   const auto clear = [&](int &need, int other1, int other2) {
+   const auto clear = [&](int &need, int other1, int other2, BallColour sound) {
       need = 0;
       if (other1 || other2) {
          flashing = true;
          countdown = resetDelay;
+         playSound(Cue::ColourCleared, sound);
       }
    };
    if (colour == makecol(255, 0, 0) && needRed == 1)
-      clear(needRed, needGreen, needBlue);
+      clear(needRed, needGreen, needBlue, RedBall);
    if (colour == makecol(0, 255, 0) && needGreen == 1)
-      clear(needGreen, needRed, needBlue);
+      clear(needGreen, needRed, needBlue, GreenBall);
    if (colour == makecol(0, 0, 255) && needBlue == 1)
-      clear(needBlue, needRed, needGreen);
+      clear(needBlue, needRed, needGreen, BlueBall);
 }
 
 bool Powerup::isCleared() const

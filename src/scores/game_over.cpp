@@ -5,6 +5,7 @@
 #include "app/assets.h"
 #include "app/keyboard.h"
 #include "app/screen_state.h"
+#include "app/sound.h"
 #include "game/game.h"
 #include "highscores.h"
 
@@ -21,6 +22,7 @@ void updateGameOver()
       // The key buffer is kept: what was typed here reaches the name entry.
       screenState = NameEntry;
       inputDelay = kLongInputDelay;
+      playSound(Cue::NameEntryOpened);
    }
 }
 

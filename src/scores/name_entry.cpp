@@ -8,6 +8,7 @@
 #include "app/keyboard.h"
 #include "app/picture.h"
 #include "app/screen_state.h"
+#include "app/sound.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "highscores.h"
@@ -34,6 +35,7 @@ void confirm()
    // Saved at once, so a crash later in the run cannot lose the row; a
    // failure here is reported by the save at exit, which tries again.
    highscores.save();
+   playSound(Cue::NameStored);
    screenState = ScoreTable;
    inputDelay = kScreenChangeDelay;
 }

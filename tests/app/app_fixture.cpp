@@ -16,6 +16,8 @@ void AppTest::useMemoryScreenAndScriptedKeys()
    clear_bitmap(screen);
    savedKeys = keys;
    keys = &scripted;
+   savedSounds = sounds;
+   sounds = &heard;
 
    screenState = Intro;
    inputDelay = 0;
@@ -36,6 +38,7 @@ void AppTest::restoreScreenAndKeys()
    destroy_bitmap(screen);
    screen = savedScreen;
    keys = savedKeys;
+   sounds = savedSounds;
    set_color_depth(32);
 }
 
@@ -78,4 +81,14 @@ bool has_color(BITMAP *bitmap, int x0, int y0, int x1, int y1, int color)
       }
    }
    return false;
+}
+
+std::vector<RecordedSounds::Played> RecordedSounds::of(Cue cue) const
+{
+   std::vector<Played> found;
+   for (const Played &p : played) {
+      if (p.cue == cue)
+         found.push_back(p);
+   }
+   return found;
 }

@@ -8,8 +8,10 @@
 
 #include <deque>
 #include <set>
+#include <vector>
 
 #include "app/keyboard.h"
+#include "app/sound.h"
 
 class ScriptedKeys : public KeySource {
 public:
@@ -32,6 +34,32 @@ public:
    int clears = 0;
 };
 
+// The cues the game gives, in order, with the tick each came in.
+class RecordedSounds : public SoundSink {
+public:
+   struct Played {
+      int tick;
+      Cue cue;
+      int variant;
+      float loudness;
+      bool operator==(const Played &o) const
+      {
+         return tick == o.tick && cue == o.cue && variant == o.variant && loudness == o.loudness;
+      }
+   };
+   void play(Cue cue, int variant, float loudness) override
+   {
+      played.push_back({tick, cue, variant, loudness});
+   }
+   void toggleMute() override { mutes++; }
+   // The cues of one kind.
+   std::vector<Played> of(Cue cue) const;
+
+   std::vector<Played> played;
+   int tick = 0;  // set by the test as it runs ticks
+   int mutes = 0;
+};
+
 class AppTest : public testing::Test {
 protected:
    // Stand-in assets on top of the memory screen and scripted keys.
@@ -39,7 +67,8 @@ protected:
    void TearDown() override;
 
    // 16-bit colour, a memory screen, the scripted keys in place of the
-   // keyboard, and the shell's state as at start-up; undone by the second.
+   // keyboard, the cues recorded, and the shell's state as at start-up;
+   // undone by the second.
    void useMemoryScreenAndScriptedKeys();
    void restoreScreenAndKeys();
 
@@ -51,8 +80,10 @@ protected:
    int logoColor() const { return makecol(0, 255, 0); }
 
    ScriptedKeys scripted;
+   RecordedSounds heard;
    BITMAP *savedScreen = nullptr;
    KeySource *savedKeys = nullptr;
+   SoundSink *savedSounds = nullptr;
 };
 
 // Whether any pixel of the rectangle has the colour.

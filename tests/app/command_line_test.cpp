@@ -46,6 +46,8 @@ TEST(CommandLine, OptionsAndTheirValues)
       int scale;
       bool fullscreen;
       int maxFps;
+      bool mute = false;
+      int volume = 80;
    };
    const Case cases[] = {
       {{}, 1, false, 0},
@@ -56,6 +58,9 @@ TEST(CommandLine, OptionsAndTheirValues)
       {{"--max-fps", "60"}, 1, false, 60},
       {{"--max-fps=1000", "--scale", "3", "--fullscreen"}, 3, true, 1000},
       {{"--scale", "2", "--scale", "1"}, 1, false, 0},
+      {{"--mute"}, 1, false, 0, true},
+      {{"--volume", "0"}, 1, false, 0, false, 0},
+      {{"--volume=100", "--mute", "--fullscreen"}, 1, true, 0, true, 100},
    };
    for (const Case &c : cases) {
       const CommandLine line = parse(c.args);
@@ -63,6 +68,8 @@ TEST(CommandLine, OptionsAndTheirValues)
       EXPECT_EQ(line.options.scale, c.scale);
       EXPECT_EQ(line.options.fullscreen, c.fullscreen);
       EXPECT_EQ(line.options.maxFps, c.maxFps);
+      EXPECT_EQ(line.options.mute, c.mute);
+      EXPECT_EQ(line.options.volume, c.volume);
    }
 }
 
@@ -88,6 +95,10 @@ TEST(CommandLine, MistakesNameTheOptionOrValue)
       {{"--max-fps", "99999999999999999999"},
        "bad value for --max-fps: '99999999999999999999' (1 to 1000)"},
       {{"--scale", "7", "--help"}, "bad value for --scale: '7' (1 to 4, or auto)"},
+      {{"--mute=yes"}, "unknown option --mute=yes"},
+      {{"--volume"}, "--volume needs a value"},
+      {{"--volume", "101"}, "bad value for --volume: '101' (0 to 100)"},
+      {{"--volume=-1"}, "bad value for --volume: '-1' (0 to 100)"},
    };
    for (const Case &c : cases) {
       const CommandLine line = parse(c.args);
@@ -108,6 +119,7 @@ TEST(CommandLine, Answers)
    EXPECT_EQ(help.status, 0);
    EXPECT_EQ(help.err, "");
    for (const char *part : {"usage: tossaro", "--scale N|auto", "--fullscreen", "--max-fps N",
+                            "--mute", "--volume N", "M mute", "sounds/",
                             "--help", "--version", "Esc", "Up/Down", "A/D",
                             "hiscores.bin in the working directory"})
       EXPECT_NE(help.out.find(part), std::string::npos) << part;

@@ -6,6 +6,7 @@
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
 #include "app/screens.h"
+#include "game/game.h"
 #include "app_fixture.h"
 
 namespace {
@@ -147,6 +148,27 @@ TEST(FrameRateCap, FrameDueOnceItsTimeHasCome)
                 {1000, 0.001, true}};
    for (const auto &c : cases)
       EXPECT_EQ(frameDue(c.cap, c.sinceFrame), c.due) << c.cap << " " << c.sinceFrame;
+}
+
+TEST_F(MainLoop, MTogglesTheSoundOncePerPressInTheMenuAndInPlayOnly)
+{
+   const struct {
+      ScreenState state;
+      int toggles;
+   } cases[] = {{Menu, 1}, {Playing, 1}, {NameEntry, 0}, {ScoreTable, 0}};
+   for (const auto &c : cases) {
+      if (c.state == Playing)
+         newGame();
+      screenState = c.state;
+      heard.mutes = 0;
+      scripted.down = {KEY_M};
+      updateScreen();
+      screenState = c.state;
+      updateScreen();
+      scripted.down.clear();
+      updateScreen();
+      EXPECT_EQ(heard.mutes, c.toggles) << c.state;
+   }
 }
 
 }  // namespace

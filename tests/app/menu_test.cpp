@@ -33,6 +33,7 @@ TEST_F(MenuTest, ShortcutsWorkWhateverIsSelected)
    EXPECT_EQ(screenState, Exit);
    EXPECT_EQ(inputDelay, 0);
    EXPECT_EQ(scripted.clears, 2);
+   EXPECT_EQ(heard.of(Cue::ChoiceMade).size(), 2u);
 }
 
 TEST_F(MenuTest, EnterAndSpaceActOnTheSelection)
@@ -70,6 +71,7 @@ TEST_F(MenuTest, ArrowsMoveAndWrapAndPaceThemselves)
    EXPECT_EQ(menuSelection, 2);
    EXPECT_EQ(inputDelay, 15);
    EXPECT_EQ(screenState, Menu);
+   EXPECT_EQ(heard.of(Cue::CursorMoved).size(), 1u);
    press(scripted, {KEY_DOWN});
    EXPECT_EQ(menuSelection, 0);
    press(scripted, {KEY_DOWN});

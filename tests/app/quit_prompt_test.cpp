@@ -79,9 +79,12 @@ TEST_F(QuitPromptTest, AnswersAndTheirPrecedence)
       scripted.down = c.down;
       screenState = QuitPrompt;
       inputDelay = 0;
+      heard.played.clear();
       updateQuitPrompt();
       EXPECT_EQ(screenState, c.state);
       EXPECT_EQ(inputDelay, c.state == QuitPrompt ? 0 : 50);
+      // One click for an answer, however many keys give it.
+      EXPECT_EQ(heard.of(Cue::PromptAnswered).size(), c.state == QuitPrompt ? 0u : 1u);
    }
    scripted.down = {KEY_Y};
    screenState = QuitPrompt;

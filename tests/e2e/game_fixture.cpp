@@ -108,6 +108,7 @@ void GameTest::SetUp()
    folder = scratch.path("game");
    std::filesystem::create_directory(folder);
    copy_folder(kGraphics, folder + "/graphics");
+   copy_folder(std::string(TOSSARO_SOURCE_DIR) + "/sounds", folder + "/sounds");
 }
 
 bool GameTest::await(GameRun &game, const std::function<bool(const Screenshot &)> &ready,
@@ -150,5 +151,6 @@ std::set<std::string> GameTest::left_behind() const
    for (const auto &entry : std::filesystem::directory_iterator(folder))
       names.insert(entry.path().filename().string());
    names.erase("graphics");
+   names.erase("sounds");
    return names;
 }

@@ -1,6 +1,6 @@
 // What every end-to-end test of the game needs: the art as the game shows
 // it, ways to compare screenshots with it, and a fixture that starts a
-// private X server and a working folder holding graphics/.
+// private X server and a working folder holding graphics/ and sounds/.
 #ifndef TOSSARO_TESTS_GAME_FIXTURE_H
 #define TOSSARO_TESTS_GAME_FIXTURE_H
 
@@ -76,7 +76,7 @@ protected:
    // times, holding it for `ms` (long enough for a slow frame to see it).
    void press_until_ended(GameRun &game, const std::string &key, int ms);
 
-   // The files in the working folder besides the art.
+   // The files in the working folder besides the art and the sounds.
    std::set<std::string> left_behind() const;
 
    Scratch scratch;

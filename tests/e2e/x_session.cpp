@@ -149,7 +149,8 @@ XServer::~XServer()
 
 GameRun::GameRun(const XServer &server, const std::string &executable, const std::string &folder,
                  const std::vector<std::string> &wrapper,
-                 const std::vector<std::string> &arguments)
+                 const std::vector<std::string> &arguments,
+                 const std::vector<std::string> &environment)
    : display_(server.display()), outputFile_(folder + ".output")
 {
    pid_ = fork();
@@ -160,6 +161,9 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
       dup2(out, 1);
       dup2(out, 2);
       setenv("DISPLAY", display_.c_str(), 1);
+      setenv("SDL_AUDIODRIVER", "dummy", 1);
+      for (const std::string &setting : environment)
+         putenv(const_cast<char *>(setting.c_str()));
       std::vector<char *> argv;
       for (const std::string &word : wrapper)
          argv.push_back(const_cast<char *>(word.c_str()));

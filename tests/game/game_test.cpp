@@ -140,8 +140,10 @@ TEST_F(Game, PlayKeys)
 
 // A whole game with a fixed seed and keys held in turns. The values were
 // taken from one run and checked for sense: collections now and then, the
-// energy drained in the idle stretches, the balls in the field.
-TEST_F(Game, ReplayOfAScriptedGame)
+// energy drained in the idle stretches, the balls in the field. Played
+// twice, it gives the same cues at the same ticks, each where its event
+// happens.
+TEST_F(Game, ReplayOfAScriptedGameAndItsSounds)
 {
    // Each set of keys is held for 150 ticks, in turn.
    const std::set<int> script[] = {
@@ -155,13 +157,31 @@ TEST_F(Game, ReplayOfAScriptedGame)
       {2500, 2455, 10, 317.746f, 422.187f, 456.005f, 416.544f},
       {4000, 2455, 0.180f, 437.583f, 320.015f, 395.566f, 285.355f},
    };
-   testSeed = 14;
-   newGame();
+   std::vector<int> collections, drainStarts;
+   const auto replay = [&]() {
+      leftHand = kLeftHandAtStart;
+      rightHand = kRightHandAtStart;
+      popups.clear();
+      heard.played.clear();
+      scripted.down.clear();
+      testSeed = 14;
+      newGame();
+   };
+   replay();
    int tick = 0;
+   bool draining = false;
    for (const auto &check : checks) {
       for (; tick < check.tick; tick++) {
          scripted.down = script[tick / 150 % std::size(script)];
+         heard.tick = tick;
+         const int scoreBefore = score;
+         const float energyBefore = energy;
          updateGame();
+         if (score != scoreBefore)
+            collections.push_back(tick);
+         if (energy < energyBefore && !draining)
+            drainStarts.push_back(tick);
+         draining = energy < energyBefore;
       }
       EXPECT_EQ(screenState, Playing);
       EXPECT_EQ(score, check.score) << tick;
@@ -171,6 +191,33 @@ TEST_F(Game, ReplayOfAScriptedGame)
       EXPECT_NEAR(balls[2].x, check.blueX, 0.01) << tick;
       EXPECT_NEAR(balls[2].y, check.blueY, 0.01) << tick;
    }
+   const auto ticksOf = [&](Cue cue) {
+      std::vector<int> ticks;
+      for (const RecordedSounds::Played &p : heard.of(cue))
+         ticks.push_back(p.tick);
+      return ticks;
+   };
+   EXPECT_EQ(ticksOf(Cue::Collected), collections);
+   EXPECT_EQ(ticksOf(Cue::TimerRanOut), drainStarts);
+   EXPECT_FALSE(drainStarts.empty());
+   EXPECT_FALSE(heard.of(Cue::DrainSecond).empty());
+   std::set<int> thrown;
+   for (const RecordedSounds::Played &p : heard.of(Cue::Throw)) {
+      thrown.insert(p.variant);
+      EXPECT_GT(p.loudness, 0.3f);
+      EXPECT_LE(p.loudness, 1.0f);
+   }
+   EXPECT_EQ(thrown, (std::set<int>{RedBall, GreenBall, BlueBall}));
+
+   const std::vector<RecordedSounds::Played> first = heard.played;
+   replay();
+   for (tick = 0; tick < checks[2].tick; tick++) {
+      scripted.down = script[tick / 150 % std::size(script)];
+      heard.tick = tick;
+      updateGame();
+   }
+   EXPECT_TRUE(heard.played == first);
+   EXPECT_EQ(score, checks[2].score);
 }
 
 }  // namespace

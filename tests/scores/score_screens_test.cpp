@@ -72,8 +72,10 @@ TEST_F(ScoreScreens, GameOverKeysAskTheTable)
       screenState = GameOver;
       inputDelay = c.delay;
       score = c.points;
+      heard.played.clear();
       updateGameOver();
       EXPECT_EQ(screenState, c.state);
+      EXPECT_EQ(heard.of(Cue::NameEntryOpened).size(), c.state == NameEntry ? 1u : 0u);
       EXPECT_EQ(inputDelay, c.delayAfter);
       EXPECT_EQ(highscores.pendingRow, c.row);
       // The buffer is kept for the name entry.
@@ -163,6 +165,7 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    EXPECT_EQ(screenState, ScoreTable);
    EXPECT_EQ(inputDelay, 50);
    EXPECT_EQ(highscores.entries[0], (HighscoreEntry{"Ada", 1500}));
+   EXPECT_EQ(heard.of(Cue::NameStored).size(), 1u);
    Highscores file;
    file.load();
    EXPECT_EQ(file.entries, highscores.entries);

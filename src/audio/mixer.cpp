@@ -1,0 +1,152 @@
+#include "mixer.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+#include "app/sound.h"
+#include "sound_files.h"
+
+namespace {
+
+const int kRate = 44100;
+// 512 frames at 44.1 kHz: a sound starts within about 12 ms of its cue.
+const int kBufferFrames = 512;
+const int kVoices = 16;
+const int kVoicesPerEffect = 3;
+// Each voice plays at half scale at most, so that the effects of one busy
+// tick (three throws, a chime and a bell) add up without clipping.
+const float kHeadroom = 0.5f;
+
+class Mixer : public SoundSink {
+public:
+   void play(Cue cue, int variant, float loudness) override;
+   void toggleMute() override;
+
+   std::vector<Mix_Chunk *> chunks;  // by row of soundFiles(); null when missing
+   int volume = kDefaultVolume;
+   bool muted = false;
+
+private:
+   int freeVoice(int effect);
+
+   // What each channel last played, and when, to find the oldest voice.
+   int effectOn[kVoices] = {};
+   unsigned long startedOn[kVoices] = {};
+   unsigned long plays = 0;
+};
+
+Mixer mixer;
+SoundSink *silentSink = nullptr;
+
+// A channel for the effect: a free one, unless the effect already sounds
+// on kVoicesPerEffect channels; else the oldest voice of the effect, or
+// of all, gives way.
+int Mixer::freeVoice(int effect)
+{
+   int oldestOfEffect = -1, oldest = -1, voicesOfEffect = 0, idle = -1;
+   for (int c = 0; c < kVoices; c++) {
+      if (!Mix_Playing(c)) {
+         if (idle < 0)
+            idle = c;
+         continue;
+      }
+      if (oldest < 0 || startedOn[c] < startedOn[oldest])
+         oldest = c;
+      if (effectOn[c] == effect) {
+         voicesOfEffect++;
+         if (oldestOfEffect < 0 || startedOn[c] < startedOn[oldestOfEffect])
+            oldestOfEffect = c;
+      }
+   }
+   const int channel = voicesOfEffect >= kVoicesPerEffect ? oldestOfEffect
+                       : idle >= 0                        ? idle
+                                                          : oldest;
+   Mix_HaltChannel(channel);
+   return channel;
+}
+
+void Mixer::play(Cue cue, int variant, float loudness)
+{
+   const int effect = soundFileIndex(cue, variant);
+   if (muted || effect < 0 || !chunks[size_t(effect)])
+      return;
+   const int channel = freeVoice(effect);
+   const float gain = kHeadroom * float(volume) / kMaxVolume * std::clamp(loudness, 0.0f, 1.0f);
+   Mix_Volume(channel, int(gain * MIX_MAX_VOLUME + 0.5f));
+   if (Mix_PlayChannel(channel, chunks[size_t(effect)], 0) < 0)
+      return;
+   effectOn[channel] = effect;
+   startedOn[channel] = ++plays;
+}
+
+void Mixer::toggleMute()
+{
+   muted = !muted;
+   if (muted)
+      Mix_HaltChannel(-1);
+}
+
+void ignoreAlsaMessage(const char *, int, const char *, int, const char *, ...) {}
+
+// ALSA prints its own lines when it finds no card; the one line that
+// says there is no sound is ours. SDL loads ALSA itself, at run time, so
+// the library is reached the same way.
+void quietenAlsa()
+{
+   using Handler = void (*)(const char *, int, const char *, int, const char *, ...);
+   void *alsa = dlopen("libasound.so.2", RTLD_LAZY);
+   if (!alsa)
+      return;
+   const auto setHandler =
+      reinterpret_cast<int (*)(Handler)>(dlsym(alsa, "snd_lib_error_set_handler"));
+   if (setHandler)
+      setHandler(ignoreAlsaMessage);
+}
+
+}  // namespace
+
+std::string startSound(const std::string &folder, int volume)
+{
+   // The game's own handlers of SIGINT, SIGTERM and SIGHUP stay in place.
+   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+   quietenAlsa();
+   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0)
+      return SDL_GetError();
+   if (Mix_OpenAudio(kRate, AUDIO_S16SYS, 2, kBufferFrames) != 0) {
+      const std::string reason = Mix_GetError();
+      SDL_QuitSubSystem(SDL_INIT_AUDIO);
+      return reason;
+   }
+   Mix_AllocateChannels(kVoices);
+   mixer.volume = std::clamp(volume, 0, kMaxVolume);
+   mixer.muted = false;
+   mixer.chunks.clear();
+   for (const SoundFile &file : soundFiles()) {
+      const std::string path = folder + "/" + file.name;
+      Mix_Chunk *chunk = Mix_LoadWAV(path.c_str());
+      if (!chunk)
+         fprintf(stderr, "tossaro: %s: cannot load: %s\n", path.c_str(), Mix_GetError());
+      mixer.chunks.push_back(chunk);
+   }
+   silentSink = sounds;
+   sounds = &mixer;
+   return std::string();
+}
+
+void stopSound()
+{
+   if (sounds != &mixer)
+      return;
+   sounds = silentSink;
+   Mix_HaltChannel(-1);
+   for (Mix_Chunk *chunk : mixer.chunks)
+      Mix_FreeChunk(chunk);
+   mixer.chunks.clear();
+   Mix_CloseAudio();
+   SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}

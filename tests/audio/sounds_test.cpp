@@ -1,0 +1,166 @@
+// The effects in sounds/: made again byte for byte, shaped so that they
+// neither click nor clip, and mixed within the voices and headroom the
+// game allows; SDL's disk and dummy drivers stand in for a sound card.
+#include <SDL_mixer.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <set>
+#include <thread>
+
+#include "app/sound.h"
+#include "audio/mixer.h"
+#include "audio/sound_files.h"
+#include "sound/sound_set.h"
+#include "support/scratch.h"
+
+namespace {
+
+const std::string kSounds = std::string(TOSSARO_SOURCE_DIR) + "/sounds";
+
+// The 16-bit samples of a WAV file the generator writes (44-byte header).
+std::vector<int16_t> samples_of(const std::vector<unsigned char> &wav)
+{
+   std::vector<int16_t> samples;
+   for (size_t i = 44; i + 1 < wav.size(); i += 2)
+      samples.push_back(int16_t(wav[i] | wav[i + 1] << 8));
+   return samples;
+}
+
+uint32_t u32_at(const std::vector<unsigned char> &b, size_t i)
+{
+   return b[i] | b[i + 1] << 8 | b[i + 2] << 16 | uint32_t(b[i + 3]) << 24;
+}
+
+int peak_of(const std::vector<int16_t> &samples)
+{
+   int peak = 0;
+   for (int16_t s : samples)
+      peak = std::max(peak, std::abs(int(s)));
+   return peak;
+}
+
+TEST(Sounds, TheGeneratorMakesTheCommittedFilesAndEveryOneThatTheGamePlays)
+{
+   Scratch scratch;
+   ASSERT_EQ(make_sounds(scratch.path("")), "");
+   std::set<std::string> played;
+   for (const SoundFile &file : soundFiles())
+      played.insert(file.name);
+   const std::vector<std::string> made = sound_file_names();
+   EXPECT_EQ(std::set<std::string>(made.begin(), made.end()), played);
+   EXPECT_EQ(made.size(), played.size());
+   for (const std::string &name : made) {
+      const std::vector<unsigned char> bytes = read_file(scratch.path(name));
+      ASSERT_FALSE(bytes.empty()) << name;
+      EXPECT_TRUE(bytes == read_file(kSounds + "/" + name)) << name << " differs from sounds/";
+   }
+}
+
+TEST(Sounds, EachStartsAndEndsSilentPeaksAtMinusThreeDecibelsAndIsShort)
+{
+   const std::set<std::string> jingles = {"chime-1.wav", "chime-2.wav", "chime-3.wav",
+                                          "chime-4.wav", "let-go.wav",  "game-over.wav",
+                                          "fanfare.wav"};
+   const int minusThreeDb = int(32767 * std::pow(10.0, -3.0 / 20));
+   for (const SoundFile &file : soundFiles()) {
+      const std::vector<unsigned char> wav = read_file(kSounds + "/" + file.name);
+      ASSERT_GE(wav.size(), 46u) << file.name;
+      EXPECT_EQ(u32_at(wav, 24), 44100u) << file.name;     // sample rate
+      EXPECT_EQ(wav[22] | wav[23] << 8, 1) << file.name;   // channels
+      EXPECT_EQ(wav[34] | wav[35] << 8, 16) << file.name;  // bits
+      EXPECT_EQ(u32_at(wav, 40), wav.size() - 44) << file.name;
+      const std::vector<int16_t> s = samples_of(wav);
+      EXPECT_LE(peak_of(s), minusThreeDb) << file.name;
+      EXPECT_GT(peak_of(s), minusThreeDb / 10) << file.name << " is all but silent";
+      // A step from silence to the first sample, or from the last one, clicks.
+      EXPECT_LE(std::abs(int(s.front())), 100) << file.name;
+      EXPECT_LE(std::abs(int(s.back())), 100) << file.name;
+      const double seconds = s.size() / 44100.0;
+      EXPECT_LT(seconds, jingles.count(file.name) ? 2.0 : 0.4) << file.name;
+   }
+}
+
+class Mixing : public testing::Test {
+protected:
+   void TearDown() override
+   {
+      stopSound();
+      unsetenv("SDL_AUDIODRIVER");
+      unsetenv("SDL_DISKAUDIOFILE");
+   }
+};
+
+TEST_F(Mixing, VoicesOfOneEffectAndOfAllAreBoundedTheOldestGivingWay)
+{
+   setenv("SDL_AUDIODRIVER", "dummy", 1);
+   ASSERT_EQ(startSound(kSounds, 80), "");
+   for (int i = 0; i < 5; i++)
+      playSound(Cue::Collected, 4);
+   EXPECT_EQ(Mix_Playing(-1), 3);
+   // Effects long enough to be still playing when counted.
+   const std::pair<Cue, int> longOnes[] = {{Cue::Collected, 2},       {Cue::Collected, 3},
+                                           {Cue::HandsLetGo, 0},      {Cue::GameOver, 0},
+                                           {Cue::NameEntryOpened, 0}, {Cue::Collected, 4}};
+   for (int round = 0; round < 3; round++) {
+      for (const auto &[cue, variant] : longOnes)
+         playSound(cue, variant);
+   }
+   EXPECT_EQ(Mix_Playing(-1), 16);
+   sounds->toggleMute();
+   EXPECT_EQ(Mix_Playing(-1), 0);
+   playSound(Cue::GameOver);
+   EXPECT_EQ(Mix_Playing(-1), 0);
+}
+
+TEST_F(Mixing, ABusyTickAtFullVolumeDoesNotClip)
+{
+   Scratch scratch;
+   setenv("SDL_AUDIODRIVER", "disk", 1);
+   setenv("SDL_DISKAUDIOFILE", scratch.path("out.raw").c_str(), 1);
+   ASSERT_EQ(startSound(kSounds, 100), "");
+   for (int colour : {RedBall, GreenBall, BlueBall})
+      playSound(Cue::Throw, colour);
+   playSound(Cue::Collected, 4);
+   playSound(Cue::ColourCleared, GreenBall);
+   std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+   stopSound();
+   const std::vector<unsigned char> raw = read_file(scratch.path("out.raw"));
+   std::vector<int16_t> out;
+   for (size_t i = 0; i + 1 < raw.size(); i += 2)
+      out.push_back(int16_t(raw[i] | raw[i + 1] << 8));
+   ASSERT_GT(out.size(), 44100u) << "the disk driver wrote less than half a second";
+   EXPECT_GT(peak_of(out), 8000);
+   EXPECT_LT(peak_of(out), 32767);
+}
+
+TEST_F(Mixing, AMissingEffectIsNamedAndTheOthersPlay)
+{
+   Scratch scratch;
+   for (const SoundFile &file : soundFiles()) {
+      if (std::string(file.name) != "bell-red.wav")
+         scratch.write(file.name, read_file(kSounds + "/" + file.name));
+   }
+   setenv("SDL_AUDIODRIVER", "dummy", 1);
+   testing::internal::CaptureStderr();
+   ASSERT_EQ(startSound(scratch.path(""), 80), "");
+   const std::string said = testing::internal::GetCapturedStderr();
+   EXPECT_NE(said.find("bell-red.wav"), std::string::npos) << said;
+   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+   playSound(Cue::ColourCleared, RedBall);
+   EXPECT_EQ(Mix_Playing(-1), 0);
+   playSound(Cue::ColourCleared, GreenBall);
+   EXPECT_EQ(Mix_Playing(-1), 1);
+}
+
+TEST_F(Mixing, AnAudioDriverThatDoesNotExistGivesAReasonAndSilence)
+{
+   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+   SoundSink *before = sounds;
+   EXPECT_NE(startSound(kSounds, 80), "");
+   EXPECT_EQ(sounds, before);
+}
+
+}  // namespace
