@@ -23,6 +23,26 @@ std::string committed(const std::string &name)
    return std::string(ART_SOURCE_DIR) + "/graphics/" + name;
 }
 
+// Whether `b` is from `min_w` to `max_w` pixels wide and from `min_h` to
+// `max_h` high.
+testing::AssertionResult sized(BITMAP *b, int min_w, int max_w, int min_h, int max_h)
+{
+   if (b->w >= min_w && b->w <= max_w && b->h >= min_h && b->h <= max_h)
+      return testing::AssertionSuccess();
+   return testing::AssertionFailure() << b->w << "x" << b->h << ", not " << min_w << ".." << max_w
+                                      << " x " << min_h << ".." << max_h;
+}
+
+// Calls `f(x, y, pixel)` for every pixel of `b`, row by row.
+template <class F>
+void each_pixel(BITMAP *b, F f)
+{
+   for (int y = 0; y < b->h; y++) {
+      for (int x = 0; x < b->w; x++)
+         f(x, y, getpixel(b, x, y));
+   }
+}
+
 // Loads a committed GIF the way the game does: at 16 bpp.
 class Loaded {
 public:
@@ -44,10 +64,7 @@ public:
    int count_masked() const
    {
       int n = 0;
-      for (int y = 0; y < bitmap->h; y++) {
-         for (int x = 0; x < bitmap->w; x++)
-            n += masked(x, y);
-      }
+      each_pixel(bitmap, [&](int x, int y, int) { n += masked(x, y); });
       return n;
    }
 
@@ -114,8 +131,7 @@ TEST(ArtFiles, TheBackdropFillsTheWindowWithoutHoles)
 {
    Loaded texture("texture.gif");
    ASSERT_TRUE(texture.bitmap);
-   EXPECT_EQ(texture.bitmap->w, 640);
-   EXPECT_EQ(texture.bitmap->h, 480);
+   EXPECT_TRUE(sized(texture.bitmap, 640, 640, 480, 480));
    EXPECT_EQ(texture.count_masked(), 0);
 }
 
@@ -142,9 +158,7 @@ TEST(ArtFiles, BannersAreOpaqueFitAboveTheirScreensAndJoinTheBackdrop)
    for (const auto &banner : banners) {
       Loaded b(banner.name);
       ASSERT_TRUE(b.bitmap) << banner.name;
-      EXPECT_LE(b.bitmap->w, 640) << banner.name;
-      EXPECT_LE(b.bitmap->h, banner.max_h) << banner.name;
-      EXPECT_GE(b.bitmap->h, banner.max_h - 20) << banner.name;
+      EXPECT_TRUE(sized(b.bitmap, 1, 640, banner.max_h - 20, banner.max_h)) << banner.name;
       EXPECT_EQ(b.count_masked(), 0) << banner.name;
       // No visible seam: the bottom rows and the right column are the
       // backdrop's colours give or take one 16-bit step.
@@ -159,10 +173,8 @@ TEST(ArtFiles, BannersAreOpaqueFitAboveTheirScreensAndJoinTheBackdrop)
       EXPECT_LT(double(difference) / n, 6.0) << banner.name;
       // And something is lettered on it.
       long lettered = 0;
-      for (int y = 0; y < b.bitmap->h; y++) {
-         for (int x = 0; x < b.bitmap->w; x++)
-            lettered += getpixel(b.bitmap, x, y) != getpixel(texture.bitmap, x, y);
-      }
+      each_pixel(b.bitmap,
+                 [&](int x, int y, int p) { lettered += p != getpixel(texture.bitmap, x, y); });
       EXPECT_GT(lettered, long(b.bitmap->w) * b.bitmap->h / 10) << banner.name;
    }
 }
@@ -171,9 +183,7 @@ TEST(ArtFiles, TheLogoIsLetteringWithTransparencyAround)
 {
    Loaded logo("Loading.gif");
    ASSERT_TRUE(logo.bitmap);
-   EXPECT_LE(logo.bitmap->w, 640);
-   EXPECT_LE(logo.bitmap->h, 280);
-   EXPECT_GE(logo.bitmap->h, 90);
+   EXPECT_TRUE(sized(logo.bitmap, 1, 640, 90, 280));
    EXPECT_TRUE(logo.clear_around(false));
    const long area = long(logo.bitmap->w) * logo.bitmap->h;
    EXPECT_GT(logo.count_masked(), area / 4);
@@ -189,8 +199,7 @@ TEST(ArtFiles, BallsAreRoundAndOfTheirColour)
    for (const auto &ball : balls) {
       Loaded b(ball.name);
       ASSERT_TRUE(b.bitmap) << ball.name;
-      EXPECT_EQ(b.bitmap->w, 20) << ball.name;
-      EXPECT_EQ(b.bitmap->h, 20) << ball.name;
+      EXPECT_TRUE(sized(b.bitmap, 20, 20, 20, 20)) << ball.name;
       for (int corner = 0; corner < 4; corner++) {
          const int x = corner % 2 ? 19 : 0, y = corner / 2 ? 19 : 0;
          EXPECT_TRUE(b.masked(x, y)) << ball.name;
@@ -204,14 +213,11 @@ TEST(ArtFiles, BallsAreRoundAndOfTheirColour)
       // The lit side shows the pure colour: its own channel near full,
       // the others low.
       int pure = 0;
-      for (int y = 0; y < 20; y++) {
-         for (int x = 0; x < 20; x++) {
-            const int p = getpixel(b.bitmap, x, y);
-            const int c[3] = {getr(p), getg(p), getb(p)};
-            pure += !b.masked(x, y) && c[ball.channel] >= 230 && c[(ball.channel + 1) % 3] <= 50 &&
-                    c[(ball.channel + 2) % 3] <= 50;
-         }
-      }
+      each_pixel(b.bitmap, [&](int x, int y, int p) {
+         const int c[3] = {getr(p), getg(p), getb(p)};
+         pure += !b.masked(x, y) && c[ball.channel] >= 230 && c[(ball.channel + 1) % 3] <= 50 &&
+                 c[(ball.channel + 2) % 3] <= 50;
+      });
       EXPECT_GE(pure, 12) << ball.name;
    }
 }
@@ -221,14 +227,12 @@ double opaque_middle(const Loaded &image)
 {
    double sum = 0;
    long n = 0;
-   for (int y = 0; y < image.bitmap->h; y++) {
-      for (int x = 0; x < image.bitmap->w; x++) {
-         if (!image.masked(x, y)) {
-            sum += x + 0.5;
-            n++;
-         }
+   each_pixel(image.bitmap, [&](int x, int y, int) {
+      if (!image.masked(x, y)) {
+         sum += x + 0.5;
+         n++;
       }
-   }
+   });
    return n ? sum / n : -1;
 }
 
@@ -245,9 +249,7 @@ TEST(ArtFiles, TheHandIsCentredOnItsBarWhetherMirroredOrNot)
 {
    Loaded hand("hand.gif");
    ASSERT_TRUE(hand.bitmap);
-   EXPECT_EQ(hand.bitmap->w, 62);
-   EXPECT_GE(hand.bitmap->h, 40);
-   EXPECT_LE(hand.bitmap->h, 45);
+   EXPECT_TRUE(sized(hand.bitmap, 62, 62, 40, 45));
    EXPECT_TRUE(hand.clear_around(true));
    // Left hand at x1 - 17, right hand mirrored at x1 - 5: both centred on
    // the bar's middle x1 + 20 only when the hand's middle is at 37. The
@@ -260,10 +262,7 @@ TEST(ArtFiles, TheJugglerStandsOnTheBottomEdge)
 {
    Loaded juggler("Character.gif");
    ASSERT_TRUE(juggler.bitmap);
-   EXPECT_GE(juggler.bitmap->w, 70);
-   EXPECT_LE(juggler.bitmap->w, 90);
-   EXPECT_GE(juggler.bitmap->h, 110);
-   EXPECT_LE(juggler.bitmap->h, 140);
+   EXPECT_TRUE(sized(juggler.bitmap, 70, 90, 110, 140));
    EXPECT_TRUE(juggler.clear_around(true));
    EXPECT_TRUE(row_has_ink(juggler, juggler.bitmap->h - 1) || row_has_ink(juggler, juggler.bitmap->h - 2));
    EXPECT_NEAR(opaque_middle(juggler), juggler.bitmap->w / 2.0, 2);
@@ -273,10 +272,7 @@ TEST(ArtFiles, TheSparkIsABrightStarWithTransparencyAround)
 {
    Loaded spark("particle.gif");
    ASSERT_TRUE(spark.bitmap);
-   EXPECT_GE(spark.bitmap->w, 14);
-   EXPECT_LE(spark.bitmap->w, 18);
-   EXPECT_GE(spark.bitmap->h, 14);
-   EXPECT_LE(spark.bitmap->h, 18);
+   EXPECT_TRUE(sized(spark.bitmap, 14, 18, 14, 18));
    EXPECT_TRUE(spark.masked(0, 0));
    EXPECT_TRUE(spark.masked(spark.bitmap->w - 1, spark.bitmap->h - 1));
    const int p = getpixel(spark.bitmap, spark.bitmap->w / 2, spark.bitmap->h / 2);
@@ -320,15 +316,12 @@ TEST(ArtFiles, TheScoreFontPrintsInTheColourGiven)
    clear_to_color(page, makecol(0, 0, 0));
    textout_ex(page, font, "0123456789", 0, 0, makecol(253, 253, 51), -1);
    int ink = 0, other = 0;
-   for (int y = 0; y < page->h; y++) {
-      for (int x = 0; x < page->w; x++) {
-         const int p = getpixel(page, x, y);
-         if (p == makecol(253, 253, 51))
-            ink++;
-         else if (p != makecol(0, 0, 0))
-            other++;
-      }
-   }
+   each_pixel(page, [&](int, int, int p) {
+      if (p == makecol(253, 253, 51))
+         ink++;
+      else if (p != makecol(0, 0, 0))
+         other++;
+   });
    EXPECT_GT(ink, 300);
    EXPECT_EQ(other, 0);
    destroy_bitmap(page);

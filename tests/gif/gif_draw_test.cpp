@@ -21,14 +21,20 @@ std::vector<int> pixels(BITMAP *bitmap)
    return values;
 }
 
+// The pixels of frames 0..last of `gif` composed, or none when it does not read.
+std::vector<int> composed(const GifBytes &gif, int last)
+{
+   GifSequencePtr sequence = read_bytes(gif);
+   EXPECT_TRUE(sequence) << "the stream does not read";
+   return sequence ? pixels(compose(sequence.get(), last).get()) : std::vector<int>();
+}
+
 TEST(GifDraw, IndicesBecomeTableColoursAndTransparentOnesStayMask)
 {
    GifBytes gif;
    gif.header(3, 2, kColors).control(0, 0, 2).image(0, 0, 3, 2);
    gif.data(2, raw_codes(2, {0, 1, 2, 3, 2, 0})).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, G, M, K, M, R}));
+   EXPECT_EQ(composed(gif, 0), (std::vector<int>{R, G, M, K, M, R}));
 }
 
 TEST(GifDraw, UncoveredScreenIsMaskAndOffsetImagesAreClipped)
@@ -36,10 +42,7 @@ TEST(GifDraw, UncoveredScreenIsMaskAndOffsetImagesAreClipped)
    // A 2x2 image at (3, 1) on a 4x3 screen: its right column falls off.
    GifBytes gif;
    gif.header(4, 3, kColors).image(3, 1, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()),
-             (std::vector<int>{M, M, M, M, M, M, M, R, M, M, M, B}));
+   EXPECT_EQ(composed(gif, 0), (std::vector<int>{M, M, M, M, M, M, M, R, M, M, M, B}));
 }
 
 TEST(GifDraw, ImagesWhollyOutsideTheScreenDrawNothing)
@@ -47,9 +50,7 @@ TEST(GifDraw, ImagesWhollyOutsideTheScreenDrawNothing)
    GifBytes gif;
    gif.header(2, 2, kColors).image(60000, 5, 2, 2).data(2, raw_codes(2, {0, 1, 2, 3}));
    gif.image(0, 0, 0, 2).data(2, {{4, 3}, {5, 3}}).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>(4, M)));
+   EXPECT_EQ(composed(gif, 1), (std::vector<int>(4, M)));
 }
 
 TEST(GifDraw, IndicesPastTheTableAreBlackAndNoTableMeansBlack)
@@ -57,15 +58,11 @@ TEST(GifDraw, IndicesPastTheTableAreBlackAndNoTableMeansBlack)
    GifBytes gif;
    gif.header(3, 1, {0x123456, 0x654321}).image(0, 0, 3, 1).data(2, raw_codes(2, {1, 2, 3}));
    gif.trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{0x654321, 0, 0}));
+   EXPECT_EQ(composed(gif, 0), (std::vector<int>{0x654321, 0, 0}));
 
    GifBytes bare;
    bare.header(2, 1).image(0, 0, 2, 1).data(2, raw_codes(2, {1, 3})).trailer();
-   sequence = read_bytes(bare);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{0, 0}));
+   EXPECT_EQ(composed(bare, 0), (std::vector<int>{0, 0}));
 }
 
 TEST(GifDraw, LocalTableWinsOverGlobal)
@@ -73,9 +70,7 @@ TEST(GifDraw, LocalTableWinsOverGlobal)
    GifBytes gif;
    gif.header(2, 1, kColors).image(0, 0, 1, 1, {0x111111, 0x222222});
    gif.data(2, raw_codes(2, {1})).image(1, 0, 1, 1).data(2, raw_codes(2, {1})).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>{0x222222, G}));
+   EXPECT_EQ(composed(gif, 1), (std::vector<int>{0x222222, G}));
 }
 
 TEST(GifDraw, DisposalTwoClearsTheFrameRectangleToMask)
@@ -86,10 +81,8 @@ TEST(GifDraw, DisposalTwoClearsTheFrameRectangleToMask)
    gif.header(3, 1, kColors).control(2, 0, -1).image(0, 0, 3, 1);
    gif.data(2, raw_codes(2, {0, 0, 0})).control(0, 0, 3).image(1, 0, 2, 1);
    gif.data(2, raw_codes(2, {1, 3})).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, R, R}));
-   EXPECT_EQ(pixels(compose(sequence.get(), 1).get()), (std::vector<int>{M, G, M}));
+   EXPECT_EQ(composed(gif, 0), (std::vector<int>{R, R, R}));
+   EXPECT_EQ(composed(gif, 1), (std::vector<int>{M, G, M}));
 }
 
 TEST(GifDraw, DisposalThreePutsBackWhatWasUnderTheFrame)
@@ -118,18 +111,13 @@ TEST(GifDraw, PixelsTheDataNeverReachedStayUndrawn)
    // Plain: the first four of six pixels arrive.
    GifBytes gif;
    gif.header(3, 2, kColors).image(0, 0, 3, 2).data(2, raw_codes(2, {0, 1, 2, 3})).trailer();
-   GifSequencePtr sequence = read_bytes(gif);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()), (std::vector<int>{R, G, B, K, M, M}));
+   EXPECT_EQ(composed(gif, 0), (std::vector<int>{R, G, B, K, M, M}));
 
    // Interlaced, 5 rows of 2: stored rows 0, 4, 2 arrive and half of 1.
    GifBytes laced;
    laced.header(2, 5, kColors).image(0, 0, 2, 5, {}, true);
    laced.data(2, raw_codes(2, {0, 0, 1, 1, 2, 2, 3})).trailer();
-   sequence = read_bytes(laced);
-   ASSERT_TRUE(sequence);
-   EXPECT_EQ(pixels(compose(sequence.get(), 0).get()),
-             (std::vector<int>{R, R, K, M, B, B, M, M, G, G}));
+   EXPECT_EQ(composed(laced, 0), (std::vector<int>{R, R, K, M, B, B, M, M, G, G}));
 }
 
 TEST(GifDraw, DestinationOffsetAndClipRectangleAreHonoured)

@@ -19,22 +19,24 @@ GifBytes &small_image(GifBytes &gif)
    return gif.image(0, 0, 2, 2).data(2, raw_codes(2, {0, 1, 1, 0}));
 }
 
+// A file of that image alone.
+GifBytes small_file(const char *signature = "GIF89a")
+{
+   GifBytes gif;
+   gif.header(2, 2, kTwoColors, 0, signature);
+   small_image(gif).trailer();
+   return gif;
+}
+
 TEST(GifReader, AcceptsBothSignaturesOnly)
 {
    for (const char *signature : {"GIF87a", "GIF89a"}) {
-      GifBytes gif;
-      gif.header(2, 2, kTwoColors, 0, signature);
-      small_image(gif).trailer();
-      GifSequencePtr sequence = read_bytes(gif);
+      GifSequencePtr sequence = read_bytes(small_file(signature));
       ASSERT_TRUE(sequence) << signature;
       EXPECT_EQ(sequence->frame_count, 1);
    }
-   for (const char *signature : {"GIF88a", "GIF87b", "GIF89", "gif89a", "PNG89a", ""}) {
-      GifBytes gif;
-      gif.header(2, 2, kTwoColors, 0, signature);
-      small_image(gif).trailer();
-      EXPECT_FALSE(read_bytes(gif)) << signature;
-   }
+   for (const char *signature : {"GIF88a", "GIF87b", "GIF89", "gif89a", "PNG89a", ""})
+      EXPECT_FALSE(read_bytes(small_file(signature))) << signature;
 }
 
 TEST(GifReader, ScreenDescriptorAndGlobalTable)
@@ -216,10 +218,7 @@ TEST(GifReader, EmptyImagesAreKeptAndHugeOnesRefused)
 TEST(GifReader, OpenGifSequenceReadsFilesAndRefusesMissingOnes)
 {
    Scratch scratch;
-   GifBytes gif;
-   gif.header(2, 2, kTwoColors);
-   small_image(gif).trailer();
-   GifSequencePtr sequence(open_gif_sequence(scratch.write("a.gif", gif.bytes).c_str()));
+   GifSequencePtr sequence(open_gif_sequence(scratch.write("a.gif", small_file().bytes).c_str()));
    ASSERT_TRUE(sequence);
    EXPECT_EQ(indices(sequence->frames[0]), (std::vector<int>{0, 1, 1, 0}));
    EXPECT_EQ(open_gif_sequence(scratch.path("missing.gif").c_str()), nullptr);
@@ -324,10 +323,7 @@ TEST(GifReader, EachFailureHasItsReason)
 
 TEST(GifReader, ParseLeavesTheStreamOpen)
 {
-   GifBytes gif;
-   gif.header(2, 2, kTwoColors);
-   small_image(gif).trailer().raw({0x42});
-   MemoryStream stream(gif.bytes);
+   MemoryStream stream(small_file().raw({0x42}).bytes);
    PACKFILE *file = stream.open();
    GifSequencePtr sequence(parse_gif_sequence(file));
    ASSERT_TRUE(sequence);

@@ -66,6 +66,15 @@ Bytes written(Scratch &scratch, const GifSequence *sequence)
    return read_file(file);
 }
 
+// The file written for a w x h screen of one frame of `values`.
+Bytes written_still(Scratch &scratch, int w, int h, const std::vector<int> &values)
+{
+   BitmapPtr bitmap = indexed(w, h, values);
+   Sequence sequence(w, h);
+   sequence.add(bitmap.get());
+   return written(scratch, sequence.get());
+}
+
 Bytes concat(std::initializer_list<Bytes> parts)
 {
    Bytes all;
@@ -113,10 +122,7 @@ TEST(GifWriter, MinimumCodeSizeFollowsTheLargestIndex)
    Scratch scratch;
    const std::pair<int, int> cases[] = {{0, 2}, {3, 2}, {4, 3}, {7, 3}, {8, 4}, {200, 8}, {255, 8}};
    for (const auto &c : cases) {
-      BitmapPtr bitmap = indexed(2, 1, {0, c.first});
-      Sequence sequence(2, 1);
-      sequence.add(bitmap.get());
-      const Bytes bytes = written(scratch, sequence.get());
+      const Bytes bytes = written_still(scratch, 2, 1, {0, c.first});
       // Header 13, control 8, descriptor 10: the code size comes next.
       ASSERT_GT(bytes.size(), 31u);
       EXPECT_EQ(bytes[31], c.second) << "largest " << c.first;
@@ -167,10 +173,7 @@ TEST(GifWriter, ControlBlockTablesAndLoopBlock)
 TEST(GifWriter, NoLoopBlockForMinusOneAndNoGlobalTableForZero)
 {
    Scratch scratch;
-   BitmapPtr a = indexed(1, 1, {0});
-   Sequence sequence(1, 1);
-   sequence.add(a.get());
-   const Bytes bytes = written(scratch, sequence.get());
+   const Bytes bytes = written_still(scratch, 1, 1, {0});
    EXPECT_EQ(bytes[10], 0x70);
    EXPECT_EQ(Bytes(bytes.begin() + 13, bytes.begin() + 15), (Bytes{0x21, 0xF9}));
 }
@@ -195,11 +198,8 @@ TEST(GifWriter, EncoderMatchesThePlainAlgorithmByteForByte)
                   pixels[i] = pixels[i - 1];
             }
          }
-         BitmapPtr bitmap = indexed(c.w, c.h, pixels);
          Scratch scratch;
-         Sequence sequence(c.w, c.h);
-         sequence.add(bitmap.get());
-         const Bytes bytes = written(scratch, sequence.get());
+         const Bytes bytes = written_still(scratch, c.w, c.h, pixels);
          const Bytes data = reference_encode(pixels, c.w, c.h);
          // Header, control block, descriptor, then the data and 0, 0x3B.
          ASSERT_EQ(bytes.size(), 31 + data.size() + 2) << c.w << "x" << c.h;
@@ -222,10 +222,7 @@ TEST(GifWriter, DataOfExactlyOneFullSubBlockHasNoShortBlockAfterIt)
       if (data.size() != 1 + 1 + 255)
          continue;
       Scratch scratch;
-      BitmapPtr bitmap = indexed(w, 1, pixels);
-      Sequence sequence(w, 1);
-      sequence.add(bitmap.get());
-      const Bytes bytes = written(scratch, sequence.get());
+      const Bytes bytes = written_still(scratch, w, 1, pixels);
       ASSERT_EQ(bytes.size(), 31u + 1 + 1 + 255 + 2);
       EXPECT_EQ(bytes[32], 255);
       EXPECT_EQ(bytes[32 + 256], 0);

@@ -88,30 +88,19 @@ TEST(GifcodecTool, DecodesEveryFrameLikeTheOracle)
    // giflib-written: interlaced, local tables, disposals 2 and 3, a frame
    // past the screen's edge and indices past its table.
    std::mt19937 rng(31);
-   GifPlan plan;
-   plan.width = 25;
-   plan.height = 19;
-   plan.global = random_table(rng, 8);
+   GifPlan plan(25, 19, random_table(rng, 8));
    const int layout[][5] = {{0, 0, 25, 19, 1}, {4, 3, 10, 8, 3}, {15, 10, 14, 12, 2},
                             {2, 12, 9, 5, 3}, {0, 0, 6, 6, 0}};
    for (int k = 0; k < 5; k++) {
-      FramePlan f;
-      f.x = layout[k][0];
-      f.y = layout[k][1];
-      f.width = layout[k][2];
-      f.height = layout[k][3];
-      f.control = true;
-      f.disposal = layout[k][4];
-      f.transparent = k ? 1 : -1;
+      const int *l = layout[k];
+      FramePlan f =
+         with_control(frame_at(rng, l[0], l[1], l[2], l[3], k == 2 ? 4 : 8), l[4], k ? 1 : -1);
       f.interlaced = k % 2 == 1;
       if (k == 2)
          f.local = random_table(rng, 2);
-      f.pixels = make_pixels(rng, Pattern::mixed, f.width, f.height, k == 2 ? 4 : 8);
       plan.frames.push_back(f);
    }
-   const std::string written = scratch.path("written.gif");
-   write_with_giflib(written, plan);
-   check_every_frame(scratch, written);
+   check_every_frame(scratch, write_with_giflib(scratch.path("written.gif"), plan));
 }
 
 // A colour-mapped TGA, top row first (ImageMagick 6 writes its rows in the

@@ -15,26 +15,6 @@ using namespace oracle;
 
 namespace {
 
-FramePlan frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
-                   Pattern pattern = Pattern::mixed)
-{
-   FramePlan frame;
-   frame.x = x;
-   frame.y = y;
-   frame.width = width;
-   frame.height = height;
-   frame.pixels = make_pixels(rng, pattern, width, height, colours);
-   return frame;
-}
-
-void with_control(FramePlan *frame, int disposal, int transparent)
-{
-   frame->control = true;
-   frame->disposal = disposal;
-   frame->transparent = transparent;
-   frame->delay = 3;
-}
-
 // An opaque screen-filling first frame, so that later frames and their
 // disposals have something visible to cover and restore.
 GifPlan backdrop(std::mt19937 &rng, int width, int height, int table)
@@ -91,9 +71,9 @@ TEST(GiflibWritten, LargerAndOddlyShapedStills)
    int n = 0;
    for (const Case &c : cases) {
       SCOPED_TRACE(std::to_string(c.width) + "x" + std::to_string(c.height));
-      const std::string path = scratch.path("large-" + std::to_string(n++) + ".gif");
-      write_with_giflib(path, still(rng, c.width, c.height, c.table, c.colours, c.pattern));
-      EXPECT_TRUE(codec_matches_giflib(path));
+      EXPECT_TRUE(codec_matches_giflib(
+         write_with_giflib(scratch.path("large-" + std::to_string(n++) + ".gif"),
+                           still(rng, c.width, c.height, c.table, c.colours, c.pattern))));
    }
 }
 
@@ -106,25 +86,21 @@ TEST(GiflibWritten, IndicesPastTheTableAreBlack)
    std::mt19937 rng(3);
 
    // A two-entry table still has a minimum code size of 2: indices 2 and 3.
-   GifPlan global = still(rng, 23, 11, 2, 4, Pattern::noise);
-   write_with_giflib(scratch.path("global.gif"), global);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("global.gif")));
+   EXPECT_TRUE(codec_matches_giflib(
+      write_with_giflib(scratch.path("global.gif"), still(rng, 23, 11, 2, 4, Pattern::noise))));
 
    GifPlan local = backdrop(rng, 30, 20, 256);
    FramePlan small = frame_at(rng, 4, 3, 20, 12, 4, Pattern::noise);
    small.local = random_table(rng, 2);
    local.frames.push_back(small);
-   write_with_giflib(scratch.path("local.gif"), local);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("local.gif")));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("local.gif"), local)));
 
    // A transparent index past the table is transparent, not black.
    GifPlan past = backdrop(rng, 16, 16, 8);
    FramePlan over = frame_at(rng, 2, 2, 12, 12, 4, Pattern::noise);
    over.local = random_table(rng, 2);
-   with_control(&over, 1, 3);
-   past.frames.push_back(over);
-   write_with_giflib(scratch.path("transparent-past.gif"), past);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("transparent-past.gif")));
+   past.frames.push_back(with_control(over, 1, 3));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("transparent-past.gif"), past)));
 
    // giflib's encoder insists on a table, so this one is built by hand.
    std::vector<int> pixels;
@@ -146,26 +122,22 @@ TEST(GiflibWritten, InterlacedImages)
       SCOPED_TRACE("height " + std::to_string(height));
       GifPlan plan = still(rng, 1 + height % 5 * 7, height, 16, 16, Pattern::mixed);
       plan.frames[0].interlaced = true;
-      const std::string path = scratch.path("interlaced-" + std::to_string(height) + ".gif");
-      write_with_giflib(path, plan);
-      EXPECT_TRUE(codec_matches_giflib(path));
+      EXPECT_TRUE(codec_matches_giflib(
+         write_with_giflib(scratch.path("interlaced-" + std::to_string(height) + ".gif"), plan)));
    }
    GifPlan big = still(rng, 211, 150, 64, 64, Pattern::noise);
    big.frames[0].interlaced = true;
-   write_with_giflib(scratch.path("interlaced-big.gif"), big);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("interlaced-big.gif")));
-   EXPECT_TRUE(codec_matches_imagemagick(scratch.path("interlaced-big.gif"),
-                                         scratch.path("big.pam")));
+   const std::string big_path = write_with_giflib(scratch.path("interlaced-big.gif"), big);
+   EXPECT_TRUE(codec_matches_giflib(big_path));
+   EXPECT_TRUE(codec_matches_imagemagick(big_path, scratch.path("big.pam")));
 
    GifPlan anim = backdrop(rng, 40, 40, 32);
    for (int k = 0; k < 4; k++) {
       FramePlan f = frame_at(rng, 3 * k + 1, 5 * k, 9 + k * 5, 6 + k * 7, 32);
       f.interlaced = true;
-      with_control(&f, k % 4, k % 2 ? 5 : -1);
-      anim.frames.push_back(f);
+      anim.frames.push_back(with_control(f, k % 4, k % 2 ? 5 : -1));
    }
-   write_with_giflib(scratch.path("interlaced-anim.gif"), anim);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("interlaced-anim.gif")));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("interlaced-anim.gif"), anim)));
 }
 
 // Transparent pixels of a first frame stay the mask colour; in later
@@ -177,20 +149,16 @@ TEST(GiflibWritten, TransparentPixels)
    for (int bits = 1; bits <= 8; bits += 3) {
       SCOPED_TRACE("table bits " + std::to_string(bits));
       GifPlan plan = still(rng, 37, 21, 1 << bits, 1 << bits, Pattern::runs);
-      with_control(&plan.frames[0], 0, int(rng() % (1u << bits)));
-      const std::string path = scratch.path("transparent-" + std::to_string(bits) + ".gif");
-      write_with_giflib(path, plan);
-      EXPECT_TRUE(codec_matches_giflib(path));
+      plan.frames[0] = with_control(plan.frames[0], 0, int(rng() % (1u << bits)));
+      EXPECT_TRUE(codec_matches_giflib(
+         write_with_giflib(scratch.path("transparent-" + std::to_string(bits) + ".gif"), plan)));
    }
    GifPlan anim = backdrop(rng, 50, 30, 16);
-   with_control(&anim.frames[0], 1, 0);
-   for (int k = 0; k < 5; k++) {
-      FramePlan f = frame_at(rng, k * 7, k * 3, 30, 20, 16, Pattern::noise);
-      with_control(&f, 1, k * 3);
-      anim.frames.push_back(f);
-   }
-   write_with_giflib(scratch.path("transparent-anim.gif"), anim);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("transparent-anim.gif")));
+   anim.frames[0] = with_control(anim.frames[0], 1, 0);
+   for (int k = 0; k < 5; k++)
+      anim.frames.push_back(
+         with_control(frame_at(rng, k * 7, k * 3, 30, 20, 16, Pattern::noise), 1, k * 3));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("transparent-anim.gif"), anim)));
 }
 
 // Local tables replace the global one for their frame only, at their own
@@ -206,25 +174,19 @@ TEST(GiflibWritten, LocalColourTables)
       FramePlan f = frame_at(rng, k * 5, k * 4, 20, 16, count ? count : 4);
       if (count)
          f.local = random_table(rng, count);
-      with_control(&f, k % 2, -1);
-      mixed.frames.push_back(f);
+      mixed.frames.push_back(with_control(f, k % 2, -1));
    }
-   write_with_giflib(scratch.path("mixed.gif"), mixed);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("mixed.gif")));
-   std::vector<int> expected_sizes = {2, 8, 2, 2, 5, 3, 2, 7};
-   EXPECT_EQ(min_code_sizes(scratch.path("mixed.gif")), expected_sizes);
+   const std::string mixed_path = write_with_giflib(scratch.path("mixed.gif"), mixed);
+   EXPECT_TRUE(codec_matches_giflib(mixed_path));
+   EXPECT_EQ(min_code_sizes(mixed_path), (std::vector<int>{2, 8, 2, 2, 5, 3, 2, 7}));
 
-   GifPlan only_local;
-   only_local.width = 33;
-   only_local.height = 27;
+   GifPlan only_local(33, 27);
    for (int k = 0; k < 4; k++) {
       FramePlan f = frame_at(rng, k * 6, k * 5, 20 - k, 15 + k, 1 << (2 * k + 1));
       f.local = random_table(rng, 1 << (2 * k + 1));
-      with_control(&f, k == 2 ? 2 : 0, k == 3 ? 1 : -1);
-      only_local.frames.push_back(f);
+      only_local.frames.push_back(with_control(f, k == 2 ? 2 : 0, k == 3 ? 1 : -1));
    }
-   write_with_giflib(scratch.path("only-local.gif"), only_local);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("only-local.gif")));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("only-local.gif"), only_local)));
 }
 
 // Every pair of disposals (0 to 3) for two overlapping frames over a
@@ -240,19 +202,17 @@ TEST(GiflibWritten, DisposalPairs)
             SCOPED_TRACE("disposals " + std::to_string(first) + "," + std::to_string(second) +
                          (transparent ? " with transparency" : ""));
             GifPlan plan = backdrop(rng, 24, 18, 8);
-            with_control(&plan.frames[0], (first + second) % 4, -1);
-            FramePlan a = frame_at(rng, 3, 2, 14, 10, 8, Pattern::noise);
-            with_control(&a, first, transparent ? 2 : -1);
-            FramePlan b = frame_at(rng, 8, 6, 12, 9, 8, Pattern::noise);
-            with_control(&b, second, transparent ? 5 : -1);
-            FramePlan c = frame_at(rng, 0, 0, 10, 8, 8, Pattern::runs);
-            with_control(&c, 0, 1);
-            plan.frames.insert(plan.frames.end(), {a, b, c});
-            const std::string path = scratch.path("pair-" + std::to_string(first) +
-                                                  std::to_string(second) +
-                                                  std::to_string(transparent) + ".gif");
-            write_with_giflib(path, plan);
-            EXPECT_TRUE(codec_matches_giflib(path));
+            plan.frames[0] = with_control(plan.frames[0], (first + second) % 4, -1);
+            const FramePlan a = frame_at(rng, 3, 2, 14, 10, 8, Pattern::noise);
+            const FramePlan b = frame_at(rng, 8, 6, 12, 9, 8, Pattern::noise);
+            const FramePlan c = frame_at(rng, 0, 0, 10, 8, 8, Pattern::runs);
+            plan.frames.insert(plan.frames.end(), {with_control(a, first, transparent ? 2 : -1),
+                                                   with_control(b, second, transparent ? 5 : -1),
+                                                   with_control(c, 0, 1)});
+            EXPECT_TRUE(codec_matches_giflib(write_with_giflib(
+               scratch.path("pair-" + std::to_string(first) + std::to_string(second) +
+                            std::to_string(transparent) + ".gif"),
+               plan)));
          }
 }
 
@@ -268,20 +228,15 @@ TEST(GiflibWritten, DisposalChains)
    };
    int n = 0;
    for (const std::vector<int> &chain : chains) {
-      GifPlan plan;
-      plan.width = 32;
-      plan.height = 24;
-      plan.global = random_table(rng, 16);
+      GifPlan plan(32, 24, random_table(rng, 16));
       // The first frame here does not cover the screen: disposing of it
       // must give back the mask, not a colour.
-      for (size_t k = 0; k < chain.size(); k++) {
-         FramePlan f = frame_at(rng, int(k) * 4, int(k) * 3, 16, 12, 16);
-         with_control(&f, chain[k], k % 2 ? 4 : -1);
-         plan.frames.push_back(f);
-      }
-      const std::string path = scratch.path("chain-" + std::to_string(n++) + ".gif");
-      write_with_giflib(path, plan);
-      EXPECT_TRUE(codec_matches_giflib(path)) << "chain " << n - 1;
+      for (size_t k = 0; k < chain.size(); k++)
+         plan.frames.push_back(with_control(frame_at(rng, int(k) * 4, int(k) * 3, 16, 12, 16),
+                                            chain[k], k % 2 ? 4 : -1));
+      EXPECT_TRUE(codec_matches_giflib(
+         write_with_giflib(scratch.path("chain-" + std::to_string(n++) + ".gif"), plan)))
+         << "chain " << n - 1;
    }
 }
 
@@ -306,15 +261,13 @@ TEST(GiflibWritten, FramesPartlyOutsideTheScreen)
                       std::to_string(p[0]) + "," + std::to_string(p[1]) + " size " +
                       std::to_string(p[2]) + "x" + std::to_string(p[3]));
          GifPlan plan = backdrop(rng, 30, 20, 16);
-         FramePlan f = frame_at(rng, p[0], p[1], p[2], p[3], 16, Pattern::noise);
-         with_control(&f, disposal, n % 2 ? 7 : -1);
-         FramePlan g = frame_at(rng, p[0] - 1 > 0 ? p[0] - 1 : 0, 1, 12, 12, 16);
-         with_control(&g, 0, 3);
-         plan.frames.insert(plan.frames.end(), {f, g});
-         const std::string path =
-            scratch.path("outside-" + std::to_string(disposal) + std::to_string(n++) + ".gif");
-         write_with_giflib(path, plan);
-         EXPECT_TRUE(codec_matches_giflib(path));
+         const FramePlan f = frame_at(rng, p[0], p[1], p[2], p[3], 16, Pattern::noise);
+         const FramePlan g = frame_at(rng, p[0] - 1 > 0 ? p[0] - 1 : 0, 1, 12, 12, 16);
+         plan.frames.insert(plan.frames.end(),
+                            {with_control(f, disposal, n % 2 ? 7 : -1), with_control(g, 0, 3)});
+         EXPECT_TRUE(codec_matches_giflib(write_with_giflib(
+            scratch.path("outside-" + std::to_string(disposal) + std::to_string(n++) + ".gif"),
+            plan)));
       }
    }
 }
@@ -325,13 +278,9 @@ TEST(GiflibWritten, UndefinedDisposalsLeaveTheFrame)
    Scratch scratch;
    std::mt19937 rng(10);
    GifPlan plan = backdrop(rng, 20, 20, 8);
-   for (int disposal = 4; disposal < 8; disposal++) {
-      FramePlan f = frame_at(rng, disposal, disposal, 8, 8, 8);
-      with_control(&f, disposal, -1);
-      plan.frames.push_back(f);
-   }
-   write_with_giflib(scratch.path("undefined.gif"), plan);
-   EXPECT_TRUE(codec_matches_giflib(scratch.path("undefined.gif")));
+   for (int disposal = 4; disposal < 8; disposal++)
+      plan.frames.push_back(with_control(frame_at(rng, disposal, disposal, 8, 8, 8), disposal, -1));
+   EXPECT_TRUE(codec_matches_giflib(write_with_giflib(scratch.path("undefined.gif"), plan)));
 }
 
 // A seeded random animation that combines everything above: sizes,
@@ -376,11 +325,10 @@ GifPlan random_animation(unsigned seed)
 TEST(GiflibWritten, RandomAnimations)
 {
    Scratch scratch;
-   for (unsigned seed = 0; seed < 60; seed++) {
-      const std::string path = scratch.path("random-" + std::to_string(seed) + ".gif");
-      write_with_giflib(path, random_animation(seed));
-      EXPECT_TRUE(codec_matches_giflib(path)) << "seed " << seed;
-   }
+   for (unsigned seed = 0; seed < 60; seed++)
+      EXPECT_TRUE(codec_matches_giflib(write_with_giflib(
+         scratch.path("random-" + std::to_string(seed) + ".gif"), random_animation(seed))))
+         << "seed " << seed;
 }
 
 // Played in a loop, frame 0 starts again from the mask whatever the last
@@ -388,21 +336,18 @@ TEST(GiflibWritten, RandomAnimations)
 TEST(GiflibWritten, SecondLoopMatchesTheFirst)
 {
    Scratch scratch;
-   for (unsigned seed = 0; seed < 30; seed++) {
-      const std::string path = scratch.path("loop-" + std::to_string(seed) + ".gif");
-      write_with_giflib(path, random_animation(seed));
-      EXPECT_TRUE(codec_matches_when_looping(path)) << "seed " << seed;
-   }
+   for (unsigned seed = 0; seed < 30; seed++)
+      EXPECT_TRUE(codec_matches_when_looping(write_with_giflib(
+         scratch.path("loop-" + std::to_string(seed) + ".gif"), random_animation(seed))))
+         << "seed " << seed;
    std::mt19937 rng(13);
    for (int last = 0; last < 4; last++) {
       GifPlan plan = backdrop(rng, 20, 15, 8);
-      with_control(&plan.frames[0], 3 - last, -1);
-      FramePlan f = frame_at(rng, 5, 4, 10, 8, 8);
-      with_control(&f, last, 2);
-      plan.frames.push_back(f);
-      const std::string path = scratch.path("last-" + std::to_string(last) + ".gif");
-      write_with_giflib(path, plan);
-      EXPECT_TRUE(codec_matches_when_looping(path)) << "last disposal " << last;
+      plan.frames[0] = with_control(plan.frames[0], 3 - last, -1);
+      plan.frames.push_back(with_control(frame_at(rng, 5, 4, 10, 8, 8), last, 2));
+      EXPECT_TRUE(codec_matches_when_looping(
+         write_with_giflib(scratch.path("last-" + std::to_string(last) + ".gif"), plan)))
+         << "last disposal " << last;
    }
 }
 
@@ -416,12 +361,10 @@ TEST(GiflibWritten, FullScreenFirstFrameRestoredToTheMask)
    for (int transparent = 0; transparent < 2; transparent++) {
       SCOPED_TRACE(transparent ? "with a transparent index" : "opaque");
       GifPlan plan = backdrop(rng, 24, 16, 8);
-      with_control(&plan.frames[0], 3, transparent ? 7 : -1);
-      FramePlan f = frame_at(rng, 6, 4, 8, 6, 8);
-      with_control(&f, 1, -1);
-      plan.frames.push_back(f);
-      const std::string path = scratch.path("restore-" + std::to_string(transparent) + ".gif");
-      write_with_giflib(path, plan);
+      plan.frames[0] = with_control(plan.frames[0], 3, transparent ? 7 : -1);
+      plan.frames.push_back(with_control(frame_at(rng, 6, 4, 8, 6, 8), 1, -1));
+      const std::string path =
+         write_with_giflib(scratch.path("restore-" + std::to_string(transparent) + ".gif"), plan);
       EXPECT_TRUE(codec_matches_at_offset(path, 0, 0, 24, 16));
       EXPECT_TRUE(codec_matches_at_offset(path, 3, 2, 30, 20));
    }
@@ -434,15 +377,11 @@ TEST(GiflibWritten, DrawingAtAnOffset)
    Scratch scratch;
    std::mt19937 rng(11);
    GifPlan plan = backdrop(rng, 30, 20, 16);
-   with_control(&plan.frames[0], 2, 0);
+   plan.frames[0] = with_control(plan.frames[0], 2, 0);
    const int frames[][3] = {{20, 12, 3}, {0, 0, 2}, {21, 13, 1}, {5, 9, 3}};
-   for (const auto &p : frames) {
-      FramePlan f = frame_at(rng, p[0], p[1], 9, 7, 16);
-      with_control(&f, p[2], 5);
-      plan.frames.push_back(f);
-   }
-   const std::string path = scratch.path("offset.gif");
-   write_with_giflib(path, plan);
+   for (const auto &p : frames)
+      plan.frames.push_back(with_control(frame_at(rng, p[0], p[1], 9, 7, 16), p[2], 5));
+   const std::string path = write_with_giflib(scratch.path("offset.gif"), plan);
    EXPECT_TRUE(codec_matches_at_offset(path, 7, 5, 50, 40));
    EXPECT_TRUE(codec_matches_at_offset(path, 20, 20, 50, 40));  // cut by the bottom right
    EXPECT_TRUE(codec_matches_at_offset(path, -6, -4, 30, 20));  // cut by the top left
@@ -458,12 +397,11 @@ TEST(GiflibWritten, FramePastTheScreenEdgeDrawnAtAnOffset)
    for (int disposal = 1; disposal <= 3; disposal++) {
       SCOPED_TRACE("disposal " + std::to_string(disposal));
       GifPlan plan = backdrop(rng, 30, 20, 16);
-      FramePlan f = frame_at(rng, 22, 14, 16, 12, 16);  // 8x6 of it on the screen
-      with_control(&f, disposal, -1);
-      FramePlan g = frame_at(rng, 0, 0, 4, 4, 16);
-      plan.frames.insert(plan.frames.end(), {f, g});
-      const std::string path = scratch.path("past-" + std::to_string(disposal) + ".gif");
-      write_with_giflib(path, plan);
+      const FramePlan f = frame_at(rng, 22, 14, 16, 12, 16);  // 8x6 of it on the screen
+      plan.frames.insert(plan.frames.end(),
+                         {with_control(f, disposal, -1), frame_at(rng, 0, 0, 4, 4, 16)});
+      const std::string path =
+         write_with_giflib(scratch.path("past-" + std::to_string(disposal) + ".gif"), plan);
       EXPECT_TRUE(codec_matches_at_offset(path, 7, 5, 60, 45));
    }
 }

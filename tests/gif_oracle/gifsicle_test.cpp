@@ -13,21 +13,12 @@ using namespace oracle;
 
 namespace {
 
-::testing::AssertionResult gifsicle(const std::string &arguments, const std::string &out)
-{
-   return run_ok(std::string(GIFSICLE) + " --no-warnings " + arguments + " -o '" + out + "'");
-}
-
 // Full-screen frames of blocks moving over a fixed backdrop: what an
 // optimiser turns into small frames, transparency and disposals. With
 // `clear_backdrop` the backdrop is the transparent index instead.
 GifPlan coalesced(std::mt19937 &rng, int width, int height, int frames, bool clear_backdrop)
 {
-   GifPlan plan;
-   plan.width = width;
-   plan.height = height;
-   plan.global = random_table(rng, 32);
-   plan.loop = 0;
+   GifPlan plan(width, height, random_table(rng, 32), 0);
    const std::vector<unsigned char> backdrop =
       make_pixels(rng, Pattern::stripes, width, height, 24);
    for (int k = 0; k < frames; k++) {
@@ -67,11 +58,10 @@ TEST(GifsicleWritten, ReencodedStills)
       Pattern pattern;
    } inputs[] = {{200, 150, 256, Pattern::noise}, {97, 45, 16, Pattern::runs},
                  {64, 64, 2, Pattern::mixed},     {1, 1, 4, Pattern::noise}};
-   for (const auto &in : inputs) {
-      const std::string path = scratch.path("source-" + std::to_string(sources.size()) + ".gif");
-      write_with_giflib(path, still(rng, in.width, in.height, in.table, in.table, in.pattern));
-      sources.push_back(path);
-   }
+   for (const auto &in : inputs)
+      sources.push_back(
+         write_with_giflib(scratch.path("source-" + std::to_string(sources.size()) + ".gif"),
+                           still(rng, in.width, in.height, in.table, in.table, in.pattern)));
    const struct {
       const char *options;
       bool opaque;
@@ -103,10 +93,10 @@ TEST(GifsicleWritten, OptimisedAnimations)
 {
    Scratch scratch;
    std::mt19937 rng(22);
-   const std::string opaque = scratch.path("opaque.gif");
-   const std::string sprites = scratch.path("sprites.gif");
-   write_with_giflib(opaque, coalesced(rng, 70, 50, 8, false));
-   write_with_giflib(sprites, coalesced(rng, 64, 40, 7, true));
+   const std::string opaque =
+      write_with_giflib(scratch.path("opaque.gif"), coalesced(rng, 70, 50, 8, false));
+   const std::string sprites =
+      write_with_giflib(scratch.path("sprites.gif"), coalesced(rng, 64, 40, 7, true));
    const char *options[] = {"-O1", "-O2", "-O3", "-O3 --lossy=40", "-O2 -i", "-O2 --colors 8",
                             "-O2 -D previous", "-O2 -D background"};
    int n = 0;

@@ -83,12 +83,13 @@ TEST(ImageMagickWritten, TransparentStills)
 TEST(ImageMagickWritten, PlacedAnimationsWithEveryDisposal)
 {
    Scratch scratch;
-   ASSERT_TRUE(magick("-seed 1 -size 60x40 plasma: -colors 32 '" + scratch.path("base.gif") + "'"));
-   ASSERT_TRUE(magick("-seed 2 -size 20x14 plasma: -colors 8 '" + scratch.path("a.gif") + "'"));
+   const std::string base = quoted(scratch.path("base.gif")), a = quoted(scratch.path("a.gif")),
+                     b = quoted(scratch.path("b.gif")), c = quoted(scratch.path("c.gif"));
+   ASSERT_TRUE(magick("-seed 1 -size 60x40 plasma: -colors 32 " + base));
+   ASSERT_TRUE(magick("-seed 2 -size 20x14 plasma: -colors 8 " + a));
    ASSERT_TRUE(magick("-size 25x25 xc:none -fill '#20f040' -draw 'circle 12 12 12 3' "
-                      "-fill '#a01010' -draw 'rectangle 0 0 5 24' '" +
-                      scratch.path("b.gif") + "'"));
-   ASSERT_TRUE(magick("-seed 3 -size 30x9 plasma: -colors 100 '" + scratch.path("c.gif") + "'"));
+                      "-fill '#a01010' -draw 'rectangle 0 0 5 24' " + b));
+   ASSERT_TRUE(magick("-seed 3 -size 30x9 plasma: -colors 100 " + c));
    const std::string disposals[] = {"Undefined", "None", "Background", "Previous"};
    for (const std::string &disposal : disposals)
       for (int interlaced = 0; interlaced < 2; interlaced++) {
@@ -97,19 +98,16 @@ TEST(ImageMagickWritten, PlacedAnimationsWithEveryDisposal)
                                               ".gif");
          // The last frame sits across the bottom right corner of the screen.
          ASSERT_TRUE(magick(std::string(interlaced ? "-interlace GIF " : "") + "-dispose " +
-                            disposal + " -delay 4 -loop 3 -page 60x40+0+0 '" +
-                            scratch.path("base.gif") + "' -page +5+3 '" + scratch.path("a.gif") +
-                            "' -page +30+10 '" + scratch.path("b.gif") + "' -page +0+20 '" +
-                            scratch.path("c.gif") + "' -page +45+30 '" + scratch.path("b.gif") +
-                            "' '" + gif + "'"));
+                            disposal + " -delay 4 -loop 3 -page 60x40+0+0 " + base +
+                            " -page +5+3 " + a + " -page +30+10 " + b + " -page +0+20 " + c +
+                            " -page +45+30 " + b + " " + quoted(gif)));
          EXPECT_TRUE(codec_matches_giflib(gif));
       }
    // A first frame that leaves most of the screen uncovered.
    const std::string sparse = scratch.path("sparse.gif");
-   ASSERT_TRUE(magick("-dispose Background -page 50x50+10+10 '" + scratch.path("a.gif") +
-                      "' -dispose Previous -page +20+30 '" + scratch.path("b.gif") +
-                      "' -dispose None -page +0+0 '" + scratch.path("c.gif") + "' '" + sparse +
-                      "'"));
+   ASSERT_TRUE(magick("-dispose Background -page 50x50+10+10 " + a +
+                      " -dispose Previous -page +20+30 " + b + " -dispose None -page +0+0 " + c +
+                      " " + quoted(sparse)));
    EXPECT_TRUE(codec_matches_giflib(sparse));
 }
 

@@ -55,34 +55,6 @@ void check_egif(int status, GifFileType *gif, const char *what)
    throw std::runtime_error(std::string("giflib ") + what + ": " + GifErrorString(error));
 }
 
-struct GiflibFile {
-   GifFileType *gif = nullptr;
-   std::string error;
-
-   explicit GiflibFile(const std::string &path)
-   {
-      int code = 0;
-      gif = DGifOpenFileName(path.c_str(), &code);
-      if (!gif) {
-         error = GifErrorString(code);
-         return;
-      }
-      if (DGifSlurp(gif) == GIF_ERROR) {
-         error = GifErrorString(gif->Error);
-         DGifCloseFile(gif, &code);
-         gif = nullptr;
-      }
-   }
-   ~GiflibFile()
-   {
-      int ignored;
-      if (gif)
-         DGifCloseFile(gif, &ignored);
-   }
-   GiflibFile(const GiflibFile &) = delete;
-   GiflibFile &operator=(const GiflibFile &) = delete;
-};
-
 GraphicsControlBlock control_of(GifFileType *gif, int i)
 {
    GraphicsControlBlock gcb;
@@ -174,16 +146,6 @@ int loop_count_of(GifFileType *gif)
 // ---------------------------------------------------------------------------
 // Our pictures and records against giflib's.
 
-std::string describe(int colour)
-{
-   if (colour == MASK)
-      return "mask";
-   char text[32];
-   snprintf(text, sizeof text, "(%d,%d,%d)", colour >> 16 & 255, colour >> 8 & 255,
-            colour & 255);
-   return text;
-}
-
 int bitmap_pixel(BITMAP *bitmap, int x, int y)
 {
    const int c = _getpixel32(bitmap, x, y);
@@ -226,35 +188,6 @@ void compare_bitmap(const Picture &expected, BITMAP *bitmap, int ox, int oy,
       problems->add(what + ": " + std::to_string(wrong) + " wrong pixel(s):" + first.str());
 }
 
-std::string colour_list(const ColorMapObject *map)
-{
-   std::ostringstream text;
-   for (int k = 0; map && k < map->ColorCount && k < 4; k++)
-      text << describe(map->Colors[k].Red << 16 | map->Colors[k].Green << 8 |
-                       map->Colors[k].Blue);
-   return text.str();
-}
-
-void compare_table(const ColorMapObject *map, const ColorTable &table, const std::string &what,
-                   Problems *problems)
-{
-   const int count = map ? map->ColorCount : 0;
-   if (table.count != count) {
-      problems->add(what + " has " + std::to_string(table.count) + " entries, giflib reads " +
-                    std::to_string(count));
-      return;
-   }
-   for (int k = 0; k < count; k++) {
-      const GifColorType &c = map->Colors[k];
-      const GifColor &g = table.colors[k];
-      if (g.r != c.Red || g.g != c.Green || g.b != c.Blue) {
-         problems->add(what + " entry " + std::to_string(k) + " differs; giflib reads " +
-                       colour_list(map) + "...");
-         return;
-      }
-   }
-}
-
 // Everything the reader records, frame by frame, against giflib.
 void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
 {
@@ -269,7 +202,8 @@ void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
    if (s->loop_count != (loop < 0 ? 0 : loop))
       problems->add("loop count " + std::to_string(s->loop_count) + ", giflib reads " +
                     std::to_string(loop));
-   compare_table(gif->SColorMap, s->palette, "global table", problems);
+   compare_entries(giflib_entries(gif->SColorMap), table_entries(s->palette), "global table",
+                   problems, "giflib reads");
    if (s->frame_count != gif->ImageCount) {
       problems->add("frame count " + std::to_string(s->frame_count) + ", giflib reads " +
                     std::to_string(gif->ImageCount));
@@ -292,20 +226,12 @@ void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
          problems->add(name + ": " + ours.str() + "; giflib reads " + theirs.str());
          continue;
       }
-      compare_table(d.ColorMap, f.palette, name + " local table", problems);
-      long wrong = 0;
-      std::string first;
-      for (int y = 0; y < d.Height; y++) {
-         const unsigned char *row = f.bitmap->line[y];  // display order
-         for (int x = 0; x < d.Width; x++) {
-            const int want = image.RasterBits[size_t(y) * d.Width + x];
-            if (row[x] != want && !wrong++)
-               first = " first at (" + std::to_string(x) + "," + std::to_string(y) + "): " +
-                       std::to_string(row[x]) + " instead of " + std::to_string(want);
-         }
-      }
-      if (wrong)
-         problems->add(name + ": " + std::to_string(wrong) + " wrong index(es);" + first);
+      compare_entries(giflib_entries(d.ColorMap), table_entries(f.palette), name + " local table",
+                      problems, "giflib reads");
+      const std::vector<int> want(image.RasterBits, image.RasterBits + size_t(d.Width) * d.Height);
+      const std::string diff = index_difference(want, frame_indices(f.bitmap), d.Width);
+      if (!diff.empty())
+         problems->add(name + ": " + diff);
    }
 }
 
@@ -313,7 +239,109 @@ void compare_records(GifFileType *gif, GifSequence *s, Problems *problems)
 
 // ---------------------------------------------------------------------------
 
-void write_with_giflib(const std::string &path, const GifPlan &plan)
+std::string describe(int colour)
+{
+   if (colour == MASK)
+      return "mask";
+   char text[32];
+   snprintf(text, sizeof text, "(%d,%d,%d)", colour >> 16 & 255, colour >> 8 & 255,
+            colour & 255);
+   return text;
+}
+
+GiflibFile::GiflibFile(const std::string &path)
+{
+   int code = 0;
+   gif = DGifOpenFileName(path.c_str(), &code);
+   if (!gif) {
+      error = "DGifOpenFileName: " + std::string(GifErrorString(code));
+      return;
+   }
+   if (DGifSlurp(gif) == GIF_ERROR) {
+      error = "DGifSlurp: error " + std::to_string(gif->Error) + ", " + GifErrorString(gif->Error);
+      DGifCloseFile(gif, &code);
+      gif = nullptr;
+   }
+}
+
+GiflibFile::~GiflibFile()
+{
+   int ignored;
+   if (gif)
+      DGifCloseFile(gif, &ignored);
+}
+
+std::vector<uint32_t> giflib_entries(const ColorMapObject *map)
+{
+   std::vector<uint32_t> entries;
+   for (int k = 0; map && k < map->ColorCount; k++)
+      entries.push_back(uint32_t(map->Colors[k].Red << 16 | map->Colors[k].Green << 8 |
+                                 map->Colors[k].Blue));
+   return entries;
+}
+
+std::vector<uint32_t> table_entries(const ColorTable &table)
+{
+   std::vector<uint32_t> entries;
+   for (int k = 0; k < table.count; k++)
+      entries.push_back(uint32_t(table.colors[k].r << 16 | table.colors[k].g << 8 |
+                                 table.colors[k].b));
+   return entries;
+}
+
+void compare_entries(const std::vector<uint32_t> &want, const std::vector<uint32_t> &got,
+                     const std::string &what, Problems *problems, const std::string &source)
+{
+   if (want.size() != got.size()) {
+      problems->add(what + " has " + std::to_string(got.size()) + " entries, " + source + " " +
+                    std::to_string(want.size()));
+      return;
+   }
+   for (size_t k = 0; k < want.size(); k++)
+      if (want[k] != got[k]) {
+         problems->add(what + " entry " + std::to_string(k) + " is " + describe(int(got[k])) +
+                       ", " + source + " " + describe(int(want[k])));
+         return;
+      }
+}
+
+std::vector<int> frame_indices(BITMAP *bitmap)
+{
+   std::vector<int> out;
+   out.reserve(size_t(bitmap->w) * bitmap->h);
+   for (int y = 0; y < bitmap->h; y++)
+      for (int x = 0; x < bitmap->w; x++)
+         out.push_back(bitmap->line[y][x]);
+   return out;
+}
+
+std::string index_difference(const std::vector<int> &want, const std::vector<int> &got, int width)
+{
+   if (want.size() != got.size())
+      return std::to_string(got.size()) + " indices instead of " + std::to_string(want.size());
+   long wrong = 0;
+   std::string first;
+   for (size_t k = 0; k < want.size(); k++)
+      if (want[k] != got[k] && !wrong++)
+         first = ", first at (" + std::to_string(k % size_t(width)) + "," +
+                 std::to_string(k / size_t(width)) + "): " + std::to_string(got[k]) +
+                 " instead of " + std::to_string(want[k]);
+   return wrong ? std::to_string(wrong) + " wrong index(es)" + first : std::string();
+}
+
+Picture picture_of(BITMAP *bitmap)
+{
+   Picture p;
+   p.width = bitmap->w;
+   p.height = bitmap->h;
+   p.pixels.reserve(size_t(p.width) * p.height);
+   for (int y = 0; y < bitmap->h; y++)
+      for (int x = 0; x < bitmap->w; x++)
+         p.pixels.push_back(bitmap_pixel(bitmap, x, y));
+   return p;
+}
+
+std::string write_with_giflib(const std::string &path, const GifPlan &plan)
 {
    int code = 0;
    GifFileType *gif = EGifOpenFileName(path.c_str(), false, &code);
@@ -378,6 +406,7 @@ void write_with_giflib(const std::string &path, const GifPlan &plan)
    }
    if (EGifCloseFile(gif, &code) == GIF_ERROR)
       throw std::runtime_error("giflib cannot finish " + path + ": " + GifErrorString(code));
+   return path;
 }
 
 std::vector<uint32_t> random_table(std::mt19937 &rng, int count)
@@ -429,17 +458,31 @@ std::vector<unsigned char> make_pixels(std::mt19937 &rng, Pattern pattern, int w
    return pixels;
 }
 
-GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
+FramePlan frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
+                   Pattern pattern)
 {
-   GifPlan plan;
-   plan.width = width;
-   plan.height = height;
-   plan.global = random_table(rng, table);
    FramePlan frame;
+   frame.x = x;
+   frame.y = y;
    frame.width = width;
    frame.height = height;
    frame.pixels = make_pixels(rng, pattern, width, height, colours);
-   plan.frames.push_back(frame);
+   return frame;
+}
+
+FramePlan with_control(FramePlan frame, int disposal, int transparent, int delay)
+{
+   frame.control = true;
+   frame.disposal = disposal;
+   frame.transparent = transparent;
+   frame.delay = delay;
+   return frame;
+}
+
+GifPlan still(std::mt19937 &rng, int width, int height, int table, int colours, Pattern pattern)
+{
+   GifPlan plan(width, height, random_table(rng, table));
+   plan.frames.push_back(frame_at(rng, 0, 0, width, height, colours, pattern));
    return plan;
 }
 
@@ -677,6 +720,11 @@ int run(const std::string &command, std::string *output)
    return ::testing::AssertionSuccess();
 }
 
+::testing::AssertionResult gifsicle(const std::string &arguments, const std::string &out)
+{
+   return run_ok(std::string(GIFSICLE) + " --no-warnings " + arguments + " -o " + quoted(out));
+}
+
 ::testing::AssertionResult magick(const std::string &arguments)
 {
    return run_ok("MAGICK_THREAD_LIMIT=1 " ORACLE_CONVERT " " + arguments);
@@ -777,13 +825,7 @@ bool read_pam(const std::string &path, Pam *pam, std::string *error)
       return ::testing::AssertionFailure() << "open_gif_sequence refuses " << gif;
    BitmapPtr screen(create_bitmap_ex(32, sequence->width, sequence->height));
    draw_gif_frame(sequence.get(), screen.get(), 0, 0, 0);
-   Picture ours;
-   ours.width = screen->w;
-   ours.height = screen->h;
-   for (int y = 0; y < screen->h; y++)
-      for (int x = 0; x < screen->w; x++)
-         ours.pixels.push_back(bitmap_pixel(screen.get(), x, y));
-   return same_picture(magick, ours, gif + ": ours against ImageMagick");
+   return same_picture(magick, picture_of(screen.get()), gif + ": ours against ImageMagick");
 }
 
 void write_ppm(const std::string &path, int width, int height,

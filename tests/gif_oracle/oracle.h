@@ -10,7 +10,13 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+struct BITMAP;
+struct ColorMapObject;
+struct ColorTable;
+struct GifFileType;
 
 namespace oracle {
 
@@ -38,6 +44,12 @@ struct FramePlan {
 };
 
 struct GifPlan {
+   GifPlan() = default;
+   GifPlan(int width, int height, std::vector<uint32_t> global = {}, int loop = -1)
+      : width(width), height(height), global(std::move(global)), loop(loop)
+   {
+   }
+
    int width = 1, height = 1;
    std::vector<uint32_t> global;  // empty for no global table
    int background = 0;
@@ -45,9 +57,10 @@ struct GifPlan {
    std::vector<FramePlan> frames;
 };
 
-// Writes `plan` with giflib's low-level encoder; table sizes must be
-// powers of two from 2 to 256. Throws std::runtime_error on failure.
-void write_with_giflib(const std::string &path, const GifPlan &plan);
+// Writes `plan` with giflib's low-level encoder and returns `path`; table
+// sizes must be powers of two from 2 to 256. Throws std::runtime_error on
+// failure.
+std::string write_with_giflib(const std::string &path, const GifPlan &plan);
 
 // A table of `count` distinct colours (count a power of two), none of them
 // the mask colour, so that a wrong index shows as a wrong colour.
@@ -59,6 +72,15 @@ std::vector<uint32_t> random_table(std::mt19937 &rng, int count);
 enum class Pattern { noise, runs, stripes, mixed };
 std::vector<unsigned char> make_pixels(std::mt19937 &rng, Pattern pattern, int width,
                                        int height, int colours);
+
+// A frame at (x, y) of `colours` values in `pattern`, with no table and no
+// control block.
+FramePlan frame_at(std::mt19937 &rng, int x, int y, int width, int height, int colours,
+                   Pattern pattern = Pattern::mixed);
+
+// `frame` with a control block. The delay is not 0 by default, so that a
+// reader that drops it is seen.
+FramePlan with_control(FramePlan frame, int disposal, int transparent, int delay = 3);
 
 // One image covering the whole screen, of `colours` values, with a global
 // table of `table` entries.
@@ -91,6 +113,42 @@ private:
    int count_ = 0;
    std::ostringstream text_;
 };
+
+// A file read whole by giflib (DGifSlurp); `gif` is null, and `error`
+// says why, when giflib cannot read it.
+struct GiflibFile {
+   explicit GiflibFile(const std::string &path);
+   ~GiflibFile();
+   GiflibFile(const GiflibFile &) = delete;
+   GiflibFile &operator=(const GiflibFile &) = delete;
+
+   GifFileType *gif = nullptr;
+   std::string error;
+};
+
+// A colour, MASK or 0xRRGGBB, for messages.
+std::string describe(int colour);
+
+// A 32-bit bitmap as MASK or 0xRRGGBB per pixel.
+Picture picture_of(BITMAP *bitmap);
+
+// The entries of a giflib colour map (none for null) and of one of our
+// tables, as 0xRRGGBB.
+std::vector<uint32_t> giflib_entries(const ColorMapObject *map);
+std::vector<uint32_t> table_entries(const ColorTable &table);
+
+// Adds a problem where a table's entries `got` differ from `want`, which
+// the message says come from `source` ("written", "giflib reads").
+void compare_entries(const std::vector<uint32_t> &want, const std::vector<uint32_t> &got,
+                     const std::string &what, Problems *problems,
+                     const std::string &source = "written");
+
+// The indices of an 8-bit frame bitmap, row by row.
+std::vector<int> frame_indices(BITMAP *bitmap);
+
+// Where two index lists of rows of `width` differ first, and how often;
+// empty when equal.
+std::string index_difference(const std::vector<int> &want, const std::vector<int> &got, int width);
 
 // giflib's decoding of `path` composed after each frame. Fails the
 // calling test (and returns nothing) when giflib cannot read the file.
@@ -129,6 +187,10 @@ int run(const std::string &command, std::string *output = nullptr);
 
 // Runs a program and fails with its output when the status is not 0.
 ::testing::AssertionResult run_ok(const std::string &command);
+
+// Runs gifsicle with `arguments`, writing `out`; its warnings are left
+// out of the output, which a failure shows.
+::testing::AssertionResult gifsicle(const std::string &arguments, const std::string &out);
 
 // Runs ImageMagick's convert with `arguments`, on one thread so as not
 // to crowd the other tests.

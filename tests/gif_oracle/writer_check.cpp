@@ -16,19 +16,19 @@ namespace writer_check {
 
 namespace {
 
-using oracle::MASK;
+using oracle::compare_entries;
+using oracle::describe;
+using oracle::frame_indices;
+using oracle::giflib_entries;
+using oracle::index_difference;
 using oracle::Picture;
 using oracle::Problems;
 using oracle::quoted;
+using oracle::table_entries;
 
 std::string str(long n)
 {
    return std::to_string(n);
-}
-
-std::string colour_text(uint32_t c)
-{
-   return "(" + str(c >> 16 & 255) + "," + str(c >> 8 & 255) + "," + str(c & 255) + ")";
 }
 
 // The entries a table is written with: rounded up to a power of two from
@@ -47,95 +47,6 @@ std::vector<uint32_t> written_entries(const ColorTable &table)
    }
    return entries;
 }
-
-// The indices of a frame bitmap, row by row.
-std::vector<int> frame_indices(BITMAP *bitmap)
-{
-   std::vector<int> out;
-   out.reserve(size_t(bitmap->w) * bitmap->h);
-   for (int y = 0; y < bitmap->h; y++)
-      for (int x = 0; x < bitmap->w; x++)
-         out.push_back(bitmap->line[y][x]);
-   return out;
-}
-
-// Where two index lists differ first, and how often; empty when equal.
-std::string index_difference(const std::vector<int> &want, const std::vector<int> &got,
-                             int width)
-{
-   if (want.size() != got.size())
-      return str(long(got.size())) + " indices instead of " + str(long(want.size()));
-   long wrong = 0;
-   std::string first;
-   for (size_t k = 0; k < want.size(); k++)
-      if (want[k] != got[k] && !wrong++)
-         first = ", first at (" + str(long(k % size_t(width))) + "," +
-                 str(long(k / size_t(width))) + "): " + str(got[k]) + " instead of " +
-                 str(want[k]);
-   return wrong ? str(wrong) + " wrong index(es)" + first : std::string();
-}
-
-void compare_entries(const std::vector<uint32_t> &want, const std::vector<uint32_t> &got,
-                     const std::string &what, Problems *problems)
-{
-   if (want.size() != got.size()) {
-      problems->add(what + " has " + str(long(got.size())) + " entries, " +
-                    str(long(want.size())) + " were written");
-      return;
-   }
-   for (size_t k = 0; k < want.size(); k++)
-      if (want[k] != got[k]) {
-         problems->add(what + " entry " + str(long(k)) + " is " + colour_text(got[k]) +
-                       ", written " + colour_text(want[k]));
-         return;
-      }
-}
-
-std::vector<uint32_t> giflib_entries(const ColorMapObject *map)
-{
-   std::vector<uint32_t> entries;
-   for (int k = 0; map && k < map->ColorCount; k++)
-      entries.push_back(uint32_t(map->Colors[k].Red << 16 | map->Colors[k].Green << 8 |
-                                 map->Colors[k].Blue));
-   return entries;
-}
-
-std::vector<uint32_t> our_entries(const ColorTable &table)
-{
-   std::vector<uint32_t> entries;
-   for (int k = 0; k < table.count; k++)
-      entries.push_back(uint32_t(table.colors[k].r << 16 | table.colors[k].g << 8 |
-                                 table.colors[k].b));
-   return entries;
-}
-
-struct GiflibRead {
-   GifFileType *gif = nullptr;
-   std::string error;
-
-   explicit GiflibRead(const std::string &path)
-   {
-      int code = 0;
-      gif = DGifOpenFileName(path.c_str(), &code);
-      if (!gif) {
-         error = "DGifOpenFileName: " + std::string(GifErrorString(code));
-         return;
-      }
-      if (DGifSlurp(gif) == GIF_ERROR) {
-         error = "DGifSlurp: error " + str(gif->Error) + ", " + GifErrorString(gif->Error);
-         DGifCloseFile(gif, &code);
-         gif = nullptr;
-      }
-   }
-   ~GiflibRead()
-   {
-      int ignored;
-      if (gif)
-         DGifCloseFile(gif, &ignored);
-   }
-   GiflibRead(const GiflibRead &) = delete;
-   GiflibRead &operator=(const GiflibRead &) = delete;
-};
 
 // The extension blocks giflib attaches to an image (or, after the last
 // image, to the file), described for messages.
@@ -192,21 +103,6 @@ void check_extensions(const SavedImage &image, int i, const GifSequence &written
        << gcb.TransparentColor << " user input " << int(gcb.UserInputFlag);
    if (want.str() != got.str())
       problems->add(name + ": giflib reads " + got.str() + ", written " + want.str());
-}
-
-Picture picture_of(BITMAP *bitmap)
-{
-   Picture p;
-   p.width = bitmap->w;
-   p.height = bitmap->h;
-   p.pixels.reserve(size_t(p.width) * p.height);
-   const int mask = bitmap_mask_color(bitmap);
-   for (int y = 0; y < bitmap->h; y++)
-      for (int x = 0; x < bitmap->w; x++) {
-         const int c = _getpixel32(bitmap, x, y);
-         p.pixels.push_back(c == mask ? MASK : getr32(c) << 16 | getg32(c) << 8 | getb32(c));
-      }
-   return p;
 }
 
 // ---------------------------------------------------------------------------
@@ -500,7 +396,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
 ::testing::AssertionResult giflib_reads_as_written(const std::string &path,
                                                    const GifSequence &written)
 {
-   GiflibRead read(path);
+   const oracle::GiflibFile read(path);
    if (!read.gif)
       return ::testing::AssertionFailure() << "giflib cannot read " << path << ": "
                                            << read.error;
@@ -564,7 +460,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
        << " loop " << back->loop_count << " frames " << back->frame_count;
    if (want.str() != got.str())
       problems.add("our reader gives " + got.str() + ", written " + want.str());
-   compare_entries(written_entries(written.palette), our_entries(back->palette), "global table",
+   compare_entries(written_entries(written.palette), table_entries(back->palette), "global table",
                    &problems);
    for (int i = 0; i < back->frame_count && i < written.frame_count; i++) {
       const GifFrame &w = written.frames[i], &b = back->frames[i];
@@ -580,7 +476,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
          problems.add(name + ": our reader gives " + bs.str() + ", written " + ws.str());
          continue;
       }
-      compare_entries(written_entries(w.palette), our_entries(b.palette), name + " local table",
+      compare_entries(written_entries(w.palette), table_entries(b.palette), name + " local table",
                       &problems);
       const std::string diff =
          index_difference(frame_indices(w.bitmap), frame_indices(b.bitmap), w.bitmap->w);
@@ -603,7 +499,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
       for (int i = 0; i < written->frame_count; i++) {
          draw_gif_frame(written, screen.get(), i, 0, 0);
          const ::testing::AssertionResult same = oracle::same_picture(
-            expected[size_t(i)], picture_of(screen.get()),
+            expected[size_t(i)], oracle::picture_of(screen.get()),
             path + ": the written sequence drawn up to frame " + str(i) +
                " against giflib's reading composed");
          if (!same)
@@ -669,7 +565,7 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
                                      : !alpha_zero && rgb == table[size_t(index)];
                if (!right && !wrong++)
                   first = " first at (" + str(x) + "," + str(y) + "): index " + str(index) +
-                          " shown as " + (alpha_zero ? "transparent" : colour_text(rgb));
+                          " shown as " + (alpha_zero ? "transparent" : describe(int(rgb)));
             }
          if (wrong)
             problems.add(name + ": ImageMagick shows " + str(wrong) + " wrong pixel(s);" +

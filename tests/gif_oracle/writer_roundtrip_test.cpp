@@ -359,37 +359,23 @@ TEST(WriterRoundTrip, OtherEncodersFilesWrittenBack)
 {
    Scratch scratch;
    std::mt19937 rng(601);
-   oracle::GifPlan plan;
-   plan.width = 60;
-   plan.height = 45;
-   plan.global = oracle::random_table(rng, 32);
-   plan.loop = 3;
+   oracle::GifPlan plan(60, 45, oracle::random_table(rng, 32), 3);
    const int layout[][5] = {{0, 0, 60, 45, 1}, {5, 3, 30, 17, 3}, {20, 10, 33, 35, 2},
                             {1, 30, 50, 9, 0}};
    for (const auto &l : layout) {
-      oracle::FramePlan f;
-      f.x = l[0];
-      f.y = l[1];
-      f.width = l[2];
-      f.height = l[3];
+      oracle::FramePlan f = oracle::with_control(oracle::frame_at(rng, l[0], l[1], l[2], l[3], 8),
+                                                 l[4], l[4] ? 6 : -1, 4);
       f.interlaced = l[4] != 1;
-      f.control = true;
-      f.disposal = l[4];
-      f.delay = 4;
-      f.transparent = l[4] ? 6 : -1;
       if (l[4] == 2)
          f.local = oracle::random_table(rng, 8);
-      f.pixels = oracle::make_pixels(rng, Pattern::mixed, f.width, f.height, 8);
       plan.frames.push_back(f);
    }
-   const std::string giflib_file = scratch.path("giflib.gif");
-   oracle::write_with_giflib(giflib_file, plan);
+   const std::string giflib_file = oracle::write_with_giflib(scratch.path("giflib.gif"), plan);
    const std::string sicle_file = scratch.path("gifsicle.gif");
-   ASSERT_TRUE(oracle::run_ok(std::string(oracle::GIFSICLE) + " -O3 '" + giflib_file +
-                              "' -o '" + sicle_file + "'"));
+   ASSERT_TRUE(oracle::gifsicle("-O3 " + oracle::quoted(giflib_file), sicle_file));
    const std::string magick_file = scratch.path("magick.gif");
-   ASSERT_TRUE(oracle::magick("-seed 4 -size 70x50 plasma: -colors 50 -interlace GIF '" +
-                              magick_file + "'"));
+   ASSERT_TRUE(oracle::magick("-seed 4 -size 70x50 plasma: -colors 50 -interlace GIF " +
+                              oracle::quoted(magick_file)));
 
    for (const std::string &original : {giflib_file, sicle_file, magick_file}) {
       SCOPED_TRACE(original);
