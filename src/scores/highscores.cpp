@@ -9,6 +9,7 @@
 #include "app/assets.h"
 #include "app/picture.h"
 #include "files/replacement_file.h"
+#include "table_file.h"
 
 Highscores highscores;
 
@@ -28,6 +29,9 @@ const char *const kDefaultNames[Highscores::kRows] = {
 const int32_t kDefaultScore = 1000;
 
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
+
+// How long a save waits for another copy of the game to finish its own.
+const double kLockWaitSeconds = 1;
 
 HighscoreEntry readRecord(const unsigned char *record)
 {
@@ -54,27 +58,48 @@ void writeRecord(const HighscoreEntry &entry, unsigned char *record)
 
 void Highscores::load(const std::string &path)
 {
-   unsigned char bytes[kFileSize];
-   size_t size = 0;
-   if (FILE *file = fopen(path.c_str(), "rb")) {
-      size = fread(bytes, 1, kFileSize, file);
-      fclose(file);
-   }
+   const std::vector<unsigned char> bytes = readBytes(path, kFileSize);
    entries.clear();
    for (size_t i = 0; i < size_t(kRows); i++) {
-      if ((i + 1) * kRecordSize <= size)
-         entries.push_back(readRecord(bytes + i * kRecordSize));
+      if ((i + 1) * kRecordSize <= bytes.size())
+         entries.push_back(readRecord(&bytes[i * kRecordSize]));
       else
          entries.push_back({kDefaultNames[i], kDefaultScore});
    }
+   seen_ = bytes;
+   seenPath_ = path;
+   added_.clear();
 }
 
-std::string Highscores::save(const std::string &path) const
+std::string Highscores::save(const std::string &path)
 {
+   if (makesItsFolder) {
+      const std::string problem = makeFolderOf(path);
+      if (!problem.empty())
+         return problem;
+   }
+   const FolderLock lock(path, kLockWaitSeconds);
+   if (!lock.held())
+      fprintf(stderr, "tossaro: %s: another copy of the game kept the table locked; saving "
+                      "without the lock\n",
+              path.c_str());
+   if (path == seenPath_ && readBytes(path, kFileSize) != seen_) {
+      const std::vector<HighscoreEntry> mine = added_;
+      load(path);
+      for (const HighscoreEntry &row : mine)
+         insert(row.score, row.name);
+   }
    std::vector<unsigned char> bytes(kFileSize, 0);
    for (size_t i = 0; i < entries.size() && i < size_t(kRows); i++)
       writeRecord(entries[i], &bytes[i * kRecordSize]);
-   return replace_file(path, bytes);
+   const std::string problem = replace_file(path, bytes);
+   if (problem.empty()) {
+      seen_ = bytes;
+      seenPath_ = path;
+      added_.clear();
+   }
+   removeLeftovers(path);
+   return problem;
 }
 
 void Highscores::sort()
@@ -100,6 +125,7 @@ void Highscores::insert(int32_t score, const std::string &name)
 {
    // Coming last, the new row settles below every row of the same score.
    entries.push_back({name, score});
+   added_.push_back({name, score});
    sort();
    if (entries.size() > size_t(kRows))
       entries.pop_back();

@@ -19,14 +19,20 @@ public:
    // Fills the table from the file, or with the default rows when it
    // cannot be opened. Whole records a short file lacks take the default
    // row of their place; bytes after the tenth record are ignored.
-   void load(const std::string &path = kFile);
+   void load(const std::string &path);
+   void load() { load(file); }
 
    // Writes the ten rows to the file without ever losing the old one: a
    // temporary file beside it is written, synced and renamed over it. A
-   // symbolic link stays one and the file keeps its permissions. Returns
-   // an empty string, or one line saying what failed (then the old file
-   // is as it was).
-   std::string save(const std::string &path = kFile) const;
+   // symbolic link stays one and the file keeps its permissions. Another
+   // copy of the game may have saved the file since this table read it:
+   // then the rows inserted here since are put into the file's table
+   // instead, which becomes this one. Saves hold a lock on the folder, and
+   // remove what saves killed before their rename left behind. Returns an
+   // empty string, or one line saying what failed (then the old file is as
+   // it was).
+   std::string save(const std::string &path);
+   std::string save() { return save(file); }
 
    // Puts the rows in order and returns the row a score would take, -1
    // when it does not enter the table; also kept in pendingRow.
@@ -45,10 +51,18 @@ public:
 
    std::vector<HighscoreEntry> entries;  // best first
    int32_t pendingRow = 0;  // the row of the last rankOf, -1 if it did not qualify
+   std::string file = kFile;  // where load() and save() read and write
+   bool makesItsFolder = false;  // save() makes a missing folder, private to the user
 
 private:
    // Higher scores first; equal scores keep their order.
    void sort();
+
+   // The rows inserted since the file was last read or written.
+   std::vector<HighscoreEntry> added_;
+   // The file's bytes as this table last read or wrote them, and which file.
+   std::vector<unsigned char> seen_;
+   std::string seenPath_;
 };
 
 // The program's table: loaded at start-up, saved when a name is confirmed

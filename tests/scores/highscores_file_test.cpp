@@ -6,7 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/file.h>
+#include <utime.h>
+
+#include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <filesystem>
 
 #include "scores/highscores.h"
@@ -161,7 +166,7 @@ TEST(HighscoresFile, SaveKeepsPermissionsAndSymbolicLinks)
 
 // Saves in a child process that may write no more than `limit` bytes to a
 // file; whether that save reported success.
-bool save_with_file_size_limit(const Highscores &table, const std::string &path, rlim_t limit)
+bool save_with_file_size_limit(Highscores table, const std::string &path, rlim_t limit)
 {
    const pid_t child = fork();
    if (child == 0) {
@@ -217,6 +222,84 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
          EXPECT_EQ(others(scratch.path(folder), "hiscores.bin"), std::set<std::string>());
       }
    });
+}
+
+// Two copies of the game on one table, each confirming a row at the same
+// moment after both read the file: the file keeps both rows.
+TEST(HighscoresFile, TwoCopiesSavingAtOnceKeepEachOthersRows)
+{
+   Scratch scratch;
+   const std::string path = scratch.path("hiscores.bin");
+   int go[2];
+   ASSERT_EQ(pipe(go), 0);
+   pid_t copies[2];
+   for (int i = 0; i < 2; i++) {
+      copies[i] = fork();
+      if (copies[i] == 0) {
+         Highscores table;
+         table.load(path);
+         char signal;
+         if (read(go[0], &signal, 1) != 1)
+            _exit(2);
+         table.insert(5000 + i, "Copy" + std::to_string(i));
+         _exit(table.save(path).empty() ? 0 : 1);
+      }
+   }
+   // Both have read the file (no file: the default rows) before either saves.
+   usleep(100000);
+   ASSERT_EQ(write(go[1], "gg", 2), 2);
+   for (pid_t copy : copies) {
+      int status = 0;
+      waitpid(copy, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+   }
+   Highscores table;
+   table.load(path);
+   EXPECT_EQ(table.entries[0], (HighscoreEntry{"Copy1", 5001}));
+   EXPECT_EQ(table.entries[1], (HighscoreEntry{"Copy0", 5000}));
+   EXPECT_EQ(table.entries[2], default_rows()[0]);
+}
+
+TEST(HighscoresFile, ALockedTableIsSavedAfterASecondAndOldLeftoversGo)
+{
+   Scratch scratch;
+   const std::string path = scratch.path("hiscores.bin");
+   for (const char *name : {"hiscores.bin.AbC123", "hiscores.bin.XyZ789", "hiscores.bin.tooLong1",
+                            "scores.bin.AbC123"})
+      scratch.write(name, {1, 2, 3});
+   const utimbuf longAgo = {time(nullptr) - 120, time(nullptr) - 120};
+   for (const char *name : {"hiscores.bin.AbC123", "hiscores.bin.tooLong1", "scores.bin.AbC123"})
+      ASSERT_EQ(utime(scratch.path(name).c_str(), &longAgo), 0);
+
+   const int folder = open(scratch.path("").c_str(), O_RDONLY | O_DIRECTORY);
+   ASSERT_EQ(flock(folder, LOCK_EX), 0);
+   Highscores table;
+   table.entries = default_rows();
+   testing::internal::CaptureStderr();
+   const auto start = std::chrono::steady_clock::now();
+   EXPECT_EQ(table.save(path), "");
+   const double waited =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+   const std::string said = testing::internal::GetCapturedStderr();
+   close(folder);
+   EXPECT_GE(waited, 1.0);
+   EXPECT_LT(waited, 3.0);
+   EXPECT_NE(said.find(path + ": another copy of the game kept the table locked"),
+             std::string::npos)
+      << said;
+   EXPECT_EQ(read_file(path).size(), 1040u);
+   // Only the old temporary file of this table goes; a fresh one may be a
+   // save still running.
+   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"),
+             (std::set<std::string>{"hiscores.bin.XyZ789", "hiscores.bin.tooLong1",
+                                    "scores.bin.AbC123"}));
+
+   // An installed game's table makes its folder, private to the user.
+   table.makesItsFolder = true;
+   EXPECT_EQ(table.save(scratch.path("data/tossaro/hiscores.bin")), "");
+   struct stat st;
+   ASSERT_EQ(stat(scratch.path("data/tossaro").c_str(), &st), 0);
+   EXPECT_EQ(st.st_mode & 0777, 0700u);
 }
 
 }  // namespace

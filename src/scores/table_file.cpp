@@ -1,0 +1,118 @@
+#include "table_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <thread>
+
+namespace {
+
+// A leftover must be this old before it is removed.
+const int kLeftoverAgeSeconds = 60;
+// The characters mkstemp puts in a name.
+const char kTemporaryCharacters[] =
+   "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+
+std::string folderOf(const std::string &path)
+{
+   const size_t slash = path.rfind('/');
+   if (slash == std::string::npos)
+      return ".";
+   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string nameOf(const std::string &path)
+{
+   const size_t slash = path.rfind('/');
+   return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool isLeftoverOf(const std::string &name, const std::string &file)
+{
+   return name.size() == file.size() + 7 && name.compare(0, file.size(), file) == 0 &&
+          name[file.size()] == '.' &&
+          name.find_first_not_of(kTemporaryCharacters, file.size() + 1) == std::string::npos;
+}
+
+}  // namespace
+
+FolderLock::FolderLock(const std::string &path, double seconds)
+{
+   fd_ = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+   if (fd_ < 0) {
+      held_ = true;
+      return;
+   }
+   const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+   for (;;) {
+      if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+         held_ = true;
+         return;
+      }
+      if (errno != EWOULDBLOCK && errno != EINTR) {
+         held_ = true;  // a folder that takes no locks has no other copy to wait for
+         return;
+      }
+      if (std::chrono::steady_clock::now() >= until)
+         return;
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+   }
+}
+
+FolderLock::~FolderLock()
+{
+   if (fd_ >= 0)
+      close(fd_);
+}
+
+std::string makeFolderOf(const std::string &path)
+{
+   const std::string folder = folderOf(path);
+   struct stat st;
+   if (stat(folder.c_str(), &st) == 0)
+      return std::string();
+   const std::string above = makeFolderOf(folder);
+   if (!above.empty())
+      return above;
+   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      return folder + ": cannot make the folder: " + strerror(errno);
+   return std::string();
+}
+
+void removeLeftovers(const std::string &path)
+{
+   const std::string folder = folderOf(path), file = nameOf(path);
+   DIR *dir = opendir(folder.c_str());
+   if (!dir)
+      return;
+   const time_t now = time(nullptr);
+   while (const dirent *entry = readdir(dir)) {
+      const std::string name = entry->d_name;
+      struct stat st;
+      const std::string leftover = folder + "/" + name;
+      if (isLeftoverOf(name, file) && lstat(leftover.c_str(), &st) == 0 &&
+          S_ISREG(st.st_mode) && now - st.st_mtime >= kLeftoverAgeSeconds)
+         unlink(leftover.c_str());
+   }
+   closedir(dir);
+}
+
+std::vector<unsigned char> readBytes(const std::string &path, size_t limit)
+{
+   std::vector<unsigned char> bytes(limit);
+   size_t size = 0;
+   if (FILE *file = fopen(path.c_str(), "rb")) {
+      size = fread(bytes.data(), 1, limit, file);
+      fclose(file);
+   }
+   bytes.resize(size);
+   return bytes;
+}
