@@ -1,17 +1,20 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building (and, with "test", testing)
-# needs, and only those that are missing.
+# Installs the Debian packages that building (and, with "test", testing,
+# or with "package", packaging) needs, and only those that are missing.
 set -euo pipefail
 
 build=(cmake g++ make pkg-config liballegro4-dev libsdl2-mixer-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind
-      libfreetype-dev fonts-dejavu-core)
+      libfreetype-dev fonts-dejavu-core zlib1g-dev)
+# The package, and the checks the tests make of it.
+packaging=(dpkg-dev binutils lintian desktop-file-utils appstream)
 
 wanted=("${build[@]}")
-if [[ ${1:-} == test ]]; then
-   wanted+=("${test[@]}")
-fi
+case ${1:-} in
+   test) wanted+=("${test[@]}" "${packaging[@]}") ;;
+   package) wanted+=("${packaging[@]}") ;;
+esac
 
 missing=()
 for package in "${wanted[@]}"; do

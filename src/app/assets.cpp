@@ -54,24 +54,26 @@ void release(T *&handle, Release destroy)
 
 }  // namespace
 
-std::string loadAssets()
+std::string loadAssets(const std::string &prefix)
 {
    backBuffer = create_bitmap(kGameWidth, kGameHeight);
    if (!backBuffer)
       return "cannot create the back buffer";
    clear_bitmap(backBuffer);
    for (const auto &image : kImages) {
-      *image.role = load_gif_bitmap(image.file, nullptr);
+      const std::string path = prefix + image.file;
+      *image.role = load_gif_bitmap(path.c_str(), nullptr);
       if (!*image.role) {
          freeAssets();
-         return std::string("cannot load ") + image.file;
+         return "cannot load " + path;
       }
    }
    for (const auto &f : kFonts) {
-      *f.role = load_font(f.file, nullptr, nullptr);
+      const std::string path = prefix + f.file;
+      *f.role = load_font(path.c_str(), nullptr, nullptr);
       if (!*f.role) {
          freeAssets();
-         return std::string("cannot load ") + f.file;
+         return "cannot load " + path;
       }
    }
    workBitmap = create_bitmap(180, 180);

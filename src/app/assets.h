@@ -27,10 +27,11 @@ extern FONT *menuFont;  // loaded and released; nothing draws with it
 // from one call to the next.
 extern BITMAP *workBitmap;
 
-// Creates and loads every asset, in order, at the current colour depth.
+// Creates and loads every asset, in order, at the current colour depth,
+// from graphics/ under `prefix` (empty, or a folder ending in '/').
 // Returns an empty string, or the first file or step that failed (then
 // everything loaded so far is released again).
-std::string loadAssets();
+std::string loadAssets(const std::string &prefix = "");
 
 // Releases every asset.
 void freeAssets();

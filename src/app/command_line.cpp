@@ -10,7 +10,7 @@ namespace {
 
 const char kUsage[] =
    "usage: tossaro [--scale N|auto] [--fullscreen] [--max-fps N] [--mute]\n"
-   "               [--volume N]\n"
+   "               [--volume N] [--scores FILE]\n"
    "       tossaro --help | --version\n";
 
 const char kHelp[] =
@@ -26,6 +26,7 @@ const char kHelp[] =
    "                  (default: as many as the machine can)\n"
    "  --mute          no sound; no audio device is opened\n"
    "  --volume N      the sound's volume, N from 0 to 100 (default 80)\n"
+   "  --scores FILE   keep the high scores in FILE\n"
    "  --help          show this text\n"
    "  --version       show the version\n"
    "\n"
@@ -41,8 +42,15 @@ const char kHelp[] =
    "  name entry      type a name, Backspace deletes, Enter stores it, Esc gives up\n"
    "  high scores     Enter, Space or Esc back to the menu\n"
    "\n"
-   "The high scores are kept in hiscores.bin in the working directory; the\n"
-   "art is read from graphics/ there, the sounds from sounds/.\n";
+   "The game reads its art and sounds from graphics/ and sounds/ in the working\n"
+   "directory, and then keeps the high scores in hiscores.bin there. Without\n"
+   "them it runs installed: from the data folder beside the program\n"
+   "(../share/games/tossaro), keeping the high scores in\n"
+   "$XDG_DATA_HOME/tossaro/hiscores.bin (~/.local/share/tossaro/ when\n"
+   "XDG_DATA_HOME is unset or empty).\n"
+   "\n"
+   "exit status: 0 when the game ends normally; 1 when it cannot start or the\n"
+   "high scores cannot be saved; 2 for a mistake on the command line.\n";
 
 // A whole decimal number from lo to hi, nothing else.
 bool readNumber(const std::string &text, int lo, int hi, int *value)
@@ -96,14 +104,18 @@ CommandLine parseCommandLine(int argc, const char *const *argv)
          (name == "--mute" ? line.options.mute : line.options.fullscreen) = true;
          continue;
       }
-      if (name != "--scale" && name != "--max-fps" && name != "--volume")
+      if (name != "--scale" && name != "--max-fps" && name != "--volume" && name != "--scores")
          return mistake("unknown option " + std::string(argv[i]));
       if (!inlineValue) {
          if (i + 1 == argc)
             return mistake(name + " needs a value");
          value = argv[++i];
       }
-      if (name == "--scale") {
+      if (name == "--scores") {
+         if (value.empty())
+            return mistake("--scores needs a file name");
+         line.options.scoresFile = value;
+      } else if (name == "--scale") {
          if (value == "auto")
             line.options.scale = kAutoScale;
          else if (!readNumber(value, 1, kMaxScale, &line.options.scale))

@@ -19,6 +19,7 @@ struct Options {
    int maxFps = 0;  // frames drawn a second at most; 0 for no limit
    bool mute = false;  // no sound, and no audio device opened
    int volume = kDefaultVolume;  // 0 to kMaxVolume
+   std::string scoresFile;  // the high-score file; empty for where the game keeps it
 };
 
 enum class Request { Play, Help, Version, Mistake };

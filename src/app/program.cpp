@@ -9,6 +9,7 @@
 
 #include "assets.h"
 #include "audio/mixer.h"
+#include "data_folder.h"
 #include "gif/gif.h"
 #include "main_loop.h"
 #include "quit_prompt.h"
@@ -38,6 +39,9 @@ void shutdown()
 
 int runProgram(const Options &options)
 {
+   const DataFolder data = findDataFolder();
+   if (!data.problem.empty())
+      return failStartup(data.problem);
    if (allegro_init() != 0)
       return failStartup(std::string("cannot initialise Allegro") +
                          (allegro_error[0] ? std::string(": ") + allegro_error : " (no display?)"));
@@ -69,16 +73,18 @@ int runProgram(const Options &options)
       fprintf(stderr, "tossaro: the display does not report focus changes; the game will not "
                       "pause when the window loses the focus\n");
    frameRateCap = options.maxFps;
-   const std::string problem = loadAssets();
+   const std::string problem = loadAssets(data.prefix);
    if (!problem.empty())
       return failStartup(problem);
    if (!options.mute) {
-      const std::string silent = startSound("sounds", options.volume);
+      const std::string silent = startSound(data.prefix + "sounds", options.volume);
       if (!silent.empty())
          fprintf(stderr, "tossaro: no sound: %s\n", silent.c_str());
    }
    screenState = Intro;
    inputDelay = kLongInputDelay;
+   highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;
+   highscores.makesItsFolder = options.scoresFile.empty() && !data.prefix.empty();
    highscores.load();
 
    runMainLoop();

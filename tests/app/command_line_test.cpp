@@ -71,6 +71,8 @@ TEST(CommandLine, OptionsAndTheirValues)
       EXPECT_EQ(line.options.mute, c.mute);
       EXPECT_EQ(line.options.volume, c.volume);
    }
+   EXPECT_EQ(parse({}).options.scoresFile, "");
+   EXPECT_EQ(parse({"--scores", "my table.bin"}).options.scoresFile, "my table.bin");
 }
 
 TEST(CommandLine, MistakesNameTheOptionOrValue)
@@ -99,6 +101,8 @@ TEST(CommandLine, MistakesNameTheOptionOrValue)
       {{"--volume"}, "--volume needs a value"},
       {{"--volume", "101"}, "bad value for --volume: '101' (0 to 100)"},
       {{"--volume=-1"}, "bad value for --volume: '-1' (0 to 100)"},
+      {{"--scores="}, "--scores needs a file name"},
+      {{"--scores"}, "--scores needs a value"},
    };
    for (const Case &c : cases) {
       const CommandLine line = parse(c.args);
@@ -121,7 +125,8 @@ TEST(CommandLine, Answers)
    for (const char *part : {"usage: tossaro", "--scale N|auto", "--fullscreen", "--max-fps N",
                             "--mute", "--volume N", "M mute", "sounds/",
                             "--help", "--version", "Esc", "Up/Down", "A/D",
-                            "hiscores.bin in the working directory"})
+                            "hiscores.bin there", "$XDG_DATA_HOME/tossaro/hiscores.bin",
+                            "--scores FILE", "exit status"})
       EXPECT_NE(help.out.find(part), std::string::npos) << part;
 
    const Answer version = answer(parse({"--version"}));

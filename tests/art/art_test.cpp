@@ -1,4 +1,4 @@
-// The generator reproduces graphics/ exactly, and every file there loads
+// The generator reproduces graphics/ and the icons exactly, and every file there loads
 // through the game's own path at 16 bpp with the sizes, transparency and
 // legibility the game relies on.
 #include <gtest/gtest.h>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "art/art_files.h"
+#include "art/art_icon.h"
 #include "gif/gif.h"
 #include "support/scratch.h"
 
@@ -124,6 +125,18 @@ TEST(ArtFiles, TheGeneratorReproducesTheCommittedFiles)
       const std::vector<unsigned char> made = read_file(scratch.path(name));
       ASSERT_FALSE(made.empty()) << name;
       EXPECT_TRUE(made == read_file(committed(name))) << name << " differs from graphics/" << name;
+   }
+   // The icons: PNG files of their size, the same bytes as those committed.
+   ASSERT_EQ(make_icons(scratch.path("icons")), "");
+   for (int size : icon_sizes()) {
+      const std::string name = icon_file_name(size);
+      const std::vector<unsigned char> made = read_file(scratch.path("icons/" + name));
+      ASSERT_GT(made.size(), 24u) << name;
+      EXPECT_EQ(std::string(made.begin() + 1, made.begin() + 4), "PNG") << name;
+      const uint32_t width = made[16] << 24 | made[17] << 16 | made[18] << 8 | made[19];
+      EXPECT_EQ(width, uint32_t(size)) << name;
+      EXPECT_TRUE(made == read_file(std::string(ART_SOURCE_DIR) + "/data/icons/" + name))
+         << name << " differs from data/icons/";
    }
 }
 

@@ -228,9 +228,11 @@ TEST_F(ComfortTest, SignalsAtRandomMomentsEndTheGameAsFromTheMenu)
 
 // The executable with the command line alone and no display at all: what it
 // prints, and its status.
-std::string run_without_display(const std::string &arguments, int *status)
+std::string run_without_display(const std::string &arguments, int *status,
+                                const std::string &folder = ".")
 {
-   const std::string command = "env -u DISPLAY " + std::string(kGame) + " " + arguments + " 2>&1";
+   const std::string command =
+      "cd '" + folder + "' && env -u DISPLAY " + std::string(kGame) + " " + arguments + " 2>&1";
    FILE *pipe = popen(command.c_str(), "r");
    std::string text;
    for (int c; (c = fgetc(pipe)) != EOF;)
@@ -254,6 +256,14 @@ TEST(CommandLineOfTheGame, AnswersBeforeAnyWindowOpens)
    EXPECT_EQ(status, 2);
    EXPECT_EQ(mistake, "tossaro: bad value for --scale: '9' (1 to 4, or auto)\n" +
                          help.substr(0, help.find("\n\n") + 1));
+
+   // Neither the working directory nor the program's own place has the art.
+   Scratch empty;
+   const std::string lost = run_without_display("", &status, empty.path(""));
+   EXPECT_EQ(status, 1);
+   EXPECT_EQ(lost.rfind("tossaro: no graphics/ in the working directory (", 0), 0u) << lost;
+   EXPECT_NE(lost.find(" nor in "), std::string::npos) << lost;
+   EXPECT_NE(lost.find("/share/games/tossaro\n"), std::string::npos) << lost;
 }
 
 }  // namespace

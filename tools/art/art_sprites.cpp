@@ -26,17 +26,17 @@ float length(float x, float y, float z)
 
 }  // namespace
 
-Layer make_ball(Rgb base)
+Layer make_ball(Rgb base, int size)
 {
    const int s = kSupersample;
-   const float r = kBallSize / 2.0f;
+   const float r = size / 2.0f;
    // Light from the upper left and in front; the highlight where the
    // light's reflection meets the eye.
    const float lx = -0.45f, ly = -0.6f, lz = 0.66f;
    const float ll = length(lx, ly, lz);
    const float hx = lx / ll, hy = ly / ll, hz = lz / ll + 1;
    const float hl = length(hx, hy, hz);
-   Layer big(kBallSize * s, kBallSize * s);
+   Layer big(size * s, size * s);
    for (int y = 0; y < big.h; y++) {
       for (int x = 0; x < big.w; x++) {
          const float dx = ((float(x) + 0.5f) / s - r) / r;

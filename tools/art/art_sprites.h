@@ -14,8 +14,8 @@ const int kHandW = 62;
 const int kHandH = 44;
 const float kHandMiddle = 37;
 
-// A shiny ball of colour `base`, lit from the upper left.
-Layer make_ball(Rgb base);
+// A shiny ball of colour `base`, lit from the upper left, `size` across.
+Layer make_ball(Rgb base, int size = kBallSize);
 
 // A white-gloved open hand, palm up, thumb out to the left.
 Layer make_hand();

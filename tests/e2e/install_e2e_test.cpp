@@ -1,0 +1,36 @@
+// The game as installed under a prefix: started from an empty folder, it
+// finds its art beside the program and keeps its table in the player's
+// data folder, writing nothing where it was started.
+#include <sys/stat.h>
+
+#include <filesystem>
+
+#include "game_fixture.h"
+
+namespace {
+
+using InstalledTest = GameTest;
+
+TEST_F(InstalledTest, RunsFromAnyFolderAndKeepsItsTableInTheDataFolder)
+{
+   const Art art;
+   const std::string empty = scratch.path("anywhere"), data = scratch.path("data");
+   std::filesystem::create_directory(empty);
+   GameRun game(server, TOSSARO_INSTALLED_GAME, empty, {}, {}, {"XDG_DATA_HOME=" + data});
+   ASSERT_NE(game.window(), 0u) << game.output();
+   game.press("x");
+   Screenshot shot;
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot))
+      << "no menu";
+   pause_ms(600);
+   press_until_ended(game, "Escape", 100);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(game.output(), "");
+   EXPECT_TRUE(std::filesystem::is_empty(empty));
+   EXPECT_EQ(read_file(data + "/tossaro/hiscores.bin").size(), 1040u);
+   struct stat st;
+   ASSERT_EQ(stat((data + "/tossaro").c_str(), &st), 0);
+   EXPECT_EQ(st.st_mode & 0777, 0700u);
+}
+
+}  // namespace

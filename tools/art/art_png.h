@@ -1,0 +1,13 @@
+// PNG files of a layer: 8-bit RGBA, as icon themes take them.
+#ifndef TOSSARO_TOOLS_ART_PNG_H
+#define TOSSARO_TOOLS_ART_PNG_H
+
+#include <vector>
+
+#include "art_image.h"
+
+// The whole file: the layer's colour, no longer premultiplied, and its
+// coverage as alpha, compressed at zlib's best.
+std::vector<unsigned char> png_bytes(const Layer &layer);
+
+#endif
