@@ -7,6 +7,8 @@
 
 const char *const kGame = TOSSARO_GAME;
 const std::string kGraphics = std::string(TOSSARO_SOURCE_DIR) + "/graphics";
+const std::string kValgrindSuppressions =
+   std::string(TOSSARO_SOURCE_DIR) + "/tests/e2e/valgrind.supp";
 
 Art::Art()
 {

@@ -18,6 +18,8 @@
 // The game's executable and its art.
 extern const char *const kGame;
 extern const std::string kGraphics;
+// What valgrind is not to report of the system's libraries.
+extern const std::string kValgrindSuppressions;
 
 // The art as the game shows it: decoded at 16 bits per pixel.
 struct Art {

@@ -96,7 +96,8 @@ TEST_F(GameUnderValgrind, NoInvalidAccessAndNoLeakFromStartToExit)
    // would leave the library's input thread no turn to take the keys.
    GameRun game(server, kGame, folder,
                 {"valgrind", "--error-exitcode=99", "--leak-check=full",
-                 "--errors-for-leak-kinds=definite", "--log-file=" + log},
+                 "--errors-for-leak-kinds=definite", "--suppressions=" + kValgrindSuppressions,
+                 "--log-file=" + log},
                 {"--max-fps", "30"});
    ASSERT_NE(game.window(60), 0u) << game.output();
    // Through the whole intro to the menu, a few seconds of a game, then
