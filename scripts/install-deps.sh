@@ -3,7 +3,7 @@
 # or with "package", packaging) needs, and only those that are missing.
 set -euo pipefail
 
-build=(cmake g++ make pkg-config liballegro4-dev libsdl2-mixer-dev)
+build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind
       libfreetype-dev fonts-dejavu-core zlib1g-dev)

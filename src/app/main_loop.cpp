@@ -6,6 +6,7 @@
 
 #include "assets.h"
 #include "keyboard.h"
+#include "pad_keys.h"
 #include "quit_prompt.h"
 #include "screen_state.h"
 #include "screens.h"
@@ -83,6 +84,7 @@ void updateScreen()
 {
    if (inputDelay > 0)
       inputDelay--;
+   readPadKeys();
    readMuteKey();
    // Read afresh each tick: a state change routes the next tick.
    const ScreenRoutines routines = routinesOf(screenState);

@@ -12,6 +12,7 @@
 #include "data_folder.h"
 #include "gif/gif.h"
 #include "main_loop.h"
+#include "pad_keys.h"
 #include "quit_prompt.h"
 #include "quit_signals.h"
 #include "scores/highscores.h"
@@ -30,6 +31,7 @@ int failStartup(const std::string &what)
 
 void shutdown()
 {
+   stopPadKeys();
    stopSound();
    freeQuitSnapshot();
    freeAssets();
@@ -81,6 +83,8 @@ int runProgram(const Options &options)
       if (!silent.empty())
          fprintf(stderr, "tossaro: no sound: %s\n", silent.c_str());
    }
+   // Without controllers the keyboard plays alone, and nothing is said.
+   startPadKeys();
    screenState = Intro;
    inputDelay = kLongInputDelay;
    highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;

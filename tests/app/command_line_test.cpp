@@ -126,7 +126,8 @@ TEST(CommandLine, Answers)
                             "--mute", "--volume N", "M mute", "sounds/",
                             "--help", "--version", "Esc", "Up/Down", "A/D",
                             "hiscores.bin there", "$XDG_DATA_HOME/tossaro/hiscores.bin",
-                            "--scores FILE", "exit status"})
+                            "--scores FILE", "exit status", "game controller",
+                            "gamecontrollerdb.txt"})
       EXPECT_NE(help.out.find(part), std::string::npos) << part;
 
    const Answer version = answer(parse({"--version"}));

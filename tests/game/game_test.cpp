@@ -1,6 +1,9 @@
 // The game's tick: timing of the drain and the hands, collections, the
 // play keys, the end of a game, and a replay of a whole scripted game.
+#include <SDL.h>
+
 #include "app/keyboard.h"
+#include "app/pad_keys.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
 #include "game/game.h"
@@ -141,9 +144,10 @@ TEST_F(Game, PlayKeys)
 // A whole game with a fixed seed and keys held in turns. The values were
 // taken from one run and checked for sense: collections now and then, the
 // energy drained in the idle stretches, the balls in the field. Played
-// twice, it gives the same cues at the same ticks, each where its event
-// happens.
-TEST_F(Game, ReplayOfAScriptedGameAndItsSounds)
+// again with the same presses from SDL's virtual game controller, it is
+// the same game: the same cues at the same ticks, each where its event
+// happens, and the same end.
+TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
 {
    // Each set of keys is held for 150 ticks, in turn.
    const std::set<int> script[] = {
@@ -210,14 +214,48 @@ TEST_F(Game, ReplayOfAScriptedGameAndItsSounds)
    EXPECT_EQ(thrown, (std::set<int>{RedBall, GreenBall, BlueBall}));
 
    const std::vector<RecordedSounds::Played> first = heard.played;
+   const Ball red = balls[0], blue = balls[2];
+   startPadKeys();
+   ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
+   const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER,
+                                                SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
+   ASSERT_GE(device, 0) << SDL_GetError();
+   SDL_Joystick *pad = SDL_JoystickOpen(device);
+   // The left stick plays A, D, W and S; the right one the arrows.
+   const struct {
+      int key;
+      SDL_GameControllerAxis axis;
+      int travel;
+   } sticks[] = {{KEY_A, SDL_CONTROLLER_AXIS_LEFTX, -kAxisTravel},
+                 {KEY_D, SDL_CONTROLLER_AXIS_LEFTX, kAxisTravel},
+                 {KEY_W, SDL_CONTROLLER_AXIS_LEFTY, -kAxisTravel},
+                 {KEY_S, SDL_CONTROLLER_AXIS_LEFTY, kAxisTravel},
+                 {KEY_LEFT, SDL_CONTROLLER_AXIS_RIGHTX, -kAxisTravel},
+                 {KEY_RIGHT, SDL_CONTROLLER_AXIS_RIGHTX, kAxisTravel},
+                 {KEY_UP, SDL_CONTROLLER_AXIS_RIGHTY, -kAxisTravel},
+                 {KEY_DOWN, SDL_CONTROLLER_AXIS_RIGHTY, kAxisTravel}};
    replay();
    for (tick = 0; tick < checks[2].tick; tick++) {
-      scripted.down = script[tick / 150 % std::size(script)];
+      const std::set<int> &down = script[tick / 150 % std::size(script)];
+      for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; axis++)
+         SDL_JoystickSetVirtualAxis(pad, axis, 0);
+      for (const auto &s : sticks) {
+         if (down.count(s.key))
+            SDL_JoystickSetVirtualAxis(pad, s.axis, Sint16(s.travel));
+      }
       heard.tick = tick;
+      readPadKeys();
       updateGame();
    }
+   SDL_JoystickClose(pad);
+   SDL_JoystickDetachVirtual(device);
+   stopPadKeys();
    EXPECT_TRUE(heard.played == first);
    EXPECT_EQ(score, checks[2].score);
+   EXPECT_EQ(balls[0].x, red.x);
+   EXPECT_EQ(balls[0].y, red.y);
+   EXPECT_EQ(balls[2].x, blue.x);
+   EXPECT_EQ(balls[2].y, blue.y);
 }
 
 }  // namespace

@@ -1,0 +1,216 @@
+#include "pad_keys.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "main_loop.h"
+#include "pad/gamepad.h"
+#include "scores/name_entry.h"
+
+namespace {
+
+// A stick counts as a held direction past half its travel, and stops
+// counting once back below two fifths, so that it does not flicker at
+// the edge.
+const int kStickOn = kAxisTravel / 2, kStickOff = kAxisTravel * 2 / 5;
+// A held D-pad direction in the name entry steps again after half a
+// second, then every eighth of one.
+const int kRepeatDelay = 50, kRepeatEvery = 12;
+// The characters the D-pad steps through, in order.
+const std::string kNameCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .";
+const int kBackspace = 8, kEnter = 13;
+
+struct StickKeys {
+   PadAxis axis;
+   int minus, plus;  // the keys of the two directions
+};
+
+std::string configFolder()
+{
+   const char *config = getenv("XDG_CONFIG_HOME");
+   const char *home = getenv("HOME");
+   return (config && *config ? std::string(config) : std::string(home ? home : "") + "/.config") +
+          "/tossaro";
+}
+
+}  // namespace
+
+bool PadKeys::held(int scancode)
+{
+   return keyboard_->held(scancode) || held_.count(scancode) != 0;
+}
+
+bool PadKeys::keypressed()
+{
+   return keyboard_->keypressed() || ready_ >= 0;
+}
+
+int PadKeys::readkey()
+{
+   if (keyboard_->keypressed())
+      return keyboard_->readkey();
+   const int c = ready_;
+   ready_ = -1;
+   return c;
+}
+
+void PadKeys::clearKeybuf()
+{
+   keyboard_->clearKeybuf();
+   ready_ = -1;
+}
+
+bool PadKeys::stickPast(const PadState &pad, PadAxis axis, int sign)
+{
+   bool &on = stickHeld_[axis][sign > 0];
+   const int travel = pad.axes[axis] * sign;
+   on = on ? travel > kStickOff : travel > kStickOn;
+   return on;
+}
+
+bool PadKeys::pressed(const PadState &pad, PadButton button) const
+{
+   return pad.buttons[button] && !last_.buttons[button];
+}
+
+void PadKeys::type(int c)
+{
+   typed_.push_back(c);
+}
+
+// Arcade style: up and down change the last character through the
+// accepted set, right or A keeps it and starts the next, left or B takes
+// it back.
+void PadKeys::updateNameEntry(const PadState &pad)
+{
+   const bool up = pad.buttons[PadUp], down = pad.buttons[PadDown];
+   repeatTicks_ = up || down ? repeatTicks_ + 1 : 0;
+   const bool step = (up && !last_.buttons[PadUp]) || (down && !last_.buttons[PadDown]) ||
+                     (repeatTicks_ > kRepeatDelay && (repeatTicks_ - kRepeatDelay) % kRepeatEvery == 0);
+   // A change goes in when the one before has been typed, so that it
+   // starts from the character now shown.
+   if (step && typed_.empty() && ready_ < 0) {
+      const int n = int(kNameCharacters.size());
+      const size_t at = playerName.empty() ? std::string::npos
+                                           : kNameCharacters.find(playerName.back());
+      int next = up ? 0 : n - 1;
+      if (at != std::string::npos) {
+         next = (int(at) + (up ? 1 : n - 1)) % n;
+         type(kBackspace);
+      }
+      type(kNameCharacters[size_t(next)]);
+   }
+   if (pressed(pad, PadRight) || pressed(pad, PadA))
+      type(kNameCharacters[0]);
+   if (pressed(pad, PadLeft) || pressed(pad, PadB))
+      type(kBackspace);
+   if (pad.buttons[PadStart]) {
+      held_.insert(KEY_ENTER);
+      if (!last_.buttons[PadStart])
+         type(kEnter);
+   }
+   if (pad.buttons[PadBack])
+      held_.insert(KEY_ESC);
+}
+
+void PadKeys::update(const PadState &pad, ScreenState screen)
+{
+   held_.clear();
+   const auto hold = [&](bool when, int scancode) {
+      if (when)
+         held_.insert(scancode);
+   };
+   // The sticks are read on every screen, so that their hold follows them.
+   bool towards[kPadAxes][2];
+   for (int a = 0; a < kPadAxes; a++) {
+      towards[a][0] = stickPast(pad, PadAxis(a), -1);
+      towards[a][1] = stickPast(pad, PadAxis(a), 1);
+   }
+   const bool up = pad.buttons[PadUp] || towards[LeftY][0];
+   const bool down = pad.buttons[PadDown] || towards[LeftY][1];
+   switch (screen) {
+   case Playing: {
+      const StickKeys sticks[] = {{LeftX, KEY_A, KEY_D},
+                                  {LeftY, KEY_W, KEY_S},
+                                  {RightX, KEY_LEFT, KEY_RIGHT},
+                                  {RightY, KEY_UP, KEY_DOWN}};
+      for (const StickKeys &s : sticks) {
+         hold(towards[s.axis][0], s.minus);
+         hold(towards[s.axis][1], s.plus);
+      }
+      hold(pad.buttons[PadLeft], KEY_A);
+      hold(pad.buttons[PadRight], KEY_D);
+      hold(pad.buttons[PadUp], KEY_W);
+      hold(pad.buttons[PadDown], KEY_S);
+      hold(pad.buttons[PadStart], KEY_ESC);
+      hold(pad.buttons[PadBack], KEY_SPACE);
+      break;
+   }
+   case QuitPrompt:
+      hold(pad.buttons[PadA], KEY_Y);
+      hold(pad.buttons[PadB] || pad.buttons[PadStart], KEY_N);
+      break;
+   case Menu:
+      hold(up, KEY_UP);
+      hold(down, KEY_DOWN);
+      hold(pad.buttons[PadA], KEY_ENTER);
+      hold(pad.buttons[PadBack], KEY_ESC);
+      break;
+   case GameOver:
+   case ScoreTable:
+      hold(pad.buttons[PadA] || pad.buttons[PadB] || pad.buttons[PadStart], KEY_ENTER);
+      break;
+   case NameEntry:
+      updateNameEntry(pad);
+      break;
+   default:
+      break;
+   }
+   if (screen != NameEntry)
+      typed_.clear();
+   if (ready_ < 0 && !typed_.empty()) {
+      ready_ = typed_.front();
+      typed_.pop_front();
+   }
+   last_ = pad;
+}
+
+namespace {
+
+// The pad's keys, over the keyboard the screens read before; none until
+// controllers start.
+std::unique_ptr<PadKeys> padKeys;
+
+}  // namespace
+
+void startPadKeys()
+{
+   if (padKeys || !startPads(configFolder() + "/gamecontrollerdb.txt").empty())
+      return;
+   padKeys = std::make_unique<PadKeys>(keys);
+   keys = padKeys.get();
+}
+
+void readPadKeys()
+{
+   if (!padKeys)
+      return;
+   bool unplugged = false;
+   const PadState pad = readPad(&unplugged);
+   // A pad pulled out mid-game pauses it, as a lost focus does.
+   if (unplugged)
+      focusLost = true;
+   padKeys->update(pad, screenState);
+}
+
+void stopPadKeys()
+{
+   if (!padKeys)
+      return;
+   stopPads();
+   keys = padKeys->keyboard();
+   padKeys.reset();
+}

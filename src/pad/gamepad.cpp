@@ -1,0 +1,81 @@
+#include "gamepad.h"
+
+#include <SDL.h>
+
+#include <sys/stat.h>
+
+namespace {
+
+SDL_GameController *driving = nullptr;
+bool started = false;
+
+const SDL_GameControllerButton kButtons[kPadButtons] = {
+   SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,         SDL_CONTROLLER_BUTTON_BACK,
+   SDL_CONTROLLER_BUTTON_START,     SDL_CONTROLLER_BUTTON_DPAD_UP,   SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+   SDL_CONTROLLER_BUTTON_DPAD_LEFT, SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+};
+const SDL_GameControllerAxis kAxes[kPadAxes] = {
+   SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY, SDL_CONTROLLER_AXIS_RIGHTX,
+   SDL_CONTROLLER_AXIS_RIGHTY};
+
+// The first controller that opens, when none drives.
+void takeFirstController()
+{
+   for (int i = 0; !driving && i < SDL_NumJoysticks(); i++) {
+      if (SDL_IsGameController(i))
+         driving = SDL_GameControllerOpen(i);
+   }
+}
+
+}  // namespace
+
+std::string startPads(const std::string &mappingsFile)
+{
+   // The game's own handlers of SIGINT, SIGTERM and SIGHUP stay in place.
+   SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+   if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
+      return SDL_GetError();
+   struct stat st;
+   if (!mappingsFile.empty() && stat(mappingsFile.c_str(), &st) == 0)
+      SDL_GameControllerAddMappingsFromFile(mappingsFile.c_str());
+   started = true;
+   takeFirstController();
+   return std::string();
+}
+
+PadState readPad(bool *unplugged)
+{
+   *unplugged = false;
+   PadState state;
+   if (!started)
+      return state;
+   SDL_Event event;
+   while (SDL_PollEvent(&event)) {
+      if (event.type == SDL_CONTROLLERDEVICEREMOVED && driving &&
+          event.cdevice.which == SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(driving))) {
+         SDL_GameControllerClose(driving);
+         driving = nullptr;
+         *unplugged = true;
+      }
+   }
+   takeFirstController();
+   if (!driving)
+      return state;
+   state.connected = true;
+   for (int b = 0; b < kPadButtons; b++)
+      state.buttons[b] = SDL_GameControllerGetButton(driving, kButtons[b]) != 0;
+   for (int a = 0; a < kPadAxes; a++)
+      state.axes[a] = SDL_GameControllerGetAxis(driving, kAxes[a]);
+   return state;
+}
+
+void stopPads()
+{
+   if (!started)
+      return;
+   if (driving)
+      SDL_GameControllerClose(driving);
+   driving = nullptr;
+   started = false;
+   SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}

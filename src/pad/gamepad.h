@@ -1,0 +1,23 @@
+// Game controllers through SDL2: started once, read once a tick on the
+// main thread. The first controller connected drives; others wait until it
+// goes.
+#ifndef TOSSARO_PAD_GAMEPAD_H
+#define TOSSARO_PAD_GAMEPAD_H
+
+#include <string>
+
+#include "pad_state.h"
+
+// Starts SDL's game controller support with its own mappings, those of
+// SDL_GAMECONTROLLERCONFIG, and `mappingsFile` when it exists. Returns an
+// empty string, or why controllers cannot be used.
+std::string startPads(const std::string &mappingsFile);
+
+// Takes SDL's news of controllers plugged and unplugged, and returns the
+// driving controller's state (not connected when there is none).
+// `unplugged` is set when the driving controller went since the last call.
+PadState readPad(bool *unplugged);
+
+void stopPads();
+
+#endif
