@@ -14,6 +14,7 @@ BITMAP *ballBlue = nullptr;
 BITMAP *handImage = nullptr;
 BITMAP *characterImage = nullptr;
 BITMAP *particleImage = nullptr;
+BITMAP *marksImage = nullptr;
 FONT *scoresFont = nullptr;
 FONT *menuFont = nullptr;
 BITMAP *workBitmap = nullptr;
@@ -34,6 +35,7 @@ const struct {
    {&handImage, "graphics/hand.gif"},
    {&characterImage, "graphics/Character.gif"},
    {&particleImage, "graphics/particle.gif"},
+   {&marksImage, "graphics/marks.gif"},
 };
 
 const struct {
@@ -90,7 +92,7 @@ void freeAssets()
    // bitmap before the fonts.
    for (BITMAP **bitmap : {&backBuffer, &loadingLogo, &titleMenu, &titleScores, &texture,
                            &ballRed, &ballGreen, &ballBlue, &handImage, &characterImage,
-                           &particleImage, &workBitmap})
+                           &particleImage, &marksImage, &workBitmap})
       release(*bitmap, destroy_bitmap);
    release(scoresFont, destroy_font);
    release(menuFont, destroy_font);

@@ -21,6 +21,7 @@ extern BITMAP *ballBlue;
 extern BITMAP *handImage;
 extern BITMAP *characterImage;  // the juggler
 extern BITMAP *particleImage;  // sparks and the menu cursor
+extern BITMAP *marksImage;  // the colours' symbols, side by side, for colour-blind players
 extern FONT *scoresFont;
 extern FONT *menuFont;  // loaded and released; nothing draws with it
 // 180 x 180 scratch space for translucent drawing; nothing stays in it

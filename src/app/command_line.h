@@ -7,6 +7,7 @@
 #include <string>
 
 #include "audio/mixer.h"
+#include "key_bindings.h"
 
 // The scale of --scale auto: the largest whose window fits the desktop.
 const int kAutoScale = 0;
@@ -20,17 +21,26 @@ struct Options {
    bool mute = false;  // no sound, and no audio device opened
    int volume = kDefaultVolume;  // 0 to kMaxVolume
    std::string scoresFile;  // the high-score file; empty for where the game keeps it
+   bool marks = false;  // each ball and target shows the symbols of its colours
+   KeyBindings keys = kDefaultBindings;
 };
 
-enum class Request { Play, Help, Version, Mistake };
+enum class Request { Play, Help, Version, WriteConfig, Mistake };
 
 struct CommandLine {
    Request request = Request::Play;
    Options options;
+   std::string configFile;  // --config: the settings file to read instead of the usual
    std::string mistake;  // for Request::Mistake: what was wrong, one line
 };
 
-CommandLine parseCommandLine(int argc, const char *const *argv);
+// The options over `base` (the settings file's, or the defaults).
+CommandLine parseCommandLine(int argc, const char *const *argv, const Options &base = Options());
+
+// Sets one option by its name in the settings file (or on the command line
+// without its dashes) from its text. Returns an empty string, or what a
+// good value is, such as "1 to 4, or auto"; then the option is unchanged.
+std::string applyOption(Options *options, const std::string &name, const std::string &value);
 
 // Prints what a request other than Play asks for: the help or the version
 // on `out`; the mistake and the usage on `err`. Returns the exit status:

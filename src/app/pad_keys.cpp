@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "key_bindings.h"
 #include "main_loop.h"
 #include "pad/gamepad.h"
 #include "scores/name_entry.h"
@@ -133,20 +134,20 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
    const bool down = pad.buttons[PadDown] || towards[LeftY][1];
    switch (screen) {
    case Playing: {
-      const StickKeys sticks[] = {{LeftX, KEY_A, KEY_D},
-                                  {LeftY, KEY_W, KEY_S},
-                                  {RightX, KEY_LEFT, KEY_RIGHT},
-                                  {RightY, KEY_UP, KEY_DOWN}};
+      const StickKeys sticks[] = {{LeftX, keyFor(LeftTiltLeft), keyFor(LeftTiltRight)},
+                                  {LeftY, keyFor(LeftPowerUp), keyFor(LeftPowerDown)},
+                                  {RightX, keyFor(RightTiltLeft), keyFor(RightTiltRight)},
+                                  {RightY, keyFor(RightPowerUp), keyFor(RightPowerDown)}};
       for (const StickKeys &s : sticks) {
          hold(towards[s.axis][0], s.minus);
          hold(towards[s.axis][1], s.plus);
       }
-      hold(pad.buttons[PadLeft], KEY_A);
-      hold(pad.buttons[PadRight], KEY_D);
-      hold(pad.buttons[PadUp], KEY_W);
-      hold(pad.buttons[PadDown], KEY_S);
-      hold(pad.buttons[PadStart], KEY_ESC);
-      hold(pad.buttons[PadBack], KEY_SPACE);
+      hold(pad.buttons[PadLeft], keyFor(LeftTiltLeft));
+      hold(pad.buttons[PadRight], keyFor(LeftTiltRight));
+      hold(pad.buttons[PadUp], keyFor(LeftPowerUp));
+      hold(pad.buttons[PadDown], keyFor(LeftPowerDown));
+      hold(pad.buttons[PadStart], keyFor(OpenQuitPrompt));
+      hold(pad.buttons[PadBack], keyFor(NewGame));
       break;
    }
    case QuitPrompt:

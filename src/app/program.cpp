@@ -10,6 +10,8 @@
 #include "assets.h"
 #include "audio/mixer.h"
 #include "data_folder.h"
+#include "key_bindings.h"
+#include "game/marks.h"
 #include "gif/gif.h"
 #include "main_loop.h"
 #include "pad_keys.h"
@@ -17,6 +19,7 @@
 #include "quit_signals.h"
 #include "scores/highscores.h"
 #include "screen_state.h"
+#include "settings.h"
 #include "window.h"
 
 namespace {
@@ -75,6 +78,8 @@ int runProgram(const Options &options)
       fprintf(stderr, "tossaro: the display does not report focus changes; the game will not "
                       "pause when the window loses the focus\n");
    frameRateCap = options.maxFps;
+   playKeys = options.keys;
+   showMarks = options.marks;
    const std::string problem = loadAssets(data.prefix);
    if (!problem.empty())
       return failStartup(problem);
@@ -101,4 +106,31 @@ int runProgram(const Options &options)
       return 1;
    }
    return 0;
+}
+
+int runTossaro(int argc, const char *const *argv)
+{
+   // Read once for --config (and any mistake), then again over the file's
+   // settings, so that the command line wins.
+   const CommandLine first = parseCommandLine(argc, argv);
+   if (first.request == Request::Mistake)
+      return answerCommandLine(first, stdout, stderr);
+   const std::string path = first.configFile.empty() ? settingsFile() : first.configFile;
+   Options settings;
+   std::vector<std::string> problems = readSettings(path, &settings);
+   CommandLine line = parseCommandLine(argc, argv, settings);
+   for (const std::string &clash : settleConflicts(&line.options.keys))
+      problems.push_back(clash + "; both keep their default keys");
+   for (const std::string &problem : problems)
+      fprintf(stderr, "tossaro: %s\n", problem.c_str());
+   if (line.request == Request::WriteConfig) {
+      const std::string unwritten = writeSettings(path, line.options);
+      if (!unwritten.empty())
+         return failStartup(unwritten);
+      printf("tossaro: the settings are in %s\n", path.c_str());
+      return 0;
+   }
+   if (line.request != Request::Play)
+      return answerCommandLine(line, stdout, stderr);
+   return runProgram(line.options);
 }

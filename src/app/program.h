@@ -4,9 +4,14 @@
 
 #include "command_line.h"
 
-// Runs the game with the options of its command line. Returns the exit
-// status: 0, or 1 after one line on stderr naming the start-up step or
-// file that failed, or why the high scores could not be saved at exit.
+// Runs the game with these options. Returns the exit status: 0, or 1 after
+// one line on stderr naming the start-up step or file that failed, or why
+// the high scores could not be saved at exit.
 int runProgram(const Options &options);
+
+// The whole program from its command line: the settings file under it,
+// then the help, the version, writing the settings, or the game. Returns
+// the exit status.
+int runTossaro(int argc, const char *const *argv);
 
 #endif

@@ -10,6 +10,7 @@
 #include "app/sound.h"
 #include "game.h"
 #include "hand.h"
+#include "marks.h"
 #include "playfield.h"
 #include "work_area.h"
 
@@ -145,6 +146,8 @@ void drawBall(const Ball &ball)
       image = ballBlue;
    if (image)
       draw_sprite(backBuffer, image, int(ball.x - ball.radius), int(ball.y - ball.radius));
+   if (showMarks)
+      drawMark(ballColourOf(ball.colour), int(ball.x), int(ball.y));
 }
 
 bool circlesOverlap(int ax, int ay, int ar, int bx, int by, int br)

@@ -7,6 +7,7 @@
 #include <cstdlib>
 
 #include "app/assets.h"
+#include "app/key_bindings.h"
 #include "app/keyboard.h"
 #include "app/picture.h"
 #include "app/quit_prompt.h"
@@ -40,13 +41,13 @@ const int kPointsPerChimeTier = 400, kChimeTiers = 4;
 void checkKeys()
 {
    // Space and Q act whatever the input delay; Esc waits for it.
-   if (keys->held(KEY_SPACE))
+   if (keys->held(keyFor(NewGame)))
       newGame();
-   if (keys->held(KEY_ESC) && inputDelay == 0) {
+   if (keys->held(keyFor(OpenQuitPrompt)) && inputDelay == 0) {
       inputDelay = kScreenChangeDelay;
       openQuitPrompt();
    }
-   if (keys->held(KEY_Q))
+   if (keys->held(keyFor(QuitGame)))
       screenState = Exit;
 }
 

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include "app/assets.h"
+#include "app/key_bindings.h"
 #include "app/keyboard.h"
 #include "game.h"
 
@@ -85,8 +86,10 @@ void keepApart(const Hand &hand)
 void readKeys()
 {
    const HandKeys handKeys[] = {
-      {&leftHand, KEY_A, KEY_D, KEY_W, KEY_S},
-      {&rightHand, KEY_LEFT, KEY_RIGHT, KEY_UP, KEY_DOWN},
+      {&leftHand, keyFor(LeftTiltLeft), keyFor(LeftTiltRight), keyFor(LeftPowerUp),
+       keyFor(LeftPowerDown)},
+      {&rightHand, keyFor(RightTiltLeft), keyFor(RightTiltRight), keyFor(RightPowerUp),
+       keyFor(RightPowerDown)},
    };
    for (const HandKeys &k : handKeys) {
       if (keys->held(k.tiltDown))

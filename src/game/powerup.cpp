@@ -6,6 +6,7 @@
 
 #include "app/assets.h"
 #include "app/sound.h"
+#include "marks.h"
 #include "playfield.h"
 
 namespace {
@@ -106,4 +107,6 @@ void Powerup::draw() const
       circle(backBuffer, x, y, radius, white);
       circle(backBuffer, x, y, radius + 1, white);
    }
+   if (showMarks)
+      drawNeededMarks(needRed, needGreen, needBlue, x, y);
 }

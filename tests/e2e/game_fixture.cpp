@@ -18,6 +18,7 @@ Art::Art()
    titleScores.reset(load_gif_bitmap((kGraphics + "/title-hs.gif").c_str(), nullptr));
    particle.reset(load_gif_bitmap((kGraphics + "/particle.gif").c_str(), nullptr));
    logo.reset(load_gif_bitmap((kGraphics + "/Loading.gif").c_str(), nullptr));
+   marks.reset(load_gif_bitmap((kGraphics + "/marks.gif").c_str(), nullptr));
    set_color_depth(32);
 }
 

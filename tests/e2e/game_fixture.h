@@ -23,7 +23,7 @@ extern const std::string kValgrindSuppressions;
 
 // The art as the game shows it: decoded at 16 bits per pixel.
 struct Art {
-   BitmapPtr texture, titleMenu, titleScores, particle, logo;
+   BitmapPtr texture, titleMenu, titleScores, particle, logo, marks;
    Art();
 };
 

@@ -76,4 +76,50 @@ TEST_F(GameTest, PlayingAGame)
    EXPECT_EQ(read_file(folder + "/hiscores.bin").size(), 1040u);
 }
 
+// Where the mark of `colour` shows whole in the screenshot: its opaque
+// pixels in the art file, anywhere; -1, -1 when nowhere.
+std::pair<int, int> find_mark(const Screenshot &shot, BITMAP *marks, int colour)
+{
+   const int mask = bitmap_mask_color(marks);
+   for (int y = 0; y + 10 <= shot.h; y++) {
+      for (int x = 0; x + 10 <= shot.w; x++) {
+         bool all = true;
+         for (int j = 0; all && j < 10; j++) {
+            for (int i = 0; all && i < 10; i++) {
+               const int c = getpixel(marks, colour * 10 + i, j);
+               all = c == mask || shows(shot.at(x + i, y + j), c);
+            }
+         }
+         if (all)
+            return {x, y};
+      }
+   }
+   return {-1, -1};
+}
+
+TEST_F(GameTest, MarksShowTheColoursToPlayersWhoAskForThem)
+{
+   const Art art;
+   ASSERT_TRUE(art.marks);
+   GameRun game(server, kGame, folder, {}, {"--marks"});
+   ASSERT_NE(game.window(), 0u) << game.output();
+   Screenshot shot;
+   game.press("x");
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot));
+   pause_ms(600);
+   ASSERT_TRUE(press_until(game, "p", field_shown));
+   // Every ball carries its mark, and the targets those they need.
+   ASSERT_TRUE(await(game, [&](const Screenshot &s) {
+      for (int colour = 0; colour < 3; colour++) {
+         if (find_mark(s, art.marks.get(), colour).first < 0)
+            return false;
+      }
+      return true;
+   }, 5, &shot)) << "a mark is missing";
+   shot.save_ppm(std::string(TOSSARO_BINARY_DIR) + "/marks.ppm");
+   press_until_ended(game, "q", 100);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(game.output(), "");
+}
+
 }  // namespace

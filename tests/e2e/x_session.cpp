@@ -162,6 +162,8 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
       dup2(out, 2);
       setenv("DISPLAY", display_.c_str(), 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
+      // The player's own settings file stays out of the tests.
+      setenv("XDG_CONFIG_HOME", (folder + ".config").c_str(), 1);
       for (const std::string &setting : environment)
          putenv(const_cast<char *>(setting.c_str()));
       std::vector<char *> argv;

@@ -40,7 +40,8 @@ class GameRun {
 public:
    // `wrapper` (such as valgrind and its options) runs the game, if given;
    // `arguments` follow the executable. The game plays its sound to SDL's
-   // dummy driver, unless `environment` ("NAME=value" each) says otherwise.
+   // dummy driver and reads its settings from beside the folder, unless
+   // `environment` ("NAME=value" each) says otherwise.
    GameRun(const XServer &server, const std::string &executable, const std::string &folder,
            const std::vector<std::string> &wrapper = {},
            const std::vector<std::string> &arguments = {},

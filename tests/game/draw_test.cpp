@@ -2,7 +2,9 @@
 // where they belong, and translucent objects drawn through the corner of
 // the scratch bitmap exactly as through the whole of it.
 #include "app/assets.h"
+#include "app/sound.h"
 #include "game/game.h"
+#include "game/marks.h"
 #include "game/particle.h"
 #include "gif/gif.h"
 #include "playfield_fixture.h"
@@ -252,6 +254,57 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
               },
               "popup of " + std::to_string(value));
    }
+}
+
+// Whether the mark of `colour` (its opaque pixels in the marks image)
+// shows centred at (x, y).
+bool markAt(int colour, int x, int y)
+{
+   const int mask = bitmap_mask_color(marksImage);
+   for (int j = 0; j < 10; j++) {
+      for (int i = 0; i < 10; i++) {
+         const int c = getpixel(marksImage, colour * 10 + i, j);
+         if (c != mask && getpixel(backBuffer, x - 5 + i, y - 5 + j) != c)
+            return false;
+      }
+   }
+   return true;
+}
+
+TEST_F(Drawing, MarksOnEachBallAndOnATargetOfEachKindOnlyWhenAsked)
+{
+   quietGame();
+   // Kinds 0 to 6 need red; green; blue; red and green; red and blue;
+   // green and blue; all three.
+   const std::vector<std::vector<int>> needs = {
+      {RedBall}, {GreenBall}, {BlueBall}, {RedBall, GreenBall}, {RedBall, BlueBall},
+      {GreenBall, BlueBall}, {RedBall, GreenBall, BlueBall}};
+   for (bool shown : {false, true}) {
+      showMarks = shown;
+      clear_bitmap(backBuffer);
+      set_trans_blender(128, 128, 128, 200);  // the targets' blender, as drawGame sets it
+      for (int kind = 0; kind < 7; kind++) {
+         Powerup target;
+         target.kind = kind;
+         target.restoreColours();
+         target.radius = 30;
+         target.x = 50 + 80 * kind;
+         target.y = 100;
+         target.draw();
+         const int count = int(needs[size_t(kind)].size());
+         for (int i = 0; i < count; i++)
+            EXPECT_EQ(markAt(needs[size_t(kind)][size_t(i)], target.x - (count - 1) * 5 + 10 * i, 100),
+                      shown)
+               << "kind " << kind << ", mark " << i;
+      }
+      for (int b = 0; b < 3; b++) {
+         balls[size_t(b)].x = float(100 + 60 * b);
+         balls[size_t(b)].y = 300;
+         drawBall(balls[size_t(b)]);
+         EXPECT_EQ(markAt(b, 100 + 60 * b, 300), shown) << "ball " << b;
+      }
+   }
+   showMarks = false;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // play keys, the end of a game, and a replay of a whole scripted game.
 #include <SDL.h>
 
+#include "app/key_bindings.h"
 #include "app/keyboard.h"
 #include "app/pad_keys.h"
 #include "app/quit_prompt.h"
@@ -139,6 +140,31 @@ TEST_F(Game, PlayKeys)
    updateGame();
    EXPECT_EQ(screenState, Exit);
    freeQuitSnapshot();
+}
+
+// An AZERTY player's keys: Q and Z for the left hand, quitting on F10.
+TEST_F(Game, BoundKeysDriveTheHandsAndTheDefaultsNoLonger)
+{
+   playKeys.keys[LeftTiltLeft] = KEY_Q;
+   playKeys.keys[LeftPowerUp] = KEY_Z;
+   playKeys.keys[QuitGame] = KEY_F10;
+   quietGame();
+   const Hand before = leftHand;
+   scripted.down = {KEY_A, KEY_W, KEY_Q};
+   ticks(5);
+   EXPECT_LT(leftHand.tilt, before.tilt) << "Q tilts the left hand";
+   EXPECT_EQ(screenState, Playing) << "Q no longer quits";
+   const float tilted = leftHand.tilt;
+   scripted.down = {KEY_A, KEY_W};
+   ticks(5);
+   EXPECT_EQ(leftHand.tilt, tilted) << "A no longer tilts";
+   scripted.down = {KEY_Z};
+   ticks(3);
+   EXPECT_GT(leftHand.power, 2.0f);
+   scripted.down = {KEY_F10};
+   updateGame();
+   EXPECT_EQ(screenState, Exit);
+   playKeys = kDefaultBindings;
 }
 
 // A whole game with a fixed seed and keys held in turns. The values were

@@ -50,6 +50,7 @@ const std::vector<ArtFile> &art_files()
        [](const std::string &p, const Layer &) { return sprite(p, make_character(), kEdgeCoverage); }},
       {"particle.gif",
        [](const std::string &p, const Layer &) { return sprite(p, make_particle(), kGlowCoverage); }},
+      {"marks.gif", [](const std::string &p, const Layer &) { return sprite(p, make_marks(), kEdgeCoverage); }},
       {"scores_20.pcx", [](const std::string &p, const Layer &) { return write_font(p, 20); }},
       {"menufont_22.pcx", [](const std::string &p, const Layer &) { return write_font(p, 22); }},
    };

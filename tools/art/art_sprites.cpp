@@ -298,3 +298,20 @@ Layer make_particle()
    }
    return average_down(big);
 }
+
+Layer make_marks()
+{
+   const Rgb ink = {0, 0, 0}, white = {255, 255, 255};
+   Canvas canvas(3 * kMarkSize, kMarkSize);
+   const float m = kMarkSize;
+   canvas.circle(m / 2, m / 2, 4.6f, ink);
+   canvas.circle(m / 2, m / 2, 3.3f, white);
+   const std::vector<Point> triangle = {{m + 5, 1.6f}, {m + 8.6f, 8.2f}, {m + 1.4f, 8.2f}};
+   canvas.grown_polygon(triangle, 1.2f, ink);
+   canvas.polygon(triangle, white);
+   const std::vector<Point> square = {{2 * m + 2.4f, 2.4f}, {2 * m + 7.6f, 2.4f},
+                                      {2 * m + 7.6f, 7.6f}, {2 * m + 2.4f, 7.6f}};
+   canvas.grown_polygon(square, 1.2f, ink);
+   canvas.polygon(square, white);
+   return canvas.downsample();
+}

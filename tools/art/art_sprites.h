@@ -26,4 +26,10 @@ Layer make_character();
 // A four-pointed spark with a warm glow, 16 by 16.
 Layer make_particle();
 
+// The marks of the three colours, side by side in cells of kMarkSize:
+// red a disc, green a triangle, blue a square, white in a black outline
+// so that they read on any ball, target or backdrop.
+const int kMarkSize = 10;
+Layer make_marks();
+
 #endif
