@@ -92,3 +92,22 @@ std::vector<RecordedSounds::Played> RecordedSounds::of(Cue cue) const
    }
    return found;
 }
+
+VirtualPad::VirtualPad()
+{
+   device_ = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                       SDL_CONTROLLER_BUTTON_MAX, 0);
+   stick_ = device_ < 0 ? nullptr : SDL_JoystickOpen(device_);
+   if (!stick_)
+      error = SDL_GetError();
+}
+
+void VirtualPad::unplug()
+{
+   if (stick_)
+      SDL_JoystickClose(stick_);
+   if (device_ >= 0)
+      SDL_JoystickDetachVirtual(device_);
+   stick_ = nullptr;
+   device_ = -1;
+}

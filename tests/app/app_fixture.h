@@ -3,6 +3,7 @@
 #ifndef TOSSARO_TESTS_APP_FIXTURE_H
 #define TOSSARO_TESTS_APP_FIXTURE_H
 
+#include <SDL.h>
 #include <allegro.h>
 #include <gtest/gtest.h>
 
@@ -84,6 +85,24 @@ protected:
    BITMAP *savedScreen = nullptr;
    KeySource *savedKeys = nullptr;
    SoundSink *savedSounds = nullptr;
+};
+
+// SDL's virtual game controller, in the standard layout, plugged in from
+// construction until unplug() or destruction; stick() is null (and
+// `error` says why) when it could not be.
+class VirtualPad {
+public:
+   VirtualPad();
+   ~VirtualPad() { unplug(); }
+   VirtualPad(const VirtualPad &) = delete;
+   VirtualPad &operator=(const VirtualPad &) = delete;
+   SDL_Joystick *stick() const { return stick_; }
+   void unplug();
+   std::string error;
+
+private:
+   int device_ = -1;
+   SDL_Joystick *stick_ = nullptr;
 };
 
 // Whether any pixel of the rectangle has the colour.

@@ -132,16 +132,13 @@ TEST_F(PadTest, AVirtualPadDrivesAndItsUnpluggingPausesTheGame)
 {
    startPadKeys();
    ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
-   const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER,
-                                                SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
-   ASSERT_GE(device, 0) << SDL_GetError();
-   SDL_Joystick *stick = SDL_JoystickOpen(device);
+   VirtualPad pad;
+   ASSERT_TRUE(pad.stick()) << pad.error;
    newGame();
-   SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, kAxisTravel);
+   SDL_JoystickSetVirtualAxis(pad.stick(), SDL_CONTROLLER_AXIS_LEFTX, kAxisTravel);
    readPadKeys();
    EXPECT_TRUE(keys->held(KEY_D));
-   SDL_JoystickClose(stick);
-   SDL_JoystickDetachVirtual(device);
+   pad.unplug();
    readPadKeys();
    EXPECT_FALSE(keys->held(KEY_D));
    actOnRequests();

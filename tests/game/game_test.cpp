@@ -243,10 +243,8 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
    const Ball red = balls[0], blue = balls[2];
    startPadKeys();
    ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
-   const int device = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER,
-                                                SDL_CONTROLLER_AXIS_MAX, SDL_CONTROLLER_BUTTON_MAX, 0);
-   ASSERT_GE(device, 0) << SDL_GetError();
-   SDL_Joystick *pad = SDL_JoystickOpen(device);
+   VirtualPad pad;
+   ASSERT_TRUE(pad.stick()) << pad.error;
    // The left stick plays A, D, W and S; the right one the arrows.
    const struct {
       int key;
@@ -264,17 +262,16 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
    for (tick = 0; tick < checks[2].tick; tick++) {
       const std::set<int> &down = script[tick / 150 % std::size(script)];
       for (int axis = 0; axis < SDL_CONTROLLER_AXIS_MAX; axis++)
-         SDL_JoystickSetVirtualAxis(pad, axis, 0);
+         SDL_JoystickSetVirtualAxis(pad.stick(), axis, 0);
       for (const auto &s : sticks) {
          if (down.count(s.key))
-            SDL_JoystickSetVirtualAxis(pad, s.axis, Sint16(s.travel));
+            SDL_JoystickSetVirtualAxis(pad.stick(), s.axis, Sint16(s.travel));
       }
       heard.tick = tick;
       readPadKeys();
       updateGame();
    }
-   SDL_JoystickClose(pad);
-   SDL_JoystickDetachVirtual(device);
+   pad.unplug();
    stopPadKeys();
    EXPECT_TRUE(heard.played == first);
    EXPECT_EQ(score, checks[2].score);
