@@ -162,6 +162,10 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
       dup2(out, 2);
       setenv("DISPLAY", display_.c_str(), 1);
       setenv("SDL_AUDIODRIVER", "dummy", 1);
+      // A sanitizer build of the game leaves the system's libraries' leaks
+      // unreported.
+      setenv("LSAN_OPTIONS",
+             "print_suppressions=0:suppressions=" TOSSARO_SOURCE_DIR "/tests/e2e/lsan.supp", 0);
       // The player's own settings file stays out of the tests.
       setenv("XDG_CONFIG_HOME", (folder + ".config").c_str(), 1);
       for (const std::string &setting : environment)
