@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 
+#include "files/replacement_file.h"
 #include "scores/highscores.h"
 
 namespace {
@@ -14,12 +15,6 @@ bool isFolder(const std::string &path)
 {
    struct stat st;
    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-std::string folderOf(const std::string &path)
-{
-   const size_t slash = path.rfind('/');
-   return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 std::string runningProgram()
@@ -33,15 +28,20 @@ std::string runningProgram()
 
 std::string installedDataFolder(const std::string &executable)
 {
-   return folderOf(folderOf(executable)) + "/share/games/tossaro";
+   return folder_of(folder_of(executable)) + "/share/games/tossaro";
+}
+
+std::string userFolder(const char *variable, const char *underHome)
+{
+   const char *set = getenv(variable);
+   const char *home = getenv("HOME");
+   return (set && *set ? std::string(set) : std::string(home ? home : "") + "/" + underHome) +
+          "/tossaro";
 }
 
 std::string installedScoresFile()
 {
-   const char *data = getenv("XDG_DATA_HOME");
-   const char *home = getenv("HOME");
-   const std::string base = data && *data ? data : std::string(home ? home : "") + "/.local/share";
-   return base + "/tossaro/" + Highscores::kFile;
+   return userFolder("XDG_DATA_HOME", ".local/share") + "/" + Highscores::kFile;
 }
 
 DataFolder findDataFolder()

@@ -19,6 +19,11 @@ struct DataFolder {
 // PREFIX/share/games/tossaro.
 std::string installedDataFolder(const std::string &executable);
 
+// The game's folder among the player's own: $VARIABLE/tossaro, or
+// $HOME/UNDER_HOME/tossaro when the variable is unset or empty
+// (XDG_DATA_HOME and .local/share, XDG_CONFIG_HOME and .config).
+std::string userFolder(const char *variable, const char *underHome);
+
 // The table of an installed game: $XDG_DATA_HOME/tossaro/hiscores.bin, or
 // under ~/.local/share when the variable is unset or empty.
 std::string installedScoresFile();

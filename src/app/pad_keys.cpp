@@ -2,10 +2,10 @@
 
 #include <allegro.h>
 
-#include <cstdlib>
 #include <memory>
 #include <string>
 
+#include "data_folder.h"
 #include "key_bindings.h"
 #include "main_loop.h"
 #include "pad/gamepad.h"
@@ -28,14 +28,6 @@ struct StickKeys {
    PadAxis axis;
    int minus, plus;  // the keys of the two directions
 };
-
-std::string configFolder()
-{
-   const char *config = getenv("XDG_CONFIG_HOME");
-   const char *home = getenv("HOME");
-   return (config && *config ? std::string(config) : std::string(home ? home : "") + "/.config") +
-          "/tossaro";
-}
 
 }  // namespace
 
@@ -189,7 +181,7 @@ std::unique_ptr<PadKeys> padKeys;
 
 void startPadKeys()
 {
-   if (padKeys || !startPads(configFolder() + "/gamecontrollerdb.txt").empty())
+   if (padKeys || !startPads(userFolder("XDG_CONFIG_HOME", ".config") + "/gamecontrollerdb.txt").empty())
       return;
    padKeys = std::make_unique<PadKeys>(keys);
    keys = padKeys.get();

@@ -8,21 +8,21 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "data_folder.h"
 #include "files/replacement_file.h"
 #include "key_bindings.h"
-#include "scores/table_file.h"
 
 namespace {
 
 // The entries besides the play keys, in the file's order.
 const char *const kEntries[] = {"scale", "fullscreen", "max_fps", "volume", "mute", "marks"};
 
-// Why the file cannot be read; empty when it can, or is not there.
+// Why the file cannot be read; empty when it can.
 std::string unreadable(const std::string &path)
 {
    const int fd = open(path.c_str(), O_RDONLY);
    if (fd < 0)
-      return errno == ENOENT ? std::string() : strerror(errno);
+      return strerror(errno);
    char byte;
    const bool read = ::read(fd, &byte, 1) >= 0;
    const int error = errno;
@@ -39,14 +39,14 @@ std::string onOff(bool on)
 
 std::string settingsFile()
 {
-   const char *config = getenv("XDG_CONFIG_HOME");
-   const char *home = getenv("HOME");
-   return (config && *config ? std::string(config) : std::string(home ? home : "") + "/.config") +
-          "/tossaro/tossaro.cfg";
+   return userFolder("XDG_CONFIG_HOME", ".config") + "/tossaro.cfg";
 }
 
 std::vector<std::string> readSettings(const std::string &path, Options *options)
 {
+   // No file, nothing to read: the library is not started for it.
+   if (access(path.c_str(), F_OK) != 0 && errno == ENOENT)
+      return {};
    const std::string why = unreadable(path);
    if (!why.empty())
       return {path + ": cannot read it: " + why + "; the defaults are used"};
@@ -111,7 +111,7 @@ std::string settingsText(const Options &o)
 
 std::string writeSettings(const std::string &path, const Options &options)
 {
-   const std::string folder = makeFolderOf(path);
+   const std::string folder = make_folder_of(path);
    if (!folder.empty())
       return folder;
    const std::string text = settingsText(options);

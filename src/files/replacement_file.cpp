@@ -35,14 +35,6 @@ std::string follow_links(std::string name)
    return std::string();
 }
 
-std::string folder_of(const std::string &path)
-{
-   const size_t slash = path.rfind('/');
-   if (slash == std::string::npos)
-      return ".";
-   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // A step that failed, as replace_file's message names it: the words
 // before the temporary file's name and those after it.
 struct Step {
@@ -108,6 +100,28 @@ bool write_all(int fd, const std::vector<unsigned char> &bytes)
 }
 
 }  // namespace
+
+std::string folder_of(const std::string &path)
+{
+   const size_t slash = path.rfind('/');
+   if (slash == std::string::npos)
+      return ".";
+   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string make_folder_of(const std::string &path)
+{
+   const std::string folder = folder_of(path);
+   struct stat st;
+   if (stat(folder.c_str(), &st) == 0)
+      return std::string();
+   const std::string above = make_folder_of(folder);
+   if (!above.empty())
+      return above;
+   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
+      return folder + ": cannot make the folder: " + strerror(errno);
+   return std::string();
+}
 
 int open_replacement_file(const char *filename, ReplacementFile *file)
 {

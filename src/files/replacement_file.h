@@ -31,6 +31,14 @@ int commit_replacement_file(ReplacementFile *file);
 // Closes and removes the temporary file, keeping errno.
 void abandon_replacement_file(ReplacementFile *file);
 
+// The folder that holds `path`: "." for a bare name, "/" for one at the root.
+std::string folder_of(const std::string &path);
+
+// Makes the folder of `path` and those above it that are missing, private
+// to the user. Returns an empty string, or one line naming the folder that
+// could not be made and why.
+std::string make_folder_of(const std::string &path);
+
 // Writes `bytes` as the whole contents of the file `path` names. Returns
 // an empty string, or one line naming the file and the step that failed;
 // then the older file is untouched.

@@ -74,7 +74,7 @@ void Highscores::load(const std::string &path)
 std::string Highscores::save(const std::string &path)
 {
    if (makesItsFolder) {
-      const std::string problem = makeFolderOf(path);
+      const std::string problem = make_folder_of(path);
       if (!problem.empty())
          return problem;
    }

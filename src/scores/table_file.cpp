@@ -13,6 +13,8 @@
 #include <ctime>
 #include <thread>
 
+#include "files/replacement_file.h"
+
 namespace {
 
 // A leftover must be this old before it is removed.
@@ -20,14 +22,6 @@ const int kLeftoverAgeSeconds = 60;
 // The characters mkstemp puts in a name.
 const char kTemporaryCharacters[] =
    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-
-std::string folderOf(const std::string &path)
-{
-   const size_t slash = path.rfind('/');
-   if (slash == std::string::npos)
-      return ".";
-   return slash == 0 ? "/" : path.substr(0, slash);
-}
 
 std::string nameOf(const std::string &path)
 {
@@ -46,7 +40,7 @@ bool isLeftoverOf(const std::string &name, const std::string &file)
 
 FolderLock::FolderLock(const std::string &path, double seconds)
 {
-   fd_ = open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+   fd_ = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
    if (fd_ < 0) {
       held_ = true;
       return;
@@ -73,23 +67,9 @@ FolderLock::~FolderLock()
       close(fd_);
 }
 
-std::string makeFolderOf(const std::string &path)
-{
-   const std::string folder = folderOf(path);
-   struct stat st;
-   if (stat(folder.c_str(), &st) == 0)
-      return std::string();
-   const std::string above = makeFolderOf(folder);
-   if (!above.empty())
-      return above;
-   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-      return folder + ": cannot make the folder: " + strerror(errno);
-   return std::string();
-}
-
 void removeLeftovers(const std::string &path)
 {
-   const std::string folder = folderOf(path), file = nameOf(path);
+   const std::string folder = folder_of(path), file = nameOf(path);
    DIR *dir = opendir(folder.c_str());
    if (!dir)
       return;

@@ -1,6 +1,6 @@
 // What saving the table's file takes besides writing it: a lock that two
-// copies of the game share, the folder the file goes in, and the
-// temporary files of saves that were killed before their rename.
+// copies of the game share, and the temporary files of saves that were
+// killed before their rename.
 #ifndef TOSSARO_SCORES_TABLE_FILE_H
 #define TOSSARO_SCORES_TABLE_FILE_H
 
@@ -26,10 +26,6 @@ private:
    int fd_ = -1;
    bool held_ = false;
 };
-
-// Makes the folder of `path` and those above it that are missing, private
-// to the user. Returns an empty string, or what failed.
-std::string makeFolderOf(const std::string &path);
 
 // Removes the temporary files a save of `path` leaves when it is killed
 // between writing and renaming (`path` and six more characters), once
