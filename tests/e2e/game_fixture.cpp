@@ -114,6 +114,16 @@ void GameTest::SetUp()
    copy_folder(std::string(TOSSARO_SOURCE_DIR) + "/sounds", folder + "/sounds");
 }
 
+bool GameTest::reach_menu(GameRun &game, const Art &art)
+{
+   Screenshot shot;
+   game.press("x");
+   if (!await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot))
+      return false;
+   pause_ms(600);
+   return true;
+}
+
 bool GameTest::await(GameRun &game, const std::function<bool(const Screenshot &)> &ready,
                      double seconds, Screenshot *shot)
 {

@@ -74,6 +74,10 @@ protected:
    bool press_until(GameRun &game, const std::string &key,
                     const std::function<bool(const Screenshot &)> &done);
 
+   // Once its window is open: skips the intro with a key, and waits for the
+   // menu and then until it takes keys. Whether the menu showed.
+   bool reach_menu(GameRun &game, const Art &art);
+
    // Presses a key that ends the game until it has ended, up to three
    // times, holding it for `ms` (long enough for a slow frame to see it).
    void press_until_ended(GameRun &game, const std::string &key, int ms);

@@ -18,11 +18,7 @@ TEST_F(InstalledTest, RunsFromAnyFolderAndKeepsItsTableInTheDataFolder)
    std::filesystem::create_directory(empty);
    GameRun game(server, TOSSARO_INSTALLED_GAME, empty, {}, {}, {"XDG_DATA_HOME=" + data});
    ASSERT_NE(game.window(), 0u) << game.output();
-   game.press("x");
-   Screenshot shot;
-   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot))
-      << "no menu";
-   pause_ms(600);
+   ASSERT_TRUE(reach_menu(game, art)) << "no menu";
    press_until_ended(game, "Escape", 100);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(game.output(), "");

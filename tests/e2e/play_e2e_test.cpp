@@ -22,9 +22,7 @@ TEST_F(GameTest, PlayingAGame)
    ASSERT_NE(game.window(), 0u) << game.output();
    Screenshot shot, before;
    ASSERT_TRUE(await(game, [&](const Screenshot &s) { return s.w == 640; }, 3, &shot));
-   game.press("x");
-   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot));
-   pause_ms(600);
+   ASSERT_TRUE(reach_menu(game, art));
    ASSERT_TRUE(press_until(game, "p", field_shown));
 
    // The field moves.
@@ -103,11 +101,9 @@ TEST_F(GameTest, MarksShowTheColoursToPlayersWhoAskForThem)
    ASSERT_TRUE(art.marks);
    GameRun game(server, kGame, folder, {}, {"--marks"});
    ASSERT_NE(game.window(), 0u) << game.output();
-   Screenshot shot;
-   game.press("x");
-   ASSERT_TRUE(await(game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 5, &shot));
-   pause_ms(600);
+   ASSERT_TRUE(reach_menu(game, art));
    ASSERT_TRUE(press_until(game, "p", field_shown));
+   Screenshot shot;
    // Every ball carries its mark, and the targets those they need.
    ASSERT_TRUE(await(game, [&](const Screenshot &s) {
       for (int colour = 0; colour < 3; colour++) {

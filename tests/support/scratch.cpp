@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -49,4 +51,15 @@ bool file_exists(const std::string &path)
 {
    struct stat st;
    return stat(path.c_str(), &st) == 0;
+}
+
+int pcm16_peak(const std::vector<unsigned char> &bytes, size_t from, size_t to)
+{
+   int peak = 0;
+   const size_t end = std::min(to, bytes.size());
+   for (size_t i = from; i + 2 <= end; i += 2) {
+      const int sample = int16_t(bytes[i] | bytes[i + 1] << 8);
+      peak = std::max(peak, sample < 0 ? -sample : sample);
+   }
+   return peak;
 }

@@ -24,4 +24,8 @@ private:
 std::vector<unsigned char> read_file(const std::string &path);
 bool file_exists(const std::string &path);
 
+// The loudest of the 16-bit little-endian samples in bytes[from, to), such
+// as a WAV file's or a raw recording's.
+int pcm16_peak(const std::vector<unsigned char> &bytes, size_t from, size_t to);
+
 #endif
