@@ -1,10 +1,12 @@
 #include "data_folder.h"
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdlib>
+#include <vector>
 
 #include "files/replacement_file.h"
 #include "scores/highscores.h"
@@ -17,13 +19,6 @@ bool isFolder(const std::string &path)
    return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-std::string runningProgram()
-{
-   char path[PATH_MAX];
-   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-   return n > 0 ? std::string(path, size_t(n)) : std::string();
-}
-
 }  // namespace
 
 std::string installedDataFolder(const std::string &executable)
@@ -31,27 +26,56 @@ std::string installedDataFolder(const std::string &executable)
    return folder_of(folder_of(executable)) + "/share/games/tossaro";
 }
 
-std::string userFolder(const char *variable, const char *underHome)
+std::string homeFolder(const char *home, uid_t user)
+{
+   if (home && *home)
+      return home;
+   long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+   std::vector<char> buffer(size_t(size > 0 ? size : 16384));
+   struct passwd entry, *found = nullptr;
+   if (getpwuid_r(user, &entry, buffer.data(), buffer.size(), &found) != 0 || !found ||
+       !found->pw_dir || !found->pw_dir[0])
+      return std::string();
+   return found->pw_dir;
+}
+
+std::string userFile(const char *variable, const char *underHome, const char *name)
 {
    const char *set = getenv(variable);
-   const char *home = getenv("HOME");
-   return (set && *set ? std::string(set) : std::string(home ? home : "") + "/" + underHome) +
-          "/tossaro";
+   std::string folder;
+   if (set && set[0] == '/') {
+      folder = set;
+   } else {
+      const std::string home = homeFolder(getenv("HOME"), getuid());
+      if (home.empty())
+         return home;
+      folder = home + "/" + underHome;
+   }
+   return folder + "/tossaro/" + name;
 }
 
 std::string installedScoresFile()
 {
-   return userFolder("XDG_DATA_HOME", ".local/share") + "/" + Highscores::kFile;
+   return userFile("XDG_DATA_HOME", ".local/share", Highscores::kFile);
 }
 
-DataFolder findDataFolder()
+std::string runningProgram()
 {
+   char path[PATH_MAX];
+   const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
+   return n > 0 ? std::string(path, size_t(n)) : std::string();
+}
+
+DataFolder findDataFolder(const std::string &executable)
+{
+   // An installed copy never takes the working directory's files, which
+   // may be anything (a desktop starts programs in the home folder).
+   const std::string installed = installedDataFolder(executable);
+   if (executable[0] == '/' && isFolder(installed + "/graphics"))
+      return {installed + "/", installedScoresFile(), ""};
    if (isFolder("graphics"))
       return {"", Highscores::kFile, ""};
-   const std::string installed = installedDataFolder(runningProgram());
-   if (isFolder(installed + "/graphics"))
-      return {installed + "/", installedScoresFile(), ""};
    char here[PATH_MAX];
    const std::string cwd = getcwd(here, sizeof here) ? here : ".";
-   return {"", "", "no graphics/ in the working directory (" + cwd + ") nor in " + installed};
+   return {"", "", "no graphics/ in " + installed + " nor in the working directory (" + cwd + ")"};
 }

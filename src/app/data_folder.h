@@ -1,8 +1,10 @@
-// Where the game's files are: graphics/ and sounds/ in the working
-// directory when it has them (a source tree), else the installed data
-// folder beside the program; and where the high scores are kept for each.
+// Where the game's files are: the installed data folder beside the
+// program when there is one, else graphics/ and sounds/ in the working
+// directory (a source tree); and where the high scores are kept for each.
 #ifndef TOSSARO_APP_DATA_FOLDER_H
 #define TOSSARO_APP_DATA_FOLDER_H
+
+#include <sys/types.h>
 
 #include <string>
 
@@ -10,7 +12,7 @@ struct DataFolder {
    // The folder holding graphics/ and sounds/, as a prefix for their paths:
    // empty for the working directory, else ending in '/'.
    std::string prefix;
-   std::string scoresFile;  // hiscores.bin where this run keeps it
+   std::string scoresFile;  // hiscores.bin where this run keeps it; empty: nowhere
    std::string problem;  // when neither place has graphics/: one line naming both
 };
 
@@ -19,16 +21,25 @@ struct DataFolder {
 // PREFIX/share/games/tossaro.
 std::string installedDataFolder(const std::string &executable);
 
-// The game's folder among the player's own: $VARIABLE/tossaro, or
-// $HOME/UNDER_HOME/tossaro when the variable is unset or empty
-// (XDG_DATA_HOME and .local/share, XDG_CONFIG_HOME and .config).
-std::string userFolder(const char *variable, const char *underHome);
+// The player's home folder: `home` when set and not empty, else the
+// password database's for `user`; empty when neither has one.
+std::string homeFolder(const char *home, uid_t user);
+
+// A file of the game's among the player's own: $VARIABLE/tossaro/NAME when
+// the variable holds an absolute path (the XDG rules ignore any other),
+// else HOME/UNDER_HOME/tossaro/NAME (XDG_DATA_HOME and .local/share,
+// XDG_CONFIG_HOME and .config); empty when there is no home to put it in.
+std::string userFile(const char *variable, const char *underHome, const char *name);
 
 // The table of an installed game: $XDG_DATA_HOME/tossaro/hiscores.bin, or
-// under ~/.local/share when the variable is unset or empty.
+// under ~/.local/share; empty without a home folder.
 std::string installedScoresFile();
 
-// Looks in the working directory, then beside the running program.
-DataFolder findDataFolder();
+// The program now running, from /proc; empty when it cannot be read.
+std::string runningProgram();
+
+// The data installed beside the program at `executable` when it is there,
+// else the working directory's.
+DataFolder findDataFolder(const std::string &executable);
 
 #endif

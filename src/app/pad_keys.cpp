@@ -181,7 +181,7 @@ std::unique_ptr<PadKeys> padKeys;
 
 void startPadKeys()
 {
-   if (padKeys || !startPads(userFolder("XDG_CONFIG_HOME", ".config") + "/gamecontrollerdb.txt").empty())
+   if (padKeys || !startPads(userFile("XDG_CONFIG_HOME", ".config", "gamecontrollerdb.txt")).empty())
       return;
    padKeys = std::make_unique<PadKeys>(keys);
    keys = padKeys.get();

@@ -44,7 +44,7 @@ void shutdown()
 
 int runProgram(const Options &options)
 {
-   const DataFolder data = findDataFolder();
+   const DataFolder data = findDataFolder(runningProgram());
    if (!data.problem.empty())
       return failStartup(data.problem);
    if (allegro_init() != 0)
@@ -93,6 +93,9 @@ int runProgram(const Options &options)
    screenState = Intro;
    inputDelay = kLongInputDelay;
    highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;
+   if (highscores.file.empty())
+      fprintf(stderr, "tossaro: no home folder (HOME is unset or empty and the password database "
+                      "has none for this user): the high scores are kept for this run only\n");
    highscores.makesItsFolder = options.scoresFile.empty() && !data.prefix.empty();
    highscores.load();
 
@@ -124,6 +127,9 @@ int runTossaro(int argc, const char *const *argv)
    for (const std::string &problem : problems)
       fprintf(stderr, "tossaro: %s\n", problem.c_str());
    if (line.request == Request::WriteConfig) {
+      if (path.empty())
+         return failStartup("no home folder to keep the settings in (HOME is unset or empty and "
+                            "the password database has none for this user): give --config FILE");
       const std::string unwritten = writeSettings(path, line.options);
       if (!unwritten.empty())
          return failStartup(unwritten);

@@ -39,7 +39,7 @@ std::string onOff(bool on)
 
 std::string settingsFile()
 {
-   return userFolder("XDG_CONFIG_HOME", ".config") + "/tossaro.cfg";
+   return userFile("XDG_CONFIG_HOME", ".config", "tossaro.cfg");
 }
 
 std::vector<std::string> readSettings(const std::string &path, Options *options)

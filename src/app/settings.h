@@ -10,7 +10,7 @@
 #include "command_line.h"
 
 // $XDG_CONFIG_HOME/tossaro/tossaro.cfg, or under ~/.config when the
-// variable is unset or empty.
+// variable is unset, empty or relative; empty without a home folder.
 std::string settingsFile();
 
 // Sets `options` from the file's entries. A missing file changes nothing

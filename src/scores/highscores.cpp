@@ -73,6 +73,8 @@ void Highscores::load(const std::string &path)
 
 std::string Highscores::save(const std::string &path)
 {
+   if (path.empty())
+      return "the high scores have no file to be saved in";
    if (makesItsFolder) {
       const std::string problem = make_folder_of(path);
       if (!problem.empty())
