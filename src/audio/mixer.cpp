@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/sound.h"
+#include "files/input_file.h"
 #include "sound_files.h"
 
 namespace {
@@ -21,6 +22,9 @@ const int kVoicesPerEffect = 3;
 // Each voice plays at half scale at most, so that the effects of one busy
 // tick (three throws, a chime and a bell) add up without clipping.
 const float kHeadroom = 0.5f;
+// The largest effect is a fraction of a megabyte; a file far larger is
+// not one of them, and would take the mixer's memory for the whole run.
+const size_t kLargestEffect = 4 << 20;
 
 class Mixer : public SoundSink {
 public:
@@ -108,6 +112,22 @@ void quietenAlsa()
       setHandler(ignoreAlsaMessage);
 }
 
+// One effect, read whole before the mixer decodes it; null, and a line on
+// stderr, when it cannot be.
+Mix_Chunk *loadEffect(const std::string &path)
+{
+   const InputFile wav = read_input_file(path, kLargestEffect);
+   if (!wav.problem.empty()) {
+      fprintf(stderr, "tossaro: %s\n", wav.problem.c_str());
+      return nullptr;
+   }
+   Mix_Chunk *chunk =
+      Mix_LoadWAV_RW(SDL_RWFromConstMem(wav.bytes.data(), int(wav.bytes.size())), 1);
+   if (!chunk)
+      fprintf(stderr, "tossaro: %s: cannot load: %s\n", path.c_str(), Mix_GetError());
+   return chunk;
+}
+
 }  // namespace
 
 std::string startSound(const std::string &folder, int volume)
@@ -127,11 +147,7 @@ std::string startSound(const std::string &folder, int volume)
    mixer.muted = false;
    mixer.chunks.clear();
    for (const SoundFile &file : soundFiles()) {
-      const std::string path = folder + "/" + file.name;
-      Mix_Chunk *chunk = Mix_LoadWAV(path.c_str());
-      if (!chunk)
-         fprintf(stderr, "tossaro: %s: cannot load: %s\n", path.c_str(), Mix_GetError());
-      mixer.chunks.push_back(chunk);
+      mixer.chunks.push_back(loadEffect(folder + "/" + file.name));
    }
    silentSink = sounds;
    sounds = &mixer;

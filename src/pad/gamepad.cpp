@@ -2,7 +2,9 @@
 
 #include <SDL.h>
 
-#include <sys/stat.h>
+#include <cstdio>
+
+#include "files/input_file.h"
 
 namespace {
 
@@ -18,6 +20,10 @@ const SDL_GameControllerAxis kAxes[kPadAxes] = {
    SDL_CONTROLLER_AXIS_LEFTX, SDL_CONTROLLER_AXIS_LEFTY, SDL_CONTROLLER_AXIS_RIGHTX,
    SDL_CONTROLLER_AXIS_RIGHTY};
 
+// The community's database of every controller known is under a
+// megabyte; a larger file is not a mappings file.
+const size_t kLargestMappings = 4 << 20;
+
 // The first controller that opens, when none drives.
 void takeFirstController()
 {
@@ -25,6 +31,21 @@ void takeFirstController()
       if (SDL_IsGameController(i))
          driving = SDL_GameControllerOpen(i);
    }
+}
+
+// The player's own mappings, when there is such a file; anything else
+// that stands at its name is named and skipped.
+void addMappings(const std::string &path)
+{
+   const InputFile file = read_input_file(path, kLargestMappings);
+   if (file.missing)
+      return;
+   if (!file.problem.empty())
+      fprintf(stderr, "tossaro: %s\n", file.problem.c_str());
+   else if (!file.bytes.empty() &&
+            SDL_GameControllerAddMappingsFromRW(
+               SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1) < 0)
+      fprintf(stderr, "tossaro: %s: %s\n", path.c_str(), SDL_GetError());
 }
 
 }  // namespace
@@ -35,9 +56,8 @@ std::string startPads(const std::string &mappingsFile)
    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
    if (SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER) != 0)
       return SDL_GetError();
-   struct stat st;
-   if (!mappingsFile.empty() && stat(mappingsFile.c_str(), &st) == 0)
-      SDL_GameControllerAddMappingsFromFile(mappingsFile.c_str());
+   if (!mappingsFile.empty())
+      addMappings(mappingsFile);
    started = true;
    takeFirstController();
    return std::string();

@@ -9,8 +9,9 @@
 #include "pad_state.h"
 
 // Starts SDL's game controller support with its own mappings, those of
-// SDL_GAMECONTROLLERCONFIG, and `mappingsFile` when it exists. Returns an
-// empty string, or why controllers cannot be used.
+// SDL_GAMECONTROLLERCONFIG, and `mappingsFile` when it exists (what cannot
+// be read there, or is no file, is named on stderr). Returns an empty
+// string, or why controllers cannot be used.
 std::string startPads(const std::string &mappingsFile);
 
 // Takes SDL's news of controllers plugged and unplugged, and returns the

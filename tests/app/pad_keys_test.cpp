@@ -2,6 +2,7 @@
 // from the pad's buttons and sticks, the name entered with the D-pad, and
 // SDL's virtual controller plugged in and pulled out during play.
 #include <SDL.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -130,7 +131,31 @@ TEST_F(PadTest, ANameEnteredWithTheDPadIsStored)
 
 TEST_F(PadTest, AVirtualPadDrivesAndItsUnpluggingPausesTheGame)
 {
+   // The player's mappings are read when a file stands at their name;
+   // anything else there is named and skipped, and holds nothing up.
+   Scratch scratch;
+   setenv("XDG_CONFIG_HOME", scratch.path("").c_str(), 1);
+   std::filesystem::create_directory(scratch.path("tossaro"));
+   const std::string mappings = scratch.path("tossaro/gamecontrollerdb.txt");
+   ASSERT_EQ(mkfifo(mappings.c_str(), 0600), 0);
+   testing::internal::CaptureStderr();
    startPadKeys();
+   const std::string said = testing::internal::GetCapturedStderr();
+   EXPECT_NE(said.find("gamecontrollerdb.txt: not read: it is a FIFO"), std::string::npos) << said;
+   stopPadKeys();
+   std::filesystem::remove(mappings);
+   const std::string pad0 = "030000000000000000000000746f7373";
+   const std::string mapping = pad0 + ",Tossaro Test Pad,a:b0,b:b1,platform:Linux,\n";
+   scratch.write("tossaro/gamecontrollerdb.txt", {mapping.begin(), mapping.end()});
+   testing::internal::CaptureStderr();
+   startPadKeys();
+   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+   unsetenv("XDG_CONFIG_HOME");
+   char *known = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(pad0.c_str()));
+   ASSERT_NE(known, nullptr);
+   EXPECT_NE(std::string(known).find("Tossaro Test Pad"), std::string::npos) << known;
+   SDL_free(known);
+
    ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
    VirtualPad pad;
    ASSERT_TRUE(pad.stick()) << pad.error;

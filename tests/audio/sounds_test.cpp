@@ -3,6 +3,7 @@
 // game allows; SDL's disk and dummy drivers stand in for a sound card.
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cmath>
@@ -126,23 +127,53 @@ TEST_F(Mixing, ABusyTickAtFullVolumeDoesNotClip)
    EXPECT_LT(pcm16_peak(raw, 0, raw.size()), 32767);
 }
 
-TEST_F(Mixing, AMissingEffectIsNamedAndTheOthersPlay)
+TEST_F(Mixing, AnEffectThatCannotBeHadIsNamedAndTheOthersPlay)
 {
-   Scratch scratch;
-   for (const SoundFile &file : soundFiles()) {
-      if (std::string(file.name) != "bell-red.wav")
-         scratch.write(file.name, read_file(kSounds + "/" + file.name));
+   const std::vector<unsigned char> bell = read_file(kSounds + "/bell-red.wav");
+   // A WAV file of over 4 MiB: bell-red.wav with silence after it, which
+   // its header counts in.
+   std::vector<unsigned char> large = bell;
+   large.resize((4 << 20) + 2);
+   for (int i = 0; i < 4; i++) {
+      large[4 + i] = (large.size() - 8) >> 8 * i & 0xff;
+      large[40 + i] = (large.size() - 44) >> 8 * i & 0xff;
    }
+   const struct {
+      const char *why;
+      const std::vector<unsigned char> *bytes;  // null for none
+      bool fifo;
+   } cases[] = {
+      {"No such file", nullptr, false},
+      {"more than the", &large, false},
+      // With no writer, opening it would hold the game.
+      {"a FIFO", nullptr, true},
+   };
    setenv("SDL_AUDIODRIVER", "dummy", 1);
-   testing::internal::CaptureStderr();
-   ASSERT_EQ(startSound(scratch.path(""), 80), "");
-   const std::string said = testing::internal::GetCapturedStderr();
-   EXPECT_NE(said.find("bell-red.wav"), std::string::npos) << said;
-   EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-   playSound(Cue::ColourCleared, RedBall);
-   EXPECT_EQ(Mix_Playing(-1), 0);
-   playSound(Cue::ColourCleared, GreenBall);
-   EXPECT_EQ(Mix_Playing(-1), 1);
+   for (const auto &c : cases) {
+      SCOPED_TRACE(c.why);
+      Scratch scratch;
+      for (const SoundFile &file : soundFiles()) {
+         if (std::string(file.name) != "bell-red.wav")
+            scratch.write(file.name, read_file(kSounds + "/" + file.name));
+      }
+      const std::string red = scratch.path("bell-red.wav");
+      if (c.bytes)
+         scratch.write("bell-red.wav", *c.bytes);
+      if (c.fifo) {
+         ASSERT_EQ(mkfifo(red.c_str(), 0600), 0);
+      }
+      testing::internal::CaptureStderr();
+      ASSERT_EQ(startSound(scratch.path(""), 80), "");
+      const std::string said = testing::internal::GetCapturedStderr();
+      EXPECT_NE(said.find("/bell-red.wav: "), std::string::npos) << said;
+      EXPECT_NE(said.find(c.why), std::string::npos) << said;
+      EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+      playSound(Cue::ColourCleared, RedBall);
+      EXPECT_EQ(Mix_Playing(-1), 0);
+      playSound(Cue::ColourCleared, GreenBall);
+      EXPECT_EQ(Mix_Playing(-1), 1);
+      stopSound();
+   }
 }
 
 TEST_F(Mixing, AnAudioDriverThatDoesNotExistGivesAReasonAndSilence)
