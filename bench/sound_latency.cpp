@@ -13,8 +13,8 @@
 #include <thread>
 #include <vector>
 
-#include "app/sound.h"
 #include "audio/mixer.h"
+#include "audio/sound.h"
 
 namespace {
 

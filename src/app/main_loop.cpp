@@ -5,12 +5,12 @@
 #include <chrono>
 
 #include "assets.h"
+#include "audio/sound.h"
 #include "keyboard.h"
 #include "pad_keys.h"
 #include "quit_prompt.h"
 #include "screen_state.h"
 #include "screens.h"
-#include "sound.h"
 #include "window.h"
 
 std::atomic<int> pendingTicks(0);

@@ -3,11 +3,11 @@
 #include <allegro.h>
 
 #include "assets.h"
+#include "audio/sound.h"
 #include "game/game.h"
 #include "keyboard.h"
 #include "picture.h"
 #include "screen_state.h"
-#include "sound.h"
 
 int menuSelection = 0;
 

@@ -1,10 +1,10 @@
 #include "quit_prompt.h"
 
 #include "assets.h"
+#include "audio/sound.h"
 #include "keyboard.h"
 #include "picture.h"
 #include "screen_state.h"
-#include "sound.h"
 #include "window.h"
 
 BITMAP *quitSnapshot = nullptr;

@@ -8,8 +8,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "app/sound.h"
 #include "files/input_file.h"
+#include "sound.h"
 #include "sound_files.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // The game's sound: SDL2_mixer plays the effects of sounds/ on the cues
-// of app/sound.h. SDL serves the audio alone; the window, the keyboard
+// of sound.h. SDL serves the audio alone; the window, the keyboard
 // and the timers stay the library's.
 #ifndef TOSSARO_AUDIO_MIXER_H
 #define TOSSARO_AUDIO_MIXER_H

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/sound.h"
+#include "sound.h"
 
 struct SoundFile {
    Cue cue;

@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "app/assets.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "game.h"
 #include "hand.h"
 #include "marks.h"

@@ -12,7 +12,7 @@
 #include "app/picture.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "hand.h"
 #include "particle.h"
 

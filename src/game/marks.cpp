@@ -3,7 +3,7 @@
 #include <allegro.h>
 
 #include "app/assets.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 
 bool showMarks = false;
 

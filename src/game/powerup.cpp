@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 #include "app/assets.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "marks.h"
 #include "playfield.h"
 

@@ -5,7 +5,7 @@
 #include "app/assets.h"
 #include "app/keyboard.h"
 #include "app/screen_state.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "game/game.h"
 #include "highscores.h"
 

@@ -8,7 +8,7 @@
 #include "app/keyboard.h"
 #include "app/picture.h"
 #include "app/screen_state.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "highscores.h"

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/keyboard.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 
 class ScriptedKeys : public KeySource {
 public:

@@ -2,7 +2,7 @@
 // where they belong, and translucent objects drawn through the corner of
 // the scratch bitmap exactly as through the whole of it.
 #include "app/assets.h"
-#include "app/sound.h"
+#include "audio/sound.h"
 #include "game/game.h"
 #include "game/marks.h"
 #include "game/particle.h"

@@ -5,7 +5,9 @@
 #include <cerrno>
 #include <cstring>
 
+#include "audio/sound_files.h"
 #include "files/replacement_file.h"
+#include "synth.h"
 #include "wav_file.h"
 
 namespace {
@@ -20,7 +22,6 @@ const double C6 = 1046.50, E6 = 1318.51;
 // The balls' own notes, red, green and blue: a major triad, so that any
 // of them sounding together stays in tune.
 const double kBallNotes[3] = {C4, E4, G4};
-const char *const kBallNames[3] = {"red", "green", "blue"};
 
 // A soft, round pop: the pitch drops onto the ball's note as the hand
 // lets go, over a little thud of low noise.
@@ -140,63 +141,52 @@ Track click(double note, double length, double peakDb)
    return t;
 }
 
-struct Recipe {
-   std::string name;
-   Track (*make)(int);
-   int argument;
-};
-
-std::vector<Recipe> recipes()
+// The effect that plays a cue and variant of the game's list.
+Track make_sound(Cue cue, int variant)
 {
-   std::vector<Recipe> list;
-   for (int c = 0; c < 3; c++)
-      list.push_back({std::string("throw-") + kBallNames[c] + ".wav",
-                      [](int i) { return pop(kBallNotes[i]); }, c});
-   for (int c = 0; c < 3; c++)
-      list.push_back({std::string("bell-") + kBallNames[c] + ".wav",
-                      [](int i) { return bell(2 * kBallNotes[i]); }, c});
-   for (int tier = 1; tier <= 4; tier++)
-      list.push_back({"chime-" + std::to_string(tier) + ".wav", chime, tier});
-   list.push_back({"expire.wav", [](int) { return expire(); }, 0});
-   list.push_back({"timer-out.wav", [](int) { return timer_out(); }, 0});
-   list.push_back({"drain-tick.wav", [](int) { return drain_tick(); }, 0});
-   list.push_back({"let-go.wav", [](int) { return let_go(); }, 0});
-   list.push_back({"game-over.wav", [](int) { return game_over(); }, 0});
-   list.push_back({"fanfare.wav", [](int) { return fanfare(); }, 0});
-   list.push_back({"name-stored.wav", [](int) { return name_stored(); }, 0});
-   list.push_back({"click-move.wav", [](int) { return click(2400, 0.02, -16); }, 0});
-   list.push_back({"click-choose.wav", [](int) { return click(1200, 0.045, -13); }, 0});
-   list.push_back({"click-prompt.wav", [](int) { return click(700, 0.06, -13); }, 0});
-   list.push_back({"click-answer.wav", [](int) { return click(1000, 0.04, -14); }, 0});
-   return list;
-}
-
-}  // namespace
-
-std::vector<std::string> sound_file_names()
-{
-   std::vector<std::string> names;
-   for (const Recipe &r : recipes())
-      names.push_back(r.name);
-   return names;
-}
-
-Track make_sound(const std::string &name)
-{
-   for (const Recipe &r : recipes()) {
-      if (r.name == name)
-         return r.make(r.argument);
+   switch (cue) {
+   case Cue::Throw:
+      return pop(kBallNotes[variant]);
+   case Cue::ColourCleared:
+      return bell(2 * kBallNotes[variant]);
+   case Cue::Collected:
+      return chime(variant);
+   case Cue::TargetExpired:
+      return expire();
+   case Cue::TimerRanOut:
+      return timer_out();
+   case Cue::DrainSecond:
+      return drain_tick();
+   case Cue::HandsLetGo:
+      return let_go();
+   case Cue::GameOver:
+      return game_over();
+   case Cue::NameEntryOpened:
+      return fanfare();
+   case Cue::NameStored:
+      return name_stored();
+   case Cue::CursorMoved:
+      return click(2400, 0.02, -16);
+   case Cue::ChoiceMade:
+      return click(1200, 0.045, -13);
+   case Cue::PromptOpened:
+      return click(700, 0.06, -13);
+   case Cue::PromptAnswered:
+      return click(1000, 0.04, -14);
    }
    return Track();
 }
+
+}  // namespace
 
 std::string make_sounds(const std::string &folder)
 {
    if (mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
       return folder + ": cannot make the folder: " + strerror(errno);
-   for (const Recipe &r : recipes()) {
+   for (const SoundFile &file : soundFiles()) {
       const std::string error =
-         replace_file(folder + "/" + r.name, wav_bytes(to_pcm16(r.make(r.argument)), kSampleRate));
+         replace_file(folder + "/" + file.name,
+                      wav_bytes(to_pcm16(make_sound(file.cue, file.variant)), kSampleRate));
       if (!error.empty())
          return error;
    }

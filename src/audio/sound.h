@@ -1,8 +1,8 @@
 // Where the game says what a player should hear: every event of play and
 // of the screens, passed to a sink that plays it (the mixer in the game, a
 // recorder in tests). Sounds only follow the game: nothing here changes it.
-#ifndef TOSSARO_APP_SOUND_H
-#define TOSSARO_APP_SOUND_H
+#ifndef TOSSARO_AUDIO_SOUND_H
+#define TOSSARO_AUDIO_SOUND_H
 
 enum class Cue {
    Throw,          // a hand throws a ball; variant: the ball's colour
