@@ -17,6 +17,9 @@ public:
    virtual void clearKeybuf() = 0;
 };
 
+// The characters readkey gives for Backspace and Enter.
+const int kBackspace = 8, kEnter = 13;
+
 // The keyboard the screens read. The library's by default; a test may
 // point it at its own source.
 extern KeySource *keys;

@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include <memory>
-#include <string>
 
 #include "data_folder.h"
 #include "key_bindings.h"
@@ -20,9 +19,6 @@ const int kStickOn = kAxisTravel / 2, kStickOff = kAxisTravel * 2 / 5;
 // A held D-pad direction in the name entry steps again after half a
 // second, then every eighth of one.
 const int kRepeatDelay = 50, kRepeatEvery = 12;
-// The characters the D-pad steps through, in order.
-const std::string kNameCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789 .";
-const int kBackspace = 8, kEnter = 13;
 
 struct StickKeys {
    PadAxis axis;
@@ -87,11 +83,10 @@ void PadKeys::updateNameEntry(const PadState &pad)
    // starts from the character now shown.
    if (step && typed_.empty() && ready_ < 0) {
       const int n = int(kNameCharacters.size());
-      const size_t at = playerName.empty() ? std::string::npos
-                                           : kNameCharacters.find(playerName.back());
+      const int at = playerName.empty() ? -1 : nameCharacterIndex(playerName.back());
       int next = up ? 0 : n - 1;
-      if (at != std::string::npos) {
-         next = (int(at) + (up ? 1 : n - 1)) % n;
+      if (at >= 0) {
+         next = (at + (up ? 1 : n - 1)) % n;
          type(kBackspace);
       }
       type(kNameCharacters[size_t(next)]);

@@ -18,7 +18,6 @@ const size_t maxNameLength = 26;
 
 namespace {
 
-const int kBackspace = 8;
 const int kPanelX1 = 144, kPanelX2 = 480, kNameX = 160;
 // Sparks appear beside both ends of the panel on about one tick in seven.
 const int kSparkChance = 7;
@@ -47,17 +46,19 @@ void type(int c)
       playerName += char(c);
    if (c == kBackspace && !playerName.empty())
       playerName.pop_back();
-   // The Enter press itself is the key read; its code 13 adds nothing.
+   // The Enter press itself is the key read; its kEnter adds nothing.
    if (keys->held(KEY_ENTER) && !playerName.empty())
       confirm();
 }
 
 }  // namespace
 
-bool isNameCharacter(int c)
+int nameCharacterIndex(int c)
 {
-   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-          c == ' ' || c == '.';
+   const int capital = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+   const size_t at =
+      capital > 0 && capital < 128 ? kNameCharacters.find(char(capital)) : std::string_view::npos;
+   return at == std::string_view::npos ? -1 : int(at);
 }
 
 void updateNameEntry()

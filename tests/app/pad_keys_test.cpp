@@ -116,14 +116,17 @@ TEST_F(PadTest, ANameEnteredWithTheDPadIsStored)
    EXPECT_EQ(playerName, "B") << "the last character is changed, not added";
    press(PadRight);  // B, then A
    press(PadDown);  // . (the set wraps round)
-   press(PadA);  // B.A
-   press(PadB);  // B.
-   EXPECT_EQ(playerName, "B.");
+   scripted.buffer.push_back('c');
+   updateNameEntry();  // B.c, from the keyboard
+   press(PadUp);  // B.D: a letter of either case steps on
+   press(PadA);  // B.DA
+   press(PadB);  // B.D
+   EXPECT_EQ(playerName, "B.D");
    press(PadStart);
    EXPECT_EQ(screenState, ScoreTable);
    Highscores file;
    file.load(Highscores::kFile);
-   EXPECT_EQ(file.entries[0].name, "B.");
+   EXPECT_EQ(file.entries[0].name, "B.D");
    EXPECT_EQ(file.entries[0].score, 99999);
    keys = &scripted;
    std::filesystem::current_path(saved);
