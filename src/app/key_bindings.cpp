@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "keyboard.h"
+
 const KeyBindings kDefaultBindings = {{KEY_A, KEY_D, KEY_W, KEY_S, KEY_LEFT, KEY_RIGHT, KEY_UP,
                                        KEY_DOWN, KEY_SPACE, KEY_ESC, KEY_Q}};
 KeyBindings playKeys = kDefaultBindings;
@@ -41,6 +43,16 @@ const struct {
 };
 
 }  // namespace
+
+ActionSet heldActions()
+{
+   ActionSet held = 0;
+   for (int a = 0; a < kPlayActions; a++) {
+      if (keys->held(playKeys.keys[a]))
+         held |= ActionSet(1u << a);
+   }
+   return held;
+}
 
 const char *actionName(PlayAction action)
 {

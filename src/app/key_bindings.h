@@ -5,6 +5,7 @@
 #ifndef TOSSARO_APP_KEY_BINDINGS_H
 #define TOSSARO_APP_KEY_BINDINGS_H
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,13 @@ inline int keyFor(PlayAction action)
 {
    return playKeys.keys[action];
 }
+
+// Play actions held at once: bit `action` for each PlayAction held.
+using ActionSet = uint16_t;
+
+// The actions whose keys are held now, through the bindings (a controller
+// holds its keys too).
+ActionSet heldActions();
 
 // The action's name in the settings file, such as "left_tilt_left".
 const char *actionName(PlayAction action);

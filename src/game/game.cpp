@@ -7,13 +7,11 @@
 #include <cstdlib>
 
 #include "app/assets.h"
-#include "app/key_bindings.h"
 #include "app/keyboard.h"
 #include "app/picture.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
 #include "audio/sound.h"
-#include "hand.h"
 #include "particle.h"
 
 int score = 0;
@@ -24,6 +22,8 @@ std::vector<Ball> balls;
 std::vector<Powerup> targets;
 std::vector<TextFade> popups;
 time_t (*gameClock)(time_t *) = time;
+ActionSet playActions = 0;
+PlayListener *playListener = nullptr;
 
 namespace {
 
@@ -38,16 +38,48 @@ const int kPointsPerSpark = 70;
 // each 400 points, up to the fourth.
 const int kPointsPerChimeTier = 400, kChimeTiers = 4;
 
+// A fresh field seeded with `seed`, each hand picking its ball at once.
+void setUp(unsigned seed)
+{
+   score = 0;
+   handsOff = false;
+   balls.clear();
+   balls.push_back(Ball(320, 100, 10, makecol(255, 0, 0)));
+   balls.push_back(Ball(150, 150, 10, makecol(0, 255, 0)));
+   balls.push_back(Ball(200, 200, 10, makecol(0, 0, 255)));
+   srand(seed);
+   targets.clear();
+   sparks.clear();
+   for (int i = 0; i < kTargetCount; i++)
+      targets.push_back(Powerup());
+   hitTimer = 0;
+   energy = kStartEnergy;
+   updateHand(leftHand);
+   updateHand(rightHand);
+}
+
+void beginGame(bool withinTick)
+{
+   const time_t now = gameClock(nullptr);
+   const GameStart start = {
+      int64_t(now), uint32_t(now), leftHand, rightHand, playActions, withinTick,
+   };
+   if (playListener)
+      playListener->started(start);
+   setUp(start.seed);
+   screenState = Playing;
+}
+
 void checkKeys()
 {
    // Space and Q act whatever the input delay; Esc waits for it.
-   if (keys->held(keyFor(NewGame)))
-      newGame();
-   if (keys->held(keyFor(OpenQuitPrompt)) && inputDelay == 0) {
+   if (actionHeld(NewGame))
+      beginGame(true);
+   if (actionHeld(OpenQuitPrompt) && inputDelay == 0) {
       inputDelay = kScreenChangeDelay;
       openQuitPrompt();
    }
-   if (keys->held(keyFor(QuitGame)))
+   if (actionHeld(QuitGame))
       screenState = Exit;
 }
 
@@ -105,36 +137,9 @@ void soundTheDrain(float timerBefore, float energyBefore)
       playSound(Cue::DrainSecond);
 }
 
-void drawGauge(int x1, int y1, int x2, int y2, int fill, int frameX2, int frameY2, int outline)
-{
-   rectfill(backBuffer, x1, y1, x2, y2, fill);
-   rect(backBuffer, x1, y1, frameX2, frameY2, outline);
-}
-
-}  // namespace
-
-void newGame()
-{
-   score = 0;
-   handsOff = false;
-   balls.clear();
-   balls.push_back(Ball(320, 100, 10, makecol(255, 0, 0)));
-   balls.push_back(Ball(150, 150, 10, makecol(0, 255, 0)));
-   balls.push_back(Ball(200, 200, 10, makecol(0, 0, 255)));
-   srand(unsigned(gameClock(nullptr)));
-   targets.clear();
-   sparks.clear();
-   for (int i = 0; i < kTargetCount; i++)
-      targets.push_back(Powerup());
-   hitTimer = 0;
-   energy = kStartEnergy;
-   screenState = Playing;
-   // Each hand picks its ball at once.
-   updateHand(leftHand);
-   updateHand(rightHand);
-}
-
-void updateGame()
+// The steps of a tick before the keys: the timer, the hands letting go,
+// the drain. Returns whether the game is over.
+bool advanceClocks()
 {
    const float timerBefore = hitTimer, energyBefore = energy;
    if (hitTimer < kTimerSeconds)
@@ -145,18 +150,20 @@ void updateGame()
       handsOff = true;
       energy = 0;
    }
-   // The rest of the tick still runs on the game that has ended.
-   if (balls[0].y > kBottomEdge && balls[1].y > kBottomEdge && balls[2].y > kBottomEdge) {
-      screenState = GameOver;
-      inputDelay = kScreenChangeDelay;
-      keys->clearKeybuf();
+   const bool over =
+      balls[0].y > kBottomEdge && balls[1].y > kBottomEdge && balls[2].y > kBottomEdge;
+   if (over)
       playSound(Cue::GameOver);
-   }
    if (hitTimer >= kTimerSeconds && energy > 0) {
       energy -= kDrainPerTick;
       soundTheDrain(timerBefore, energyBefore);
    }
-   checkKeys();
+   return over;
+}
+
+// The steps of a tick after the keys: everything in the field moves.
+void advanceField()
+{
    updateSparks();
    for (Ball &ball : balls)
       updateBall(ball);
@@ -166,6 +173,56 @@ void updateGame()
    updateHand(rightHand);
    hitTargets();
    updatePopups();
+}
+
+void drawGauge(int x1, int y1, int x2, int y2, int fill, int frameX2, int frameY2, int outline)
+{
+   rectfill(backBuffer, x1, y1, x2, y2, fill);
+   rect(backBuffer, x1, y1, frameX2, frameY2, outline);
+}
+
+}  // namespace
+
+void newGame()
+{
+   playActions = heldActions();
+   beginGame(false);
+}
+
+void updateGame()
+{
+   playActions = heldActions();
+   const bool over = advanceClocks();
+   // The rest of the tick still runs on the game that has ended.
+   if (over) {
+      screenState = GameOver;
+      inputDelay = kScreenChangeDelay;
+      keys->clearKeybuf();
+   }
+   // A new game begun by this tick's keys takes the rest of the tick.
+   const bool begun = actionHeld(NewGame);
+   checkKeys();
+   advanceField();
+   if (playListener && !begun)
+      playListener->ticked(playActions, over);
+}
+
+void replayStart(const GameStart &start)
+{
+   leftHand = start.left;
+   rightHand = start.right;
+   playActions = start.actions;
+   setUp(start.seed);
+   if (start.withinTick)
+      advanceField();
+}
+
+bool replayTick(ActionSet actions)
+{
+   playActions = actions;
+   const bool over = advanceClocks();
+   advanceField();
+   return over;
 }
 
 void drawGame()

@@ -3,8 +3,6 @@
 #include <allegro.h>
 
 #include "app/assets.h"
-#include "app/key_bindings.h"
-#include "app/keyboard.h"
 #include "game.h"
 
 namespace {
@@ -17,10 +15,10 @@ const float kPowerMin = 1.8f, kPowerMax = 5.5f;
 const float kPowerStep = 0.07f;
 const float kPowerDecay = 0.04f;
 
-// The keys of one hand.
-struct HandKeys {
+// The actions of one hand.
+struct HandActions {
    Hand *hand;
-   int tiltDown, tiltUp, powerUp, powerDown;
+   PlayAction tiltDown, tiltUp, powerUp, powerDown;
 };
 
 void tilt(Hand &hand, float step)
@@ -82,26 +80,24 @@ void keepApart(const Hand &hand)
       rightHand.centreX++;
 }
 
-// 5. Every held key acts in every hand's update, on its own hand.
-void readKeys()
+// 5. Every held action acts in every hand's update, on its own hand.
+void readActions()
 {
-   const HandKeys handKeys[] = {
-      {&leftHand, keyFor(LeftTiltLeft), keyFor(LeftTiltRight), keyFor(LeftPowerUp),
-       keyFor(LeftPowerDown)},
-      {&rightHand, keyFor(RightTiltLeft), keyFor(RightTiltRight), keyFor(RightPowerUp),
-       keyFor(RightPowerDown)},
+   const HandActions handActions[] = {
+      {&leftHand, LeftTiltLeft, LeftTiltRight, LeftPowerUp, LeftPowerDown},
+      {&rightHand, RightTiltLeft, RightTiltRight, RightPowerUp, RightPowerDown},
    };
-   for (const HandKeys &k : handKeys) {
-      if (keys->held(k.tiltDown))
-         tilt(*k.hand, -kTiltStep);
-      if (keys->held(k.tiltUp))
-         tilt(*k.hand, kTiltStep);
+   for (const HandActions &a : handActions) {
+      if (actionHeld(a.tiltDown))
+         tilt(*a.hand, -kTiltStep);
+      if (actionHeld(a.tiltUp))
+         tilt(*a.hand, kTiltStep);
    }
-   for (const HandKeys &k : handKeys) {
-      if (keys->held(k.powerUp))
-         addPower(*k.hand, kPowerStep);
-      if (keys->held(k.powerDown))
-         addPower(*k.hand, -kPowerStep);
+   for (const HandActions &a : handActions) {
+      if (actionHeld(a.powerUp))
+         addPower(*a.hand, kPowerStep);
+      if (actionHeld(a.powerDown))
+         addPower(*a.hand, -kPowerStep);
    }
 }
 
@@ -117,7 +113,7 @@ void updateHand(Hand &hand)
    keepApart(hand);
    hand.x1 = hand.centreX - kHalfWidth;
    hand.x2 = hand.centreX + kHalfWidth;
-   readKeys();
+   readActions();
    addPower(hand, -kPowerDecay);
 }
 

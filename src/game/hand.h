@@ -24,8 +24,9 @@ struct Hand {
 extern Hand leftHand;
 extern Hand rightHand;
 
-// One tick of one hand: follow its ball, keep the hands apart, the keys of
-// both hands, the decay of its own power.
+// One tick of one hand: follow its ball, keep the hands apart, the play
+// actions of the tick (playActions) on both hands, the decay of its own
+// power.
 void updateHand(Hand &hand);
 
 // Draws the hand into backBuffer: the left one as the image is, the right

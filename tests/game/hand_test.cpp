@@ -20,6 +20,7 @@ void placeBalls(std::initializer_list<std::pair<float, float>> at)
 
 void bothHands(int ticks)
 {
+   playActions = heldActions();
    for (int i = 0; i < ticks; i++) {
       updateHand(leftHand);
       updateHand(rightHand);

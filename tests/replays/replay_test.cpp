@@ -1,0 +1,205 @@
+// Replays: a game recorded as it is played, its file read back whole, every
+// bad file named with where it goes wrong, and the runs that keep it small.
+#include <allegro.h>
+
+#include <cstring>
+
+#include "app/key_bindings.h"
+#include "app/screen_state.h"
+#include "game/game.h"
+#include "game/playfield_fixture.h"
+#include "replay/recorder.h"
+#include "replay/replay_file.h"
+#include "support/scratch.h"
+
+namespace {
+
+class Replays : public PlayfieldTest {
+protected:
+   void SetUp() override
+   {
+      PlayfieldTest::SetUp();
+      playListener = &recorder;
+   }
+   void TearDown() override
+   {
+      playListener = nullptr;
+      PlayfieldTest::TearDown();
+   }
+
+   // A game from the menu with a fixed seed, the keys of `script` held for
+   // 150 ticks each in turn, for `length` ticks; its replay.
+   Replay scriptedGame(int length)
+   {
+      const std::set<int> script[] = {
+         {}, {KEY_W, KEY_RIGHT}, {KEY_A, KEY_UP}, {KEY_D}, {KEY_S, KEY_LEFT}, {},
+      };
+      testSeed = 14;
+      scripted.down = {KEY_D};
+      newGame();
+      for (int tick = 0; tick < length && screenState == Playing; tick++) {
+         scripted.down = script[tick / 150 % std::size(script)];
+         ticks(1);
+      }
+      recorder.finish();
+      return *recorder.finished();
+   }
+
+   Recorder recorder{"9.8.7"};
+};
+
+TEST_F(Replays, AGameIsRecordedAsPlayedAndItsFileReadsBackWhole)
+{
+   const Replay replay = scriptedGame(1234);
+   EXPECT_EQ(replay.gameVersion, "9.8.7");
+   EXPECT_EQ(replay.start.startTime, 14);
+   EXPECT_EQ(replay.start.seed, 14u);
+   EXPECT_EQ(replay.start.actions, ActionSet(1u << LeftTiltRight));
+   EXPECT_FALSE(replay.start.withinTick);
+   EXPECT_EQ(replay.start.left.centreX, kLeftHandAtStart.centreX);
+   EXPECT_EQ(replay.ticks, 1234u);
+   EXPECT_EQ(replay.finalScore, score);
+   EXPECT_GT(score, 0);
+   EXPECT_EQ(replay.checks.size(), 12u);
+   // Eight stretches of 150 ticks, two of them alike and in a row, and a
+   // part of the ninth.
+   ASSERT_EQ(replay.runs.size(), 8u);
+   EXPECT_EQ(replay.runs[1].actions, ActionSet(1u << LeftPowerUp | 1u << RightTiltRight));
+   EXPECT_EQ(replay.runs[5].ticks, 300u);
+   EXPECT_EQ(replay.runs[7].ticks, 34u);
+
+   Replay named = replay;
+   named.name = "Ada L.";
+   named.endedByGameOver = true;
+   const std::vector<unsigned char> bytes = encodeReplay(named);
+   const ReplayReading back = decodeReplay(bytes.data(), bytes.size());
+   ASSERT_EQ(back.fault, ReplayFault::None) << describeFault(back);
+   EXPECT_EQ(back.replay.name, "Ada L.");
+   EXPECT_TRUE(back.replay.endedByGameOver);
+   EXPECT_EQ(back.replay.ticks, replay.ticks);
+   EXPECT_EQ(back.replay.finalScore, replay.finalScore);
+   EXPECT_EQ(back.replay.checks, replay.checks);
+   EXPECT_EQ(memcmp(&back.replay.start.right, &replay.start.right, sizeof(Hand)), 0);
+   EXPECT_EQ(encodeReplay(back.replay), bytes);
+
+   // Through a file, too.
+   Scratch scratch;
+   std::string problem;
+   const ReplayReading read = readReplayFile(scratch.write("game.rpl", bytes), &problem);
+   EXPECT_EQ(problem, "");
+   EXPECT_EQ(encodeReplay(read.replay), bytes);
+}
+
+TEST_F(Replays, ANewGameKeyInPlayEndsTheRecordingAndBeginsOneWithinItsTick)
+{
+   scriptedGame(0);
+   scripted.down = {KEY_SPACE, KEY_W};
+   testSeed = 99;
+   ticks(1);
+   ASSERT_TRUE(recorder.recording());
+   EXPECT_EQ(recorder.finished()->ticks, 0u);
+   scripted.down.clear();
+   ticks(250);
+   recorder.finish();
+   const Replay &second = *recorder.finished();
+   EXPECT_TRUE(second.start.withinTick);
+   EXPECT_EQ(second.start.seed, 99u);
+   EXPECT_EQ(second.start.actions, ActionSet(1u << NewGame | 1u << LeftPowerUp));
+   EXPECT_EQ(second.ticks, 250u);
+   ASSERT_EQ(second.runs.size(), 1u);
+   EXPECT_EQ(second.runs[0].actions, 0);
+}
+
+// The layout's sizes: 4 magic, 2 format, 4 length, 1 + 5 version, 4 seed, 8 time,
+// 4 ticks, 4 score, 1 flags, 2 actions, 2 x 36 hands, 1 + 0 name, then
+// the runs (4 + 3 each below 128 ticks, 4 up to 16383) and the checks.
+TEST_F(Replays, HeldKeysTakeThreeOrFourBytesARun)
+{
+   const Replay replay = scriptedGame(1234);
+   const size_t head = 4 + 2 + 4 + 6 + 4 + 8 + 4 + 4 + 1 + 2 + 72 + 1;
+   EXPECT_EQ(encodeReplay(replay).size(), head + 4 + 7 * 4 + 3 + 4 + 12 * 4);
+   Replay still = replay;
+   still.runs = {{0, 200000}};
+   still.ticks = 200000;
+   still.checks.assign(2000, 7);
+   EXPECT_EQ(encodeReplay(still).size(), head + 4 + 2 + 3 + 4 + 2000 * 4);
+}
+
+TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
+{
+   Replay replay = scriptedGame(250);
+   const std::vector<unsigned char> good = encodeReplay(replay);
+   const size_t hands = 4 + 2 + 4 + 6 + 4 + 8 + 4 + 4 + 1 + 2, name = hands + 72, runs = name + 1;
+   const size_t checks = good.size() - 4 - 2 * 4;
+   const auto with = [&](size_t at, std::vector<unsigned char> bytes) {
+      std::vector<unsigned char> b = good;
+      std::copy(bytes.begin(), bytes.end(), b.begin() + long(at));
+      return b;
+   };
+   const auto cut = [&](size_t n) {
+      return std::vector<unsigned char>(good.begin(), good.begin() + long(n));
+   };
+   const std::string of = " of " + std::to_string(good.size());
+   std::vector<unsigned char> longer = good;
+   longer.push_back(0);
+   Replay fewer = replay;
+   fewer.ticks = 199;
+   Replay more = replay;
+   more.checks.push_back(1);
+   const struct {
+      std::vector<unsigned char> bytes;
+      ReplayFault fault;
+      std::string said;
+   } cases[] = {
+      {{}, ReplayFault::NotAReplay, "not a replay file"},
+      {with(0, {'G', 'I', 'F', '8'}), ReplayFault::NotAReplay, "not a replay file"},
+      {with(4, {2, 0}), ReplayFault::NewerFormat,
+       "a replay of format version 2; this game reads version 1"},
+      {cut(24), ReplayFault::CutShort, "cut short at byte 24" + of + " (in the header)"},
+      {cut(hands + 40), ReplayFault::CutShort,
+       "cut short at byte " + std::to_string(hands + 40) + of + " (in the hands)"},
+      {cut(checks + 5), ReplayFault::CutShort,
+       "cut short at byte " + std::to_string(checks + 5) + of + " (in the check values)"},
+      {with(6, {0, 0, 0, 1}), ReplayFault::ClaimsMore,
+       "claims more than it holds: 16777216 at byte 6 (in the header)"},
+      {with(6, {std::uint8_t(hands), 0, 0, 0}), ReplayFault::ClaimsMore,
+       "claims more than it holds: 4 at byte " + std::to_string(hands) + " (in the hands)"},
+      {with(runs, {0, 0, 1, 0}), ReplayFault::ClaimsMore,
+       "claims more than it holds: 65536 at byte " + std::to_string(runs) +
+          " (in the runs of actions)"},
+      {with(checks, {0xff, 0xff, 0xff, 0xff}), ReplayFault::ClaimsMore,
+       "claims more than it holds: 4294967295 at byte " + std::to_string(checks) +
+          " (in the check values)"},
+      {with(name, {200}), ReplayFault::ClaimsMore,
+       "claims more than it holds: 200 at byte " + std::to_string(name) + " (in the name)"},
+      {with(runs + 6, {0xff, 0xff, 0xff, 0xff, 0xff, 0x7f}), ReplayFault::ClaimsMore,
+       "claims more than it holds"},
+      {encodeReplay(fewer), ReplayFault::RunsDisagree,
+       "its runs of actions add up to 250 ticks, not the 199 it claims"},
+      {encodeReplay(more), ReplayFault::ChecksDisagree,
+       "holds 3 check values for 250 ticks (byte " + std::to_string(checks) + ")"},
+      {with(hands - 3, {4}), ReplayFault::BadStart,
+       "a start no game has at byte " + std::to_string(hands - 3) + " (in the header)"},
+      {with(hands + 20, {0, 0, 0xc0, 0x7f}), ReplayFault::BadStart,
+       "a start no game has at byte " + std::to_string(hands) + " (in the hands)"},
+      {with(hands + 36 + 24, {7}), ReplayFault::BadStart,
+       "a start no game has at byte " + std::to_string(hands + 36) + " (in the hands)"},
+      {longer, ReplayFault::TrailingBytes,
+       "1 byte after its end at byte " + std::to_string(good.size())},
+   };
+   for (const auto &c : cases) {
+      const ReplayReading reading = decodeReplay(c.bytes.data(), c.bytes.size());
+      EXPECT_EQ(reading.fault, c.fault) << c.said;
+      EXPECT_EQ(describeFault(reading).substr(0, c.said.size()), c.said);
+   }
+
+   Scratch scratch;
+   std::string problem;
+   EXPECT_EQ(readReplayFile(scratch.path("none.rpl"), &problem).fault, ReplayFault::Unreadable);
+   EXPECT_NE(problem.find("none.rpl"), std::string::npos) << problem;
+   const std::string bad = scratch.write("bad.rpl", cut(24));
+   EXPECT_EQ(readReplayFile(bad, &problem).fault, ReplayFault::CutShort);
+   EXPECT_EQ(problem, bad + ": cut short at byte 24" + of + " (in the header)");
+}
+
+}  // namespace
