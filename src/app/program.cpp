@@ -97,7 +97,9 @@ int runProgram(const Options &options)
       fprintf(stderr, "tossaro: no home folder (HOME is unset or empty and the password database "
                       "has none for this user): the high scores are kept for this run only\n");
    highscores.makesItsFolder = options.scoresFile.empty() && !data.prefix.empty();
-   highscores.load();
+   const std::string unread = highscores.load();
+   if (!unread.empty())
+      fprintf(stderr, "tossaro: %s\n", unread.c_str());
 
    runMainLoop();
 

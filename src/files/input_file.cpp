@@ -7,9 +7,7 @@
 #include <cerrno>
 #include <cstring>
 
-namespace {
-
-const char *kind_of(mode_t mode)
+const char *file_kind(mode_t mode)
 {
    if (S_ISDIR(mode))
       return "a folder";
@@ -21,8 +19,6 @@ const char *kind_of(mode_t mode)
       return "a device";
    return "not a regular file";
 }
-
-}  // namespace
 
 InputFile read_input_file(const std::string &path, size_t limit)
 {
@@ -37,8 +33,9 @@ InputFile read_input_file(const std::string &path, size_t limit)
    if (fstat(fd, &st) != 0) {
       file.problem = path + ": cannot read it: " + strerror(errno);
    } else if (!S_ISREG(st.st_mode)) {
-      file.problem = path + ": not read: it is " + kind_of(st.st_mode) + ", not a file";
+      file.problem = path + ": not read: it is " + file_kind(st.st_mode) + ", not a file";
    } else if (size_t(st.st_size) > limit) {
+      file.too_large = true;
       file.problem = path + ": not read: " + std::to_string(st.st_size) +
                      " bytes, more than the " + std::to_string(limit) + " such a file may hold";
    } else {
@@ -58,7 +55,8 @@ InputFile read_input_file(const std::string &path, size_t limit)
             break;
          done += size_t(n);
       }
-      if (file.problem.empty() && done > limit)
+      file.too_large = file.problem.empty() && done > limit;
+      if (file.too_large)
          file.problem = path + ": not read: it grew past the " + std::to_string(limit) +
                         " bytes such a file may hold";
       file.bytes.resize(file.problem.empty() ? done : 0);

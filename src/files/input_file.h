@@ -5,6 +5,8 @@
 #ifndef TOSSARO_FILES_INPUT_FILE_H
 #define TOSSARO_FILES_INPUT_FILE_H
 
+#include <sys/types.h>
+
 #include <cstddef>
 #include <string>
 #include <vector>
@@ -12,6 +14,7 @@
 struct InputFile {
    std::vector<unsigned char> bytes;  // the whole file, when it could be read
    bool missing = false;              // there is no file of that name
+   bool too_large = false;  // a regular file of more than the limit
    std::string problem;  // empty when read, else one line naming the file and why
 };
 
@@ -19,7 +22,11 @@ struct InputFile {
 // bytes. A missing file, a folder, a device, a FIFO or a socket, a file
 // that is larger or cannot be read each leave `bytes` empty and say so in
 // `problem`; a missing one also sets `missing`, so that a caller for whom
-// no file is no fault can stay quiet.
+// no file is no fault can stay quiet, and a larger one `too_large`.
 InputFile read_input_file(const std::string &path, size_t limit);
+
+// What stands at a name when it is no regular file, as messages say it:
+// "a folder", "a FIFO", "a socket", "a device".
+const char *file_kind(mode_t mode);
 
 #endif

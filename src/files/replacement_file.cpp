@@ -6,8 +6,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "input_file.h"
 
 namespace {
 
@@ -82,6 +85,22 @@ const Step *put_in_place(ReplacementFile *file)
    return nullptr;
 }
 
+// The process's umask, read without changing it: umask() can only set it,
+// and the library's and SDL's threads would make files in between.
+mode_t current_umask()
+{
+   unsigned mask = 022;
+   if (FILE *status = fopen("/proc/self/status", "re")) {
+      char line[256];
+      while (fgets(line, sizeof line, status)) {
+         if (sscanf(line, "Umask: %o", &mask) == 1)
+            break;
+      }
+      fclose(status);
+   }
+   return mode_t(mask & 0777);
+}
+
 bool write_all(int fd, const std::vector<unsigned char> &bytes)
 {
    size_t done = 0;
@@ -109,12 +128,20 @@ std::string folder_of(const std::string &path)
    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+std::string replacement_prefix(const std::string &name)
+{
+   return "." + name + ".tmp-";
+}
+
 std::string make_folder_of(const std::string &path)
 {
    const std::string folder = folder_of(path);
    struct stat st;
    if (stat(folder.c_str(), &st) == 0)
       return std::string();
+   // Only a missing folder is made; "." and "/" have none above them.
+   if (errno != ENOENT || folder_of(folder) == folder)
+      return folder + ": cannot reach the folder: " + strerror(errno);
    const std::string above = make_folder_of(folder);
    if (!above.empty())
       return above;
@@ -126,16 +153,25 @@ std::string make_folder_of(const std::string &path)
 int open_replacement_file(const char *filename, ReplacementFile *file)
 {
    file->fd = -1;
+   file->not_a_file = nullptr;
    file->target = follow_links(filename);
    if (file->target.empty())
       return -1;
    struct stat old;
    const bool exists = stat(file->target.c_str(), &old) == 0;
+   // Renaming would put a file in place of a device, a FIFO or a folder.
+   if (exists && !S_ISREG(old.st_mode)) {
+      file->not_a_file = file_kind(old.st_mode);
+      errno = S_ISDIR(old.st_mode) ? EISDIR : EINVAL;
+      return -1;
+   }
    // Renaming would replace a file that writing into could not.
    if (exists && faccessat(AT_FDCWD, file->target.c_str(), W_OK, AT_EACCESS) != 0)
       return -1;
 
-   file->temporary = file->target + ".XXXXXX";
+   const size_t slash = file->target.rfind('/') + 1;  // 0 for a bare name
+   file->temporary =
+      file->target.substr(0, slash) + replacement_prefix(file->target.substr(slash)) + "XXXXXX";
    file->fd = mkstemp(&file->temporary[0]);
    if (file->fd < 0)
       return -1;
@@ -147,9 +183,7 @@ int open_replacement_file(const char *filename, ReplacementFile *file)
       fchmod(file->fd, old.st_mode & (same_owner ? 07777 : 0777));
    } else {
       // mkstemp makes the file private; give it the usual permissions.
-      const mode_t mask = umask(0);
-      umask(mask);
-      fchmod(file->fd, 0666 & ~mask);
+      fchmod(file->fd, 0666 & ~current_umask());
    }
    return file->fd;
 }
@@ -157,6 +191,13 @@ int open_replacement_file(const char *filename, ReplacementFile *file)
 int commit_replacement_file(ReplacementFile *file)
 {
    return put_in_place(file) ? -1 : 0;
+}
+
+std::string replacement_failure(const ReplacementFile &file)
+{
+   if (file.not_a_file)
+      return std::string("not written: it is ") + file.not_a_file + ", not a file";
+   return std::string("cannot make a new file beside it: ") + strerror(errno);
 }
 
 void abandon_replacement_file(ReplacementFile *file)
@@ -173,7 +214,7 @@ std::string replace_file(const std::string &path, const std::vector<unsigned cha
 {
    ReplacementFile file;
    if (open_replacement_file(path.c_str(), &file) < 0)
-      return path + ": cannot make a new file beside it: " + strerror(errno);
+      return path + ": " + replacement_failure(file);
    const Step *failed = nullptr;
    if (!write_all(file.fd, bytes)) {
       failed = &kWrite;
@@ -199,7 +240,7 @@ OutputFile::~OutputFile()
 std::string OutputFile::open(const char *filename)
 {
    if (open_replacement_file(filename, &file_) < 0)
-      return strerror(errno);
+      return file_.not_a_file ? replacement_failure(file_) : strerror(errno);
    // The stream closes its own copy of the descriptor, so that the file
    // can still be synced through file_.fd once it is written.
    const int copy = dup(file_.fd);

@@ -13,14 +13,27 @@ struct ReplacementFile {
    std::string target;     // the name given, its symbolic links followed
    std::string temporary;  // the new file beside the target
    int fd = -1;            // open on the temporary file until committed or abandoned
+   const char *not_a_file = nullptr;  // what stands at the target when refused ("a FIFO")
 };
 
 // Makes an empty temporary file beside the target, open for writing, with
 // the older file's permissions and owner (the usual ones when there is
 // none), and returns its descriptor, also kept in file->fd. Returns -1,
 // errno set, when the older file could not have been opened for writing
-// or no file can be made beside it.
+// or no file can be made beside it, and when a folder, a device, a FIFO or
+// a socket stands at the target (then file->not_a_file says which): the
+// rename would put a file in its place.
 int open_replacement_file(const char *filename, ReplacementFile *file);
+
+// Why open_replacement_file failed, in a few words: "not written: it is a
+// device, not a file", or "cannot make a new file beside it: " and the
+// system's message for errno.
+std::string replacement_failure(const ReplacementFile &file);
+
+// The start of the temporary files' names beside a file named `name`:
+// hidden, and a name no person picks (".hiscores.bin.tmp-"); mkstemp adds
+// six characters.
+std::string replacement_prefix(const std::string &name);
 
 // Syncs and closes the temporary file, which may have been written through
 // its name or a copy of the descriptor, renames it over the target and
@@ -36,7 +49,7 @@ std::string folder_of(const std::string &path);
 
 // Makes the folder of `path` and those above it that are missing, private
 // to the user. Returns an empty string, or one line naming the folder that
-// could not be made and why.
+// could not be made or reached and why.
 std::string make_folder_of(const std::string &path);
 
 // Writes `bytes` as the whole contents of the file `path` names. Returns
@@ -54,7 +67,8 @@ public:
    ~OutputFile();
 
    // Returns an empty string, or the reason it cannot be written (also
-   // when an older file of the name could not be opened for writing).
+   // when an older file of the name could not be opened for writing, or
+   // is no regular file).
    std::string open(const char *filename);
    FILE *stream() const { return stream_; }
    // Closes it and puts it in place. Returns an empty string, or the

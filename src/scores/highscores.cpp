@@ -8,6 +8,7 @@
 
 #include "app/assets.h"
 #include "app/picture.h"
+#include "files/input_file.h"
 #include "files/replacement_file.h"
 #include "table_file.h"
 
@@ -30,8 +31,8 @@ const int32_t kDefaultScore = 1000;
 
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 
-// How long a save waits for another copy of the game to finish its own.
-const double kLockWaitSeconds = 1;
+// What a failed save adds to its reason.
+const char *const kNotSaved = "; not saved";
 
 HighscoreEntry readRecord(const unsigned char *record)
 {
@@ -56,9 +57,8 @@ void writeRecord(const HighscoreEntry &entry, unsigned char *record)
 
 }  // namespace
 
-void Highscores::load(const std::string &path)
+void Highscores::fill(const std::vector<unsigned char> &bytes)
 {
-   const std::vector<unsigned char> bytes = readBytes(path, kFileSize);
    entries.clear();
    for (size_t i = 0; i < size_t(kRows); i++) {
       if ((i + 1) * kRecordSize <= bytes.size())
@@ -66,42 +66,63 @@ void Highscores::load(const std::string &path)
       else
          entries.push_back({kDefaultNames[i], kDefaultScore});
    }
-   seen_ = bytes;
+}
+
+std::string Highscores::load(const std::string &path)
+{
+   const InputFile input = read_input_file(path, kFileSize);
+   fill(input.bytes);
+   seen_ = input.bytes;
    seenPath_ = path;
    added_.clear();
+   notATable_ = input.too_large;
+   if (notATable_)
+      return input.problem + ", so it is no table: this run's scores are kept in memory only";
+   return input.missing ? std::string() : input.problem;
 }
 
 std::string Highscores::save(const std::string &path)
 {
    if (path.empty())
       return "the high scores have no file to be saved in";
+   // Said at load: the rows stay in memory.
+   if (notATable_ && path == seenPath_) {
+      added_.clear();
+      return std::string();
+   }
    if (makesItsFolder) {
       const std::string problem = make_folder_of(path);
       if (!problem.empty())
-         return problem;
+         return problem + kNotSaved;
    }
-   const FolderLock lock(path, kLockWaitSeconds);
-   if (!lock.held())
-      fprintf(stderr, "tossaro: %s: another copy of the game kept the table locked; saving "
-                      "without the lock\n",
-              path.c_str());
-   if (path == seenPath_ && readBytes(path, kFileSize) != seen_) {
+   const FolderLock lock(path, lockWait);
+   if (!lock.problem().empty())
+      return path + ": " + lock.problem() + kNotSaved;
+   // Only a missing file is no table to keep; one that cannot be read is
+   // never replaced by what this table holds.
+   const InputFile current = read_input_file(path, kFileSize);
+   if (!current.missing && !current.problem.empty())
+      return current.problem + kNotSaved;
+   if (path == seenPath_ && current.bytes != seen_) {
       const std::vector<HighscoreEntry> mine = added_;
-      load(path);
+      fill(current.bytes);
+      seen_ = current.bytes;
+      added_.clear();
       for (const HighscoreEntry &row : mine)
          insert(row.score, row.name);
    }
    std::vector<unsigned char> bytes(kFileSize, 0);
    for (size_t i = 0; i < entries.size() && i < size_t(kRows); i++)
       writeRecord(entries[i], &bytes[i * kRecordSize]);
-   const std::string problem = replace_file(path, bytes);
+   const std::string problem =
+      current.missing || current.bytes != bytes ? replace_file(path, bytes) : std::string();
    if (problem.empty()) {
       seen_ = bytes;
       seenPath_ = path;
       added_.clear();
    }
    removeLeftovers(path);
-   return problem;
+   return problem.empty() ? problem : problem + kNotSaved;
 }
 
 void Highscores::sort()

@@ -16,23 +16,32 @@ class Highscores {
 public:
    virtual ~Highscores() = default;
 
-   // Fills the table from the file, or with the default rows when it
-   // cannot be opened. Whole records a short file lacks take the default
-   // row of their place; bytes after the tenth record are ignored.
-   void load(const std::string &path);
-   void load() { load(file); }
+   // Fills the table from the file, or with the default rows when there is
+   // none. Whole records a short file lacks take the default row of their
+   // place. Returns an empty string, or one line when the file could not
+   // be read (a FIFO or a device is not waited for; the default rows then)
+   // or holds more than a table: such a file is no table, so the rows of
+   // this run stay in memory and it is never written over.
+   std::string load(const std::string &path);
+   std::string load() { return load(file); }
 
    // Writes the ten rows to the file without ever losing the old one: a
    // temporary file beside it is written, synced and renamed over it. A
-   // symbolic link stays one and the file keeps its permissions. Another
-   // copy of the game may have saved the file since this table read it:
-   // then the rows inserted here since are put into the file's table
-   // instead, which becomes this one. Saves hold a lock on the folder, and
-   // remove what saves killed before their rename left behind. Returns an
-   // empty string, or one line saying what failed (then the old file is as
-   // it was).
+   // symbolic link stays one and the file keeps its permissions. A file
+   // that holds these very bytes already is left as it is. Saves hold a
+   // lock on the folder, read the file again under it and remove what
+   // saves killed before their rename left behind; another copy of the
+   // game may have saved since this table read the file, and then the rows
+   // inserted here are put into the file's table instead, which becomes
+   // this one. Returns an empty string, or one line saying what failed:
+   // the old file is as it was, and the rows inserted here wait for the
+   // next save. Nothing is written without the lock (unless the file
+   // system has no locks) or when the file cannot be read again.
    std::string save(const std::string &path);
    std::string save() { return save(file); }
+
+   // Whether rows inserted here wait for a save to put them in the file.
+   bool unsaved() const { return !added_.empty(); }
 
    // Puts the rows in order and returns the row a score would take, -1
    // when it does not enter the table; also kept in pendingRow.
@@ -53,16 +62,24 @@ public:
    int32_t pendingRow = 0;  // the row of the last rankOf, -1 if it did not qualify
    std::string file = kFile;  // where load() and save() read and write
    bool makesItsFolder = false;  // save() makes a missing folder, private to the user
+   // Seconds a save waits for another copy of the game to finish its own,
+   // which holds the lock for milliseconds.
+   double lockWait = 3;
 
 private:
    // Higher scores first; equal scores keep their order.
    void sort();
+
+   // The rows of the file's bytes; default rows where they end.
+   void fill(const std::vector<unsigned char> &bytes);
 
    // The rows inserted since the file was last read or written.
    std::vector<HighscoreEntry> added_;
    // The file's bytes as this table last read or wrote them, and which file.
    std::vector<unsigned char> seen_;
    std::string seenPath_;
+   // seenPath_ held more than a table when it was loaded: never written.
+   bool notATable_ = false;
 };
 
 // The program's table: loaded at start-up, saved when a name is confirmed

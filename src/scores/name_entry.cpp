@@ -2,6 +2,7 @@
 
 #include <allegro.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "app/assets.h"
@@ -31,9 +32,12 @@ int rowY(int row)
 void confirm()
 {
    highscores.insert(score, playerName);
-   // Saved at once, so a crash later in the run cannot lose the row; a
-   // failure here is reported by the save at exit, which tries again.
-   highscores.save();
+   // Saved at once, so a crash later in the run cannot lose the row. A
+   // failure is said at once, and the table screen shows a notice until
+   // a save succeeds; the save at exit tries again.
+   const std::string unsaved = highscores.save();
+   if (!unsaved.empty())
+      fprintf(stderr, "tossaro: %s\n", unsaved.c_str());
    playSound(Cue::NameStored);
    screenState = ScoreTable;
    inputDelay = kScreenChangeDelay;

@@ -5,7 +5,8 @@
 
 void updateScoreTable();
 
-// The table of highscores.
+// The table of highscores, and under it a notice while rows entered in
+// this run wait for a save that failed.
 void drawScoreTable();
 
 #endif

@@ -31,9 +31,9 @@ std::string nameOf(const std::string &path)
 
 bool isLeftoverOf(const std::string &name, const std::string &file)
 {
-   return name.size() == file.size() + 7 && name.compare(0, file.size(), file) == 0 &&
-          name[file.size()] == '.' &&
-          name.find_first_not_of(kTemporaryCharacters, file.size() + 1) == std::string::npos;
+   const std::string prefix = replacement_prefix(file);
+   return name.size() == prefix.size() + 6 && name.compare(0, prefix.size(), prefix) == 0 &&
+          name.find_first_not_of(kTemporaryCharacters, prefix.size()) == std::string::npos;
 }
 
 }  // namespace
@@ -41,22 +41,20 @@ bool isLeftoverOf(const std::string &name, const std::string &file)
 FolderLock::FolderLock(const std::string &path, double seconds)
 {
    fd_ = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-   if (fd_ < 0) {
-      held_ = true;
+   if (fd_ < 0)
       return;
-   }
    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
    for (;;) {
-      if (flock(fd_, LOCK_EX | LOCK_NB) == 0) {
-         held_ = true;
+      if (flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP)
          return;
-      }
       if (errno != EWOULDBLOCK && errno != EINTR) {
-         held_ = true;  // a folder that takes no locks has no other copy to wait for
+         problem_ = std::string("cannot lock its folder: ") + strerror(errno);
          return;
       }
-      if (std::chrono::steady_clock::now() >= until)
+      if (std::chrono::steady_clock::now() >= until) {
+         problem_ = "another copy of the game kept the table locked";
          return;
+      }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
    }
 }
@@ -83,16 +81,4 @@ void removeLeftovers(const std::string &path)
          unlink(leftover.c_str());
    }
    closedir(dir);
-}
-
-std::vector<unsigned char> readBytes(const std::string &path, size_t limit)
-{
-   std::vector<unsigned char> bytes(limit);
-   size_t size = 0;
-   if (FILE *file = fopen(path.c_str(), "rb")) {
-      size = fread(bytes.data(), 1, limit, file);
-      fclose(file);
-   }
-   bytes.resize(size);
-   return bytes;
 }

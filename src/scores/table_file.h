@@ -5,7 +5,6 @@
 #define TOSSARO_SCORES_TABLE_FILE_H
 
 #include <string>
-#include <vector>
 
 // An exclusive lock on the folder that holds a file, held while the object
 // lives. The folder is locked rather than the file, because a save
@@ -18,21 +17,22 @@ public:
    FolderLock(const FolderLock &) = delete;
    FolderLock &operator=(const FolderLock &) = delete;
 
-   // False when another process held the lock all the while (a folder that
-   // cannot be opened is no such case: there the save fails on its own).
-   bool held() const { return held_; }
+   // Empty when the lock is held, or when there is none to have: a folder
+   // that cannot be opened fails the save on its own, and one on a file
+   // system without locks is saved as a single copy of the game would.
+   // Else why it is not held, such as another copy holding it all the
+   // while.
+   const std::string &problem() const { return problem_; }
 
 private:
    int fd_ = -1;
-   bool held_ = false;
+   std::string problem_;
 };
 
 // Removes the temporary files a save of `path` leaves when it is killed
-// between writing and renaming (`path` and six more characters), once
-// they are a minute old, so that no save still running loses its own.
+// between writing and renaming (".hiscores.bin.tmp-" and six characters
+// beside it), once they are a minute old, so that no save still running
+// loses its own. Nothing else is touched.
 void removeLeftovers(const std::string &path);
-
-// The first `limit` bytes of the file; empty when it cannot be read.
-std::vector<unsigned char> readBytes(const std::string &path, size_t limit);
 
 #endif

@@ -1,12 +1,17 @@
 // What stands at a name the game was given: only a regular file of a
-// bounded size is read, and nothing there can hold the reader up.
+// bounded size is read, and nothing there can hold the reader up; only a
+// regular file (or none) is replaced.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <string>
 
 #include "files/input_file.h"
+#include "files/replacement_file.h"
+#include "support/ordinary_user.h"
 #include "support/scratch.h"
 
 namespace {
@@ -38,11 +43,47 @@ TEST(InputFile, ReadsOnlyARegularFileWithinItsLimit)
       const InputFile file = read_input_file(c.path, c.limit);
       EXPECT_EQ(file.bytes.size(), c.bytes);
       EXPECT_EQ(file.missing, c.missing);
+      EXPECT_EQ(file.too_large,
+                c.problem && std::string(c.problem).find("more than") != std::string::npos);
       if (c.problem)
          EXPECT_NE(file.problem.find(c.problem), std::string::npos) << file.problem;
       else
          EXPECT_EQ(file.problem, "");
    }
+}
+
+TEST(ReplacementFile, RefusesWhatIsNotARegularFileAndNamesAFolderItCannotReach)
+{
+   Scratch scratch;
+   const std::string fifo = scratch.path("fifo"), device = scratch.path("full");
+   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+   std::vector<std::pair<std::string, mode_t>> targets = {{fifo, S_IFIFO},
+                                                          {scratch.path(""), S_IFDIR}};
+   // A copy of /dev/full, where root may make one.
+   if (mknod(device.c_str(), S_IFCHR | 0666, makedev(1, 7)) == 0)
+      targets.push_back({device, S_IFCHR});
+   for (const auto &[target, type] : targets) {
+      SCOPED_TRACE(target);
+      const std::string problem = replace_file(target, {'x'});
+      EXPECT_EQ(problem.rfind(target + ": not written: it is a ", 0), 0u) << problem;
+      OutputFile output;
+      EXPECT_NE(output.open(target.c_str()).find(", not a file"), std::string::npos);
+      struct stat st;
+      ASSERT_EQ(lstat(target.c_str(), &st), 0);
+      EXPECT_EQ(st.st_mode & S_IFMT, type);
+   }
+   const std::string link = scratch.path("link");
+   ASSERT_EQ(symlink("fifo", link.c_str()), 0);
+   EXPECT_NE(replace_file(link, {'x'}).find("it is a FIFO, not a file"), std::string::npos);
+
+   // A working folder its own user may no longer search: its name, once.
+   as_ordinary_user(scratch.path(""), [&] {
+      ASSERT_EQ(mkdir(scratch.path("shut").c_str(), 0700), 0);
+      ASSERT_EQ(chdir(scratch.path("shut").c_str()), 0);
+      ASSERT_EQ(chmod(".", 0600), 0);
+      EXPECT_EQ(make_folder_of("tossaro.cfg"), ".: cannot reach the folder: Permission denied");
+      EXPECT_EQ(make_folder_of("a/b.cfg"), "a: cannot reach the folder: Permission denied");
+   });
 }
 
 }  // namespace

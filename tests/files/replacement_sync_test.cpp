@@ -77,12 +77,12 @@ TEST(ReplacementFile, SavedGifIsSyncedThenRenamedThenItsFolderSynced)
    const std::vector<unsigned char> saved = read_file(target);
    ASSERT_GE(saved.size(), 6u);
    EXPECT_EQ(std::string(saved.begin(), saved.begin() + 6), "GIF89a");
-   // The temporary file, synced first, is the target's name and six
-   // characters more.
-   const std::string stem = "fsync " + target + ".";
+   // The temporary file, synced first, is hidden beside the target, with a
+   // name no person picks: ".saved.gif.tmp-" and six characters.
+   const std::string stem = "fsync " + folder + "/.saved.gif.tmp-";
    ASSERT_FALSE(calls.empty());
    ASSERT_EQ(calls[0].rfind(stem, 0), 0u) << calls[0];
-   const std::string temporary = target + "." + calls[0].substr(stem.size(), 6);
+   const std::string temporary = folder + "/.saved.gif.tmp-" + calls[0].substr(stem.size(), 6);
    const std::vector<std::string> expected = {
       "fsync " + temporary + " (" + std::to_string(saved.size()) + " bytes)",
       "rename " + temporary + " " + target,

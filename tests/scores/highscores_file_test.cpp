@@ -9,7 +9,6 @@
 #include <sys/file.h>
 #include <utime.h>
 
-#include <chrono>
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
@@ -78,26 +77,45 @@ TEST(HighscoresFile, ShortAndLongFiles)
    const std::vector<HighscoreEntry> defaults = default_rows();
    Scratch scratch;
    const std::string path = scratch.path("hiscores.bin");
-   // Sizes and the number of whole records they hold.
-   const struct {
-      size_t size;
-      size_t whole;
-   } cases[] = {{0, 0}, {50, 0}, {103, 0}, {104, 1}, {105, 1}, {520, 5}, {1039, 9}, {1040, 10}};
-   for (const auto &c : cases) {
-      scratch.write("hiscores.bin", std::vector<unsigned char>(full.begin(), full.begin() + long(c.size)));
-      Highscores table;
-      table.load(path);
-      ASSERT_EQ(table.entries.size(), 10u) << c.size;
-      for (size_t i = 0; i < 10; i++)
-         EXPECT_EQ(table.entries[i], i < c.whole ? rows[i] : defaults[i]) << c.size << " row " << i;
-   }
    std::vector<unsigned char> longer = full;
    const std::vector<unsigned char> extra = record("Extra", 99999);
    longer.insert(longer.end(), extra.begin(), extra.end());
-   scratch.write("hiscores.bin", longer);
-   Highscores table;
-   table.load(path);
-   EXPECT_EQ(table.entries, rows);
+   // Sizes and the number of whole records they hold. A file longer than a
+   // table is none: the default rows, said at load, and never written.
+   const struct {
+      size_t size;
+      size_t whole;
+   } cases[] = {{0, 0},    {50, 0},    {103, 0},  {104, 1},    {105, 1},
+                {520, 5},  {1039, 9},  {1040, 10}, {1041, 0},  {longer.size(), 0}};
+   for (const auto &c : cases) {
+      const std::vector<unsigned char> bytes(longer.begin(), longer.begin() + long(c.size));
+      scratch.write("hiscores.bin", bytes);
+      Highscores table;
+      const std::string said = table.load(path);
+      ASSERT_EQ(table.entries.size(), 10u) << c.size;
+      for (size_t i = 0; i < 10; i++)
+         EXPECT_EQ(table.entries[i], i < c.whole ? rows[i] : defaults[i]) << c.size << " row " << i;
+      table.insert(7000, "New");
+      EXPECT_EQ(table.save(path), "") << c.size;
+      if (c.size <= 1040) {
+         EXPECT_EQ(said, "") << c.size;
+         EXPECT_EQ(read_file(path).size(), 1040u) << c.size;
+      } else {
+         EXPECT_EQ(said, path + ": not read: " + std::to_string(c.size) +
+                            " bytes, more than the 1040 such a file may hold, so it is no "
+                            "table: this run's scores are kept in memory only");
+         EXPECT_EQ(read_file(path), bytes);
+      }
+   }
+
+   // What is not a file is read as none, and never waited for.
+   const std::string fifo = scratch.path("fifo");
+   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+   for (const std::string &odd : {fifo, scratch.path("")}) {
+      Highscores table;
+      EXPECT_NE(table.load(odd).find(": not read: it is a "), std::string::npos) << odd;
+      EXPECT_EQ(table.entries, defaults);
+   }
 }
 
 TEST(HighscoresFile, OddNamesKeepTheirBytesAndAHundredByteNameIsCut)
@@ -198,18 +216,44 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
    EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), std::set<std::string>());
    EXPECT_TRUE(save_with_file_size_limit(table, path, 1040));
 
-   // The rename fails: a folder stands where the file should go.
+   // What stands at the name cannot be read again, or is no table: nothing
+   // is written, and the new row waits for the next save.
+   const std::string fifo = scratch.path("fifo"), longer = scratch.path("longer");
+   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
    std::filesystem::create_directory(scratch.path("blocked"));
-   const std::string problem = table.save(scratch.path("blocked"));
-   EXPECT_NE(problem.find("blocked: cannot move "), std::string::npos) << problem;
+   std::vector<unsigned char> tooLong = old;
+   tooLong.push_back(0);
+   scratch.write("longer", tooLong);
+   const struct {
+      std::string path;
+      const char *reason;
+   } unreadable[] = {{scratch.path("blocked"), "not read: it is a folder, not a file"},
+                     {fifo, "not read: it is a FIFO, not a file"},
+                     {longer, "not read: 1041 bytes, more than the 1040"}};
+   for (const auto &c : unreadable) {
+      Highscores mine;
+      mine.entries = default_rows();
+      mine.insert(9000, "Mine");
+      const std::string problem = mine.save(c.path);
+      EXPECT_EQ(problem.rfind(c.path + ": " + c.reason, 0), 0u) << problem;
+      EXPECT_EQ(problem.substr(problem.size() - std::min<size_t>(problem.size(), 11)), "; not saved");
+      EXPECT_TRUE(mine.unsaved()) << c.path;
+      EXPECT_EQ(mine.save(scratch.path("hiscores.bin")), "");
+      EXPECT_FALSE(mine.unsaved());
+      EXPECT_EQ(mine.entries[0], (HighscoreEntry{"Mine", 9000}));
+   }
    EXPECT_TRUE(std::filesystem::is_directory(scratch.path("blocked")));
-   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), std::set<std::string>{"blocked"});
+   EXPECT_EQ(read_file(longer), tooLong);
+   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"),
+             (std::set<std::string>{"blocked", "fifo", "longer"}));
 
    // No folder to write into.
    EXPECT_NE(table.save(scratch.path("missing/hiscores.bin")), "");
 
    // No permission, for a user the permissions apply to: a read-only file,
-   // and a writable one in a read-only folder.
+   // and a writable one in a read-only folder. A table the run left as it
+   // was is not written again, so it ends without complaint; one that
+   // cannot be read is never written over.
    as_ordinary_user(scratch.path(""), [&] {
       for (const char *folder : {"readonly", "shut"}) {
          std::filesystem::create_directory(scratch.path(folder));
@@ -220,7 +264,17 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
          EXPECT_NE(table.save(file), "") << file;
          EXPECT_EQ(read_file(file), old) << file;
          EXPECT_EQ(others(scratch.path(folder), "hiscores.bin"), std::set<std::string>());
+         Highscores unchanged;
+         unchanged.load(file);
+         EXPECT_EQ(unchanged.save(file), "") << file;
       }
+      const std::string hidden = scratch.write("hidden.bin", old);
+      ASSERT_EQ(chmod(hidden.c_str(), 0200), 0);
+      Highscores blind;
+      EXPECT_EQ(blind.load(hidden), hidden + ": cannot read it: Permission denied");
+      EXPECT_EQ(blind.save(hidden), hidden + ": cannot read it: Permission denied; not saved");
+      ASSERT_EQ(chmod(hidden.c_str(), 0600), 0);
+      EXPECT_EQ(read_file(hidden), old);
    });
 }
 
@@ -258,41 +312,64 @@ TEST(HighscoresFile, TwoCopiesSavingAtOnceKeepEachOthersRows)
    EXPECT_EQ(table.entries[0], (HighscoreEntry{"Copy1", 5001}));
    EXPECT_EQ(table.entries[1], (HighscoreEntry{"Copy0", 5000}));
    EXPECT_EQ(table.entries[2], default_rows()[0]);
+
+   // A row saved is no longer this copy's to add: after another copy's
+   // save, this one's next save keeps it once.
+   table.insert(6000, "Ours");
+   ASSERT_EQ(table.save(path), "");
+   Highscores other;
+   other.load(path);
+   other.insert(7000, "Theirs");
+   ASSERT_EQ(other.save(path), "");
+   ASSERT_EQ(table.save(path), "");
+   Highscores file;
+   file.load(path);
+   EXPECT_EQ(file.entries, other.entries);
+   EXPECT_EQ(file.entries[1], (HighscoreEntry{"Ours", 6000}));
+   EXPECT_EQ(file.entries[2], (HighscoreEntry{"Copy1", 5001}));
 }
 
-TEST(HighscoresFile, ALockedTableIsSavedAfterASecondAndOldLeftoversGo)
+TEST(HighscoresFile, ALockedTableIsNotWrittenAndOnlyOldTemporaryFilesGo)
 {
    Scratch scratch;
    const std::string path = scratch.path("hiscores.bin");
-   for (const char *name : {"hiscores.bin.AbC123", "hiscores.bin.XyZ789", "hiscores.bin.tooLong1",
-                            "scores.bin.AbC123"})
+   // Ages in seconds: only a temporary file of this table's saves a minute
+   // old is one that no running save still writes.
+   const std::pair<const char *, int> files[] = {
+      {".hiscores.bin.tmp-AbC123", 120}, {".hiscores.bin.tmp-XyZ789", 0},
+      {".hiscores.bin.tmp-Mid456", 10},  {".hiscores.bin.tmp-tooLong1", 120},
+      {".scores.bin.tmp-AbC123", 120},   {"hiscores.bin.backup", 120},
+      {"hiscores.bin.AbC123", 120},
+   };
+   for (const auto &[name, age] : files) {
       scratch.write(name, {1, 2, 3});
-   const utimbuf longAgo = {time(nullptr) - 120, time(nullptr) - 120};
-   for (const char *name : {"hiscores.bin.AbC123", "hiscores.bin.tooLong1", "scores.bin.AbC123"})
-      ASSERT_EQ(utime(scratch.path(name).c_str(), &longAgo), 0);
+      const utimbuf then = {time(nullptr) - age, time(nullptr) - age};
+      ASSERT_EQ(utime(scratch.path(name).c_str(), &then), 0);
+   }
 
+   // Another copy holds the lock all the while: nothing is written, and
+   // the row waits for the next save.
    const int folder = open(scratch.path("").c_str(), O_RDONLY | O_DIRECTORY);
    ASSERT_EQ(flock(folder, LOCK_EX), 0);
    Highscores table;
-   table.entries = default_rows();
-   testing::internal::CaptureStderr();
-   const auto start = std::chrono::steady_clock::now();
-   EXPECT_EQ(table.save(path), "");
-   const double waited =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-   const std::string said = testing::internal::GetCapturedStderr();
+   table.load(path);
+   table.lockWait = 0.1;
+   table.insert(2000, "Waiting");
+   EXPECT_EQ(table.save(path),
+             path + ": another copy of the game kept the table locked; not saved");
+   EXPECT_FALSE(file_exists(path));
+   EXPECT_TRUE(table.unsaved());
    close(folder);
-   EXPECT_GE(waited, 1.0);
-   EXPECT_LT(waited, 3.0);
-   EXPECT_NE(said.find(path + ": another copy of the game kept the table locked"),
-             std::string::npos)
-      << said;
-   EXPECT_EQ(read_file(path).size(), 1040u);
-   // Only the old temporary file of this table goes; a fresh one may be a
-   // save still running.
-   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"),
-             (std::set<std::string>{"hiscores.bin.XyZ789", "hiscores.bin.tooLong1",
-                                    "scores.bin.AbC123"}));
+   EXPECT_EQ(table.save(path), "");
+   EXPECT_FALSE(table.unsaved());
+   Highscores saved;
+   saved.load(path);
+   EXPECT_EQ(saved.entries[0], (HighscoreEntry{"Waiting", 2000}));
+   std::set<std::string> kept;
+   for (const auto &[name, age] : files)
+      kept.insert(name);
+   kept.erase(".hiscores.bin.tmp-AbC123");
+   EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), kept);
 
    // An installed game's table makes its folder, private to the user.
    table.makesItsFolder = true;

@@ -179,6 +179,29 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    file.load();
    EXPECT_EQ(file.entries, highscores.entries);
    EXPECT_EQ(highscores.entries[1].name, "Quorvath");
+
+   // A save that fails is said at once, and the table shows a notice
+   // until a save succeeds.
+   const int khaki = makecol(137, 135, 95);
+   drawScoreTable();
+   EXPECT_FALSE(has_color(backBuffer, 145, 427, 479, 439, khaki));
+   std::filesystem::create_directory("blocked");
+   highscores.file = "blocked";
+   highscores.rankOf(score);
+   testing::internal::CaptureStderr();
+   typeKeys({13}, {KEY_ENTER});
+   EXPECT_EQ(testing::internal::GetCapturedStderr(),
+             "tossaro: blocked: not read: it is a folder, not a file; not saved\n");
+   EXPECT_EQ(screenState, ScoreTable);
+   drawScoreTable();
+   EXPECT_EQ(getpixel(backBuffer, 145, 427), khaki);
+   EXPECT_TRUE(has_color(backBuffer, 160, 430, 431, 437, makecol(255, 255, 255)));
+   highscores.file = Highscores::kFile;
+   EXPECT_EQ(highscores.save(), "");
+   file.load();
+   EXPECT_EQ(file.entries[1], (HighscoreEntry{"Ada", 1200}));
+   drawScoreTable();
+   EXPECT_FALSE(has_color(backBuffer, 145, 427, 479, 439, khaki));
    std::filesystem::current_path(saved);
 }
 

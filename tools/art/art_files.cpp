@@ -94,7 +94,7 @@ std::string save_whole(const std::string &path, BITMAP *bitmap, const RGB *palet
 {
    ReplacementFile file;
    if (open_replacement_file(path.c_str(), &file) < 0)
-      return std::string("cannot make a new file beside it: ") + strerror(errno);
+      return replacement_failure(file);
    // The saver writes the temporary file through its name.
    if (save(file.temporary.c_str(), bitmap, palette) != 0) {
       abandon_replacement_file(&file);
