@@ -3,7 +3,6 @@
 #include <allegro.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "app/assets.h"
