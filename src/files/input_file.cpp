@@ -17,7 +17,7 @@ const char *file_kind(mode_t mode)
       return "a socket";
    if (S_ISCHR(mode) || S_ISBLK(mode))
       return "a device";
-   return "not a regular file";
+   return "a special file";
 }
 
 InputFile read_input_file(const std::string &path, size_t limit)
