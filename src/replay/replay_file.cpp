@@ -1,5 +1,6 @@
 #include "replay_file.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -88,6 +89,10 @@ public:
    size_t at() const { return at_; }
    // The bytes left by the file's own length: what its counts may claim.
    size_t left() const { return stated_ > at_ ? stated_ - at_ : 0; }
+   // How many items of `each` bytes the bytes really left can hold: all
+   // that is reserved for a count, so that a file cut short, whatever its
+   // counts, costs no more memory than its bytes.
+   size_t room(size_t each) const { return (at_ < end_ ? end_ - at_ : 0) / each; }
    // The length the file states for itself; bytes past it are not read.
    void state(size_t length)
    {
@@ -110,7 +115,7 @@ public:
    {
       if (!ok())
          return nullptr;
-      if (n > end_ - at_) {
+      if (at_ > end_ || n > end_ - at_) {
          // Past the file's end, it was cut; past its stated length, its
          // parts claim more than it says it holds.
          if (size_ < stated_)
@@ -279,11 +284,13 @@ ReplayReading decodeReplay(const unsigned char *bytes, size_t size)
 
    r.part("the runs of actions");
    const uint32_t runs = r.count(kSmallestRun);
-   replay.runs.reserve(runs);
+   replay.runs.reserve(std::min<size_t>(runs, r.room(kSmallestRun)));
    uint64_t total = 0;
    for (uint32_t i = 0; i < runs && r.ok(); i++) {
       const ActionSet actions = ActionSet(r.u16());
       const uint32_t ticks = r.varint();
+      if (!r.ok())
+         break;
       replay.runs.push_back({actions, ticks});
       total += ticks;
    }
@@ -295,9 +302,12 @@ ReplayReading decodeReplay(const unsigned char *bytes, size_t size)
    const uint32_t checks = r.count(4);
    if (r.ok() && checks != replay.ticks / Replay::kCheckEvery)
       r.fail(ReplayFault::ChecksDisagree, checksAt, checks);
-   replay.checks.reserve(r.ok() ? checks : 0);
-   for (uint32_t i = 0; i < checks && r.ok(); i++)
-      replay.checks.push_back(r.u32());
+   replay.checks.reserve(r.ok() ? std::min<size_t>(checks, r.room(4)) : 0);
+   for (uint32_t i = 0; i < checks && r.ok(); i++) {
+      const uint32_t check = r.u32();
+      if (r.ok())
+         replay.checks.push_back(check);
+   }
    r.part("the end");
    if (r.ok() && r.at() < size)
       r.fail(ReplayFault::TrailingBytes, r.at(), size - r.at());

@@ -8,6 +8,7 @@
 #include "app/screen_state.h"
 #include "game/game.h"
 #include "game/playfield_fixture.h"
+#include "replay/playback.h"
 #include "replay/recorder.h"
 #include "replay/replay_file.h"
 #include "support/scratch.h"
@@ -108,6 +109,54 @@ TEST_F(Replays, ANewGameKeyInPlayEndsTheRecordingAndBeginsOneWithinItsTick)
    EXPECT_EQ(second.ticks, 250u);
    ASSERT_EQ(second.runs.size(), 1u);
    EXPECT_EQ(second.runs[0].actions, 0);
+}
+
+// The recording never changes the game: played again from its start and
+// actions alone, the game is the same at every check and at its end, also
+// after a new game within a tick. One changed action, check or score is
+// caught where it tells.
+TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
+{
+   const Replay replay = scriptedGame(1234);
+   const int32_t endScore = score;
+   const Ball red = balls[0];
+   score = -1;
+   balls[0].x = -1;
+   Playback playback(replay);
+   playback.seek(1234);
+   EXPECT_TRUE(playback.over());
+   EXPECT_EQ(playback.divergence(), "");
+   EXPECT_EQ(score, endScore);
+   EXPECT_EQ(balls[0].x, red.x);
+   EXPECT_EQ(balls[0].vy, red.vy);
+   playback.seek(600);
+   EXPECT_EQ(playback.tick(), 600u);
+   EXPECT_FALSE(playback.over());
+
+   scripted.down = {KEY_SPACE, KEY_A, KEY_UP};
+   ticks(1);
+   scripted.down = {KEY_UP};
+   ticks(150);
+   recorder.finish();
+   EXPECT_EQ(verifyReplay(*recorder.finished()), "");
+
+   Replay otherKeys = replay;
+   otherKeys.runs[2].actions = 0;
+   // Held from tick 300, the keys change the game by the check of 400.
+   EXPECT_EQ(verifyReplay(otherKeys), "diverged at tick 400");
+   Replay otherCheck = replay;
+   otherCheck.checks[7] ^= 1;
+   EXPECT_EQ(verifyReplay(otherCheck), "diverged at tick 800");
+   Replay otherScore = replay;
+   otherScore.finalScore++;
+   EXPECT_EQ(verifyReplay(otherScore), "diverged at tick 1234: score " + std::to_string(endScore) +
+                                          ", recorded " + std::to_string(endScore + 1));
+   Replay over = replay;
+   over.endedByGameOver = true;
+   EXPECT_EQ(verifyReplay(over),
+             "diverged at tick 1234: the recorded game was over there, this one is not");
+   EXPECT_EQ(playingTime(5112), "0:51.12");
+   EXPECT_EQ(playingTime(365001), "60:50.01");
 }
 
 // The layout's sizes: 4 magic, 2 format, 4 length, 1 + 5 version, 4 seed, 8 time,

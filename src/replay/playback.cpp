@@ -1,0 +1,78 @@
+#include "playback.h"
+
+#include <cstdio>
+
+#include "recorder.h"
+
+Playback::Playback(Replay replay) : replay_(std::move(replay))
+{
+   restart();
+}
+
+void Playback::restart()
+{
+   tick_ = 0;
+   run_ = 0;
+   usedOfRun_ = 0;
+   divergence_.clear();
+   replayStart(replay_.start);
+   if (replay_.ticks == 0 && score != replay_.finalScore)
+      diverge(scoreDifference());
+}
+
+std::string Playback::scoreDifference() const
+{
+   return ": score " + std::to_string(score) + ", recorded " + std::to_string(replay_.finalScore);
+}
+
+void Playback::diverge(const std::string &why)
+{
+   divergence_ = "diverged at tick " + std::to_string(tick_) + why;
+}
+
+bool Playback::step()
+{
+   if (over())
+      return false;
+   while (usedOfRun_ == replay_.runs[run_].ticks) {
+      run_++;
+      usedOfRun_ = 0;
+   }
+   usedOfRun_++;
+   const bool lost = replayTick(replay_.runs[run_].actions);
+   tick_++;
+   const bool last = tick_ == replay_.ticks;
+   if (tick_ % Replay::kCheckEvery == 0 &&
+       gameCheck() != replay_.checks[tick_ / Replay::kCheckEvery - 1])
+      diverge("");
+   else if (lost && !last)
+      diverge(": the game was over there, before its recorded end");
+   else if (last && replay_.endedByGameOver && !lost)
+      diverge(": the recorded game was over there, this one is not");
+   else if (last && score != replay_.finalScore)
+      diverge(scoreDifference());
+   return true;
+}
+
+void Playback::seek(uint32_t tick)
+{
+   if (tick < tick_)
+      restart();
+   while (tick_ < tick && step()) {
+   }
+}
+
+std::string verifyReplay(const Replay &replay)
+{
+   Playback playback(replay);
+   while (playback.step()) {
+   }
+   return playback.divergence();
+}
+
+std::string playingTime(uint32_t ticks)
+{
+   char text[32];
+   snprintf(text, sizeof text, "%u:%02u.%02u", ticks / 6000, ticks / 100 % 60, ticks % 100);
+   return text;
+}
