@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
 
 #include "files/input_file.h"
 #include "sound.h"
@@ -17,7 +16,6 @@ namespace {
 const int kRate = 44100;
 // 512 frames at 44.1 kHz: a sound starts within about 12 ms of its cue.
 const int kBufferFrames = 512;
-const int kVoices = 16;
 const int kVoicesPerEffect = 3;
 // Each voice plays at half scale at most, so that the effects of one busy
 // tick (three throws, a chime and a bell) add up without clipping.
@@ -26,26 +24,9 @@ const float kHeadroom = 0.5f;
 // not one of them, and would take the mixer's memory for the whole run.
 const size_t kLargestEffect = 4 << 20;
 
-class Mixer : public SoundSink {
-public:
-   void play(Cue cue, int variant, float loudness) override;
-   void toggleMute() override;
-
-   std::vector<Mix_Chunk *> chunks;  // by row of soundFiles(); null when missing
-   int volume = kDefaultVolume;
-   bool muted = false;
-
-private:
-   int freeVoice(int effect);
-
-   // What each channel last played, and when, to find the oldest voice.
-   int effectOn[kVoices] = {};
-   unsigned long startedOn[kVoices] = {};
-   unsigned long plays = 0;
-};
+}  // namespace
 
 Mixer mixer;
-SoundSink *silentSink = nullptr;
 
 // A channel for the effect: a free one, unless the effect already sounds
 // on kVoicesPerEffect channels; else the oldest voice of the effect, or
@@ -94,6 +75,8 @@ void Mixer::toggleMute()
    if (muted)
       Mix_HaltChannel(-1);
 }
+
+namespace {
 
 void ignoreAlsaMessage(const char *, int, const char *, int, const char *, ...) {}
 
@@ -146,10 +129,8 @@ std::string startSound(const std::string &folder, int volume)
    mixer.volume = std::clamp(volume, 0, kMaxVolume);
    mixer.muted = false;
    mixer.chunks.clear();
-   for (const SoundFile &file : soundFiles()) {
+   for (const SoundFile &file : soundFiles())
       mixer.chunks.push_back(loadEffect(folder + "/" + file.name));
-   }
-   silentSink = sounds;
    sounds = &mixer;
    return std::string();
 }
@@ -158,7 +139,7 @@ void stopSound()
 {
    if (sounds != &mixer)
       return;
-   sounds = silentSink;
+   sounds = silence;
    Mix_HaltChannel(-1);
    for (Mix_Chunk *chunk : mixer.chunks)
       Mix_FreeChunk(chunk);

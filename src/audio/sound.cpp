@@ -8,8 +8,9 @@ public:
    void toggleMute() override {}
 };
 
-Silence silence;
+Silence quiet;
 
 }  // namespace
 
-SoundSink *sounds = &silence;
+SoundSink *const silence = &quiet;
+SoundSink *sounds = silence;

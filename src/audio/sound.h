@@ -32,8 +32,11 @@ public:
    virtual void toggleMute() = 0;
 };
 
-// Where cues go: a sink that plays nothing until the mixer starts; a test
-// may point it at its own.
+// Plays nothing: where cues go while no mixer plays them.
+extern SoundSink *const silence;
+
+// Where cues go: `silence`, but for the mixer between startSound and
+// stopSound; a test may point it at its own.
 extern SoundSink *sounds;
 
 inline void playSound(Cue cue, int variant = 0, float loudness = 1)

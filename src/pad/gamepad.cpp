@@ -6,10 +6,10 @@
 
 #include "files/input_file.h"
 
-namespace {
+int drivingPad = -1;
+bool padsStarted = false;
 
-SDL_GameController *driving = nullptr;
-bool started = false;
+namespace {
 
 const SDL_GameControllerButton kButtons[kPadButtons] = {
    SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,         SDL_CONTROLLER_BUTTON_BACK,
@@ -27,10 +27,17 @@ const size_t kLargestMappings = 4 << 20;
 // The first controller that opens, when none drives.
 void takeFirstController()
 {
-   for (int i = 0; !driving && i < SDL_NumJoysticks(); i++) {
-      if (SDL_IsGameController(i))
-         driving = SDL_GameControllerOpen(i);
+   for (int i = 0; drivingPad < 0 && i < SDL_NumJoysticks(); i++) {
+      SDL_GameController *pad = SDL_IsGameController(i) ? SDL_GameControllerOpen(i) : nullptr;
+      if (pad)
+         drivingPad = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad));
    }
+}
+
+void closeDrivingPad()
+{
+   SDL_GameControllerClose(SDL_GameControllerFromInstanceID(drivingPad));
+   drivingPad = -1;
 }
 
 // The player's own mappings, when there is such a file; anything else
@@ -58,7 +65,7 @@ std::string startPads(const std::string &mappingsFile)
       return SDL_GetError();
    if (!mappingsFile.empty())
       addMappings(mappingsFile);
-   started = true;
+   padsStarted = true;
    takeFirstController();
    return std::string();
 }
@@ -67,18 +74,17 @@ PadState readPad(bool *unplugged)
 {
    *unplugged = false;
    PadState state;
-   if (!started)
+   if (!padsStarted)
       return state;
    SDL_Event event;
    while (SDL_PollEvent(&event)) {
-      if (event.type == SDL_CONTROLLERDEVICEREMOVED && driving &&
-          event.cdevice.which == SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(driving))) {
-         SDL_GameControllerClose(driving);
-         driving = nullptr;
+      if (event.type == SDL_CONTROLLERDEVICEREMOVED && event.cdevice.which == drivingPad) {
+         closeDrivingPad();
          *unplugged = true;
       }
    }
    takeFirstController();
+   SDL_GameController *driving = SDL_GameControllerFromInstanceID(drivingPad);
    if (!driving)
       return state;
    state.connected = true;
@@ -91,11 +97,10 @@ PadState readPad(bool *unplugged)
 
 void stopPads()
 {
-   if (!started)
+   if (!padsStarted)
       return;
-   if (driving)
-      SDL_GameControllerClose(driving);
-   driving = nullptr;
-   started = false;
+   if (drivingPad >= 0)
+      closeDrivingPad();
+   padsStarted = false;
    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }

@@ -8,6 +8,14 @@
 
 #include "pad_state.h"
 
+// SDL's instance id of the controller that drives, -1 while none does.
+// Changed by startPads, readPad and stopPads only.
+extern int drivingPad;
+
+// Whether startPads has started SDL's controllers and stopPads not yet
+// stopped them. Changed by those two only.
+extern bool padsStarted;
+
 // Starts SDL's game controller support with its own mappings, those of
 // SDL_GAMECONTROLLERCONFIG, and `mappingsFile` when it exists (what cannot
 // be read there, or is no file, is named on stderr). Returns an empty

@@ -160,17 +160,23 @@ TEST_F(PadTest, AVirtualPadDrivesAndItsUnpluggingPausesTheGame)
    SDL_free(known);
 
    ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
-   VirtualPad pad;
+   VirtualPad pad, second;
    ASSERT_TRUE(pad.stick()) << pad.error;
+   ASSERT_TRUE(second.stick()) << second.error;
    newGame();
    SDL_JoystickSetVirtualAxis(pad.stick(), SDL_CONTROLLER_AXIS_LEFTX, kAxisTravel);
+   SDL_JoystickSetVirtualAxis(second.stick(), SDL_CONTROLLER_AXIS_LEFTX, -kAxisTravel);
    readPadKeys();
    EXPECT_TRUE(keys->held(KEY_D));
+   EXPECT_FALSE(keys->held(KEY_A)) << "the first controller plugged in drives, not the last";
    pad.unplug();
    readPadKeys();
    EXPECT_FALSE(keys->held(KEY_D));
    actOnRequests();
    EXPECT_EQ(screenState, QuitPrompt);
+   SDL_JoystickSetVirtualButton(second.stick(), SDL_CONTROLLER_BUTTON_A, 1);
+   readPadKeys();
+   EXPECT_TRUE(keys->held(KEY_Y)) << "the second controller takes over";
    stopPadKeys();
    EXPECT_EQ(keys, &scripted);
 }
