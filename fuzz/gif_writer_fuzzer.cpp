@@ -3,7 +3,8 @@
 // runs, so that long runs fill the LZW dictionary many times), which the
 // writer stores and the reader reads back: every record and every index
 // must come back as written. The same frame goes through save_gif_bitmap
-// with a palette too.
+// with a palette too. The rest of the bytes make an animation for the
+// animation writer, whose file must compose to each frame as it was added.
 
 #include <allegro.h>
 #include <unistd.h>
@@ -201,6 +202,102 @@ void round_trip_sequence(Bytes &in)
       destroy_bitmap(frame.bitmap);
 }
 
+
+// One pixel as composed: 0xRRGGBB, or -1 where nothing shows. Table
+// colours are never magenta, the canvas's mask colour.
+std::vector<long> composed(BITMAP *canvas)
+{
+   std::vector<long> out;
+   const int mask = bitmap_mask_color(canvas);
+   for (int y = 0; y < canvas->h; y++)
+      for (int x = 0; x < canvas->w; x++) {
+         const int c = getpixel(canvas, x, y);
+         out.push_back(c == mask ? -1 : long(getr32(c)) << 16 | getg32(c) << 8 | getb32(c));
+      }
+   return out;
+}
+
+// Frames on a small screen, each a table of its own (so that local tables
+// come in) and the last frame's indices with runs laid over part of them,
+// some of them repeats; written with the animation writer, read back and
+// composed, every frame must show as added, repeats merged.
+void round_trip_animation(Bytes &in)
+{
+   GifAnimationSettings settings;
+   settings.width = 1 + in.byte() % 40;
+   settings.height = 1 + in.byte() % 40;
+   settings.loop_count = in.byte() % 3 - 1;
+   const int w = settings.width, h = settings.height;
+   const std::string file = scratch_file();
+   std::string problem;
+   GifAnimationPtr animation(open_gif_animation(file.c_str(), settings, &problem));
+   CHECK(animation);
+
+   BITMAP *indices = create_bitmap_ex(8, w, h);
+   CHECK(indices);
+   clear_bitmap(indices);
+   ColorTable table;
+   memset(&table, 0, sizeof table);
+   std::vector<std::vector<long>> pictures;
+   std::vector<int> delays;
+   const int frames = 1 + in.byte() % 6;
+   for (int i = 0; i < frames; i++) {
+      if (i == 0 || in.byte() < 200) {
+         table.count = 1 + in.byte();
+         if (table.count > 256)
+            table.count = 256;
+         for (int k = 0; k < table.count; k++) {
+            const int c = in.byte() << 16 | in.byte() << 8 | in.byte();
+            const int safe = c == 0xFF00FF ? 0xFF00FE : c;
+            table.colors[k] = {uint8_t(safe >> 16), uint8_t(safe >> 8), uint8_t(safe), 0};
+         }
+      }
+      const int transparent = in.byte() < 128 ? -1 : in.byte();
+      const int x0 = in.byte() % w, y0 = in.byte() % h;
+      const int rw = 1 + in.byte() % (w - x0), rh = 1 + in.byte() % (h - y0);
+      for (long at = 0; at < long(rw) * rh;) {
+         const int value = in.byte();
+         for (long run = 1 + in.byte() % 8; run > 0 && at < long(rw) * rh; run--, at++)
+            indices->line[y0 + at / rw][x0 + at % rw] = uint8_t(value);
+      }
+      const int delay = in.word();
+      CHECK(add_gif_indexed_frame(animation.get(), indices, &table, transparent, delay,
+                                  &problem) == 0);
+      std::vector<long> picture;
+      for (int y = 0; y < h; y++)
+         for (int x = 0; x < w; x++) {
+            const int k = indices->line[y][x];
+            const GifColor &c = table.colors[k];
+            picture.push_back(k == transparent ? -1
+                              : k < table.count ? long(c.r) << 16 | c.g << 8 | c.b
+                                                : 0);
+         }
+      if (!pictures.empty() && picture == pictures.back() && delays.back() + delay <= 0xFFFF) {
+         delays.back() += delay;
+      } else {
+         pictures.push_back(picture);
+         delays.push_back(delay);
+      }
+   }
+   destroy_bitmap(indices);
+   GifAnimationReport report;
+   CHECK(close_gif_animation(animation.release(), &problem, &report) == 0);
+   CHECK(report.frames_reduced == 0 && report.frames_written == long(pictures.size()));
+
+   GifSequence *read = open_gif_sequence(file.c_str());
+   CHECK(read && read->frame_count == int(pictures.size()));
+   CHECK(read->loop_count == (settings.loop_count < 0 ? 0 : settings.loop_count));
+   BITMAP *canvas = create_bitmap_ex(32, w, h);
+   CHECK(canvas);
+   for (int i = 0; i < read->frame_count; i++) {
+      CHECK(read->frames[i].delay == delays[size_t(i)]);
+      draw_gif_frame(read, canvas, i, 0, 0);
+      CHECK(composed(canvas) == pictures[size_t(i)]);
+   }
+   destroy_bitmap(canvas);
+   free_gif_sequence(read);
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
@@ -215,5 +312,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
    Bytes in(data, size);
    round_trip_sequence(in);
+   round_trip_animation(in);
    return 0;
 }

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+#include "gif_animation.h"
 #include "gif_draw.h"
 #include "gif_error.h"
 #include "gif_reader.h"
@@ -18,6 +19,13 @@ struct GifSequenceFree {
    void operator()(GifSequence *sequence) const { free_gif_sequence(sequence); }
 };
 using GifSequencePtr = std::unique_ptr<GifSequence, GifSequenceFree>;
+
+struct GifAnimationAbandon {
+   void operator()(GifAnimation *animation) const { abandon_gif_animation(animation); }
+};
+// Owns an animation until close_gif_animation takes it (release() it for
+// that call); dropped, it leaves no file.
+using GifAnimationPtr = std::unique_ptr<GifAnimation, GifAnimationAbandon>;
 
 struct BitmapDestroy {
    void operator()(BITMAP *bitmap) const { destroy_bitmap(bitmap); }

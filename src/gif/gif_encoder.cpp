@@ -1,6 +1,5 @@
 #include "gif_encoder.h"
 
-#include <cstdint>
 #include <cstring>
 #include <memory>
 
@@ -9,9 +8,11 @@
 namespace {
 
 // The data sub-blocks under construction: codes are packed least
-// significant bit first, and every 255 bytes make a full sub-block.
+// significant bit first, and every 255 bytes make a full sub-block, which
+// goes to the stream or to the end of the vector.
 struct BlockWriter {
-   PACKFILE *stream;
+   PACKFILE *stream = nullptr;
+   std::vector<uint8_t> *vector = nullptr;
    unsigned char block[1 + GIF_MAX_SUB_BLOCK];  // size byte, then data
    int used = 0;
    uint32_t bits = 0;
@@ -21,7 +22,10 @@ struct BlockWriter {
 void flush_block(BlockWriter &out)
 {
    out.block[0] = uint8_t(out.used);
-   pack_fwrite(out.block, out.used + 1, out.stream);
+   if (out.stream)
+      pack_fwrite(out.block, out.used + 1, out.stream);
+   else
+      out.vector->insert(out.vector->end(), out.block, out.block + out.used + 1);
    out.used = 0;
 }
 
@@ -48,6 +52,18 @@ void finish_blocks(BlockWriter &out)
    if (out.used > 0)
       flush_block(out);
 }
+
+// Stands in for a BlockWriter where only the size matters.
+struct BitCounter {
+   long bits = 0;
+};
+
+inline void write_gif_code(BitCounter &out, int n, int)
+{
+   out.bits += n;
+}
+
+void finish_blocks(BitCounter &) {}
 
 // The dictionary's strings beyond the roots, found by (prefix code, next
 // pixel) in an open-addressed hash table that a clear code empties. A slot
@@ -79,47 +95,69 @@ struct Dictionary {
    void add(int at, uint32_t key, int code) { slot[at] = key << 12 | uint32_t(code); }
 };
 
-// A value with the same highest set bit as the largest index, which is all
-// the minimum code size depends on: the OR of every index, eight at a time.
-int largest_index_bits(BITMAP *bitmap)
+// The OR of `count` bytes, folded to one: it has the same highest set bit
+// as the largest of them, which is all the minimum code size depends on.
+int or_of_bytes(const uint8_t *bytes, int count)
 {
    uint64_t bits = 0;
-   for (int y = 0; y < bitmap->h; y++) {
-      const uint8_t *row = bitmap->line[y];
-      int x = 0;
-      for (; x + 8 <= bitmap->w; x += 8) {
-         uint64_t eight;
-         memcpy(&eight, row + x, 8);
-         bits |= eight;
-      }
-      for (; x < bitmap->w; x++)
-         bits |= row[x];
+   int x = 0;
+   for (; x + 8 <= count; x += 8) {
+      uint64_t eight;
+      memcpy(&eight, bytes + x, 8);
+      bits |= eight;
    }
+   for (; x < count; x++)
+      bits |= bytes[x];
    int folded = 0;
    for (int k = 0; k < 8; k++)
       folded |= int(bits >> (8 * k)) & 0xFF;
    return folded;
 }
 
-}  // namespace
-
-void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
+int min_code_size_for(int largest)
 {
-   const int largest = largest_index_bits(bitmap);
    int minCodeSize = 2;
    while ((1 << minCodeSize) <= largest)
       minCodeSize++;
+   return minCodeSize;
+}
+
+// The rows of a bitmap, with no choices.
+struct BitmapRows {
+   static const bool kChoice = false;
+   BITMAP *bitmap;
+   int w() const { return bitmap->w; }
+   int h() const { return bitmap->h; }
+   const uint8_t *row(int y) const { return bitmap->line[y]; }
+   const uint8_t *either(int) const { return nullptr; }
+};
+
+// The rows of GifIndices; with kChoice, its `either` flags count.
+template <bool choice>
+struct IndexRows {
+   static const bool kChoice = choice;
+   const GifIndices &image;
+   int w() const { return image.w; }
+   int h() const { return image.h; }
+   const uint8_t *row(int y) const { return image.pixels + size_t(y) * image.w; }
+   const uint8_t *either(int y) const { return choice ? image.either + size_t(y) * image.w : nullptr; }
+};
+
+// Greedy LZW: each string grows while the dictionary holds it. A pixel
+// with a choice first tries its own index, then the transparent one; when
+// neither continues the string, it starts the next one with its own index
+// if that repeats the pixel before, else with the transparent index, whose
+// runs are the longest in a frame of changes.
+template <typename Writer, typename Rows>
+void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent)
+{
    const int clearCode = 1 << minCodeSize;
    const int endCode = clearCode + 1;
-
-   pack_putc(minCodeSize, stream);
-   BlockWriter out;
-   out.stream = stream;
    int width = minCodeSize + 1;
    int nextFree = clearCode + 2;
    write_gif_code(out, width, clearCode);
 
-   if (bitmap->w == 0 || bitmap->h == 0) {
+   if (rows.w() == 0 || rows.h() == 0) {
       write_gif_code(out, width, endCode);
       finish_blocks(out);
       return;
@@ -127,14 +165,31 @@ void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
 
    std::unique_ptr<Dictionary> dict(new Dictionary);
    dict->clear();
-   int current = bitmap->line[0][0];
-   for (int y = 0; y < bitmap->h; y++) {
-      const uint8_t *row = bitmap->line[y];
-      for (int x = y == 0 ? 1 : 0; x < bitmap->w; x++) {
-         const int pixel = row[x];
-         const uint32_t key = Dictionary::key_of(current, pixel);
+   int current = rows.row(0)[0];
+   if (Rows::kChoice && rows.either(0)[0])
+      current = transparent;
+   int last = current;
+   for (int y = 0; y < rows.h(); y++) {
+      const uint8_t *row = rows.row(y);
+      const uint8_t *either = rows.either(y);
+      for (int x = y == 0 ? 1 : 0; x < rows.w(); x++) {
+         int pixel = row[x];
+         uint32_t key = Dictionary::key_of(current, pixel);
          int slot;
-         const int found = dict->find(key, &slot);
+         int found = dict->find(key, &slot);
+         if (found < 0 && Rows::kChoice && either[x]) {
+            const uint32_t other = Dictionary::key_of(current, transparent);
+            int otherSlot;
+            found = dict->find(other, &otherSlot);
+            if (found >= 0) {
+               pixel = transparent;
+            } else if (pixel != last) {
+               pixel = transparent;
+               key = other;
+               slot = otherSlot;
+            }
+         }
+         last = pixel;
          if (found >= 0) {
             current = found;
             continue;
@@ -162,4 +217,52 @@ void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
       width++;
    write_gif_code(out, width, endCode);
    finish_blocks(out);
+}
+
+int min_code_size_of(const GifIndices &image)
+{
+   int largest = or_of_bytes(image.pixels, image.w * image.h);
+   if (image.either)
+      largest |= image.transparent;
+   return min_code_size_for(largest);
+}
+
+template <typename Writer>
+void encode_indices(Writer &out, const GifIndices &image, int minCodeSize)
+{
+   if (image.either)
+      encode_lzw(out, IndexRows<true>{image}, minCodeSize, image.transparent);
+   else
+      encode_lzw(out, IndexRows<false>{image}, minCodeSize, image.transparent);
+}
+
+}  // namespace
+
+void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
+{
+   int largest = 0;
+   for (int y = 0; y < bitmap->h; y++)
+      largest |= or_of_bytes(bitmap->line[y], bitmap->w);
+   const int minCodeSize = min_code_size_for(largest);
+   pack_putc(minCodeSize, stream);
+   BlockWriter out;
+   out.stream = stream;
+   encode_lzw(out, BitmapRows{bitmap}, minCodeSize, 0);
+}
+
+void encode_gif_indices(const GifIndices &image, std::vector<uint8_t> *out)
+{
+   const int minCodeSize = min_code_size_of(image);
+   out->push_back(uint8_t(minCodeSize));
+   BlockWriter writer;
+   writer.vector = out;
+   encode_indices(writer, image, minCodeSize);
+}
+
+long count_gif_indices(const GifIndices &image)
+{
+   BitCounter counter;
+   encode_indices(counter, image, min_code_size_of(image));
+   const long bytes = (counter.bits + 7) / 8;
+   return 1 + bytes + (bytes + GIF_MAX_SUB_BLOCK - 1) / GIF_MAX_SUB_BLOCK;
 }

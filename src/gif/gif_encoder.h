@@ -1,12 +1,33 @@
-// LZW encoding of one image's data; used by the writer only.
+// LZW encoding of one image's data; used by the writers only.
 #ifndef TOSSARO_GIF_ENCODER_H
 #define TOSSARO_GIF_ENCODER_H
 
 #include <allegro.h>
 
+#include <cstdint>
+#include <vector>
+
 // Writes the LZW minimum code size and the data sub-blocks of an 8-bit
 // bitmap's indices, without the zero terminator. The minimum code size is
 // the smallest from 2 that holds the largest index.
 void encode_gif_image(PACKFILE *stream, BITMAP *bitmap);
+
+// An image whose pixels may leave a choice: where `either` is set, the
+// pixel may be written as its index or as `transparent`, whichever
+// continues the string being matched (both show the same picture).
+struct GifIndices {
+   const uint8_t *pixels;  // w * h indices, row by row
+   const uint8_t *either;  // w * h flags, or null for no choice
+   int w, h;  // both above 0
+   int transparent;  // the index a pixel with `either` set may take
+};
+
+// Appends to `out` what encode_gif_image writes for the image, the
+// choices made as the encoder goes.
+void encode_gif_indices(const GifIndices &image, std::vector<uint8_t> *out);
+
+// The number of bytes encode_gif_indices appends, found without writing
+// them: the cheap measure that chooses between ways of writing a frame.
+long count_gif_indices(const GifIndices &image);
 
 #endif

@@ -1,0 +1,845 @@
+#include "gif_animation.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "files/replacement_file.h"
+#include "gif_encoder.h"
+#include "gif_format.h"
+#include "gif_palette.h"
+
+namespace {
+
+// Pictures are kept as one word a pixel: 0xRRGGBB, or kNothing where the
+// screen shows nothing (transparent).
+const uint32_t kNothing = 0x01000000;
+
+const int kMaxWord = 0xFFFF;
+const int kMaxColors = 256;
+// The data kept in memory until the global table is known.
+const size_t kHeldBytes = size_t(4) << 20;
+// Where the global table starts: after the signature and the screen
+// descriptor.
+const long kTableOffset = 13;
+
+// Disposal methods the writer uses.
+const int kKeep = 1;
+const int kClear = 2;
+const int kRestore = 3;
+
+struct Rect {
+   int x0, y0, x1, y1;  // x1, y1 one past the last column and row; empty when x0 >= x1
+
+   bool empty() const { return x0 >= x1 || y0 >= y1; }
+   long area() const { return empty() ? 0 : long(x1 - x0) * (y1 - y0); }
+   void add(int x, int y)
+   {
+      x0 = std::min(x0, x);
+      y0 = std::min(y0, y);
+      x1 = std::max(x1, x + 1);
+      y1 = std::max(y1, y + 1);
+   }
+   void add(const Rect &r)
+   {
+      if (r.empty())
+         return;
+      x0 = std::min(x0, r.x0);
+      y0 = std::min(y0, r.y0);
+      x1 = std::max(x1, r.x1);
+      y1 = std::max(y1, r.y1);
+   }
+   bool contains(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+};
+
+const Rect kNoRect = {1 << 30, 1 << 30, -1, -1};
+
+uint32_t rgb_of(const GifColor &c)
+{
+   return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
+}
+
+void put_word(std::vector<uint8_t> *out, int value)
+{
+   out->push_back(uint8_t(value));
+   out->push_back(uint8_t(value >> 8));
+}
+
+void put_colors(std::vector<uint8_t> *out, const std::vector<uint32_t> &colors, int entries)
+{
+   for (int k = 0; k < entries; k++) {
+      const uint32_t c = k < int(colors.size()) ? colors[size_t(k)] : 0;
+      out->push_back(uint8_t(c >> 16));
+      out->push_back(uint8_t(c >> 8));
+      out->push_back(uint8_t(c));
+   }
+}
+
+// The size exponent of a table of `count` entries: 2^b entries, b from 1.
+int exponent_for(int count)
+{
+   int b = 1;
+   while ((1 << b) < count)
+      b++;
+   return b;
+}
+
+}  // namespace
+
+struct GifAnimation {
+   int w = 0, h = 0;
+   int loop = 0;
+   bool dither = false;
+   OutputFile file;
+   std::string failure;  // why the animation failed, once it has
+
+   // The global table: colours in the order they came, the index of each,
+   // and the entry kept for transparency (-1 until a frame needs one).
+   std::vector<uint32_t> global;
+   GifColorMap globalIndex;
+   int transparentSlot = -1;
+
+   // Output before the header (the table's size is not known yet) and,
+   // once it is written, how many table entries it holds.
+   bool headerWritten = false;
+   std::vector<uint8_t> held;
+   size_t tableWritten = 0;
+   long bytes = 0;
+
+   // The frame not yet written (its picture `shown`, drawn over `under`),
+   // the next picture, and the last input as it was given.
+   bool pending = false;
+   int pendingDelay = 0;
+   bool pendingFirst = true;
+   std::vector<uint32_t> shown, under, next, input;
+
+   // The table colours are reduced to, its colours' entries, and its mean
+   // error on the frame it was made from.
+   std::vector<uint32_t> reduced;
+   GifColorMap reducedIndex;
+   long reducedError = 0;
+   bool everReduced = false;
+
+   // One frame's colours, planes and blocks.
+   GifColorMap frameIndex;
+   std::vector<uint32_t> frameColors;
+   std::vector<uint8_t> pixels, either, frameBytes;
+
+   long added = 0, written = 0, reducedFrames = 0;
+};
+
+namespace {
+
+bool fail(GifAnimation *a, const std::string &why, std::string *problem)
+{
+   if (a->failure.empty())
+      a->failure = why;
+   if (problem)
+      *problem = a->failure;
+   return false;
+}
+
+// ---------------------------------------------------------------------------
+// Output.
+
+void write_header(GifAnimation *a, int entries, std::vector<uint8_t> *out)
+{
+   static const char signature[] = "GIF89a";
+   out->insert(out->end(), signature, signature + 6);
+   put_word(out, a->w);
+   put_word(out, a->h);
+   // Colour resolution 7, the table flag and size with a table.
+   const int b = entries ? exponent_for(entries) : 0;
+   out->push_back(uint8_t(b ? 0xF0 + (b - 1) : 0x70));
+   out->push_back(0);  // background index
+   out->push_back(0);  // pixel aspect ratio
+   if (b)
+      put_colors(out, a->global, 1 << b);
+   a->tableWritten = std::min(a->global.size(), size_t(b ? 1 << b : 0));
+   if (a->loop >= 0) {
+      out->push_back(uint8_t(GIF_EXTENSION_INTRODUCER));
+      out->push_back(uint8_t(GIF_APPLICATION_LABEL));
+      out->push_back(uint8_t(GIF_APPLICATION_ID_SIZE));
+      out->insert(out->end(), GIF_LOOP_APPLICATION_ID,
+                  GIF_LOOP_APPLICATION_ID + GIF_APPLICATION_ID_SIZE);
+      out->push_back(uint8_t(GIF_LOOP_BLOCK_SIZE));
+      out->push_back(1);
+      put_word(out, a->loop);
+      out->push_back(0);
+   }
+   a->headerWritten = true;
+}
+
+bool write_bytes(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string *problem)
+{
+   if (!bytes.empty() && fwrite(bytes.data(), 1, bytes.size(), a->file.stream()) != bytes.size())
+      return fail(a, std::string("cannot write: ") + strerror(errno), problem);
+   a->bytes += long(bytes.size());
+   return true;
+}
+
+// Frames go to memory until there are too many bytes of them; then the
+// header goes out with a table of 256 entries, whose later colours are
+// written into place at the end.
+bool emit(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string *problem)
+{
+   if (a->headerWritten)
+      return write_bytes(a, bytes, problem);
+   a->held.insert(a->held.end(), bytes.begin(), bytes.end());
+   if (a->held.size() <= kHeldBytes)
+      return true;
+   std::vector<uint8_t> header;
+   write_header(a, kMaxColors, &header);
+   const bool ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);
+   std::vector<uint8_t>().swap(a->held);
+   return ok;
+}
+
+// ---------------------------------------------------------------------------
+// Choosing a table for a frame and writing it.
+
+// The entry of `rgb` in the table the frame uses, or -1.
+struct Lookup {
+   const GifColorMap &map;
+   uint32_t lastColor = kNothing;
+   int lastIndex = -1;
+
+   int operator()(uint32_t rgb)
+   {
+      if (rgb != lastColor) {
+         const uint32_t *found = map.find(rgb);
+         lastColor = rgb;
+         lastIndex = found ? int(*found) : -1;
+      }
+      return lastIndex;
+   }
+};
+
+// Maps the colours of a frame's changes (more than fit in one table) to a
+// median cut of them, in `shown` too: the picture that is really shown.
+void reduce_changes(GifAnimation *a, const Rect &r)
+{
+   GifColorMap counts;
+   for (int y = r.y0; y < r.y1; y++) {
+      for (int x = r.x0; x < r.x1; x++) {
+         const size_t p = size_t(y) * a->w + x;
+         if (a->shown[p] != a->under[p] && a->shown[p] != kNothing)
+            counts[a->shown[p]]++;
+      }
+   }
+   std::vector<GifColorCount> colors = counts.colors();
+   const std::vector<uint32_t> table = median_cut(colors, kMaxColors - 1);
+   for (const GifColorCount &c : colors)
+      counts[c.rgb] = table[size_t(nearest_color(table, c.rgb))];
+   for (int y = r.y0; y < r.y1; y++) {
+      for (int x = r.x0; x < r.x1; x++) {
+         const size_t p = size_t(y) * a->w + x;
+         if (a->shown[p] != a->under[p] && a->shown[p] != kNothing)
+            a->shown[p] = *counts.find(a->shown[p]);
+      }
+   }
+   a->reducedFrames++;
+}
+
+// Writes the pending frame: rectangle `r` of `shown`, drawn over `under`,
+// then disposed of by `disposal`.
+bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
+{
+   if (r.empty())
+      r = {0, 0, 1, 1};
+   const int rw = r.x1 - r.x0, rh = r.y1 - r.y0;
+
+   // The colours of the changes, in the order they come, and whether any
+   // pixel keeps what is under it.
+   a->frameIndex.clear();
+   a->frameColors.clear();
+   bool keeps = false;
+   uint32_t last = kNothing;
+   for (int y = r.y0; y < r.y1; y++) {
+      const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
+      for (int x = r.x0; x < r.x1; x++) {
+         if (s[x] == u[x]) {
+            keeps = true;
+         } else if (s[x] != last) {
+            last = s[x];
+            uint32_t &entry = a->frameIndex[last];
+            if (entry == 0) {
+               a->frameColors.push_back(last);
+               entry = uint32_t(a->frameColors.size());
+            }
+         }
+      }
+   }
+   const int count = int(a->frameColors.size());
+   if (count > kMaxColors || (count == kMaxColors && keeps)) {
+      // With all 256 entries taken by changes, kept pixels can only be
+      // painted with their own colour, which the table must hold.
+      bool paintable = count == kMaxColors;
+      for (int y = r.y0; paintable && y < r.y1; y++) {
+         for (int x = r.x0; x < r.x1; x++) {
+            const size_t p = size_t(y) * a->w + x;
+            if (a->shown[p] == a->under[p] && !a->frameIndex.find(a->shown[p])) {
+               paintable = false;
+               break;
+            }
+         }
+      }
+      if (!paintable) {
+         reduce_changes(a, r);
+         return write_frame(a, r, disposal, problem);
+      }
+   }
+
+   // The global table when it holds the colours or has room for them, else
+   // a local table of them.
+   int fresh = 0;
+   for (uint32_t c : a->frameColors)
+      fresh += a->globalIndex.find(c) ? 0 : 1;
+   const bool local = int(a->global.size()) + fresh > kMaxColors;
+   std::vector<uint32_t> localColors;
+   GifColorMap *index = &a->globalIndex;
+   if (local) {
+      localColors = a->frameColors;
+      for (size_t k = 0; k < localColors.size(); k++)
+         a->frameIndex[localColors[k]] = uint32_t(k);
+      index = &a->frameIndex;
+   } else {
+      for (uint32_t c : a->frameColors) {
+         if (!a->globalIndex.find(c)) {
+            a->globalIndex[c] = uint32_t(a->global.size());
+            a->global.push_back(c);
+         }
+      }
+   }
+   std::vector<uint32_t> &table = local ? localColors : a->global;
+
+   // The transparent index: the first entry no change uses, or one added.
+   int transparent = -1;
+   if (keeps) {
+      bool used[kMaxColors] = {};
+      for (uint32_t c : a->frameColors)
+         used[*index->find(c)] = true;
+      for (int k = 0; k < int(table.size()) && transparent < 0; k++)
+         transparent = used[k] ? -1 : k;
+      if (transparent < 0 && !local && a->transparentSlot >= 0)
+         transparent = a->transparentSlot;
+      if (transparent < 0 && int(table.size()) < kMaxColors) {
+         transparent = int(table.size());
+         table.push_back(0);
+         if (!local)
+            a->transparentSlot = transparent;
+      }
+   }
+
+   // The planes: a change takes its colour's entry; a kept pixel its own
+   // entry or the transparent one, whichever the encoder finds shorter.
+   a->pixels.resize(size_t(rw) * rh);
+   a->either.resize(size_t(rw) * rh);
+   bool choices = false;
+   Lookup lookup{*index};
+   uint8_t *pixel = a->pixels.data(), *choice = a->either.data();
+   for (int y = r.y0; y < r.y1; y++) {
+      const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
+      for (int x = r.x0; x < r.x1; x++, pixel++, choice++) {
+         const int own = s[x] == kNothing ? -1 : lookup(s[x]);
+         if (s[x] != u[x] || transparent < 0) {
+            *pixel = uint8_t(own);
+            *choice = 0;
+         } else if (own >= 0 && own != transparent) {
+            *pixel = uint8_t(own);
+            *choice = 1;
+            choices = true;
+         } else {
+            *pixel = uint8_t(transparent);
+            *choice = 0;
+         }
+      }
+   }
+
+   std::vector<uint8_t> &out = a->frameBytes;
+   out.clear();
+   out.push_back(uint8_t(GIF_EXTENSION_INTRODUCER));
+   out.push_back(uint8_t(GIF_GRAPHIC_CONTROL_LABEL));
+   out.push_back(uint8_t(GIF_GRAPHIC_CONTROL_SIZE));
+   out.push_back(uint8_t(disposal << 2 | (transparent >= 0 ? 1 : 0)));
+   put_word(&out, a->pendingDelay);
+   out.push_back(uint8_t(transparent >= 0 ? transparent : 0));
+   out.push_back(0);
+   out.push_back(uint8_t(GIF_IMAGE_SEPARATOR));
+   put_word(&out, r.x0);
+   put_word(&out, r.y0);
+   put_word(&out, rw);
+   put_word(&out, rh);
+   if (local) {
+      const int b = exponent_for(int(table.size()));
+      out.push_back(uint8_t(GIF_TABLE_FLAG + (b - 1)));
+      put_colors(&out, table, 1 << b);
+   } else {
+      out.push_back(0);
+   }
+   const GifIndices image = {a->pixels.data(), choices ? a->either.data() : nullptr, rw, rh,
+                             transparent};
+   encode_gif_indices(image, &out);
+   out.push_back(0);
+   a->written++;
+   return emit(a, out, problem);
+}
+
+// ---------------------------------------------------------------------------
+// Choosing the disposal of the pending frame once the next is known.
+
+// Whether the changes from `before` to `after` within `r` hold few enough
+// colours for one table.
+bool changes_fit(const GifAnimation *a, const std::vector<uint32_t> &before,
+                 const std::vector<uint32_t> &after, const Rect &r)
+{
+   GifColorMap colors;
+   uint32_t last = kNothing;
+   for (int y = r.y0; y < r.y1; y++) {
+      for (int x = r.x0; x < r.x1; x++) {
+         const size_t p = size_t(y) * a->w + x;
+         if (before[p] != after[p] && after[p] != last) {
+            last = after[p];
+            colors[last] = 1;
+            if (colors.size() >= size_t(kMaxColors))
+               return false;
+         }
+      }
+   }
+   return true;
+}
+
+// The disposal that leaves the next frame the least to draw, with the
+// rectangle the pending frame is then written with. A disposal is
+// possible only if every pixel that the next picture leaves empty is
+// empty after it: keeping the frame, or restoring what was under it, or
+// clearing its rectangle (grown to take in those pixels).
+struct Choice {
+   int disposal;
+   Rect rect;  // of the pending frame
+};
+
+Choice choose_disposal(GifAnimation *a)
+{
+   Rect changed = kNoRect;  // of the pending frame over what is under it
+   Rect afterKeep = kNoRect, afterRestore = kNoRect;  // of the next frame
+   Rect emptied = kNoRect;  // pixels the next picture empties
+   bool restorable = !a->pendingFirst;
+   const int w = a->w;
+   for (int y = 0; y < a->h; y++) {
+      const uint32_t *s = &a->shown[size_t(y) * w], *u = &a->under[size_t(y) * w],
+                     *n = &a->next[size_t(y) * w];
+      const bool same = memcmp(s, u, size_t(w) * 4) == 0;
+      if (same && memcmp(n, s, size_t(w) * 4) == 0)
+         continue;
+      for (int x = 0; x < w; x++) {
+         if (s[x] != u[x])
+            changed.add(x, y);
+         if (n[x] != s[x])
+            afterKeep.add(x, y);
+         if (n[x] != u[x])
+            afterRestore.add(x, y);
+         if (n[x] == kNothing) {
+            if (s[x] != kNothing)
+               emptied.add(x, y);
+            if (u[x] != kNothing)
+               restorable = false;
+         }
+      }
+   }
+   if (a->pendingFirst)
+      changed = {0, 0, a->w, a->h};
+
+   Choice best = {kKeep, changed};
+   long bestCost = -1;
+   if (emptied.empty()) {
+      bestCost = changed.area() + std::max(afterKeep.area(), 1L);
+   }
+   if (restorable) {
+      const long cost = changed.area() + std::max(afterRestore.area(), 1L);
+      if ((bestCost < 0 || cost < bestCost) &&
+          (bestCost < 0 || changes_fit(a, a->under, a->next, afterRestore))) {
+         best = {kRestore, changed};
+         bestCost = cost;
+      }
+   }
+   // Clearing: the next frame draws whatever it shows inside the cleared
+   // rectangle, and its changes outside it.
+   Rect cleared = changed;
+   cleared.add(emptied);
+   if (cleared.empty())
+      return best;
+   Rect afterClear = kNoRect;
+   for (int y = 0; y < a->h; y++) {
+      const uint32_t *s = &a->shown[size_t(y) * w], *n = &a->next[size_t(y) * w];
+      const bool inside = y >= cleared.y0 && y < cleared.y1;
+      if (!inside && memcmp(n, s, size_t(w) * 4) == 0)
+         continue;
+      for (int x = 0; x < w; x++) {
+         if (inside && x >= cleared.x0 && x < cleared.x1 ? n[x] != kNothing : n[x] != s[x])
+            afterClear.add(x, y);
+      }
+   }
+   const long cost = cleared.area() + std::max(afterClear.area(), 1L);
+   if (bestCost < 0 || cost < bestCost) {
+      if (bestCost < 0 || changes_fit(a, a->shown, a->next, afterClear))
+         best = {kClear, cleared};
+   }
+   return best;
+}
+
+// Writes the pending frame with the best disposal for the next picture,
+// which then becomes the pending one.
+bool write_pending(GifAnimation *a, std::string *problem)
+{
+   const Choice choice = choose_disposal(a);
+   if (!write_frame(a, choice.rect, choice.disposal, problem))
+      return false;
+   if (choice.disposal == kKeep) {
+      a->under.swap(a->shown);
+   } else if (choice.disposal == kClear) {
+      a->under.swap(a->shown);
+      const Rect &r = choice.rect;
+      for (int y = r.y0; y < r.y1; y++)
+         std::fill_n(&a->under[size_t(y) * a->w + r.x0], r.x1 - r.x0, kNothing);
+   }
+   a->shown.swap(a->next);
+   a->pendingFirst = false;
+   return true;
+}
+
+// ---------------------------------------------------------------------------
+// Taking a frame in: `next` holds the input's colours.
+
+// The mean squared error, per pixel, of mapping the counted colours to
+// `table`; a sample of a few thousand colours stands for many.
+long mean_error(const std::vector<GifColorCount> &colors, const std::vector<uint32_t> &table)
+{
+   const size_t step = colors.size() / 4096 + 1;
+   uint64_t sum = 0, n = 0;
+   for (size_t i = 0; i < colors.size(); i += step) {
+      const uint32_t c = colors[i].rgb;
+      sum += uint64_t(color_distance(c, table[size_t(nearest_color(table, c))])) * colors[i].count;
+      n += colors[i].count;
+   }
+   return n ? long(sum / n) : 0;
+}
+
+uint32_t reduced_color(GifAnimation *a, uint32_t rgb)
+{
+   uint32_t &entry = a->reducedIndex[rgb];
+   if (entry == 0)
+      entry = uint32_t(nearest_color(a->reduced, rgb)) + 1;
+   return a->reduced[entry - 1];
+}
+
+// Reduces the changed pixels of `next` (those unlike `input`) to the
+// table for reduced frames, made anew from this frame when there is none
+// or it serves the frame badly.
+void reduce_input(GifAnimation *a, GifColorMap &counts)
+{
+   std::vector<GifColorCount> colors = counts.colors();
+   if (a->reduced.empty() || mean_error(colors, a->reduced) > 3 * a->reducedError + 16) {
+      a->reduced = median_cut(colors, kMaxColors - 1);
+      a->reducedIndex.clear();
+      a->reducedError = mean_error(colors, a->reduced);
+   }
+   a->everReduced = true;
+   a->reducedFrames++;
+
+   const size_t n = a->next.size();
+   if (!a->dither) {
+      for (size_t p = 0; p < n; p++) {
+         const uint32_t c = a->next[p];
+         if (c == a->input[p]) {
+            a->next[p] = a->shown[p];
+         } else {
+            a->input[p] = c;
+            if (c != kNothing)
+               a->next[p] = reduced_color(a, c);
+         }
+      }
+      return;
+   }
+   // Floyd-Steinberg over the changed pixels: each passes what its colour
+   // misses to its neighbours to the right and below.
+   const int w = a->w;
+   std::vector<int> errors(size_t(w + 2) * 3 * 2, 0);
+   for (int y = 0; y < a->h; y++) {
+      int *row = &errors[size_t(y % 2) * (w + 2) * 3 + 3];
+      int *below = &errors[size_t((y + 1) % 2) * (w + 2) * 3 + 3];
+      std::fill_n(below - 3, (w + 2) * 3, 0);
+      for (int x = 0; x < w; x++) {
+         const size_t p = size_t(y) * w + x;
+         const uint32_t c = a->next[p];
+         if (c == a->input[p]) {
+            a->next[p] = a->shown[p];
+            continue;
+         }
+         a->input[p] = c;
+         if (c == kNothing)
+            continue;
+         int want[3];
+         uint32_t rgb = 0;
+         for (int k = 0; k < 3; k++) {
+            want[k] = std::clamp(int(c >> (16 - 8 * k) & 0xFF) + row[3 * x + k] / 16, 0, 255);
+            rgb |= uint32_t(want[k]) << (16 - 8 * k);
+         }
+         const uint32_t got = reduced_color(a, rgb);
+         a->next[p] = got;
+         for (int k = 0; k < 3; k++) {
+            const int e = want[k] - int(got >> (16 - 8 * k) & 0xFF);
+            row[3 * (x + 1) + k] += 7 * e;
+            below[3 * (x - 1) + k] += 3 * e;
+            below[3 * x + k] += 5 * e;
+            below[3 * (x + 1) + k] += e;
+         }
+      }
+   }
+}
+
+// Turns the input in `next` into the picture to show: the input's own
+// colours while its changes fit in a table, else reduced ones; pixels
+// whose input did not change keep what they show.
+void make_picture(GifAnimation *a)
+{
+   // Counted a run of one colour at a time; without a reduction, only
+   // until there are too many colours.
+   GifColorMap counts;
+   const auto count = [&](bool all) {
+      uint32_t last = kNothing, run = 0;
+      const size_t n = a->next.size();
+      for (size_t p = 0; p < n; p++) {
+         const uint32_t c = a->next[p];
+         if (c == a->input[p] || c == kNothing)
+            continue;
+         if (c == last) {
+            run++;
+            continue;
+         }
+         if (run)
+            counts[last] += run;
+         last = c;
+         run = 1;
+         if (!all && counts.size() > size_t(kMaxColors))
+            return;
+      }
+      if (run)
+         counts[last] += run;
+   };
+   count(false);
+   if (counts.size() > size_t(kMaxColors)) {
+      counts.clear();
+      count(true);
+      reduce_input(a, counts);
+      return;
+   }
+   if (!a->everReduced) {
+      a->input = a->next;
+      return;
+   }
+   const size_t n = a->next.size();
+   for (size_t p = 0; p < n; p++) {
+      if (a->next[p] == a->input[p])
+         a->next[p] = a->shown[p];
+      else
+         a->input[p] = a->next[p];
+   }
+}
+
+bool add_picture(GifAnimation *a, int delay, std::string *problem)
+{
+   if (delay < 0 || delay > kMaxWord)
+      return fail(a, "a delay of " + std::to_string(delay) + " (0 to 65535 hundredths)", problem);
+   make_picture(a);
+   a->added++;
+   if (!a->pending) {
+      a->shown.swap(a->next);
+      a->pending = true;
+      a->pendingDelay = delay;
+      return true;
+   }
+   if (a->next == a->shown && a->pendingDelay + delay <= kMaxWord) {
+      a->pendingDelay += delay;
+      return true;
+   }
+   if (!write_pending(a, problem))
+      return false;
+   a->pendingDelay = delay;
+   return true;
+}
+
+bool usable(GifAnimation *a, int w, int h, std::string *problem)
+{
+   if (!a->failure.empty())
+      return fail(a, a->failure, problem);
+   if (w != a->w || h != a->h)
+      return fail(a,
+                  "a frame of " + std::to_string(w) + "x" + std::to_string(h) + " on a screen of " +
+                     std::to_string(a->w) + "x" + std::to_string(a->h),
+                  problem);
+   return true;
+}
+
+}  // namespace
+
+GifAnimation *open_gif_animation(const char *filename, const GifAnimationSettings &settings,
+                                 std::string *problem)
+{
+   std::string why;
+   if (settings.width < 1 || settings.width > kMaxWord || settings.height < 1 ||
+       settings.height > kMaxWord)
+      why = "a screen of " + std::to_string(settings.width) + "x" +
+            std::to_string(settings.height) + " (1 to 65535 each way)";
+   else if (settings.loop_count < -1 || settings.loop_count > kMaxWord)
+      why = "a loop count of " + std::to_string(settings.loop_count) + " (-1 to 65535)";
+   else if (settings.palette && (settings.palette->count < 0 || settings.palette->count > 256))
+      why = "a palette of " + std::to_string(settings.palette->count) + " colours (0 to 256)";
+   if (why.empty() && long(settings.width) * settings.height > GIF_MAX_PIXELS)
+      why = "a screen of over 2^28 pixels";
+   if (!why.empty()) {
+      if (problem)
+         *problem = why;
+      return nullptr;
+   }
+
+   GifAnimation *a = new GifAnimation;
+   why = a->file.open(filename);
+   if (!why.empty()) {
+      delete a;
+      if (problem)
+         *problem = why;
+      return nullptr;
+   }
+   a->w = settings.width;
+   a->h = settings.height;
+   a->loop = settings.loop_count;
+   a->dither = settings.dither;
+   if (settings.palette) {
+      for (int k = 0; k < settings.palette->count; k++) {
+         const uint32_t c = rgb_of(settings.palette->colors[k]);
+         a->global.push_back(c);
+         if (!a->globalIndex.find(c))
+            a->globalIndex[c] = uint32_t(k);
+      }
+   }
+   const size_t n = size_t(a->w) * a->h;
+   a->shown.assign(n, kNothing);
+   a->under.assign(n, kNothing);
+   a->next.assign(n, kNothing);
+   a->input.assign(n, kNothing);
+   return a;
+}
+
+int add_gif_rgba_frame(GifAnimation *a, const uint32_t *pixels, int delay, std::string *problem)
+{
+   if (!usable(a, a->w, a->h, problem))
+      return -1;
+   const size_t n = a->next.size();
+   for (size_t p = 0; p < n; p++)
+      a->next[p] = pixels[p] >> 24 ? pixels[p] & 0xFFFFFF : kNothing;
+   return add_picture(a, delay, problem) ? 0 : -1;
+}
+
+int add_gif_indexed_frame(GifAnimation *a, BITMAP *indices, const ColorTable *table,
+                          int transparent_index, int delay, std::string *problem)
+{
+   if (!usable(a, indices->w, indices->h, problem))
+      return -1;
+   if (bitmap_color_depth(indices) != 8) {
+      fail(a, "indices in a bitmap that is not 8-bit", problem);
+      return -1;
+   }
+   uint32_t colors[256];
+   for (int k = 0; k < 256; k++)
+      colors[k] = k == transparent_index ? kNothing
+                  : k < table->count     ? rgb_of(table->colors[k])
+                                         : 0;
+   for (int y = 0; y < a->h; y++) {
+      const uint8_t *in = indices->line[y];
+      uint32_t *out = &a->next[size_t(y) * a->w];
+      for (int x = 0; x < a->w; x++)
+         out[x] = colors[in[x]];
+   }
+   return add_picture(a, delay, problem) ? 0 : -1;
+}
+
+int add_gif_bitmap_frame(GifAnimation *a, BITMAP *frame, int transparent_color, int delay,
+                         std::string *problem)
+{
+   if (!usable(a, frame->w, frame->h, problem))
+      return -1;
+   const int depth = bitmap_color_depth(frame);
+   uint32_t colors[256];
+   if (depth == 8) {
+      for (int k = 0; k < 256; k++)
+         colors[k] = uint32_t(getr8(k)) << 16 | uint32_t(getg8(k)) << 8 | uint32_t(getb8(k));
+   }
+   for (int y = 0; y < a->h; y++) {
+      uint32_t *out = &a->next[size_t(y) * a->w];
+      for (int x = 0; x < a->w; x++) {
+         int c;
+         switch (depth) {
+         case 8: c = frame->line[y][x]; break;
+         case 15:
+         case 16: c = reinterpret_cast<const uint16_t *>(frame->line[y])[x]; break;
+         case 24: c = int(bmp_read24(uintptr_t(frame->line[y] + 3 * x))); break;
+         default: c = int(reinterpret_cast<const uint32_t *>(frame->line[y])[x]); break;
+         }
+         if (c == transparent_color)
+            out[x] = kNothing;
+         else if (depth == 8)
+            out[x] = colors[c];
+         else
+            out[x] = uint32_t(getr_depth(depth, c)) << 16 | uint32_t(getg_depth(depth, c)) << 8 |
+                     uint32_t(getb_depth(depth, c));
+      }
+   }
+   return add_picture(a, delay, problem) ? 0 : -1;
+}
+
+int close_gif_animation(GifAnimation *a, std::string *problem, GifAnimationReport *report)
+{
+   bool ok = a->failure.empty() || fail(a, a->failure, problem);
+   if (ok && !a->pending)
+      ok = fail(a, "no frame to write", problem);
+   if (ok) {
+      // The last frame's disposal does not matter: a loop starts again
+      // from the first, which covers the screen.
+      a->next = a->shown;
+      ok = write_pending(a, problem);
+   }
+   if (ok && !a->headerWritten) {
+      std::vector<uint8_t> header;
+      write_header(a, int(a->global.size()), &header);
+      ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);
+   }
+   if (ok)
+      ok = write_bytes(a, {uint8_t(GIF_TRAILER)}, problem);
+   if (ok && a->tableWritten < a->global.size()) {
+      // The table's entries that came after it was written.
+      std::vector<uint8_t> late;
+      put_colors(&late, std::vector<uint32_t>(a->global.begin() + long(a->tableWritten),
+                                              a->global.end()),
+                 int(a->global.size() - a->tableWritten));
+      FILE *stream = a->file.stream();
+      ok = (fseek(stream, kTableOffset + 3 * long(a->tableWritten), SEEK_SET) == 0 &&
+            fwrite(late.data(), 1, late.size(), stream) == late.size()) ||
+           fail(a, std::string("cannot write: ") + strerror(errno), problem);
+   }
+   if (ok) {
+      const std::string why = a->file.finish();
+      ok = why.empty() || fail(a, why, problem);
+   }
+   if (report)
+      *report = {a->added, a->written, a->reducedFrames, ok ? a->bytes : 0};
+   delete a;
+   return ok ? 0 : -1;
+}
+
+void abandon_gif_animation(GifAnimation *a)
+{
+   delete a;
+}

@@ -1,0 +1,335 @@
+// Animations written a frame at a time, decoded by our reader, by giflib
+// and by ImageMagick's -coalesce: each must show the pictures that were
+// added, for the times they were given (a repeated frame merged into the
+// one before it).
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "gif/gif.h"
+#include "oracle.h"
+#include "support/scratch.h"
+
+using namespace oracle;
+
+namespace {
+
+const uint32_t kClear = 0;  // alpha 0: a transparent pixel
+
+// An animation as it is added: 0xAARRGGBB pixels per frame.
+struct Clip {
+   int width, height;
+   std::vector<std::vector<uint32_t>> frames;
+   std::vector<int> delays;
+   enum Input { rgba, indexed, bitmap16 } input = rgba;
+
+   std::vector<uint32_t> blank(uint32_t fill) const
+   {
+      return std::vector<uint32_t>(size_t(width) * height, fill);
+   }
+   void add(std::vector<uint32_t> frame, int delay = 4)
+   {
+      frames.push_back(std::move(frame));
+      delays.push_back(delay);
+   }
+};
+
+void rect(const Clip &clip, std::vector<uint32_t> &frame, int x0, int y0, int w, int h,
+          uint32_t colour)
+{
+   for (int y = std::max(0, y0); y < std::min(clip.height, y0 + h); y++)
+      for (int x = std::max(0, x0); x < std::min(clip.width, x0 + w); x++)
+         frame[size_t(y) * clip.width + x] = colour;
+}
+
+uint32_t opaque(uint32_t rgb)
+{
+   return 0xFF000000u | rgb;
+}
+
+// Distinct colours, none of them magenta (which a composed bitmap cannot
+// tell from "nothing drawn").
+std::vector<uint32_t> colours(std::mt19937 &rng, int count)
+{
+   std::vector<uint32_t> out;
+   while (int(out.size()) < count) {
+      const uint32_t c = opaque(rng() & 0xFFFFFF);
+      if ((c & 0xFFFFFF) != 0xFF00FF && std::find(out.begin(), out.end(), c) == out.end())
+         out.push_back(c);
+   }
+   return out;
+}
+
+std::vector<uint32_t> noise(std::mt19937 &rng, const Clip &clip, const std::vector<uint32_t> &pick)
+{
+   std::vector<uint32_t> frame = clip.blank(0);
+   for (uint32_t &p : frame)
+      p = pick[rng() % pick.size()];
+   return frame;
+}
+
+// A backdrop of stripes and two sprites moving over it at their own pace.
+Clip moving_sprites()
+{
+   Clip clip{64, 48, {}, {}};
+   for (int i = 0; i < 10; i++) {
+      std::vector<uint32_t> f = clip.blank(0);
+      for (int y = 0; y < clip.height; y++)
+         rect(clip, f, 0, y, clip.width, 1, opaque(y / 6 % 2 ? 0x204060 : 0x608040));
+      rect(clip, f, 3 * i, 2 * i, 8, 8, opaque(0xE0C020));
+      rect(clip, f, 3 * i + 2, 2 * i + 2, 4, 4, opaque(0x101010));
+      rect(clip, f, 50 - 4 * i, 30, 6, 10, opaque(0x3080F0));
+      clip.add(f, 3 + i % 3);
+   }
+   return clip;
+}
+
+Clip repeated_frames()
+{
+   std::mt19937 rng(2);
+   Clip clip{30, 20, {}, {}};
+   const std::vector<uint32_t> pick = colours(rng, 5);
+   const std::vector<uint32_t> a = noise(rng, clip, pick), b = noise(rng, clip, pick);
+   for (const auto &[frame, delay] : {std::pair(a, 5), {a, 7}, {b, 3}, {b, 3}, {b, 3}, {a, 20}})
+      clip.add(frame, delay);
+   return clip;
+}
+
+Clip full_screen_changes()
+{
+   std::mt19937 rng(3);
+   Clip clip{40, 30, {}, {}};
+   const std::vector<uint32_t> pick = colours(rng, 16);
+   for (int i = 0; i < 4; i++)
+      clip.add(noise(rng, clip, pick), 10);
+   return clip;
+}
+
+Clip single_pixel()
+{
+   Clip clip{25, 17, {}, {}};
+   std::vector<uint32_t> f = clip.blank(opaque(0x405060));
+   clip.add(f);
+   for (int i = 0; i < 5; i++) {
+      f[size_t(3 + 2 * i) * clip.width + 4 * i] = opaque(0x102030u * uint32_t(i + 1));
+      clip.add(f, 2);
+   }
+   return clip;
+}
+
+// A sprite on nothing: it moves, is partly hidden, leaves the screen
+// empty for a frame, and comes back; the backdrop's hole moves with it.
+Clip transparent_input()
+{
+   Clip clip{32, 24, {}, {}};
+   for (int i = 0; i < 8; i++) {
+      std::vector<uint32_t> f = clip.blank(kClear);
+      if (i != 5) {
+         rect(clip, f, 0, 18, clip.width, 6, opaque(0x20A040));
+         rect(clip, f, 4 * i, 17, 5, 4, kClear);
+         rect(clip, f, 3 * i, 4 + i, 7, 7, opaque(0xC03020));
+         rect(clip, f, 3 * i + 2, 6 + i, 3, 3, kClear);
+      }
+      clip.add(f, 6);
+   }
+   return clip;
+}
+
+// Every frame brings 200 colours of its own: more than one table holds
+// over the animation, each frame's changes exact in a local table.
+Clip many_tables()
+{
+   std::mt19937 rng(7);
+   Clip clip{36, 24, {}, {}};
+   std::vector<uint32_t> f = noise(rng, clip, colours(rng, 200));
+   clip.add(f);
+   for (int i = 0; i < 3; i++) {
+      const std::vector<uint32_t> fresh = noise(rng, clip, colours(rng, 200));
+      for (int y = 4 * i; y < 4 * i + 12; y++)
+         std::copy_n(&fresh[size_t(y) * clip.width], clip.width, &f[size_t(y) * clip.width]);
+      clip.add(f, 5);
+   }
+   return clip;
+}
+
+Clip indexed_input()
+{
+   Clip clip = transparent_input();
+   clip.input = Clip::indexed;
+   return clip;
+}
+
+// A 16-bit bitmap's colours are 5-6-5 bits, so the frames hold only such.
+Clip bitmap_input()
+{
+   Clip clip = moving_sprites();
+   clip.input = Clip::bitmap16;
+   for (auto &frame : clip.frames)
+      for (uint32_t &p : frame) {
+         const int c = makecol16(int(p >> 16 & 255), int(p >> 8 & 255), int(p & 255));
+         p = opaque(uint32_t(getr16(c)) << 16 | uint32_t(getg16(c)) << 8 | uint32_t(getb16(c)));
+      }
+   rect(clip, clip.frames[4], 10, 10, 5, 5, kClear);  // the mask colour
+   return clip;
+}
+
+// The clip's frames in the form `input` says, each added to `animation`.
+void add_frames(GifAnimation *animation, const Clip &clip)
+{
+   for (size_t i = 0; i < clip.frames.size(); i++) {
+      const std::vector<uint32_t> &f = clip.frames[i];
+      std::string problem;
+      int result = -1;
+      if (clip.input == Clip::rgba) {
+         result = add_gif_rgba_frame(animation, f.data(), clip.delays[i], &problem);
+      } else if (clip.input == Clip::indexed) {
+         // The table lists the frame's colours; index 200 is transparent.
+         ColorTable table = {};
+         std::vector<uint32_t> seen;
+         BitmapPtr indices(create_bitmap_ex(8, clip.width, clip.height));
+         for (size_t p = 0; p < f.size(); p++) {
+            int k = 200;
+            if (f[p] >> 24) {
+               k = int(std::find(seen.begin(), seen.end(), f[p]) - seen.begin());
+               if (k == int(seen.size()))
+                  seen.push_back(f[p]);
+               table.colors[k] = {uint8_t(f[p] >> 16), uint8_t(f[p] >> 8), uint8_t(f[p]), 0};
+            }
+            indices->line[p / clip.width][p % clip.width] = uint8_t(k);
+         }
+         table.count = 256;
+         result = add_gif_indexed_frame(animation, indices.get(), &table, 200, clip.delays[i],
+                                        &problem);
+      } else {
+         BitmapPtr bitmap(create_bitmap_ex(16, clip.width, clip.height));
+         for (size_t p = 0; p < f.size(); p++)
+            putpixel(bitmap.get(), int(p % clip.width), int(p / clip.width),
+                     f[p] >> 24 ? makecol16(int(f[p] >> 16 & 255), int(f[p] >> 8 & 255),
+                                            int(f[p] & 255))
+                                : bitmap_mask_color(bitmap.get()));
+         result = add_gif_bitmap_frame(animation, bitmap.get(), bitmap_mask_color(bitmap.get()),
+                                       clip.delays[i], &problem);
+      }
+      ASSERT_EQ(result, 0) << problem;
+   }
+}
+
+Picture picture_of_frame(const Clip &clip, const std::vector<uint32_t> &frame)
+{
+   Picture p;
+   p.width = clip.width;
+   p.height = clip.height;
+   for (uint32_t c : frame)
+      p.pixels.push_back(c >> 24 ? int(c & 0xFFFFFF) : MASK);
+   return p;
+}
+
+// What must be seen: the frames, each repeat merged into the one before.
+void expected_showing(const Clip &clip, std::vector<Picture> *pictures, std::vector<int> *delays)
+{
+   for (size_t i = 0; i < clip.frames.size(); i++) {
+      if (i > 0 && clip.frames[i] == clip.frames[i - 1]) {
+         delays->back() += clip.delays[i];
+         continue;
+      }
+      pictures->push_back(picture_of_frame(clip, clip.frames[i]));
+      delays->push_back(clip.delays[i]);
+   }
+}
+
+// ImageMagick's -coalesce of every frame, alpha 0 as MASK.
+std::vector<Picture> imagemagick_frames(const Scratch &scratch, const std::string &gif, size_t count)
+{
+   std::vector<Picture> out;
+   const std::string pattern = scratch.path("coalesced-%d.pam");
+   if (!magick(quoted(gif) + " -coalesce " + quoted(pattern)))
+      return out;
+   for (size_t i = 0; i < count; i++) {
+      Pam pam;
+      std::string error;
+      if (!read_pam(scratch.path("coalesced-" + std::to_string(i) + ".pam"), &pam, &error))
+         break;
+      Picture p;
+      p.width = pam.width;
+      p.height = pam.height;
+      for (size_t k = 0; k < size_t(pam.width) * pam.height; k++) {
+         const unsigned char *s = &pam.samples[k * size_t(pam.channels)];
+         const bool alpha = pam.channels == 4 && s[3] == 0;
+         p.pixels.push_back(alpha ? MASK : s[0] << 16 | s[1] << 8 | s[2]);
+      }
+      out.push_back(p);
+   }
+   return out;
+}
+
+struct Case {
+   const char *name;
+   std::function<Clip()> make;
+};
+
+void PrintTo(const Case &c, std::ostream *out)
+{
+   *out << c.name;
+}
+
+class AnimationRoundTrip : public ::testing::TestWithParam<Case> {};
+
+TEST_P(AnimationRoundTrip, EveryDecoderShowsTheFramesAdded)
+{
+   const Clip clip = GetParam().make();
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   GifAnimationSettings settings;
+   settings.width = clip.width;
+   settings.height = clip.height;
+   std::string problem;
+   GifAnimationPtr animation(open_gif_animation(gif.c_str(), settings, &problem));
+   ASSERT_TRUE(animation) << problem;
+   add_frames(animation.get(), clip);
+   GifAnimationReport report;
+   ASSERT_EQ(close_gif_animation(animation.release(), &problem, &report), 0) << problem;
+   EXPECT_EQ(report.frames_added, long(clip.frames.size()));
+   EXPECT_EQ(report.frames_reduced, 0);
+
+   std::vector<Picture> pictures;
+   std::vector<int> delays;
+   expected_showing(clip, &pictures, &delays);
+   EXPECT_EQ(report.frames_written, long(pictures.size()));
+
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
+   ASSERT_TRUE(sequence) << gif_last_error_message();
+   ASSERT_EQ(sequence->frame_count, int(pictures.size()));
+   EXPECT_EQ(sequence->loop_count, 0);
+   BitmapPtr screen(create_bitmap_ex(32, clip.width, clip.height));
+   for (size_t i = 0; i < pictures.size(); i++) {
+      SCOPED_TRACE("frame " + std::to_string(i));
+      EXPECT_EQ(sequence->frames[i].delay, delays[i]);
+      draw_gif_frame(sequence.get(), screen.get(), int(i), 0, 0);
+      EXPECT_TRUE(same_picture(pictures[i], picture_of(screen.get()), "our reader"));
+   }
+
+   const std::vector<Picture> giflib = reference_frames(gif);
+   const std::vector<Picture> magick = imagemagick_frames(scratch, gif, pictures.size());
+   ASSERT_EQ(giflib.size(), pictures.size());
+   ASSERT_EQ(magick.size(), pictures.size());
+   for (size_t i = 0; i < pictures.size(); i++) {
+      SCOPED_TRACE("frame " + std::to_string(i));
+      EXPECT_TRUE(same_picture(pictures[i], giflib[i], "giflib"));
+      EXPECT_TRUE(same_picture(pictures[i], magick[i], "ImageMagick -coalesce"));
+   }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+   Cases, AnimationRoundTrip,
+   ::testing::Values(Case{"MovingSprites", moving_sprites}, Case{"RepeatedFrames", repeated_frames},
+                     Case{"FullScreenChanges", full_screen_changes},
+                     Case{"SinglePixel", single_pixel}, Case{"TransparentInput", transparent_input},
+                     Case{"ManyTables", many_tables}, Case{"IndexedInput", indexed_input},
+                     Case{"BitmapInput", bitmap_input}),
+   [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+}  // namespace
