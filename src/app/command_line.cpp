@@ -2,48 +2,25 @@
 
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <cstring>
 
-#include "audio/mixer.h"
+#include "shown_text.h"
 
 namespace {
 
-const char kUsage[] =
-   "usage: tossaro [--scale N|auto] [--fullscreen] [--max-fps N] [--mute]\n"
-   "               [--volume N] [--scores FILE] [--marks] [--config FILE]\n"
-   "               [--write-config]\n"
-   "       tossaro --help | --version\n";
+const char kAbout[] = "Keep three balls in the air with two hands and hit the coloured targets.";
 
-const char kHelpBeforeThePlayKeys[] =
-   "\n"
-   "Keep three balls in the air with two hands and hit the coloured targets.\n"
-   "\n"
-   "options:\n"
-   "  --scale N|auto  a window N times as wide and high, N from 1 to 4 (default 1);\n"
-   "                  auto: the largest that fits the desktop\n"
-   "  --fullscreen    the whole screen at the window's size, where the display\n"
-   "                  allows it; a window otherwise\n"
-   "  --max-fps N     draw at most N frames a second, N from 1 to 1000\n"
-   "                  (default: as many as the machine can)\n"
-   "  --mute          no sound; no audio device is opened\n"
-   "  --volume N      the sound's volume, N from 0 to 100 (default 80)\n"
-   "  --scores FILE   keep the high scores in FILE\n"
-   "  --marks         each ball and target shows the symbols of its colours:\n"
-   "                  red a circle, green a triangle, blue a square\n"
-   "  --config FILE   read the settings from FILE instead of\n"
-   "                  $XDG_CONFIG_HOME/tossaro/tossaro.cfg\n"
-   "  --write-config  write the settings in force (the file's, and the command\n"
-   "                  line's over them) into the settings file, and exit\n"
-   "  --help          show this text\n"
-   "  --version       show the version\n"
-   "\n"
+const char kSwitchValues[] =
+   "A switch takes a value too, so that the command line can undo the settings file: "
+   "--mute=off (or =no, =false, =0; =on, =yes, =true, =1 for on).";
+
+const char kKeysBeforePlay[] =
    "keys:\n"
    "  title           any key, once the title is fully shown, skips to the menu\n"
    "  menu            Up/Down move, Enter or Space choose, P play, H high scores,\n"
    "                  M mute or unmute, Esc quit\n";
 
-const char kHelpAfterThePlayKeys[] =
+const char kKeysAfterPlay[] =
    "  quit to menu?   Y yes; N or Esc back to the game\n"
    "  game over       Enter, Space or Esc go on\n"
    "  name entry      type a name, Backspace deletes, Enter stores it, Esc gives up\n"
@@ -67,15 +44,61 @@ const char kHelpAfterThePlayKeys[] =
    "XDG_DATA_HOME is unset, empty or relative), whatever folder it starts in.\n"
    "Without that folder (a source tree) it reads graphics/ and sounds/ in the\n"
    "working directory, and keeps the high scores in hiscores.bin there.\n"
-   "\n"
-   "settings: $XDG_CONFIG_HOME/tossaro/tossaro.cfg (~/.config/tossaro/ when\n"
-   "XDG_CONFIG_HOME is unset, empty or relative) may hold scale, fullscreen,\n"
-   "max_fps, volume, mute and marks, and the play keys: left_tilt_left,\n"
-   "left_tilt_right, left_power_up, left_power_down, the same four of right_,\n"
-   "new_game, quit_prompt and quit. The command line wins over the file.\n"
-   "\n"
+   "\n";
+
+const char kExitStatus[] =
    "exit status: 0 when the game ends normally; 1 when it cannot start or the\n"
    "high scores cannot be saved; 2 for a mistake on the command line.\n";
+
+bool onCommandLine(const Option &o)
+{
+   return o.place != OptionPlace::SettingsFile;
+}
+
+// "--scale N|auto", as the usage and the help show the option.
+std::string label(const Option &o)
+{
+   std::string text = std::string("--") + o.name;
+   if (*o.value)
+      text += std::string(" ") + o.value + (o.word ? std::string("|") + o.word : "");
+   return text;
+}
+
+std::string usage()
+{
+   std::vector<std::string> options, answers;
+   for (const Option &o : optionTable()) {
+      if (onCommandLine(o) && o.kind == OptionKind::Answer)
+         answers.push_back((answers.empty() ? "" : "| ") + label(o));
+      else if (onCommandLine(o))
+         options.push_back("[" + label(o) + "]");
+   }
+   return wrapped("usage: tossaro ", std::string(15, ' '), options) +
+          wrapped("       tossaro ", "", answers);
+}
+
+// The options, their help and the values they take, in two columns.
+std::string optionsHelp()
+{
+   size_t column = 0;
+   for (const Option &o : optionTable())
+      column = onCommandLine(o) ? std::max(column, label(o).size() + 4) : column;
+   const Options defaults;
+   std::string text = "options:\n";
+   for (const Option &o : optionTable()) {
+      if (!onCommandLine(o))
+         continue;
+      std::string help = o.help;
+      if (o.kind == OptionKind::Number)
+         help += " (" + acceptedValues(o) + "; default " + valueText(o, defaults) + ")";
+      else if (o.kind == OptionKind::Switch)
+         help += " (default " + valueText(o, defaults) + ")";
+      std::string first = "  " + label(o);
+      first.resize(column, ' ');
+      text += wrapped(first, std::string(column, ' '), help);
+   }
+   return text + "\n" + wrapped("", "", kSwitchValues);
+}
 
 // A key's name as the help shows it: "A", "Left", "Space".
 std::string shown(int scancode)
@@ -90,50 +113,31 @@ std::string shown(int scancode)
 std::string playKeysHelp(const KeyBindings &b)
 {
    const auto key = [&](PlayAction a) { return shown(b.keys[a]); };
-   const std::string text =
-      "left hand: " + key(LeftTiltLeft) + "/" + key(LeftTiltRight) + " tilt, " +
-      key(LeftPowerUp) + "/" + key(LeftPowerDown) + " power; right hand: " + key(RightTiltLeft) +
-      "/" + key(RightTiltRight) + " tilt, " + key(RightPowerUp) + "/" + key(RightPowerDown) +
-      " power; " + key(NewGame) + " new game, " + key(OpenQuitPrompt) +
-      " asks whether to quit to the menu, " + key(QuitGame) + " quit, M mute or unmute";
-   const size_t kWidth = 78;
-   const std::string indent(18, ' ');
-   std::string out = "  playing         ", line;
-   size_t from = 0;
-   while (from < text.size()) {
-      size_t to = text.find(' ', from);
-      if (to == std::string::npos)
-         to = text.size();
-      const std::string word = text.substr(from, to - from);
-      if (!line.empty() && indent.size() + line.size() + 1 + word.size() > kWidth) {
-         out += line + "\n" + indent;
-         line.clear();
-      }
-      line += (line.empty() ? "" : " ") + word;
-      from = to + 1;
+   return wrapped(
+      "  playing         ", std::string(18, ' '),
+      "left hand: " + key(LeftTiltLeft) + "/" + key(LeftTiltRight) + " tilt, " + key(LeftPowerUp) +
+         "/" + key(LeftPowerDown) + " power; right hand: " + key(RightTiltLeft) + "/" +
+         key(RightTiltRight) + " tilt, " + key(RightPowerUp) + "/" + key(RightPowerDown) +
+         " power; " + key(NewGame) + " new game, " + key(OpenQuitPrompt) +
+         " asks whether to quit to the menu, " + key(QuitGame) + " quit, M mute or unmute");
+}
+
+// What the settings file may hold.
+std::string settingsHelp()
+{
+   std::string options, keys;
+   for (const Option &o : optionTable()) {
+      if (o.place == OptionPlace::CommandLine)
+         continue;
+      std::string &list = o.kind == OptionKind::Key ? keys : options;
+      list += (list.empty() ? "" : ", ") + entryName(o);
    }
-   return out + line + "\n";
-}
-
-// A whole decimal number from lo to hi, nothing else.
-bool readNumber(const std::string &text, int lo, int hi, int *value)
-{
-   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
-      return false;
-   errno = 0;
-   const long n = strtol(text.c_str(), nullptr, 10);
-   if (errno != 0 || n < lo || n > hi)
-      return false;
-   *value = int(n);
-   return true;
-}
-
-CommandLine mistake(const std::string &what)
-{
-   CommandLine line;
-   line.request = Request::Mistake;
-   line.mistake = what;
-   return line;
+   return wrapped("", "",
+                  "settings: $XDG_CONFIG_HOME/tossaro/tossaro.cfg (~/.config/tossaro/ when "
+                  "XDG_CONFIG_HOME is unset, empty or relative) may hold " +
+                     options + ", and the play keys: " + keys +
+                     ", each as entry = value on a line of its own. The command line wins over "
+                     "the file.");
 }
 
 // 0 once the answer is out; 1, with a line on err, when it could not be
@@ -148,90 +152,53 @@ int written(FILE *out, FILE *err)
 
 }  // namespace
 
-std::string applyOption(Options *options, const std::string &name, const std::string &value)
+CommandLine commandLineMistake(const std::string &what)
 {
-   if (name == "scale") {
-      if (value == "auto")
-         options->scale = kAutoScale;
-      else if (!readNumber(value, 1, kMaxScale, &options->scale))
-         return "1 to " + std::to_string(kMaxScale) + ", or auto";
-   } else if (name == "max-fps" || name == "max_fps") {
-      if (!readNumber(value, 1, kMaxFrameRateCap, &options->maxFps))
-         return "1 to " + std::to_string(kMaxFrameRateCap);
-   } else if (name == "volume") {
-      if (!readNumber(value, 0, kMaxVolume, &options->volume))
-         return "0 to " + std::to_string(kMaxVolume);
-   } else if (name == "fullscreen" || name == "mute" || name == "marks") {
-      bool &flag = name == "mute" ? options->mute
-                   : name == "marks" ? options->marks
-                                     : options->fullscreen;
-      if (value == "on" || value == "yes" || value == "true" || value == "1")
-         flag = true;
-      else if (value == "off" || value == "no" || value == "false" || value == "0")
-         flag = false;
-      else
-         return "on or off";
-   } else {
-      for (int a = 0; a < kPlayActions; a++) {
-         if (name == actionName(PlayAction(a))) {
-            const int key = keyOfName(value);
-            if (key < 0)
-               return "a key's name, such as A, F1, LEFT or SPACE";
-            options->keys.keys[a] = key;
-            return std::string();
-         }
-      }
-      return "no such setting";
-   }
-   return std::string();
+   CommandLine line;
+   line.request = Request::Mistake;
+   line.mistake = what;
+   return line;
 }
 
 CommandLine parseCommandLine(int argc, const char *const *argv, const Options &base)
 {
    CommandLine line;
    line.options = base;
-   bool writeConfig = false;
+   Request task = Request::Play;
    for (int i = 1; i < argc; i++) {
-      std::string name = argv[i], value;
-      const size_t equals = name.find('=');
-      const bool inlineValue = name.compare(0, 2, "--") == 0 && equals != std::string::npos;
-      if (inlineValue) {
-         value = name.substr(equals + 1);
-         name.erase(equals);
-      }
-      if (!inlineValue && (name == "--help" || name == "--version")) {
-         line.request = name == "--help" ? Request::Help : Request::Version;
-         return line;
-      }
-      if (!inlineValue &&
-          (name == "--fullscreen" || name == "--mute" || name == "--marks")) {
-         applyOption(&line.options, name.substr(2), "on");
+      const std::string argument = argv[i];
+      const size_t equals = argument.find('=');
+      const bool dashed = argument.compare(0, 2, "--") == 0;
+      const bool inlineValue = dashed && equals != std::string::npos;
+      const std::string name = dashed ? argument.substr(2, equals - 2) : std::string();
+      const Option *option = dashed ? commandLineOption(name) : nullptr;
+      if (!option)
+         return commandLineMistake("unknown option " + printable(argument));
+      std::string value = inlineValue ? argument.substr(equals + 1) : std::string();
+      switch (option->kind) {
+      case OptionKind::Answer:
+      case OptionKind::Task:
+         if (inlineValue)
+            return commandLineMistake("--" + name + " takes no value");
+         if (option->kind == OptionKind::Answer) {
+            line.request = option->request;
+            return line;
+         }
+         task = option->request;
          continue;
+      case OptionKind::Switch:
+         value = inlineValue ? value : "on";
+         break;
+      default:
+         if (!inlineValue && i + 1 == argc)
+            return commandLineMistake("--" + name + " needs a value");
+         value = inlineValue ? value : argv[++i];
       }
-      if (!inlineValue && name == "--write-config") {
-         writeConfig = true;
-         continue;
-      }
-      if (name != "--scale" && name != "--max-fps" && name != "--volume" && name != "--scores" &&
-          name != "--config")
-         return mistake("unknown option " + std::string(argv[i]));
-      if (!inlineValue) {
-         if (i + 1 == argc)
-            return mistake(name + " needs a value");
-         value = argv[++i];
-      }
-      if (name == "--scores" || name == "--config") {
-         if (value.empty())
-            return mistake(name + " needs a file name");
-         (name == "--scores" ? line.options.scoresFile : line.configFile) = value;
-         continue;
-      }
-      const std::string good = applyOption(&line.options, name.substr(2), value);
-      if (!good.empty())
-         return mistake("bad value for " + name + ": '" + value + "' (" + good + ")");
+      if (!setOption(&line.options, *option, value))
+         return commandLineMistake("bad value for --" + name + ": '" + printable(value) + "' (" +
+                                   acceptedValues(*option) + ")");
    }
-   if (writeConfig)
-      line.request = Request::WriteConfig;
+   line.request = task;
    return line;
 }
 
@@ -239,14 +206,15 @@ int answerCommandLine(const CommandLine &line, FILE *out, FILE *err)
 {
    switch (line.request) {
    case Request::Help:
-      fprintf(out, "%s%s%s%s", kUsage, kHelpBeforeThePlayKeys,
-              playKeysHelp(line.options.keys).c_str(), kHelpAfterThePlayKeys);
+      fprintf(out, "%s\n%s\n\n%s\n%s%s%s%s\n%s", usage().c_str(), kAbout, optionsHelp().c_str(),
+              kKeysBeforePlay, playKeysHelp(line.options.keys).c_str(), kKeysAfterPlay,
+              settingsHelp().c_str(), kExitStatus);
       return written(out, err);
    case Request::Version:
       fprintf(out, "tossaro %s\n", TOSSARO_VERSION);
       return written(out, err);
    case Request::Mistake:
-      fprintf(err, "tossaro: %s\n%s", line.mistake.c_str(), kUsage);
+      fprintf(err, "tossaro: %s\n%s", line.mistake.c_str(), usage().c_str());
       return 2;
    case Request::Play:
    case Request::WriteConfig:

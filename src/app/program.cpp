@@ -20,6 +20,7 @@
 #include "scores/highscores.h"
 #include "screen_state.h"
 #include "settings.h"
+#include "shown_text.h"
 #include "window.h"
 
 namespace {
@@ -120,13 +121,20 @@ int runTossaro(int argc, const char *const *argv)
    const CommandLine first = parseCommandLine(argc, argv);
    if (first.request == Request::Mistake)
       return answerCommandLine(first, stdout, stderr);
-   const std::string path = first.configFile.empty() ? settingsFile() : first.configFile;
+   const std::string &named = first.options.configFile;
+   const std::string path = named.empty() ? settingsFile() : named;
    Options settings;
-   std::vector<std::string> problems = readSettings(path, &settings);
+   SettingsRead read = readSettings(path, &settings);
+   // A file the player named is no file to do without, unless it is to
+   // be written.
+   if (read.missing && !named.empty() && first.request == Request::Play)
+      return answerCommandLine(
+         commandLineMistake("no settings file " + printable(named) + " (--config)"), stdout,
+         stderr);
    CommandLine line = parseCommandLine(argc, argv, settings);
    for (const std::string &clash : settleConflicts(&line.options.keys))
-      problems.push_back(clash + "; both keep their default keys");
-   for (const std::string &problem : problems)
+      read.problems.push_back(clash + "; both keep their default keys");
+   for (const std::string &problem : read.problems)
       fprintf(stderr, "tossaro: %s\n", problem.c_str());
    if (line.request == Request::WriteConfig) {
       if (path.empty())
@@ -135,7 +143,7 @@ int runTossaro(int argc, const char *const *argv)
       const std::string unwritten = writeSettings(path, line.options);
       if (!unwritten.empty())
          return failStartup(unwritten);
-      printf("tossaro: the settings are in %s\n", path.c_str());
+      printf("tossaro: the settings are in %s\n", printable(path).c_str());
       return 0;
    }
    if (line.request != Request::Play)

@@ -1,39 +1,107 @@
 #include "settings.h"
 
 #include <allegro.h>
-#include <fcntl.h>
-#include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <cstdlib>
-#include <cstring>
 
 #include "data_folder.h"
+#include "files/input_file.h"
 #include "files/replacement_file.h"
-#include "key_bindings.h"
+#include "shown_text.h"
 
 namespace {
 
-// The entries besides the play keys, in the file's order.
-const char *const kEntries[] = {"scale", "fullscreen", "max_fps", "volume", "mute", "marks"};
+const char kByteOrderMark[] = "\xef\xbb\xbf";
 
-// Why the file cannot be read; empty when it can.
-std::string unreadable(const std::string &path)
-{
-   const int fd = open(path.c_str(), O_RDONLY);
-   if (fd < 0)
-      return strerror(errno);
-   char byte;
-   const bool read = ::read(fd, &byte, 1) >= 0;
-   const int error = errno;
-   close(fd);
-   return read ? std::string() : strerror(error);
-}
+// Reads a file's text a line at a time through the library's
+// configuration routines: on a whole file they take time that grows with
+// the square of its entries, and a line at a time each entry keeps its
+// line's number for what is said about it.
+class SettingsReader {
+public:
+   SettingsReader(const std::string &path, Options *options, std::vector<std::string> *problems)
+       : path_(printable(path)), options_(options), problems_(problems),
+         givenOn_(optionTable().size(), 0)
+   {
+   }
 
-std::string onOff(bool on)
-{
-   return on ? "on" : "off";
-}
+   void readLine(const std::string &line)
+   {
+      at_ = path_ + ":" + std::to_string(++number_) + ": ";
+      // Such a line would lead the library's reader astray: its decoder
+      // takes the newline and the next line into the broken character.
+      if (!isUtf8(line)) {
+         problems_->push_back(at_ + "not UTF-8 text; the line is left out");
+         return;
+      }
+      // The library stops at a NUL; what follows it is still part of the
+      // value, which no entry takes.
+      const size_t nul = std::min(line.find('\0'), line.size());
+      afterNul_ = line.substr(nul);
+      afterNul_.erase(afterNul_.find_last_not_of(" \t\r") + 1);
+      set_config_data(line.data(), int(nul));
+      readEntries(nullptr);
+      // A carriage return parts lines for the library, so one line of
+      // ours may hold a header and entries after it.
+      const char **headers = nullptr;
+      const int count = list_config_sections(&headers);
+      for (int i = 0; i < count; i++) {
+         section_ = headers[i];
+         readEntries(headers[i]);
+      }
+      free_config_entries(&headers);
+   }
+
+private:
+   void readEntries(const char *section)
+   {
+      const char **names = nullptr;
+      const int count = list_config_entries(section, &names);
+      for (int i = 0; i < count; i++) {
+         const char *value = get_config_string(section, names[i], nullptr);
+         readEntry(names[i], (value ? value : "") + afterNul_);
+      }
+      free_config_entries(&names);
+   }
+
+   void readEntry(const std::string &name, const std::string &value)
+   {
+      const Option *option = settingsEntry(name);
+      const std::string said = at_ + printable(name + " = " + value) + ": ";
+      const std::string stays =
+         option ? entryName(*option) + " stays " + valueText(*option, *options_) : "";
+      if (!section_.empty()) {
+         problems_->push_back(said + "left out, as it is under " + printable(section_) +
+                              " and the settings have no sections" + (option ? "; " + stays : ""));
+         return;
+      }
+      if (!option) {
+         problems_->push_back(said + "no such setting; left out");
+         return;
+      }
+      int &givenOn = givenOn_[size_t(option - optionTable().data())];
+      if (givenOn) {
+         problems_->push_back(said + "left out, as line " + std::to_string(givenOn) + " gives " +
+                              entryName(*option) + " already; " + stays);
+         return;
+      }
+      givenOn = number_;
+      if (!setOption(options_, *option, value))
+         problems_->push_back(said + "not " + acceptedValues(*option) + "; the default is kept");
+   }
+
+   const std::string path_;  // as messages show it
+   Options *options_;
+   std::vector<std::string> *problems_;
+   std::vector<int> givenOn_;  // the line that gave each option first, or 0
+   int number_ = 0;  // the line's
+   std::string at_;  // "path:line: "
+   std::string afterNul_;  // the line's bytes from a NUL on
+   std::string section_;  // the last [section] header; all below it is left out
+};
 
 }  // namespace
 
@@ -42,70 +110,65 @@ std::string settingsFile()
    return userFile("XDG_CONFIG_HOME", ".config", "tossaro.cfg");
 }
 
-std::vector<std::string> readSettings(const std::string &path, Options *options)
+SettingsRead readSettings(const std::string &path, Options *options)
 {
-   // No file, nothing to read: the library is not started for it.
-   if (access(path.c_str(), F_OK) != 0 && errno == ENOENT)
-      return {};
-   const std::string why = unreadable(path);
-   if (!why.empty())
-      return {path + ": cannot read it: " + why + "; the defaults are used"};
+   SettingsRead read;
+   const InputFile file = read_input_file(path, kMostSettingsBytes);
+   read.missing = file.missing;
+   if (file.missing)
+      return read;
+   if (!file.problem.empty()) {
+      read.problems.push_back(printable(file.problem) + "; the defaults are used");
+      return read;
+   }
+   std::string text(file.bytes.begin(), file.bytes.end());
+   if (text.compare(0, 3, kByteOrderMark) == 0)
+      text.erase(0, 3);
+   if (text.empty())
+      return read;
    // The configuration routines need the library; without a system
    // driver it opens no display.
    const bool ours = !system_driver;
-   if (ours && install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
-      return {path + ": cannot start the library to read it; the defaults are used"};
-   push_config_state();
-   set_config_file(path.c_str());
-   std::vector<std::string> problems;
-   const char **names = nullptr;
-   const int count = list_config_entries(nullptr, &names);
-   for (int i = 0; i < count; i++) {
-      const std::string value = get_config_string(nullptr, names[i], "");
-      const std::string good = applyOption(options, names[i], value);
-      if (!good.empty())
-         problems.push_back(path + ": " + names[i] + " = " + value + ": " +
-                            (good == "no such setting" ? good + "; left out"
-                                                       : "not " + good + "; the default is kept"));
+   if (ours && install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
+      read.problems.push_back(printable(path) +
+                              ": cannot start the library to read it; the defaults are used");
+      return read;
    }
-   free_config_entries(&names);
+   push_config_state();
+   SettingsReader reader(path, options, &read.problems);
+   for (size_t from = 0, to; from < text.size(); from = to + 1) {
+      to = std::min(text.find('\n', from), text.size());
+      reader.readLine(text.substr(from, to - from));
+   }
    pop_config_state();
    if (ours)
       allegro_exit();
-   return problems;
+   return read;
 }
 
-std::string settingsText(const Options &o)
+std::string settingsText(const Options &options)
 {
-   std::string text =
-      "# Tossaro's settings. The command line wins over them. Make this file\n"
-      "# again with: tossaro --write-config\n"
-      "\n"
-      "# The window: 1 to 4 times the game's size, or auto for the largest that fits.\n"
-      "scale = " + (o.scale == kAutoScale ? std::string("auto") : std::to_string(o.scale)) + "\n"
-      "# on: the whole screen, where the display allows it.\n"
-      "fullscreen = " + onOff(o.fullscreen) + "\n"
-      "# At most this many frames a second, 1 to 1000; left out: as many as it can.\n" +
-      (o.maxFps ? "" : "# ") + "max_fps = " + std::to_string(o.maxFps ? o.maxFps : 60) + "\n"
-      "# The sound's volume, 0 to 100.\n"
-      "volume = " + std::to_string(o.volume) + "\n"
-      "# on: no sound, and no audio device opened.\n"
-      "mute = " + onOff(o.mute) + "\n"
-      "# on: each ball and target shows the symbols of its colours.\n"
-      "marks = " + onOff(o.marks) + "\n"
-      "\n"
-      "# The keys of play, by name: A to Z, 0 to 9, F1 to F12, LEFT, RIGHT, UP, DOWN,\n"
-      "# SPACE, ESC, ENTER, TAB, the PAD keys and others. Two actions on one key\n"
-      "# both keep their defaults. The menus and the name entry keep their keys.\n";
-   const char *const what[kPlayActions] = {
-      "The left hand tilts to the left", "The left hand tilts to the right",
-      "The left hand's power goes up", "The left hand's power goes down",
-      "The right hand tilts to the left", "The right hand tilts to the right",
-      "The right hand's power goes up", "The right hand's power goes down",
-      "A new game", "Asks whether to quit to the menu", "Quits the program"};
-   for (int a = 0; a < kPlayActions; a++)
-      text += std::string("# ") + what[a] + ".\n" + actionName(PlayAction(a)) + " = " +
-              keyName(o.keys.keys[a]) + "\n";
+   std::string text = "# Tossaro's settings. The command line wins over them. Make this file\n"
+                      "# again with: tossaro --write-config\n"
+                      "\n";
+   const Options defaults;
+   bool keys = false;
+   for (const Option &o : optionTable()) {
+      if (o.place == OptionPlace::CommandLine)
+         continue;
+      if (!keys && o.kind == OptionKind::Key) {
+         keys = true;
+         text += "\n"
+                 "# The keys of play, by name: A to Z, 0 to 9, F1 to F12, LEFT, RIGHT, UP, DOWN,\n"
+                 "# SPACE, ESC, ENTER, TAB, the PAD keys and others. Two actions on one key\n"
+                 "# both keep their defaults. The menus and the name entry keep their keys.\n";
+      }
+      std::string help = o.help;
+      help[0] = char(toupper(static_cast<unsigned char>(help[0])));
+      help += " (" + (o.kind == OptionKind::Key ? "" : acceptedValues(o) + "; ") + "default " +
+              valueText(o, defaults) + ").";
+      text += wrapped("# ", "# ", help) + entryName(o) + " = " + valueText(o, options) + "\n";
+   }
    return text;
 }
 

@@ -1,23 +1,36 @@
-// The player's settings file: every option of the command line and the
-// play keys, read at start-up with the library's configuration routines,
-// and written only when asked (--write-config).
+// The player's settings file: the options the table lets it hold and the
+// play keys, one `entry = value` a line, read at start-up with the
+// library's configuration routines, and written only when asked
+// (--write-config).
 #ifndef TOSSARO_APP_SETTINGS_H
 #define TOSSARO_APP_SETTINGS_H
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
-#include "command_line.h"
+#include "options.h"
+
+// The most a settings file may hold; one written whole is under 2 KiB.
+const size_t kMostSettingsBytes = 64 * 1024;
 
 // $XDG_CONFIG_HOME/tossaro/tossaro.cfg, or under ~/.config when the
 // variable is unset, empty or relative; empty without a home folder.
 std::string settingsFile();
 
-// Sets `options` from the file's entries. A missing file changes nothing
-// and is no problem; an entry with a bad value, or one the game does not
-// know, is left out. Returns one line per problem, naming the file, the
-// entry and its value (or why the file cannot be read).
-std::vector<std::string> readSettings(const std::string &path, Options *options);
+struct SettingsRead {
+   bool missing = false;  // there is no such file
+   std::vector<std::string> problems;  // one line each, naming the file and the line
+};
+
+// Sets `options` from the file's entries; the first of an entry given
+// twice counts. A missing file changes nothing and is no problem. A file
+// that cannot be read, or is larger than kMostSettingsBytes, changes
+// nothing and is one problem. Else each entry that is left out is one:
+// a bad value (its default stays), an unknown entry, one given before,
+// one under a [section] header (the file has none), and each line that
+// is not UTF-8 text. A UTF-8 byte-order mark at the start is passed over.
+SettingsRead readSettings(const std::string &path, Options *options);
 
 // The file's text for these options: every entry, each with a comment.
 std::string settingsText(const Options &options);

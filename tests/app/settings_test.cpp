@@ -12,21 +12,30 @@
 
 namespace {
 
+using namespace std::string_literals;
+
 CommandLine parse(std::vector<const char *> args, const Options &base)
 {
    args.insert(args.begin(), "tossaro");
    return parseCommandLine(int(args.size()), args.data(), base);
 }
 
+std::string write(const Scratch &scratch, const std::string &name, const std::string &text)
+{
+   return scratch.write(name, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
 TEST(Settings, EntriesAreReadAndTheCommandLineWins)
 {
    Scratch scratch;
-   const std::string text = "# mine\nscale = auto\nmax_fps = 60\nvolume=25\nmute = yes\n"
-                            "marks = on\nleft_power_up = i\nquit = f10\n";
-   const std::string path =
-      scratch.write("tossaro.cfg", std::vector<unsigned char>(text.begin(), text.end()));
+   // A byte-order mark, as some editors write, before the first entry.
+   const std::string path = write(scratch, "tossaro.cfg",
+                                  "\xef\xbb\xbfscale = auto\n# mine\nmax_fps = 60\nvolume=25\n"
+                                  "mute = yes\nMarks = On\nleft_power_up = i\nquit = f10\n");
    Options options;
-   EXPECT_EQ(readSettings(path, &options), std::vector<std::string>());
+   const SettingsRead read = readSettings(path, &options);
+   EXPECT_EQ(read.problems, std::vector<std::string>());
+   EXPECT_FALSE(read.missing);
    EXPECT_EQ(options.scale, kAutoScale);
    EXPECT_EQ(options.maxFps, 60);
    EXPECT_EQ(options.volume, 25);
@@ -37,50 +46,77 @@ TEST(Settings, EntriesAreReadAndTheCommandLineWins)
    EXPECT_EQ(options.keys.keys[QuitGame], KEY_F10);
    EXPECT_EQ(options.keys.keys[LeftTiltLeft], KEY_A);
 
-   const CommandLine line = parse({"--scale", "2", "--volume=70"}, options);
+   const CommandLine line =
+      parse({"--scale", "2", "--volume=70", "--mute=off", "--marks=no", "--max-fps=off"}, options);
    EXPECT_EQ(line.options.scale, 2);
    EXPECT_EQ(line.options.volume, 70);
-   EXPECT_EQ(line.options.maxFps, 60);
-   EXPECT_EQ(parse({"--config", "other.cfg"}, options).configFile, "other.cfg");
+   EXPECT_EQ(line.options.maxFps, 0);
+   EXPECT_FALSE(line.options.mute);
+   EXPECT_FALSE(line.options.marks);
+   EXPECT_EQ(parse({"--config", "other.cfg"}, options).options.configFile, "other.cfg");
 
+   // A missing file is no problem, and is told apart for --config.
    Options untouched;
-   EXPECT_EQ(readSettings(scratch.path("missing.cfg"), &untouched), std::vector<std::string>());
+   const SettingsRead missing = readSettings(scratch.path("missing.cfg"), &untouched);
+   EXPECT_EQ(missing.problems, std::vector<std::string>());
+   EXPECT_TRUE(missing.missing);
    EXPECT_EQ(untouched.scale, 1);
 }
 
-TEST(Settings, BadValuesAndUnreadableFilesAreNamedAndTheDefaultsKept)
+TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
 {
    const struct {
-      const char *entry;
-      const char *line;
+      std::string text;
+      std::vector<std::string> lines;  // each after the file's name
+      int scale = 1;
+      bool mute = true;  // the entry after the faults still counts
    } cases[] = {
-      {"scale = 9", "scale = 9: not 1 to 4, or auto; the default is kept"},
-      {"max_fps = 0", "max_fps = 0: not 1 to 1000; the default is kept"},
-      {"volume = loud", "volume = loud: not 0 to 100; the default is kept"},
-      {"fullscreen = maybe", "fullscreen = maybe: not on or off; the default is kept"},
-      {"left_power_up = Foo",
-       "left_power_up = Foo: not a key's name, such as A, F1, LEFT or SPACE; the default is kept"},
-      {"colour = blue", "colour = blue: no such setting; left out"},
+      {"scale = 9\nmute = on\n", {":1: scale = 9: not 1 to 4, or auto; the default is kept"}},
+      {"max_fps = 0\nmute = on\n", {":1: max_fps = 0: not 1 to 1000, or off; the default is kept"}},
+      {"volume = loud\nmute = on\n", {":1: volume = loud: not 0 to 100; the default is kept"}},
+      {"fullscreen = maybe\nmute = on\n",
+       {":1: fullscreen = maybe: not on or off; the default is kept"}},
+      {"left_power_up = Foo\nmute = on\n",
+       {":1: left_power_up = Foo: not a key's name, such as A, F1, LEFT or SPACE; the default is "
+        "kept"}},
+      {"colour = blue\nmute = on\n", {":1: colour = blue: no such setting; left out"}},
+      {"", {}, 1, false},
+      // Bytes a terminal would act on are shown escaped; a NUL ends no value.
+      {"volume = \x1b[2J\nmute = on\n",
+       {":1: volume = \\x1b[2J: not 0 to 100; the default is kept"}},
+      {"volume = 1\0002\nmute = on\n"s,
+       {":1: volume = 1\\x002: not 0 to 100; the default is kept"}},
+      // Latin-1 in a comment would take the next line with it.
+      {"# caf\xe9\nmute = on\n", {":1: not UTF-8 text; the line is left out"}},
+      {"scale = 2\nScale = 3\nmute = on\n",
+       {":2: Scale = 3: left out, as line 1 gives scale already; scale stays 2"},
+       2},
+      {"mute = on\n[display]\nscale = 2\nlook = fine\n",
+       {":3: scale = 2: left out, as it is under [display] and the settings have no sections; "
+        "scale stays 1",
+        ":4: look = fine: left out, as it is under [display] and the settings have no sections"}},
+      {std::string(kMostSettingsBytes + 1, '#'),
+       {": not read: 65537 bytes, more than the 65536 such a file may hold; the defaults are used"},
+       1,
+       false},
    };
    Scratch scratch;
    for (const auto &c : cases) {
-      const std::string text = std::string(c.entry) + "\nmute = on\n";
-      const std::string path =
-         scratch.write("bad.cfg", std::vector<unsigned char>(text.begin(), text.end()));
+      const std::string path = write(scratch, "bad.cfg", c.text);
+      std::vector<std::string> lines;
+      for (const std::string &line : c.lines)
+         lines.push_back(path + line);
       Options options;
-      const std::vector<std::string> lines = readSettings(path, &options);
-      ASSERT_EQ(lines.size(), 1u) << c.entry;
-      EXPECT_EQ(lines[0], path + ": " + c.line);
-      EXPECT_EQ(options.scale, 1) << c.entry;
-      EXPECT_EQ(options.keys.keys[LeftPowerUp], KEY_W) << c.entry;
-      EXPECT_TRUE(options.mute) << "a good entry after a bad one still counts";
+      EXPECT_EQ(readSettings(path, &options).problems, lines);
+      EXPECT_EQ(options.scale, c.scale) << c.text;
+      EXPECT_EQ(options.keys.keys[LeftPowerUp], KEY_W) << c.text;
+      EXPECT_EQ(options.mute, c.mute) << c.text;
    }
    // A folder stands where the file should be.
    Options options;
-   const std::vector<std::string> lines = readSettings(scratch.path(""), &options);
+   const std::vector<std::string> lines = readSettings(scratch.path(""), &options).problems;
    ASSERT_EQ(lines.size(), 1u);
-   EXPECT_NE(lines[0].find("cannot read it: Is a directory; the defaults are used"),
-             std::string::npos)
+   EXPECT_NE(lines[0].find("a folder, not a file; the defaults are used"), std::string::npos)
       << lines[0];
 }
 
@@ -101,11 +137,12 @@ TEST(Settings, WrittenSettingsReadBackTheSame)
       const std::string path = scratch.path("config/tossaro/tossaro.cfg");
       ASSERT_EQ(writeSettings(path, o), "");
       Options back;
-      back.maxFps = 7;  // a left-out max_fps leaves what was there
-      EXPECT_EQ(readSettings(path, &back), std::vector<std::string>());
+      back.maxFps = 7;  // max_fps = off turns a cap off
+      back.mute = !o.mute;
+      EXPECT_EQ(readSettings(path, &back).problems, std::vector<std::string>());
       EXPECT_EQ(back.scale, o.scale);
       EXPECT_EQ(back.fullscreen, o.fullscreen);
-      EXPECT_EQ(back.maxFps, o.maxFps ? o.maxFps : 7);
+      EXPECT_EQ(back.maxFps, o.maxFps);
       EXPECT_EQ(back.volume, o.volume);
       EXPECT_EQ(back.mute, o.mute);
       EXPECT_EQ(back.marks, o.marks);
@@ -116,17 +153,28 @@ TEST(Settings, WrittenSettingsReadBackTheSame)
 
 TEST(Settings, TwoActionsOnOneKeyBothKeepTheirDefaults)
 {
-   KeyBindings bindings = kDefaultBindings;
-   bindings.keys[LeftTiltLeft] = KEY_Q;  // quit's key
-   bindings.keys[RightPowerUp] = KEY_M;  // mute's key
-   bindings.keys[LeftPowerDown] = KEY_X;
-   const std::vector<std::string> lines = settleConflicts(&bindings);
-   EXPECT_EQ(lines, (std::vector<std::string>{"left_tilt_left and quit are both on Q",
-                                              "right_power_up and mute are both on M"}));
-   EXPECT_EQ(bindings.keys[LeftTiltLeft], KEY_A);
-   EXPECT_EQ(bindings.keys[QuitGame], KEY_Q);
-   EXPECT_EQ(bindings.keys[RightPowerUp], KEY_UP);
-   EXPECT_EQ(bindings.keys[LeftPowerDown], KEY_X);
+   const struct {
+      std::vector<std::pair<PlayAction, int>> bound;
+      std::vector<std::string> lines;
+      std::vector<std::pair<PlayAction, int>> after;
+   } cases[] = {
+      {{{LeftTiltLeft, KEY_Q}, {RightPowerUp, KEY_M}, {LeftPowerDown, KEY_X}},
+       {"left_tilt_left and quit are both on Q", "right_power_up and mute are both on M"},
+       {{LeftTiltLeft, KEY_A}, {QuitGame, KEY_Q}, {RightPowerUp, KEY_UP}, {LeftPowerDown, KEY_X}}},
+      // The default given back clashes in turn, until none does.
+      {{{LeftTiltLeft, KEY_Q}, {LeftTiltRight, KEY_A}},
+       {"left_tilt_left and quit are both on Q",
+        "left_tilt_left and left_tilt_right are both on A"},
+       {{LeftTiltLeft, KEY_A}, {LeftTiltRight, KEY_D}, {QuitGame, KEY_Q}}},
+   };
+   for (const auto &c : cases) {
+      KeyBindings bindings = kDefaultBindings;
+      for (const auto &[action, key] : c.bound)
+         bindings.keys[action] = key;
+      EXPECT_EQ(settleConflicts(&bindings), c.lines);
+      for (const auto &[action, key] : c.after)
+         EXPECT_EQ(bindings.keys[action], key) << actionName(action);
+   }
    for (int k : {KEY_A, KEY_F1, KEY_LEFT, KEY_SPACE, KEY_5_PAD, KEY_STOP})
       EXPECT_EQ(keyOfName(keyName(k)), k) << keyName(k);
    EXPECT_EQ(keyOfName(""), -1);

@@ -257,8 +257,20 @@ TEST(CommandLineOfTheGame, AnswersBeforeAnyWindowOpens)
    EXPECT_EQ(mistake, "tossaro: bad value for --scale: '9' (1 to 4, or auto)\n" +
                          help.substr(0, help.find("\n\n") + 1));
 
-   // Neither the working directory nor the program's own place has the art.
+   // A settings file the player names must be there, unless it is to be
+   // written.
    Scratch empty;
+   const std::string unnamed = run_without_display("--config my.cfg", &status, empty.path(""));
+   EXPECT_EQ(status, 2);
+   EXPECT_EQ(unnamed, "tossaro: no settings file my.cfg (--config)\n" +
+                         help.substr(0, help.find("\n\n") + 1));
+   run_without_display("--config my.cfg --mute --write-config", &status, empty.path(""));
+   EXPECT_EQ(status, 0);
+   const std::vector<unsigned char> written = read_file(empty.path("my.cfg"));
+   EXPECT_NE(std::string(written.begin(), written.end()).find("\nmute = on\n"), std::string::npos);
+   std::filesystem::remove(empty.path("my.cfg"));
+
+   // Neither the working directory nor the program's own place has the art.
    const std::string lost = run_without_display("", &status, empty.path(""));
    EXPECT_EQ(status, 1);
    EXPECT_EQ(lost.rfind("tossaro: no graphics/ in /", 0), 0u) << lost;

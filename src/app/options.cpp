@@ -1,0 +1,243 @@
+#include "options.h"
+
+#include <strings.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include "audio/mixer.h"
+
+namespace {
+
+const OptionPlace kBoth = OptionPlace::Both;
+const OptionPlace kCommandLine = OptionPlace::CommandLine;
+
+Option option(const char *name, OptionKind kind, OptionPlace place, const char *help)
+{
+   return {name, kind, place, help};
+}
+
+Option switchOption(const char *name, bool Options::*flag, OptionPlace place, const char *help)
+{
+   Option o = option(name, OptionKind::Switch, place, help);
+   o.flag = flag;
+   return o;
+}
+
+Option numberOption(const char *name, int Options::*number, int lo, int hi, int byDefault,
+                    OptionPlace place, const char *help, const char *word = nullptr,
+                    int wordValue = 0)
+{
+   Option o = option(name, OptionKind::Number, place, help);
+   o.number = number;
+   o.value = "N";
+   o.lo = lo;
+   o.hi = hi;
+   o.byDefault = byDefault;
+   o.word = word;
+   o.wordValue = wordValue;
+   return o;
+}
+
+Option pathOption(const char *name, std::string Options::*path, OptionPlace place, const char *help)
+{
+   Option o = option(name, OptionKind::Path, place, help);
+   o.path = path;
+   o.value = "FILE";
+   return o;
+}
+
+Option keyOption(PlayAction action, const char *help)
+{
+   Option o = option(nullptr, OptionKind::Key, OptionPlace::SettingsFile, help);
+   o.action = action;
+   return o;
+}
+
+Option requestOption(const char *name, OptionKind kind, Request request, const char *help)
+{
+   Option o = option(name, kind, kCommandLine, help);
+   o.request = request;
+   return o;
+}
+
+// A whole decimal number from lo to hi, nothing else.
+bool readNumber(const std::string &text, int lo, int hi, int *value)
+{
+   if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+   errno = 0;
+   const long n = strtol(text.c_str(), nullptr, 10);
+   if (errno != 0 || n < lo || n > hi)
+      return false;
+   *value = int(n);
+   return true;
+}
+
+bool oneOf(const std::string &text, std::initializer_list<const char *> words)
+{
+   for (const char *word : words) {
+      if (strcasecmp(text.c_str(), word) == 0 && text.size() == strlen(word))
+         return true;
+   }
+   return false;
+}
+
+}  // namespace
+
+const std::vector<Option> &optionTable()
+{
+   static const std::vector<Option> table = {
+      numberOption("scale", &Options::scale, 1, kMaxScale, 1, kBoth,
+                   "a window N times as wide and high, every pixel of the game an N x N block; "
+                   "auto: the largest that fits the desktop",
+                   "auto", kAutoScale),
+      switchOption("fullscreen", &Options::fullscreen, kBoth,
+                   "the whole screen at the window's size, where the display allows it; a window "
+                   "otherwise"),
+      numberOption("max-fps", &Options::maxFps, 1, kMaxFrameRateCap, 0, kBoth,
+                   "draw at most N frames a second, the game running at the same speed either "
+                   "way; off: as many as the machine can",
+                   "off", 0),
+      switchOption("mute", &Options::mute, kBoth, "no sound; no audio device is opened"),
+      numberOption("volume", &Options::volume, 0, kMaxVolume, kDefaultVolume, kBoth,
+                   "the sound's volume"),
+      pathOption("scores", &Options::scoresFile, kCommandLine, "keep the high scores in FILE"),
+      switchOption("marks", &Options::marks, kBoth,
+                   "each ball and target shows the symbols of its colours: red a disc, green a "
+                   "triangle, blue a square"),
+      pathOption("config", &Options::configFile, kCommandLine,
+                 "read the settings from FILE instead of $XDG_CONFIG_HOME/tossaro/tossaro.cfg"),
+      requestOption("write-config", OptionKind::Task, Request::WriteConfig,
+                    "write the settings in force (the file's, and the command line's over "
+                    "them) into the settings file, and exit"),
+      requestOption("help", OptionKind::Answer, Request::Help, "show this text"),
+      requestOption("version", OptionKind::Answer, Request::Version, "show the version"),
+      keyOption(LeftTiltLeft, "the left hand tilts to the left"),
+      keyOption(LeftTiltRight, "the left hand tilts to the right"),
+      keyOption(LeftPowerUp, "the left hand's power goes up"),
+      keyOption(LeftPowerDown, "the left hand's power goes down"),
+      keyOption(RightTiltLeft, "the right hand tilts to the left"),
+      keyOption(RightTiltRight, "the right hand tilts to the right"),
+      keyOption(RightPowerUp, "the right hand's power goes up"),
+      keyOption(RightPowerDown, "the right hand's power goes down"),
+      keyOption(NewGame, "a new game"),
+      keyOption(OpenQuitPrompt, "asks whether to quit to the menu"),
+      keyOption(QuitGame, "quits the program"),
+   };
+   return table;
+}
+
+Options::Options() : keys(kDefaultBindings)
+{
+   for (const Option &o : optionTable()) {
+      if (o.number)
+         this->*o.number = o.byDefault;
+      if (o.flag)
+         this->*o.flag = o.byDefault != 0;
+   }
+}
+
+const Option *commandLineOption(const std::string &name)
+{
+   for (const Option &o : optionTable()) {
+      if (o.place != OptionPlace::SettingsFile && name == o.name)
+         return &o;
+   }
+   return nullptr;
+}
+
+const Option *settingsEntry(const std::string &name)
+{
+   for (const Option &o : optionTable()) {
+      if (o.place != OptionPlace::CommandLine && oneOf(name, {entryName(o).c_str()}))
+         return &o;
+   }
+   return nullptr;
+}
+
+std::string entryName(const Option &o)
+{
+   if (o.kind == OptionKind::Key)
+      return actionName(o.action);
+   std::string name = o.name;
+   for (char &c : name)
+      c = c == '-' ? '_' : c;
+   return name;
+}
+
+bool setOption(Options *options, const Option &o, const std::string &text)
+{
+   switch (o.kind) {
+   case OptionKind::Switch:
+      if (oneOf(text, {"on", "yes", "true", "1"}))
+         options->*o.flag = true;
+      else if (oneOf(text, {"off", "no", "false", "0"}))
+         options->*o.flag = false;
+      else
+         return false;
+      return true;
+   case OptionKind::Number:
+      if (o.word && oneOf(text, {o.word})) {
+         options->*o.number = o.wordValue;
+         return true;
+      }
+      return readNumber(text, o.lo, o.hi, &(options->*o.number));
+   case OptionKind::Path:
+      if (text.empty())
+         return false;
+      options->*o.path = text;
+      return true;
+   case OptionKind::Key: {
+      const int key = keyOfName(text);
+      if (key < 0)
+         return false;
+      options->keys.keys[o.action] = key;
+      return true;
+   }
+   case OptionKind::Answer:
+   case OptionKind::Task:
+      break;
+   }
+   return false;
+}
+
+std::string acceptedValues(const Option &o)
+{
+   switch (o.kind) {
+   case OptionKind::Switch:
+      return "on or off";
+   case OptionKind::Number:
+      return std::to_string(o.lo) + " to " + std::to_string(o.hi) +
+             (o.word ? std::string(", or ") + o.word : "");
+   case OptionKind::Path:
+      return "a file name";
+   case OptionKind::Key:
+      return "a key's name, such as A, F1, LEFT or SPACE";
+   case OptionKind::Answer:
+   case OptionKind::Task:
+      break;
+   }
+   return "no value";
+}
+
+std::string valueText(const Option &o, const Options &options)
+{
+   switch (o.kind) {
+   case OptionKind::Switch:
+      return options.*o.flag ? "on" : "off";
+   case OptionKind::Number:
+      if (o.word && options.*o.number == o.wordValue)
+         return o.word;
+      return std::to_string(options.*o.number);
+   case OptionKind::Path:
+      return options.*o.path;
+   case OptionKind::Key:
+      return keyName(options.keys.keys[o.action]);
+   case OptionKind::Answer:
+   case OptionKind::Task:
+      break;
+   }
+   return std::string();
+}
