@@ -211,6 +211,8 @@ std::vector<std::string> codeSpans(const std::string &text)
    std::vector<std::string> spans;
    for (size_t at = text.find('`'), end; at != std::string::npos; at = text.find('`', end + 1)) {
       end = text.find('`', at + 1);
+      if (end == std::string::npos)
+         break;
       spans.push_back(text.substr(at + 1, end - at - 1));
    }
    return spans;
