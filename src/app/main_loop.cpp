@@ -9,6 +9,7 @@
 #include "keyboard.h"
 #include "pad_keys.h"
 #include "quit_prompt.h"
+#include "replay_keeping.h"
 #include "screen_state.h"
 #include "screens.h"
 #include "window.h"
@@ -87,9 +88,11 @@ void updateScreen()
    readPadKeys();
    readMuteKey();
    // Read afresh each tick: a state change routes the next tick.
-   const ScreenRoutines routines = routinesOf(screenState);
+   const ScreenState before = screenState;
+   const ScreenRoutines routines = routinesOf(before);
    if (routines.update)
       routines.update();
+   noteTick(before);
 }
 
 void drawFrame()
@@ -115,6 +118,7 @@ void runMainLoop()
          updateScreen();
          pendingTicks--;
       }
+      keepReplays();
       // Uncapped, the clock is not read at all.
       if (frameRateCap) {
          const double now = secondsNow();

@@ -10,6 +10,7 @@
 #include "assets.h"
 #include "audio/mixer.h"
 #include "data_folder.h"
+#include "files/replacement_file.h"
 #include "key_bindings.h"
 #include "game/marks.h"
 #include "gif/gif.h"
@@ -17,6 +18,7 @@
 #include "pad_keys.h"
 #include "quit_prompt.h"
 #include "quit_signals.h"
+#include "replay_keeping.h"
 #include "scores/highscores.h"
 #include "screen_state.h"
 #include "settings.h"
@@ -102,7 +104,12 @@ int runProgram(const Options &options)
    if (!unread.empty())
       fprintf(stderr, "tossaro: %s\n", unread.c_str());
 
+   // Replays are kept beside the table, wherever it is kept.
+   if (!highscores.file.empty())
+      startKeepingReplays(folder_of(highscores.file) + "/replays");
+
    runMainLoop();
+   stopKeepingReplays();
 
    // Whichever way the loop ended, the table is kept.
    const std::string unsaved = highscores.save();

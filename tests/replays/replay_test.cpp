@@ -5,12 +5,17 @@
 #include <cstring>
 
 #include "app/key_bindings.h"
+#include "app/main_loop.h"
+#include "app/replay_keeping.h"
 #include "app/screen_state.h"
 #include "game/game.h"
 #include "game/playfield_fixture.h"
 #include "replay/playback.h"
 #include "replay/recorder.h"
 #include "replay/replay_file.h"
+#include "replay/replay_shelf.h"
+#include "scores/highscores.h"
+#include "scores/name_entry.h"
 #include "support/scratch.h"
 
 namespace {
@@ -157,6 +162,83 @@ TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
              "diverged at tick 1234: the recorded game was over there, this one is not");
    EXPECT_EQ(playingTime(5112), "0:51.12");
    EXPECT_EQ(playingTime(365001), "60:50.01");
+}
+
+// The program keeps every game: the last one left in last.rpl, written
+// only once no game is in play, and a row's replay from the moment its
+// name is stored until the row leaves the table.
+TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
+{
+   playListener = nullptr;
+   Scratch scratch;
+   highscores.file = scratch.path("hiscores.bin");
+   highscores.entries.assign(Highscores::kRows, {"Low", -5});
+   playerName.clear();
+   const std::string folder = scratch.path("replays");
+   startKeepingReplays(folder);
+   const auto tick = [&](std::set<int> down) {
+      scripted.down = std::move(down);
+      updateScreen();
+      keepReplays();
+   };
+   tick({KEY_P});
+   ASSERT_EQ(screenState, Playing);
+   tick({KEY_SPACE});
+   for (int n = 0; n < 500; n++)
+      tick({});
+   ASSERT_EQ(screenState, Playing);
+   EXPECT_FALSE(file_exists(folder + "/last.rpl")) << "written during play";
+   tick({KEY_ESC});
+   while (inputDelay > 0)
+      tick({});
+   tick({KEY_N});
+   for (int n = 0; n < 3000 && screenState != GameOver; n++)
+      tick({});
+   ASSERT_EQ(screenState, GameOver);
+   std::string problem;
+   ReplayReading last = readReplayFile(folder + "/last.rpl", &problem);
+   ASSERT_EQ(problem, "");
+   EXPECT_TRUE(last.replay.endedByGameOver);
+   EXPECT_EQ(last.replay.finalScore, score);
+   EXPECT_EQ(verifyReplay(last.replay), "");
+
+   while (screenState == GameOver)
+      tick({KEY_ENTER});
+   while (inputDelay > 0)
+      tick({});
+   for (int c : {'I', 'o'}) {
+      scripted.buffer = {c};
+      tick({});
+   }
+   scripted.buffer = {'\r'};
+   tick({KEY_ENTER});
+   ASSERT_EQ(screenState, ScoreTable);
+   const std::vector<std::string> files = replayShelf()->filesOf(highscores.entries);
+   ASSERT_EQ(highscores.entries[0].name, "Io");
+   ASSERT_NE(files[0], "");
+   EXPECT_EQ(files[1], "");
+   const ReplayReading row = readReplayFile(files[0], &problem);
+   EXPECT_EQ(row.replay.name, "Io");
+   EXPECT_EQ(encodeReplay(row.replay).size(), encodeReplay(last.replay).size() + 2);
+   stopKeepingReplays();
+   highscores.file = Highscores::kFile;
+
+   // Rows of one name and score take their files in the order they were
+   // played; the files no row takes are removed.
+   ReplayShelf shelf(scratch.path("shelf"));
+   Replay played = row.replay;
+   for (int64_t t : {30, 10, 20}) {
+      played.start.startTime = t;
+      EXPECT_EQ(shelf.keepRow(played), "");
+   }
+   const std::string s = std::to_string(score);
+   const std::vector<HighscoreEntry> rows = {{"Io", score}, {"Ann", score}, {"Io", score}};
+   EXPECT_EQ(ReplayShelf(shelf.folder()).filesOf(rows),
+             (std::vector<std::string>{shelf.folder() + "/10-" + s + ".rpl", "",
+                                       shelf.folder() + "/20-" + s + ".rpl"}));
+   shelf.prune(rows);
+   EXPECT_FALSE(file_exists(shelf.folder() + "/30-" + s + ".rpl"));
+   EXPECT_TRUE(file_exists(shelf.folder() + "/20-" + s + ".rpl"));
 }
 
 // The layout's sizes: 4 magic, 2 format, 4 length, 1 + 5 version, 4 seed, 8 time,

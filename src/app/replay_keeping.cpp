@@ -1,0 +1,82 @@
+#include "replay_keeping.h"
+
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "game/game.h"
+#include "replay/recorder.h"
+#include "scores/highscores.h"
+#include "scores/name_entry.h"
+
+namespace {
+
+std::unique_ptr<Recorder> recorder;
+std::unique_ptr<ReplayShelf> shelf;
+std::optional<Replay> lastGame;  // the last game left, until its row is stored or another is left
+bool lastWritten = false;  // lastGame is in last.rpl
+bool nameStored = false;  // a name was stored for the last game
+
+void report(const std::string &problem)
+{
+   if (!problem.empty())
+      fprintf(stderr, "tossaro: %s\n", problem.c_str());
+}
+
+}  // namespace
+
+void startKeepingReplays(const std::string &folder)
+{
+   recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
+   playListener = recorder.get();
+   shelf = std::make_unique<ReplayShelf>(folder);
+   shelf->prune(highscores.entries);
+}
+
+void noteTick(ScreenState before)
+{
+   if (before == NameEntry && screenState == ScoreTable)
+      nameStored = true;
+}
+
+void keepReplays()
+{
+   if (!recorder)
+      return;
+   if (recorder->recording() && screenState != Playing && screenState != QuitPrompt)
+      recorder->finish();
+   if (recorder->finished()) {
+      lastGame = std::move(recorder->finished());
+      recorder->finished().reset();
+      lastWritten = false;
+   }
+   if (recorder->recording())
+      return;
+   if (lastGame && !lastWritten) {
+      report(shelf->keepLast(*lastGame));
+      lastWritten = true;
+   }
+   if (nameStored) {
+      if (lastGame && lastGame->finalScore == score) {
+         lastGame->name = playerName;
+         report(shelf->keepRow(*lastGame));
+      }
+      lastGame.reset();
+      shelf->prune(highscores.entries);
+      nameStored = false;
+   }
+}
+
+void stopKeepingReplays()
+{
+   if (recorder)
+      recorder->finish();
+   keepReplays();
+   playListener = nullptr;
+   recorder.reset();
+}
+
+const ReplayShelf *replayShelf()
+{
+   return shelf.get();
+}

@@ -1,0 +1,32 @@
+// Every game of the run recorded, and its replay kept beside the table:
+// last.rpl once the game is left, a row's own file once its name is
+// stored. Files are written between ticks and never while a game is in
+// play, so that no tick of a game waits for one.
+#ifndef TOSSARO_APP_REPLAY_KEEPING_H
+#define TOSSARO_APP_REPLAY_KEEPING_H
+
+#include <string>
+
+#include "replay/replay_shelf.h"
+#include "screen_state.h"
+
+// Records every game played from the keys from now on, and keeps their
+// replays in `folder`, where the files of rows that have left the table
+// are removed.
+void startKeepingReplays(const std::string &folder);
+
+// After a tick that began on the screen `before`: whether it stored a
+// name.
+void noteTick(ScreenState before);
+
+// Between the ticks and the frame: ends the recording of a game that has
+// been left, and writes what waits when no game is in play.
+void keepReplays();
+
+// At exit: the game in play ends, and what waits is written.
+void stopKeepingReplays();
+
+// The replays kept, for the table screen; null when none are.
+const ReplayShelf *replayShelf();
+
+#endif
