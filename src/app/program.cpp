@@ -24,6 +24,7 @@
 #include "settings.h"
 #include "shown_text.h"
 #include "window.h"
+#include "window_identity.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ int runProgram(const Options &options)
    const DataFolder data = findDataFolder(runningProgram());
    if (!data.problem.empty())
       return failStartup(data.problem);
+   nameWindowClass();
    if (allegro_init() != 0)
       return failStartup(std::string("cannot initialise Allegro") +
                          (allegro_error[0] ? std::string(": ") + allegro_error : " (no display?)"));
@@ -69,6 +71,10 @@ int runProgram(const Options &options)
    srand(unsigned(time(nullptr)));
    register_gif_type();
    set_color_depth(16);
+   // Without its icon the game plays on.
+   const std::string noIcon = setWindowIcon(data.prefix + "graphics");
+   if (!noIcon.empty())
+      fprintf(stderr, "tossaro: %s; the window has no icon\n", noIcon.c_str());
    const std::string noWindow = openWindow(options);
    if (!noWindow.empty())
       return failStartup(noWindow);

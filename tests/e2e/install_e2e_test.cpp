@@ -1,15 +1,30 @@
 // The game as installed under a prefix: started in a folder of the
 // player's that holds a graphics/ of its own, it finds its art beside the
 // program and keeps its table in the player's data folder, writing
-// nothing where it was started.
+// nothing where it was started; its window carries the class its menu
+// entry names and the game's icon.
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <iterator>
 
+#include "files/netpbm_file.h"
 #include "game_fixture.h"
 
 namespace {
+
+// What xprop says of the window's properties.
+std::string xprop(const XServer &server, unsigned long window, const std::string &arguments)
+{
+   const std::string command =
+      "env DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " " + arguments;
+   FILE *pipe = popen(command.c_str(), "r");
+   std::string text;
+   for (int c; (c = fgetc(pipe)) != EOF;)
+      text += char(c);
+   pclose(pipe);
+   return text;
+}
 
 using InstalledTest = GameTest;
 
@@ -22,6 +37,21 @@ TEST_F(InstalledTest, RunsFromAnyFolderAndKeepsItsTableInTheDataFolder)
    GameRun game(server, TOSSARO_INSTALLED_GAME, home, {}, {}, {"XDG_DATA_HOME=" + data});
    ASSERT_NE(game.window(), 0u) << game.output();
    ASSERT_TRUE(reach_menu(game, art)) << "no menu";
+
+   EXPECT_EQ(xprop(server, game.window(), "WM_CLASS"),
+             "WM_CLASS(STRING) = \"tossaro\", \"Tossaro\"\n");
+   // The icon at 48 and 64 pixels, as the art's pictures hold them: for
+   // each its size, then its pixels.
+   std::string icons;
+   for (const char *name : {"icon-48.pam", "icon-64.pam"}) {
+      Picture icon;
+      ASSERT_EQ(read_netpbm(read_file(kGraphics + "/" + name), &icon), "") << name;
+      icons += ", " + std::to_string(icon.w) + ", " + std::to_string(icon.h);
+      for (uint32_t pixel : icon.pixels)
+         icons += ", " + std::to_string(pixel);
+   }
+   EXPECT_TRUE(xprop(server, game.window(), "-notype -f _NET_WM_ICON 32c ' $0+' _NET_WM_ICON") ==
+               "_NET_WM_ICON " + icons.substr(2));
    press_until_ended(game, "Escape", 100);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(game.output(), "");

@@ -8,7 +8,9 @@
 
 #include "art_backdrop.h"
 #include "art_fonts.h"
+#include "art_icon.h"
 #include "art_lettering.h"
+#include "art_png.h"
 #include "art_sprites.h"
 #include "files/replacement_file.h"
 #include "gifcodec/picture_gif.h"
@@ -29,6 +31,12 @@ struct ArtFile {
 std::string sprite(const std::string &path, const Layer &layer, float threshold)
 {
    return write_picture_gif(path.c_str(), to_picture(layer, backdrop_matte(), threshold));
+}
+
+// The window's icon at one size, with all of its alpha.
+std::string window_icon(const std::string &path, int size)
+{
+   return replace_file(path, pam_bytes(make_icon(size)));
 }
 
 const std::vector<ArtFile> &art_files()
@@ -53,6 +61,8 @@ const std::vector<ArtFile> &art_files()
       {"marks.gif", [](const std::string &p, const Layer &) { return sprite(p, make_marks(), kEdgeCoverage); }},
       {"scores_20.pcx", [](const std::string &p, const Layer &) { return write_font(p, 20); }},
       {"menufont_22.pcx", [](const std::string &p, const Layer &) { return write_font(p, 22); }},
+      {"icon-48.pam", [](const std::string &p, const Layer &) { return window_icon(p, 48); }},
+      {"icon-64.pam", [](const std::string &p, const Layer &) { return window_icon(p, 64); }},
    };
    return files;
 }

@@ -31,24 +31,49 @@ uint8_t channel(float premultiplied, float alpha)
    return uint8_t(std::lround(std::clamp(premultiplied / alpha, 0.0f, 255.0f)));
 }
 
-}  // namespace
-
-std::vector<unsigned char> png_bytes(const Layer &layer)
+// The layer's pixels row by row as 8-bit RGBA: the colour no longer
+// premultiplied, the coverage as alpha.
+std::vector<unsigned char> rgba_bytes(const Layer &layer)
 {
-   // Each row: filter type 0, then its pixels.
-   std::vector<unsigned char> raw;
-   raw.reserve(size_t(layer.h) * (1 + 4 * size_t(layer.w)));
+   std::vector<unsigned char> rgba;
+   rgba.reserve(4 * size_t(layer.w) * size_t(layer.h));
    for (int y = 0; y < layer.h; y++) {
-      raw.push_back(0);
       for (int x = 0; x < layer.w; x++) {
          const Rgba &p = layer.at(x, y);
          const uint8_t a = uint8_t(std::lround(std::clamp(p.a, 0.0f, 1.0f) * 255));
          if (a == 0) {
-            raw.insert(raw.end(), {0, 0, 0, 0});
+            rgba.insert(rgba.end(), {0, 0, 0, 0});
             continue;
          }
-         raw.insert(raw.end(), {channel(p.r, p.a), channel(p.g, p.a), channel(p.b, p.a), a});
+         rgba.insert(rgba.end(), {channel(p.r, p.a), channel(p.g, p.a), channel(p.b, p.a), a});
       }
+   }
+   return rgba;
+}
+
+}  // namespace
+
+std::vector<unsigned char> pam_bytes(const Layer &layer)
+{
+   const std::string header = "P7\nWIDTH " + std::to_string(layer.w) + "\nHEIGHT " +
+                              std::to_string(layer.h) +
+                              "\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n";
+   std::vector<unsigned char> out(header.begin(), header.end());
+   const std::vector<unsigned char> rgba = rgba_bytes(layer);
+   out.insert(out.end(), rgba.begin(), rgba.end());
+   return out;
+}
+
+std::vector<unsigned char> png_bytes(const Layer &layer)
+{
+   // Each row: filter type 0, then its pixels.
+   const std::vector<unsigned char> rgba = rgba_bytes(layer);
+   const size_t row = 4 * size_t(layer.w);
+   std::vector<unsigned char> raw;
+   raw.reserve(size_t(layer.h) * (1 + row));
+   for (size_t at = 0; at < rgba.size(); at += row) {
+      raw.push_back(0);
+      raw.insert(raw.end(), rgba.begin() + long(at), rgba.begin() + long(at + row));
    }
    uLongf packedSize = compressBound(uLong(raw.size()));
    std::vector<unsigned char> packed(packedSize);
@@ -59,7 +84,8 @@ std::vector<unsigned char> png_bytes(const Layer &layer)
    std::vector<unsigned char> header;
    put32(header, uint32_t(layer.w));
    put32(header, uint32_t(layer.h));
-   header.insert(header.end(), {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, no interlace
+   header.insert(header.end(),
+                 {8, 6, 0, 0, 0});  // 8 bits, RGBA, deflate, no filter choice, no interlace
    put_chunk(out, "IHDR", header);
    put_chunk(out, "IDAT", packed);
    put_chunk(out, "IEND", {});

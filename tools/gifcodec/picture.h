@@ -10,13 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "files/netpbm_file.h"
 #include "gif/gif.h"
-
-// A truecolour picture.
-struct Picture {
-   int w = 0, h = 0;
-   std::vector<uint32_t> pixels;  // 0xAARRGGBB, row by row
-};
 
 // A picture as the GIF writer takes it: colour indices and their colours.
 struct IndexedPicture {
