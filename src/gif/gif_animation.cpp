@@ -250,12 +250,15 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    if (r.empty())
       r = {0, 0, 1, 1};
    const int rw = r.x1 - r.x0, rh = r.y1 - r.y0;
+   // Decoders differ on what a first frame leaves uncovered, unless it
+   // has a transparent index: then all show nothing there.
+   const bool uncovered = a->written == 0 && r.area() < long(a->w) * a->h;
 
    // The colours of the changes, in the order they come, and whether any
    // pixel keeps what is under it.
    a->frameIndex.clear();
    a->frameColors.clear();
-   bool keeps = false;
+   bool keeps = uncovered;
    uint32_t last = kNothing;
    for (int y = r.y0; y < r.y1; y++) {
       const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
@@ -276,7 +279,7 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    if (count > kMaxColors || (count == kMaxColors && keeps)) {
       // With all 256 entries taken by changes, kept pixels can only be
       // painted with their own colour, which the table must hold.
-      bool paintable = count == kMaxColors;
+      bool paintable = count == kMaxColors && !uncovered;
       for (int y = r.y0; paintable && y < r.y1; y++) {
          for (int x = r.x0; x < r.x1; x++) {
             const size_t p = size_t(y) * a->w + x;
@@ -449,8 +452,6 @@ Choice choose_disposal(GifAnimation *a)
          }
       }
    }
-   if (a->pendingFirst)
-      changed = {0, 0, a->w, a->h};
 
    Choice best = {kKeep, changed};
    long bestCost = -1;

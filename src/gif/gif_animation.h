@@ -17,8 +17,9 @@
 // LZW data shorter; each frame's disposal is chosen once the next frame is
 // known, so that the next one has the least to draw (a frame whose pixels
 // turn transparent gets the disposal that clears them); a frame equal to
-// the one before adds its delay to that one's. The first frame covers the
-// whole screen, as some decoders fill the rest with the background colour.
+// the one before adds its delay to that one's. A first frame that leaves
+// part of the screen uncovered has a transparent index, without which
+// some decoders fill the rest with the background colour.
 //
 // Colours: every colour is kept exactly while each frame's changes hold
 // 256 colours or fewer. The global table takes the colours in the order

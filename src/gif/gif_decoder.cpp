@@ -14,6 +14,7 @@ struct CodeStream {
    unsigned char block[GIF_MAX_SUB_BLOCK];
    int size = 0;
    int next = 0;
+   int loaded = 0;  // bytes of the sub-blocks loaded, with their size bytes
    // Unread bits, least significant first. Above `bitCount` it may also
    // hold the bytes that follow in the sub-block, at the places they will
    // be loaded to, so loading them again changes nothing.
@@ -36,6 +37,7 @@ bool load_sub_block(CodeStream &in)
    }
    in.size = size;
    in.next = 0;
+   in.loaded += 1 + size;
    return true;
 }
 
@@ -110,7 +112,7 @@ inline void put_string(uint8_t *out, size_t total, size_t p, uint32_t source,
 
 }  // namespace
 
-GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
+GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *data_bytes)
 {
    const int minCodeSize = pack_getc(stream);
    if (minCodeSize < 0)
@@ -182,6 +184,7 @@ GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing)
       prev = code;
    }
 
+   *data_bytes = 1 + in.loaded;
    const size_t reached = p < total ? p : total;
    if (reached < total)
       memset(out + reached, 0, total - reached);

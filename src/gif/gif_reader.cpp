@@ -115,6 +115,7 @@ GifError read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pendi
          if (subBlockId < 0 || count < 0)
             return GIF_ERROR_TRUNCATED;
          sequence->loop_count = subBlockId == 1 ? count : 0;
+         sequence->loop_block = 1;
          size = pack_getc(stream);
       }
    }
@@ -157,7 +158,7 @@ GifError read_image(PACKFILE *stream, GifFrame *frame)
    if (frame->palette.count && !read_color_table(stream, &frame->palette))
       return GIF_ERROR_TRUNCATED;
    frame->interlaced = (packed & GIF_INTERLACE_FLAG) ? 1 : 0;
-   const GifError data = decode_gif_image(stream, frame->bitmap, &frame->missing_pixels);
+   const GifError data = decode_gif_image(stream, frame->bitmap, &frame->missing_pixels, &frame->data_bytes);
    if (data != GIF_ERROR_NONE)
       return data;
    if (frame->interlaced && w > 0 && h >= 2 && !deinterlace(frame))

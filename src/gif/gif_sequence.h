@@ -29,6 +29,9 @@ struct GifFrame {
    // that the image data did not reach: they are zero in the bitmap and
    // are left undrawn, like transparent ones.
    int missing_pixels;
+   // Bytes the file gives the image's LZW data: the code size byte and
+   // the data sub-blocks with their size bytes (0 in frames not read).
+   int data_bytes;
 };
 
 // One decoded file.
@@ -37,6 +40,7 @@ struct GifSequence {
    int frame_count;
    int background_index;  // kept and written back; never drawn
    int loop_count;  // 0 without a loop block; -1 writes none
+   int loop_block;  // 1 when the file held a loop block (read only)
    ColorTable palette;  // global table; count 0 when absent
    GifFrame *frames;  // heap array of frame_count records
    BITMAP *saved_area;  // destination under the last frame of disposal 3

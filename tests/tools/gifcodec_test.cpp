@@ -78,11 +78,16 @@ TEST(Gifcodec, InfoDescribesTheFileAndEachFrame)
    const ToolRun run = gifcodec({"info", file});
    EXPECT_EQ(run.status, 0);
    EXPECT_EQ(run.err, "");
+   // The data: the code size byte, one sub-block and its size byte.
+   const size_t data0 = 2 + pack_codes(raw_codes(2, {0, 1, 2, 3, 3, 0})).size();
+   const size_t data1 = 2 + pack_codes(raw_codes(2, {1})).size();
    EXPECT_EQ(run.out, file + ": screen 3x2, background 1, global table 4, loop 3, frames 2\n"
                              "frame 0: at 0,0 size 3x2, local table 0, delay 40, disposal 2, "
-                             "transparent -1, interlaced no\n"
-                             "frame 1: at 2,1 size 1x1, local table 2, delay 7, disposal 0, "
-                             "transparent 1, interlaced yes\n");
+                             "transparent -1, interlaced no, data " + std::to_string(data0) +
+                         " bytes\n"
+                         "frame 1: at 2,1 size 1x1, local table 2, delay 7, disposal 0, "
+                         "transparent 1, interlaced yes, data " + std::to_string(data1) +
+                         " bytes\n");
 }
 
 TEST(Gifcodec, DecodeWritesTheComposedFrameAsPam)
@@ -227,11 +232,15 @@ Bytes pam(int w, int h, const std::vector<uint32_t> &rgba)
    return out;
 }
 
-// The composed picture of a GIF, as 0xRRGGBBAA values.
-std::vector<uint32_t> decoded(const std::string &gif, const Scratch &scratch)
+// The composed picture of a GIF, as 0xRRGGBBAA values: the last frame's,
+// or frame `frame`'s.
+std::vector<uint32_t> decoded(const std::string &gif, const Scratch &scratch, int frame = -1)
 {
    const std::string out = scratch.path("decoded.pam");
-   EXPECT_EQ(gifcodec({"decode", gif, out}).status, 0);
+   std::vector<std::string> args = {"decode", gif, out};
+   if (frame >= 0)
+      args.insert(args.end(), {"--frame", std::to_string(frame)});
+   EXPECT_EQ(gifcodec(args).status, 0);
    const Bytes bytes = read_file(out);
    std::vector<uint32_t> values;
    const std::string text(bytes.begin(), bytes.end());
@@ -405,6 +414,125 @@ TEST(GifcodecEncode, UnreadableInputsFailWithoutOutput)
    const ToolRun unwritable = gifcodec({"encode", good, scratch.path("no/dir/out.gif")});
    EXPECT_EQ(unwritable.status, 1);
    EXPECT_EQ(unwritable.err, "gifcodec: " + scratch.path("no/dir/out.gif") + ": cannot be written\n");
+}
+
+// A sprite moving over a backdrop, one frame a PAM file; the fourth
+// repeats the third, and the sprite of the last has a transparent hole.
+std::vector<std::vector<uint32_t>> sprite_frames(int w, int h)
+{
+   std::vector<std::vector<uint32_t>> frames;
+   for (int i = 0; i < 4; i++) {
+      std::vector<uint32_t> f(size_t(w) * h, 0x204060ff);
+      for (int y = 2; y < 6; y++)
+         for (int x = 3 * std::min(i, 2); x < 3 * std::min(i, 2) + 5; x++)
+            f[size_t(y) * w + x] = y == 3 && x % 2 && i == 3 ? 0 : 0xe0c020ff;
+      frames.push_back(f);
+   }
+   frames[3] = frames[2];
+   frames.push_back(frames[2]);
+   frames[4][size_t(3) * w + 7] = 0;
+   return frames;
+}
+
+TEST(GifcodecAnimate, FramesBecomeOneAnimationShowingEach)
+{
+   Scratch scratch;
+   const int w = 20, h = 9;
+   const std::vector<std::vector<uint32_t>> frames = sprite_frames(w, h);
+   const std::string gif = scratch.path("out.gif");
+   std::vector<std::string> args = {"animate", "--delay", "7", "--loop", "2", "-o", gif};
+   for (size_t i = 0; i < frames.size(); i++)
+      args.push_back(scratch.write("f" + std::to_string(i) + ".pam", pam(w, h, frames[i])));
+   const ToolRun run = gifcodec(args);
+   ASSERT_EQ(run.status, 0) << run.err;
+   EXPECT_EQ(run.err, "");
+
+   // The repeat is shown as one frame for both delays.
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(sequence->loop_count, 2);
+   ASSERT_EQ(sequence->frame_count, 4);
+   const int delays[] = {7, 7, 14, 7};
+   const size_t shown[] = {0, 1, 2, 4};
+   for (int i = 0; i < 4; i++) {
+      EXPECT_EQ(sequence->frames[i].delay, delays[i]);
+      EXPECT_EQ(decoded(gif, scratch, i), frames[shown[i]]) << "frame " << i;
+   }
+}
+
+TEST(GifcodecAnimate, FramesOfAnotherSizeAndBadOptionsWriteNothing)
+{
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   const std::string small = scratch.write("small.pam", pam(2, 2, std::vector<uint32_t>(4, 0xff)));
+   const std::string wide = scratch.write("wide.pam", pam(3, 2, std::vector<uint32_t>(6, 0xff)));
+   ToolRun run = gifcodec({"animate", "-o", gif, small, small, wide});
+   EXPECT_EQ(run.status, 1);
+   EXPECT_EQ(run.err, "gifcodec: " + wide + ": a frame of 3x2 on a screen of 2x2\n");
+   for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+           {"animate", small}, {"animate", "-o", gif}, {"animate", "--delay", "-1", "-o", gif, small},
+           {"animate", "--loop", "70000", "-o", gif, small}, {"animate", "--fast", "-o", gif, small},
+           {"animate", "-o", gif, scratch.path("missing.pam")}}) {
+      run = gifcodec(args);
+      EXPECT_EQ(run.status, 1) << args.back();
+      EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n') >= 1, true);
+   }
+   EXPECT_FALSE(file_exists(gif));
+}
+
+// A plain animation of whole frames written again: the same pictures for
+// the same times, in fewer bytes; a file that does not shrink is kept.
+TEST(GifcodecOptimize, WholeFramesShrinkAndSmallFilesAreKept)
+{
+   Scratch scratch;
+   const int w = 20, h = 9;
+   const std::vector<std::vector<uint32_t>> frames = sprite_frames(w, h);
+   // Each frame cleared after it is shown, so transparent pixels show
+   // nothing.
+   GifBytes plain;
+   plain.header(w, h, {0x204060, 0xe0c020, 0, 0}).loop(0);
+   for (size_t i = 0; i < frames.size(); i++) {
+      std::vector<int> indices;
+      for (uint32_t p : frames[i])
+         indices.push_back(p == 0 ? 2 : p == 0x204060ff ? 0 : 1);
+      plain.control(2, int(5 + i), 2).image(0, 0, w, h).data(2, raw_codes(2, indices));
+   }
+   plain.trailer();
+   const std::string in = scratch.write("plain.gif", plain.bytes);
+   const std::string out = scratch.path("small.gif");
+   ToolRun run = gifcodec({"optimize", in, out});
+   ASSERT_EQ(run.status, 0) << run.err;
+   EXPECT_EQ(run.out.rfind(in + ": 5 frames, " + std::to_string(plain.bytes.size()) + " bytes; " +
+                              out + ": 4 frames, ",
+                           0),
+             0u)
+      << run.out;
+   EXPECT_LT(read_file(out).size(), plain.bytes.size());
+   GifSequencePtr before(open_gif_sequence(in.c_str())), after(open_gif_sequence(out.c_str()));
+   ASSERT_TRUE(before && after);
+   ASSERT_EQ(after->frame_count, 4);
+   const int delays[] = {5, 6, 15, 9};
+   const int shown[] = {0, 1, 2, 4};
+   for (int i = 0; i < 4; i++) {
+      EXPECT_EQ(after->frames[i].delay, delays[i]);
+      EXPECT_EQ(decoded(out, scratch, i), decoded(in, scratch, shown[i])) << "frame " << i;
+   }
+
+   // Two frames without control blocks, which the writer always gives:
+   // kept byte for byte, and said so.
+   GifBytes bare;
+   bare.header(3, 2, {0xff0000, 0x00ff00, 0x0000ff, 0x000000});
+   bare.image(0, 0, 3, 2).data(2, raw_codes(2, {0, 1, 2, 3, 3, 0}));
+   bare.image(2, 1, 1, 1).data(2, raw_codes(2, {1})).trailer();
+   const std::string tiny = scratch.write("tiny.gif", bare.bytes);
+   run = gifcodec({"optimize", tiny, out});
+   ASSERT_EQ(run.status, 0) << run.err;
+   EXPECT_EQ(run.out.rfind(out + ": kept the input's " + std::to_string(bare.bytes.size()) +
+                              " bytes as they were",
+                           0),
+             0u)
+      << run.out;
+   EXPECT_EQ(read_file(out), bare.bytes);
 }
 
 }  // namespace

@@ -89,6 +89,27 @@ std::string Composition::compose(GifSequence *sequence, int last)
       return std::string();
    }
 
+   const std::string problem = start_canvas(sequence, last);
+   for (int i = 0; problem.empty() && i <= last; i++)
+      draw(i);
+   return problem;
+}
+
+std::string Composition::begin(GifSequence *sequence)
+{
+   width_ = sequence->width;
+   frame_ = nullptr;
+   return start_canvas(sequence, sequence->frame_count - 1);
+}
+
+void Composition::draw(int i)
+{
+   draw_gif_frame(sequence_, canvas_.get(), i, 0, 0);
+}
+
+std::string Composition::start_canvas(GifSequence *sequence, int last)
+{
+   sequence_ = sequence;
    const long magenta = stand_in_for_magenta(sequence, last);
    if (magenta == kColors)
       return "too many colour tables to tell magenta from transparent";
@@ -97,8 +118,6 @@ std::string Composition::compose(GifSequence *sequence, int last)
       return "out of memory for the composed picture";
    if (magenta >= 0)
       magenta_ = makecol32(int(magenta >> 16), int(magenta >> 8 & 255), int(magenta & 255));
-   for (int i = 0; i <= last; i++)
-      draw_gif_frame(sequence, canvas_.get(), i, 0, 0);
    return std::string();
 }
 

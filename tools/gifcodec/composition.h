@@ -19,12 +19,21 @@ public:
    // Returns an empty string, or the reason it failed.
    std::string compose(GifSequence *sequence, int last);
 
+   // Prepares a canvas on which draw() composes the frames one after
+   // another, each read with row() before the next is drawn. Returns an
+   // empty string, or the reason it failed.
+   std::string begin(GifSequence *sequence);
+   void draw(int i);
+
    // Row y of the screen, `channels` samples per pixel: red, green, blue
    // and, for 4, alpha (255, or 0 with colour 0); with 3, transparent and
    // uncovered pixels are black.
    void row(int y, int channels, unsigned char *out) const;
 
 private:
+   std::string start_canvas(GifSequence *sequence, int last);
+
+   GifSequence *sequence_ = nullptr;
    int width_ = 0;
    const GifFrame *frame_ = nullptr;  // the frame read straight, or null
    unsigned char colors_[256][4];  // its table as RGBA

@@ -41,42 +41,42 @@ std::string read_with_library(const char *filename, Picture *picture)
    return std::string();
 }
 
-// A truecolour picture's indices and table.
-std::string indexed(const std::string &problem, const Picture &picture, IndexedPicture *out)
-{
-   if (!problem.empty())
-      return problem;
-   return index_picture(picture, out) ? std::string() : "out of memory for the picture";
-}
-
-std::string read_picture_file(FILE *file, const char *filename, IndexedPicture *picture)
+std::string read_picture_file(FILE *file, const char *filename, IndexedPicture *indexed,
+                              Picture *truecolour)
 {
    unsigned char magic[2] = {0, 0};
-   if (fread(magic, 1, 2, file) == 2 && magic[0] == 'P' && magic[1] >= '5' && magic[1] <= '7') {
-      Picture truecolour;
-      return indexed(read_netpbm(whole_file(file), &truecolour), truecolour, picture);
-   }
+   if (fread(magic, 1, 2, file) == 2 && magic[0] == 'P' && magic[1] >= '5' && magic[1] <= '7')
+      return read_netpbm(whole_file(file), truecolour);
    bool handled = false;
-   std::string problem = read_indexed_bmp(file, picture, &handled);
+   std::string problem = read_indexed_bmp(file, indexed, &handled);
    if (!handled)
-      problem = read_indexed_pcx(file, picture, &handled);
+      problem = read_indexed_pcx(file, indexed, &handled);
    const size_t n = strlen(filename);
    if (!handled && n > 4 && strcasecmp(filename + n - 4, ".tga") == 0)
-      problem = read_indexed_tga(file, picture, &handled);
+      problem = read_indexed_tga(file, indexed, &handled);
    if (handled)
       return problem;
-   Picture truecolour;
-   return indexed(read_with_library(filename, &truecolour), truecolour, picture);
+   return read_with_library(filename, truecolour);
 }
 
 }  // namespace
 
-std::string read_picture(const char *filename, IndexedPicture *picture)
+std::string read_picture_as_is(const char *filename, IndexedPicture *indexed, Picture *truecolour)
 {
    FILE *file = fopen(filename, "rb");
    if (!file)
       return strerror(errno);
-   const std::string problem = read_picture_file(file, filename, picture);
+   truecolour->w = 0;
+   const std::string problem = read_picture_file(file, filename, indexed, truecolour);
    fclose(file);
    return problem;
+}
+
+std::string read_picture(const char *filename, IndexedPicture *picture)
+{
+   Picture truecolour;
+   const std::string problem = read_picture_as_is(filename, picture, &truecolour);
+   if (!problem.empty() || truecolour.w == 0)
+      return problem;
+   return index_picture(truecolour, picture) ? std::string() : "out of memory for the picture";
 }

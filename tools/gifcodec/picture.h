@@ -27,4 +27,8 @@ struct IndexedPicture {
 // Returns an empty string, or the reason the file could not be read.
 std::string read_picture(const char *filename, IndexedPicture *picture);
 
+// The same without indexing a truecolour picture: palette files fill
+// `indexed`, the others `truecolour`, whose w is then above 0.
+std::string read_picture_as_is(const char *filename, IndexedPicture *indexed, Picture *truecolour);
+
 #endif
