@@ -109,6 +109,13 @@ const std::vector<Option> &optionTable()
                    "triangle, blue a square"),
       pathOption("config", &Options::configFile, kCommandLine,
                  "read the settings from FILE instead of $XDG_CONFIG_HOME/tossaro/tossaro.cfg"),
+      pathOption("replay", &Options::replayFile, kCommandLine,
+                 "watch the replay in FILE in the window, then exit: Space pauses, Right "
+                 "runs four times as fast while held, Left goes back five seconds, Esc leaves"),
+      switchOption("verify", &Options::verify, kCommandLine,
+                   "with --replay: play it without a window, sound or display, as fast as the "
+                   "machine can, and print its score, ticks and length; status 1 when the file "
+                   "is bad or the game drifts from the recording"),
       requestOption("write-config", OptionKind::Task, Request::WriteConfig,
                     "write the settings in force (the file's, and the command line's over "
                     "them) into the settings file, and exit"),

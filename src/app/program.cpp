@@ -22,6 +22,7 @@
 #include "scores/highscores.h"
 #include "screen_state.h"
 #include "settings.h"
+#include "verify.h"
 #include "shown_text.h"
 #include "window.h"
 #include "window_identity.h"
@@ -134,6 +135,11 @@ int runTossaro(int argc, const char *const *argv)
    const CommandLine first = parseCommandLine(argc, argv);
    if (first.request == Request::Mistake)
       return answerCommandLine(first, stdout, stderr);
+   // Verifying a replay reads no settings: it plays the logic alone.
+   if (first.options.verify && first.options.replayFile.empty())
+      return answerCommandLine(commandLineMistake("--verify needs --replay FILE"), stdout, stderr);
+   if (first.options.verify && first.request == Request::Play)
+      return verifyReplayFile(first.options.replayFile, stdout, stderr);
    const std::string &named = first.options.configFile;
    const std::string path = named.empty() ? settingsFile() : named;
    Options settings;

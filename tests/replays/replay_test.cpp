@@ -8,6 +8,7 @@
 #include "app/main_loop.h"
 #include "app/replay_keeping.h"
 #include "app/screen_state.h"
+#include "app/verify.h"
 #include "game/game.h"
 #include "game/playfield_fixture.h"
 #include "replay/playback.h"
@@ -239,6 +240,47 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    shelf.prune(rows);
    EXPECT_FALSE(file_exists(shelf.folder() + "/30-" + s + ".rpl"));
    EXPECT_TRUE(file_exists(shelf.folder() + "/20-" + s + ".rpl"));
+}
+
+// --replay FILE --verify: the end of a good replay, and one line naming
+// the file and what is wrong, status 1, for any other.
+TEST_F(Replays, VerifyingPrintsTheEndOrWhatIsWrongAndWhere)
+{
+   const Replay replay = scriptedGame(1234);
+   Replay drifting = replay;
+   drifting.checks[7] ^= 1;
+   std::vector<unsigned char> cut = encodeReplay(replay);
+   cut.resize(cut.size() - 3);
+   Scratch scratch;
+   const std::string s = std::to_string(replay.finalScore);
+   const struct {
+      std::vector<unsigned char> bytes;
+      int status;
+      std::string out, err;
+   } cases[] = {
+      {encodeReplay(replay), 0, "score " + s + " after 1234 ticks (0:12.34)\n", ""},
+      {encodeReplay(drifting), 1, "", "tossaro: FILE: diverged at tick 800\n"},
+      {cut, 1, "",
+       "tossaro: FILE: cut short at byte " + std::to_string(cut.size()) + " of " +
+          std::to_string(cut.size() + 3) + " (in the check values)\n"},
+   };
+   for (const auto &c : cases) {
+      const std::string file = scratch.write("game.rpl", c.bytes);
+      FILE *out = tmpfile(), *err = tmpfile();
+      EXPECT_EQ(verifyReplayFile(file, out, err), c.status);
+      const auto text = [](FILE *f) {
+         std::string t(size_t(ftell(f)), '\0');
+         rewind(f);
+         t.resize(fread(&t[0], 1, t.size(), f));
+         fclose(f);
+         return t;
+      };
+      std::string said = text(err);
+      if (said.find(file) != std::string::npos)
+         said.replace(said.find(file), file.size(), "FILE");
+      EXPECT_EQ(text(out), c.out);
+      EXPECT_EQ(said, c.err);
+   }
 }
 
 // The layout's sizes: 4 magic, 2 format, 4 length, 1 + 5 version, 4 seed, 8 time,
