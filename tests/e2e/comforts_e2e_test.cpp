@@ -214,8 +214,10 @@ TEST_F(ComfortTest, SignalsAtRandomMomentsEndTheGameAsFromTheMenu)
          const int ms = std::uniform_int_distribution<int>(0, playing ? 500 : 1500)(random);
          pause_ms(ms);
          game.sendSignal(number);
-         EXPECT_EQ(game.wait(1.0), 0) << strsignal(number) << " after " << ms << " ms"
-                                      << (playing ? " of play" : "");
+         // How soon it ends is bench/exit_time.sh's to measure; a loaded
+         // machine may take many times as long.
+         EXPECT_EQ(game.wait(), 0) << strsignal(number) << " after " << ms << " ms"
+                                   << (playing ? " of play" : "");
          EXPECT_EQ(game.output(), "");
          // The table was saved on the way out, whole.
          const std::string table = folder + "/hiscores.bin";
