@@ -39,19 +39,19 @@ std::string homeFolder(const char *home, uid_t user)
    return found->pw_dir;
 }
 
-std::string userFile(const char *variable, const char *underHome, const char *name)
+std::string userFolder(const char *variable, const char *underHome)
 {
    const char *set = getenv(variable);
-   std::string folder;
-   if (set && set[0] == '/') {
-      folder = set;
-   } else {
-      const std::string home = homeFolder(getenv("HOME"), getuid());
-      if (home.empty())
-         return home;
-      folder = home + "/" + underHome;
-   }
-   return folder + "/tossaro/" + name;
+   if (set && set[0] == '/')
+      return set;
+   const std::string home = homeFolder(getenv("HOME"), getuid());
+   return home.empty() ? home : home + "/" + underHome;
+}
+
+std::string userFile(const char *variable, const char *underHome, const char *name)
+{
+   const std::string folder = userFolder(variable, underHome);
+   return folder.empty() ? folder : folder + "/tossaro/" + name;
 }
 
 std::string installedScoresFile()

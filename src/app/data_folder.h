@@ -25,6 +25,11 @@ std::string installedDataFolder(const std::string &executable);
 // password database's for `user`; empty when neither has one.
 std::string homeFolder(const char *home, uid_t user);
 
+// One of the player's XDG folders: $VARIABLE when it holds an absolute
+// path (the XDG rules ignore any other), else HOME/UNDER_HOME; empty when
+// there is no home.
+std::string userFolder(const char *variable, const char *underHome);
+
 // A file of the game's among the player's own: $VARIABLE/tossaro/NAME when
 // the variable holds an absolute path (the XDG rules ignore any other),
 // else HOME/UNDER_HOME/tossaro/NAME (XDG_DATA_HOME and .local/share,

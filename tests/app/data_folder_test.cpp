@@ -1,6 +1,7 @@
 // Where the game looks: an installed copy only beside itself and in the
 // player's folders, the working directory only for a program without
-// installed data; the player's folders after the XDG rules.
+// installed data; the player's folders after the XDG rules; where the
+// captures go and their names.
 #include <gtest/gtest.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/captures_folder.h"
 #include "app/data_folder.h"
 #include "app/settings.h"
 #include "support/scratch.h"
@@ -104,6 +106,63 @@ TEST(DataFolder, AnInstalledCopyNeverTakesTheWorkingDirectorysFiles)
    EXPECT_EQ(found.problem,
              "no graphics/ in " + installed + " nor in the working directory (" + here + ")");
    ASSERT_EQ(chdir(was), 0);
+}
+
+TEST(Captures, GoToThePicturesFolderUnderNamesOfTheirTime)
+{
+   // The pictures folder as xdg-user-dir reports it, from user-dirs.dirs.
+   const struct {
+      const char *userDirs, *home, *pictures;
+   } folders[] = {
+      {"", "/home/p", "/home/p/Pictures"},
+      {"# written by xdg-user-dirs-update\nXDG_PICTURES_DIR=\"$HOME/Bilder\"\n", "/home/p",
+       "/home/p/Bilder"},
+      {"XDG_PICTURES_DIR=\"/srv/pics\"\nXDG_PICTURES_DIR=\"$HOME/Last\"", "/home/p",
+       "/home/p/Last"},
+      {"  XDG_PICTURES_DIR=\"$HOME/My \\\"Shots\\\"\" # spaces kept", "/home/p",
+       "/home/p/My \"Shots\""},
+      {"XDG_PICTURES_DIR=$HOME/Unquoted\n", "/home/p", "/home/p/Unquoted"},
+      {"XDG_PICTURES_DIR=\"$HOME\"\n", "/home/p", "/home/p"},
+      {"XDG_PICTURES_DIR=\"relative\"\nXDG_PICTURES_DIR=\"$HOMER/x\"\n", "/home/p",
+       "/home/p/Pictures"},
+      {"XDG_DESKTOP_DIR=\"/desk\"\n#XDG_PICTURES_DIR=\"/no\"\n", "/home/p", "/home/p/Pictures"},
+      {"XDG_PICTURES_DIR=\"/srv/pics\"\n", "", "/srv/pics"},
+      {"", "", ""},
+   };
+   for (const auto &f : folders)
+      EXPECT_EQ(picturesFolder(f.userDirs, f.home), f.pictures) << f.userDirs;
+
+   const Scratch scratch;
+   std::filesystem::create_directories(scratch.path("config"));
+   const Variable config("XDG_CONFIG_HOME", scratch.path("config").c_str());
+   const Variable home("HOME", "/home/p");
+   EXPECT_EQ(capturesFolder(""), "/home/p/Pictures/Tossaro");
+   const std::string pix = "XDG_PICTURES_DIR=/pix\n";
+   scratch.write("config/user-dirs.dirs", std::vector<unsigned char>(pix.begin(), pix.end()));
+   EXPECT_EQ(capturesFolder(""), "/pix/Tossaro");
+   EXPECT_EQ(capturesFolder("shots"), "shots");
+
+   // Local time; a clip says so; the later ones of a second are numbered.
+   const Variable zone("TZ", "UTC");
+   tzset();
+   const time_t when = 1796665512;  // 2026-12-07 17:45:12 UTC
+   EXPECT_EQ(captureName(when, false, 1), "tossaro-2026-12-07-174512.gif");
+   EXPECT_EQ(captureName(when, true, 1), "tossaro-2026-12-07-174512-clip.gif");
+   EXPECT_EQ(captureName(when, false, 3), "tossaro-2026-12-07-174512-3.gif");
+   const std::string folder = scratch.path("made/here");
+   const std::string taken[] = {"tossaro-2026-12-07-174512.gif", "tossaro-2026-12-07-174512-2.gif",
+                                "tossaro-2026-12-07-174512-clip.gif"};
+   for (const std::string &name : taken) {
+      const CaptureFile file = reserveCaptureFile(folder, when, name.find("clip") != name.npos);
+      EXPECT_EQ(file.path, folder + "/" + name);
+      EXPECT_EQ(file.problem, "");
+      EXPECT_TRUE(file_exists(file.path));
+   }
+   // A folder that cannot be made, and no folder at all.
+   EXPECT_EQ(reserveCaptureFile(folder + "/" + taken[0] + "/in", when, false).problem,
+             folder + "/" + taken[0] + "/in: cannot reach the folder: Not a directory");
+   EXPECT_EQ(reserveCaptureFile("", when, false).problem,
+             "no folder for captures (no home folder): give --captures DIR");
 }
 
 }  // namespace
