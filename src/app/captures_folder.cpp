@@ -62,6 +62,10 @@ std::string picturesFolder(const std::string &userDirs, const std::string &home)
 
 std::string capturesFolder(const std::string &chosen)
 {
+   const std::string home = homeFolder(getenv("HOME"), getuid());
+   // The settings file has no shell to make ~ the home folder.
+   if (chosen == "~" || chosen.compare(0, 2, "~/") == 0)
+      return home.empty() ? home : home + chosen.substr(1);
    if (!chosen.empty())
       return chosen;
    const std::string config = userFolder("XDG_CONFIG_HOME", ".config");
@@ -70,7 +74,6 @@ std::string capturesFolder(const std::string &chosen)
       const InputFile file = read_input_file(config + "/user-dirs.dirs", kUserDirsLimit);
       text.assign(file.bytes.begin(), file.bytes.end());
    }
-   const std::string home = homeFolder(getenv("HOME"), getuid());
    const std::string pictures = picturesFolder(text, home);
    return pictures.empty() ? pictures : pictures + "/Tossaro";
 }

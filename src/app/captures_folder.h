@@ -14,7 +14,7 @@
 std::string picturesFolder(const std::string &userDirs, const std::string &home);
 
 // The captures folder: `chosen` when not empty (the settings' or the
-// command line's), else Tossaro in the pictures folder, from
+// command line's; ~/ at its start is the home folder), else Tossaro in the pictures folder, from
 // $XDG_CONFIG_HOME/user-dirs.dirs (~/.config/ when the variable is unset,
 // empty or relative). Empty when there is no home folder either.
 std::string capturesFolder(const std::string &chosen);

@@ -37,6 +37,7 @@ const char kKeysAfterPlay[] =
    "  high scores     A, B or Start go on\n"
    "  name entry      D-pad up/down change the last character, right or A adds\n"
    "                  one, left or B takes one back, Start stores, Back gives up\n"
+   "  any screen      Guide saves the picture\n"
    "\n"
    "Installed, the game reads its art and sounds from the data folder beside\n"
    "the program (../share/games/tossaro) and keeps the high scores in\n"
@@ -44,6 +45,9 @@ const char kKeysAfterPlay[] =
    "XDG_DATA_HOME is unset, empty or relative), whatever folder it starts in.\n"
    "Without that folder (a source tree) it reads graphics/ and sounds/ in the\n"
    "working directory, and keeps the high scores in hiscores.bin there.\n"
+   "Pictures go to Tossaro in the pictures folder ($XDG_PICTURES_DIR of\n"
+   "$XDG_CONFIG_HOME/user-dirs.dirs, else ~/Pictures), unless --captures\n"
+   "names another.\n"
    "\n";
 
 const char kExitStatus[] =
@@ -113,13 +117,16 @@ std::string shown(int scancode)
 std::string playKeysHelp(const KeyBindings &b)
 {
    const auto key = [&](PlayAction a) { return shown(b.keys[a]); };
-   return wrapped(
-      "  playing         ", std::string(18, ' '),
-      "left hand: " + key(LeftTiltLeft) + "/" + key(LeftTiltRight) + " tilt, " + key(LeftPowerUp) +
-         "/" + key(LeftPowerDown) + " power; right hand: " + key(RightTiltLeft) + "/" +
-         key(RightTiltRight) + " tilt, " + key(RightPowerUp) + "/" + key(RightPowerDown) +
-         " power; " + key(NewGame) + " new game, " + key(OpenQuitPrompt) +
-         " asks whether to quit to the menu, " + key(QuitGame) + " quit, M mute or unmute");
+   const std::string indent(18, ' ');
+   return wrapped("  playing         ", indent,
+                  "left hand: " + key(LeftTiltLeft) + "/" + key(LeftTiltRight) + " tilt, " +
+                     key(LeftPowerUp) + "/" + key(LeftPowerDown) + " power; right hand: " +
+                     key(RightTiltLeft) + "/" + key(RightTiltRight) + " tilt, " +
+                     key(RightPowerUp) + "/" + key(RightPowerDown) + " power; " + key(NewGame) +
+                     " new game, " + key(OpenQuitPrompt) + " asks whether to quit to the menu, " +
+                     key(QuitGame) + " quit, M mute or unmute") +
+          wrapped("  any screen      ", indent,
+                  key(SavePicture) + " saves the picture in the captures folder");
 }
 
 // What the settings file may hold.

@@ -1,7 +1,8 @@
 // The keys of play, which a player may move: the four of each hand, a new
-// game, the quit prompt and quitting. Play asks for an action ("the left
-// hand's tilt to the left"); the table answers with its key. The menus,
-// the quit prompt's Y and N and the name entry keep their own keys.
+// game, the quit prompt and quitting, and the two captures, which every
+// screen reads. Play asks for an action ("the left hand's tilt to the
+// left"); the table answers with its key. The menus, the quit prompt's Y
+// and N and the name entry keep their own keys.
 #ifndef TOSSARO_APP_KEY_BINDINGS_H
 #define TOSSARO_APP_KEY_BINDINGS_H
 
@@ -21,14 +22,20 @@ enum PlayAction {
    NewGame,
    OpenQuitPrompt,
    QuitGame,
+   // Read on every screen, never by a game, so never in a replay.
+   SavePicture,
+   SaveClip,
    kPlayActions
 };
+
+// The actions a game reads, and a replay keeps: those before SavePicture.
+const int kGameActions = SavePicture;
 
 struct KeyBindings {
    int keys[kPlayActions];  // a library scancode for each action
 };
 
-// A, D, W, S; Left, Right, Up, Down; Space, Esc, Q.
+// A, D, W, S; Left, Right, Up, Down; Space, Esc, Q; F12, F9.
 extern const KeyBindings kDefaultBindings;
 
 // The keys play reads: the defaults unless the settings bind others. Set
@@ -43,8 +50,8 @@ inline int keyFor(PlayAction action)
 // Play actions held at once: bit `action` for each PlayAction held.
 using ActionSet = uint16_t;
 
-// The actions whose keys are held now, through the bindings (a controller
-// holds its keys too).
+// The game's actions whose keys are held now, through the bindings (a
+// controller holds its keys too).
 ActionSet heldActions();
 
 // The action's name in the settings file, such as "left_tilt_left".

@@ -6,6 +6,7 @@
 
 #include "assets.h"
 #include "audio/sound.h"
+#include "captures.h"
 #include "keyboard.h"
 #include "pad_keys.h"
 #include "quit_prompt.h"
@@ -87,6 +88,7 @@ void updateScreen()
       inputDelay--;
    readPadKeys();
    readMuteKey();
+   readCaptureKeys();
    // Read afresh each tick: a state change routes the next tick.
    const ScreenState before = screenState;
    const ScreenRoutines routines = routinesOf(before);
@@ -100,6 +102,9 @@ void drawFrame()
    const ScreenRoutines routines = routinesOf(screenState);
    if (routines.draw)
       routines.draw();
+   // The picture as the screen drew it; the notice and the frame rate go
+   // over it after.
+   captureFrame(backBuffer);
    textprintf_ex(backBuffer, font, 10, 20, makecol(255, 255, 255), -1, "FPS: %i", fps.load());
    framesThisSecond++;
    presentFrame(backBuffer);

@@ -45,12 +45,13 @@ bool frameDue(int cap, double sinceFrame);
 // signal; the quit prompt for a lost focus during play.
 void actOnRequests();
 
-// One logic tick: the input delay countdown, then the current screen's
-// update routine.
+// One logic tick: the input delay countdown, the keys every screen reads
+// (mute, captures), then the current screen's update routine.
 void updateScreen();
 
-// One frame: the current screen's picture, the frame rate, onto the
-// screen; the back buffer is left blank.
+// One frame: the current screen's picture (taken when a capture asks),
+// the capture notice, the frame rate, onto the screen; the back buffer is
+// left blank.
 void drawFrame();
 
 // Runs ticks and frames until the screen state is Exit.

@@ -40,11 +40,12 @@ Option numberOption(const char *name, int Options::*number, int lo, int hi, int 
    return o;
 }
 
-Option pathOption(const char *name, std::string Options::*path, OptionPlace place, const char *help)
+Option pathOption(const char *name, std::string Options::*path, OptionPlace place, const char *help,
+                  const char *value = "FILE")
 {
    Option o = option(name, OptionKind::Path, place, help);
    o.path = path;
-   o.value = "FILE";
+   o.value = value;
    return o;
 }
 
@@ -116,6 +117,10 @@ const std::vector<Option> &optionTable()
                    "with --replay: play it without a window, sound or display, as fast as the "
                    "machine can, and print its score, ticks and length; status 1 when the file "
                    "is bad or the game drifts from the recording"),
+      pathOption("captures", &Options::capturesFolder, kBoth,
+                 "save pictures in DIR, made when missing; by default Tossaro in the player's "
+                 "pictures folder",
+                 "DIR"),
       requestOption("write-config", OptionKind::Task, Request::WriteConfig,
                     "write the settings in force (the file's, and the command line's over "
                     "them) into the settings file, and exit"),
@@ -132,6 +137,7 @@ const std::vector<Option> &optionTable()
       keyOption(NewGame, "a new game"),
       keyOption(OpenQuitPrompt, "asks whether to quit to the menu"),
       keyOption(QuitGame, "quits the program"),
+      keyOption(SavePicture, "saves the picture on the screen, on any screen"),
    };
    return table;
 }
@@ -219,7 +225,7 @@ std::string acceptedValues(const Option &o)
       return std::to_string(o.lo) + " to " + std::to_string(o.hi) +
              (o.word ? std::string(", or ") + o.word : "");
    case OptionKind::Path:
-      return "a file name";
+      return o.value == std::string("DIR") ? "a folder's name" : "a file name";
    case OptionKind::Key:
       return "a key's name, such as A, F1, LEFT or SPACE";
    case OptionKind::Answer:

@@ -28,6 +28,7 @@ struct Options {
    std::string configFile;  // the settings file to read; empty for the usual one
    std::string replayFile;  // a replay to watch instead of playing; empty for none
    bool verify;  // the replay is played without a window and its end printed
+   std::string capturesFolder;  // where captures go; empty for the pictures folder's Tossaro
    KeyBindings keys;
 };
 
@@ -37,7 +38,7 @@ enum class Request { Play, Help, Version, WriteConfig, Mistake };
 enum class OptionKind {
    Switch,  // on or off; alone on the command line it means on
    Number,  // a whole number in a range, or a word for one value outside it
-   Path,  // a file's name, not empty
+   Path,  // a file's or a folder's name, not empty
    Key,  // a key's name, for one action of play
    Answer,  // prints an answer and exits, whatever follows it (--help)
    Task,  // something to do instead of playing (--write-config)

@@ -157,6 +157,8 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
    default:
       break;
    }
+   // The Guide button saves the picture wherever the player is.
+   hold(pad.buttons[PadGuide], keyFor(SavePicture));
    if (screen != NameEntry)
       typed_.clear();
    if (ready_ < 0 && !typed_.empty()) {

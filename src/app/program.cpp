@@ -8,6 +8,7 @@
 #include <string>
 
 #include "assets.h"
+#include "captures.h"
 #include "audio/mixer.h"
 #include "data_folder.h"
 #include "files/replacement_file.h"
@@ -90,6 +91,7 @@ int runProgram(const Options &options)
    frameRateCap = options.maxFps;
    playKeys = options.keys;
    showMarks = options.marks;
+   chosenCapturesFolder = options.capturesFolder;
    const std::string problem = loadAssets(data.prefix);
    if (!problem.empty())
       return failStartup(problem);
@@ -117,6 +119,7 @@ int runProgram(const Options &options)
 
    runMainLoop();
    stopKeepingReplays();
+   finishCaptures();
 
    // Whichever way the loop ended, the table is kept.
    const std::string unsaved = highscores.save();

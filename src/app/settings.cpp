@@ -165,9 +165,14 @@ std::string settingsText(const Options &options)
       }
       std::string help = o.help;
       help[0] = char(toupper(static_cast<unsigned char>(help[0])));
-      help += " (" + (o.kind == OptionKind::Key ? "" : acceptedValues(o) + "; ") + "default " +
-              valueText(o, defaults) + ").";
-      text += wrapped("# ", "# ", help) + entryName(o) + " = " + valueText(o, options) + "\n";
+      // A folder left to the game has no value to give: its line is a comment.
+      const std::string byDefault = valueText(o, defaults), value = valueText(o, options);
+      std::string values = o.kind == OptionKind::Key ? "" : acceptedValues(o);
+      if (!byDefault.empty())
+         values += (values.empty() ? "" : "; ") + std::string("default ") + byDefault;
+      help += " (" + values + ").";
+      text += wrapped("# ", "# ", help) + (value.empty() ? "# " : "") + entryName(o) + " = " +
+              value + "\n";
    }
    return text;
 }

@@ -4,7 +4,18 @@
 #ifndef TOSSARO_PAD_PAD_STATE_H
 #define TOSSARO_PAD_PAD_STATE_H
 
-enum PadButton { PadA, PadB, PadBack, PadStart, PadUp, PadDown, PadLeft, PadRight, kPadButtons };
+enum PadButton {
+   PadA,
+   PadB,
+   PadBack,
+   PadStart,
+   PadUp,
+   PadDown,
+   PadLeft,
+   PadRight,
+   PadGuide,  // the middle button with the maker's logo, where there is one
+   kPadButtons
+};
 enum PadAxis { LeftX, LeftY, RightX, RightY, kPadAxes };
 
 // A stick's full travel: axes run from -kAxisTravel to kAxisTravel, y

@@ -141,6 +141,7 @@ TEST(Captures, GoToThePicturesFolderUnderNamesOfTheirTime)
    scratch.write("config/user-dirs.dirs", std::vector<unsigned char>(pix.begin(), pix.end()));
    EXPECT_EQ(capturesFolder(""), "/pix/Tossaro");
    EXPECT_EQ(capturesFolder("shots"), "shots");
+   EXPECT_EQ(capturesFolder("~/shots"), "/home/p/shots");
 
    // Local time; a clip says so; the later ones of a second are numbered.
    const Variable zone("TZ", "UTC");

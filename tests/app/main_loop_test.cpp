@@ -1,13 +1,20 @@
 // The loop, the tick and the frame: routing, the input delay, owed ticks,
 // the frame-rate text, the frame-rate cap, leaving through Exit, pausing
-// when the focus goes.
+// when the focus goes, the picture key and its notice.
+#include <filesystem>
+
 #include "app/assets.h"
+#include "app/captures.h"
 #include "app/main_loop.h"
+#include "app/menu.h"
+#include "app/picture.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
 #include "app/screens.h"
 #include "game/game.h"
 #include "app_fixture.h"
+#include "gif/gif.h"
+#include "support/scratch.h"
 
 namespace {
 
@@ -169,6 +176,55 @@ TEST_F(MainLoop, MTogglesTheSoundOncePerPressInTheMenuAndInPlayOnly)
       updateScreen();
       EXPECT_EQ(heard.mutes, c.toggles) << c.state;
    }
+}
+
+TEST_F(MainLoop, ThePictureKeySavesThePictureAsDrawnAndANoticeSaysWhereForTwoSeconds)
+{
+   const Scratch scratch;
+   chosenCapturesFolder = scratch.path("shots");
+   screenState = Menu;
+   fps = 99;
+   scripted.down = {KEY_F12};
+   updateScreen();
+   updateScreen();  // held on: still one picture
+   drawFrame();
+   finishCaptures();
+   std::vector<std::string> saved;
+   for (const auto &entry : std::filesystem::directory_iterator(chosenCapturesFolder))
+      saved.push_back(entry.path().filename());
+   ASSERT_EQ(saved.size(), 1u);
+   EXPECT_EQ(captureNotice(), "Saved " + saved[0]);
+   // The menu's own pixels, exactly: no frame rate, no notice.
+   BitmapPtr picture(load_gif_bitmap((chosenCapturesFolder + "/" + saved[0]).c_str(), nullptr));
+   ASSERT_NE(picture, nullptr);
+   drawMenu();
+   int wrong = 0;
+   for (int y = 0; y < kGameHeight; y++) {
+      for (int x = 0; x < kGameWidth; x++)
+         wrong += getpixel(picture.get(), x, y) != getpixel(backBuffer, x, y);
+   }
+   EXPECT_EQ(wrong, 0);
+   clear_bitmap(backBuffer);
+   drawFrame();
+   EXPECT_TRUE(has_color(screen, 12, 44, 627, 60, makecol(kPanelInk)));
+   for (int tick = 0; tick < 199; tick++)
+      updateScreen();
+   EXPECT_FALSE(captureNotice().empty());
+   updateScreen();
+   EXPECT_EQ(captureNotice(), "");
+
+   // A folder that cannot be made: the notice says why, and no file is left.
+   chosenCapturesFolder += "/" + saved[0] + "/in";
+   scripted.down.clear();
+   updateScreen();
+   scripted.down = {KEY_F12};
+   updateScreen();
+   drawFrame();
+   finishCaptures();
+   EXPECT_EQ(captureNotice(), "Picture not saved: " + chosenCapturesFolder +
+                                 ": cannot reach the folder: Not a directory");
+   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(scratch.path("shots")), {}), 1);
+   chosenCapturesFolder.clear();
 }
 
 }  // namespace

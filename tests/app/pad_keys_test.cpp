@@ -83,6 +83,9 @@ TEST_F(PadTest, EachScreenReadsTheButtonsOfItsOwn)
       {GameOver, with({PadB}), {KEY_ENTER}},
       {ScoreTable, with({PadStart}), {KEY_ENTER}},
       {NameEntry, with({PadBack}), {KEY_ESC}},
+      {Playing, with({PadGuide}), {KEY_F12}},
+      {Menu, with({PadGuide}), {KEY_F12}},
+      {NameEntry, with({PadGuide}), {KEY_F12}},
    };
    for (const auto &c : cases) {
       PadKeys pad(&scripted);
