@@ -3,12 +3,13 @@
 # or with "package", packaging) needs, and only those that are missing.
 set -euo pipefail
 
-build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev)
+build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev libx11-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
-      xvfb xdotool x11-utils libx11-dev clang libclang-rt-14-dev valgrind
+      xvfb xdotool x11-utils clang libclang-rt-14-dev valgrind
       libfreetype-dev fonts-dejavu-core zlib1g-dev)
-# The package, and the checks the tests make of it.
-packaging=(dpkg-dev binutils lintian desktop-file-utils appstream)
+# The package (debian/control's Build-Depends are the build's list), and
+# the checks the tests make of it.
+packaging=(dpkg-dev debhelper lintian desktop-file-utils appstream man-db)
 
 wanted=("${build[@]}")
 case ${1:-} in
