@@ -1,7 +1,8 @@
 // Reading the settings file at start-up: one as --write-config writes it,
 // and the worst the game still takes, 64 KiB of short entries that each
-// get a line of their own (the library's reader, given a whole file, takes
-// time that grows with the square of its entries: seconds for this one).
+// get a line of their own, ended by a newline or by a carriage return
+// (the library's reader, given a whole file, takes time that grows with
+// the square of its entries: seconds for this one).
 #include <allegro.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -39,11 +40,11 @@ void WrittenFile(benchmark::State &state)
    read(state, settingsText(Options()));
 }
 
-std::string largestFile()
+std::string largestFile(char end = '\n')
 {
    std::string text;
    for (int i = 0; text.size() < kMostSettingsBytes; i++)
-      text += "k" + std::to_string(i) + "=\n";
+      text += "k" + std::to_string(i) + "=" + end;
    text.resize(kMostSettingsBytes);
    return text;
 }
@@ -51,6 +52,11 @@ std::string largestFile()
 void LargestFileOfShortEntries(benchmark::State &state)
 {
    read(state, largestFile());
+}
+
+void LargestFileOfCarriageReturns(benchmark::State &state)
+{
+   read(state, largestFile('\r'));
 }
 
 // The same file given to the library whole, each entry listed and read.
@@ -69,6 +75,7 @@ void LargestFileReadWhole(benchmark::State &state)
 
 BENCHMARK(WrittenFile)->Unit(benchmark::kMicrosecond);
 BENCHMARK(LargestFileOfShortEntries)->Unit(benchmark::kMillisecond);
+BENCHMARK(LargestFileOfCarriageReturns)->Unit(benchmark::kMillisecond);
 BENCHMARK(LargestFileReadWhole)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace

@@ -41,11 +41,10 @@ public:
       // value, which no entry takes.
       const size_t nul = std::min(line.find('\0'), line.size());
       afterNul_ = line.substr(nul);
-      afterNul_.erase(afterNul_.find_last_not_of(" \t\r") + 1);
+      afterNul_.erase(afterNul_.find_last_not_of(" \t") + 1);
       set_config_data(line.data(), int(nul));
       readEntries(nullptr);
-      // A carriage return parts lines for the library, so one line of
-      // ours may hold a header and entries after it.
+      // A [section] header is listed as the library's section.
       const char **headers = nullptr;
       const int count = list_config_sections(&headers);
       for (int i = 0; i < count; i++) {
@@ -136,9 +135,15 @@ SettingsRead readSettings(const std::string &path, Options *options)
    }
    push_config_state();
    SettingsReader reader(path, options, &read.problems);
+   // The library ends a line at a carriage return too, so a line of ours
+   // ends there as well (a CR LF pair ends one): else one line could hold
+   // thousands of entries, and the time of reading them would grow with
+   // the square of their number.
    for (size_t from = 0, to; from < text.size(); from = to + 1) {
-      to = std::min(text.find('\n', from), text.size());
+      to = std::min(text.find_first_of("\r\n", from), text.size());
       reader.readLine(text.substr(from, to - from));
+      if (text.compare(to, 2, "\r\n") == 0)
+         to++;
    }
    pop_config_state();
    if (ours)

@@ -91,6 +91,10 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
       {"scale = 2\nScale = 3\nmute = on\n",
        {":2: Scale = 3: left out, as line 1 gives scale already; scale stays 2"},
        2},
+      // A carriage return ends a line, as a CR LF pair does.
+      {"scale = 2\rScale = 3\r\nmute = on\r\n",
+       {":2: Scale = 3: left out, as line 1 gives scale already; scale stays 2"},
+       2},
       {"mute = on\n[display]\nscale = 2\nlook = fine\n",
        {":3: scale = 2: left out, as it is under [display] and the settings have no sections; "
         "scale stays 1",
