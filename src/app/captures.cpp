@@ -2,13 +2,13 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <ctime>
 #include <future>
 #include <system_error>
 #include <vector>
 
 #include "captures_folder.h"
+#include "files/say.h"
 #include "gif/gif.h"
 #include "key_bindings.h"
 #include "keyboard.h"
@@ -58,7 +58,7 @@ Written writeStill(BitmapPtr picture)
 void tellWritten(const Written &written)
 {
    if (!written.problem.empty()) {
-      fprintf(stderr, "tossaro: the picture is not saved: %s\n", written.problem.c_str());
+      say("the picture is not saved: " + written.problem);
       showNotice("Picture not saved: " + written.problem);
       return;
    }

@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "files/say.h"
 #include "shown_text.h"
 
 namespace {
@@ -153,7 +154,7 @@ int written(FILE *out, FILE *err)
 {
    if (fflush(out) == 0 && !ferror(out))
       return 0;
-   fprintf(err, "tossaro: cannot write the answer: %s\n", strerror(errno));
+   say(std::string("cannot write the answer: ") + strerror(errno), err);
    return 1;
 }
 
@@ -180,7 +181,7 @@ CommandLine parseCommandLine(int argc, const char *const *argv, const Options &b
       const std::string name = dashed ? argument.substr(2, equals - 2) : std::string();
       const Option *option = dashed ? commandLineOption(name) : nullptr;
       if (!option)
-         return commandLineMistake("unknown option " + printable(argument));
+         return commandLineMistake("unknown option " + argument);
       std::string value = inlineValue ? argument.substr(equals + 1) : std::string();
       switch (option->kind) {
       case OptionKind::Answer:
@@ -202,7 +203,7 @@ CommandLine parseCommandLine(int argc, const char *const *argv, const Options &b
          value = inlineValue ? value : argv[++i];
       }
       if (!setOption(&line.options, *option, value))
-         return commandLineMistake("bad value for --" + name + ": '" + printable(value) + "' (" +
+         return commandLineMistake("bad value for --" + name + ": '" + value + "' (" +
                                    acceptedValues(*option) + ")");
    }
    line.request = task;
@@ -221,7 +222,8 @@ int answerCommandLine(const CommandLine &line, FILE *out, FILE *err)
       fprintf(out, "tossaro %s\n", TOSSARO_VERSION);
       return written(out, err);
    case Request::Mistake:
-      fprintf(err, "tossaro: %s\n%s", line.mistake.c_str(), usage().c_str());
+      say(line.mistake, err);
+      fputs(usage().c_str(), err);
       return 2;
    case Request::Play:
    case Request::WriteConfig:

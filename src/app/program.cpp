@@ -12,6 +12,7 @@
 #include "audio/mixer.h"
 #include "data_folder.h"
 #include "files/replacement_file.h"
+#include "files/say.h"
 #include "key_bindings.h"
 #include "game/marks.h"
 #include "gif/gif.h"
@@ -24,7 +25,6 @@
 #include "screen_state.h"
 #include "settings.h"
 #include "verify.h"
-#include "shown_text.h"
 #include "window.h"
 #include "window_identity.h"
 
@@ -34,7 +34,7 @@ const int kTicksPerSecond = 100;
 
 int failStartup(const std::string &what)
 {
-   fprintf(stderr, "tossaro: %s\n", what.c_str());
+   say(what);
    return 1;
 }
 
@@ -76,7 +76,7 @@ int runProgram(const Options &options)
    // Without its icon the game plays on.
    const std::string noIcon = setWindowIcon(data.prefix + "graphics");
    if (!noIcon.empty())
-      fprintf(stderr, "tossaro: %s; the window has no icon\n", noIcon.c_str());
+      say(noIcon + "; the window has no icon");
    const std::string noWindow = openWindow(options);
    if (!noWindow.empty())
       return failStartup(noWindow);
@@ -86,8 +86,8 @@ int runProgram(const Options &options)
    // Without it the game still plays, so a refusal is only reported.
    if (set_display_switch_mode(SWITCH_BACKGROUND) != 0 ||
        set_display_switch_callback(SWITCH_OUT, onFocusLost) != 0)
-      fprintf(stderr, "tossaro: the display does not report focus changes; the game will not "
-                      "pause when the window loses the focus\n");
+      say("the display does not report focus changes; the game will not pause when the window "
+          "loses the focus");
    frameRateCap = options.maxFps;
    playKeys = options.keys;
    showMarks = options.marks;
@@ -98,7 +98,7 @@ int runProgram(const Options &options)
    if (!options.mute) {
       const std::string silent = startSound(data.prefix + "sounds", options.volume);
       if (!silent.empty())
-         fprintf(stderr, "tossaro: no sound: %s\n", silent.c_str());
+         say("no sound: " + silent);
    }
    // Without controllers the keyboard plays alone, and nothing is said.
    startPadKeys();
@@ -106,12 +106,12 @@ int runProgram(const Options &options)
    inputDelay = kLongInputDelay;
    highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;
    if (highscores.file.empty())
-      fprintf(stderr, "tossaro: no home folder (HOME is unset or empty and the password database "
-                      "has none for this user): the high scores are kept for this run only\n");
+      say("no home folder (HOME is unset or empty and the password database has none for this "
+          "user): the high scores are kept for this run only");
    highscores.makesItsFolder = options.scoresFile.empty() && !data.prefix.empty();
    const std::string unread = highscores.load();
    if (!unread.empty())
-      fprintf(stderr, "tossaro: %s\n", unread.c_str());
+      say(unread);
 
    // Replays are kept beside the table, wherever it is kept.
    if (!highscores.file.empty())
@@ -125,7 +125,7 @@ int runProgram(const Options &options)
    const std::string unsaved = highscores.save();
    shutdown();
    if (!unsaved.empty()) {
-      fprintf(stderr, "tossaro: %s\n", unsaved.c_str());
+      say(unsaved);
       return 1;
    }
    return 0;
@@ -150,14 +150,13 @@ int runTossaro(int argc, const char *const *argv)
    // A file the player named is no file to do without, unless it is to
    // be written.
    if (read.missing && !named.empty() && first.request == Request::Play)
-      return answerCommandLine(
-         commandLineMistake("no settings file " + printable(named) + " (--config)"), stdout,
-         stderr);
+      return answerCommandLine(commandLineMistake("no settings file " + named + " (--config)"),
+                               stdout, stderr);
    CommandLine line = parseCommandLine(argc, argv, settings);
    for (const std::string &clash : settleConflicts(&line.options.keys))
       read.problems.push_back(clash + "; both keep their default keys");
    for (const std::string &problem : read.problems)
-      fprintf(stderr, "tossaro: %s\n", problem.c_str());
+      say(problem);
    if (line.request == Request::WriteConfig) {
       if (path.empty())
          return failStartup("no home folder to keep the settings in (HOME is unset or empty and "
@@ -165,7 +164,7 @@ int runTossaro(int argc, const char *const *argv)
       const std::string unwritten = writeSettings(path, line.options);
       if (!unwritten.empty())
          return failStartup(unwritten);
-      printf("tossaro: the settings are in %s\n", printable(path).c_str());
+      say("the settings are in " + path, stdout);
       return 0;
    }
    if (line.request != Request::Play)

@@ -1,9 +1,9 @@
 #include "replay_keeping.h"
 
-#include <cstdio>
 #include <memory>
 #include <optional>
 
+#include "files/say.h"
 #include "game/game.h"
 #include "replay/recorder.h"
 #include "scores/highscores.h"
@@ -20,7 +20,7 @@ bool nameStored = false;  // a name was stored for the last game
 void report(const std::string &problem)
 {
    if (!problem.empty())
-      fprintf(stderr, "tossaro: %s\n", problem.c_str());
+      say(problem);
 }
 
 }  // namespace

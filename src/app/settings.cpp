@@ -10,6 +10,7 @@
 #include "data_folder.h"
 #include "files/input_file.h"
 #include "files/replacement_file.h"
+#include "files/say.h"
 #include "shown_text.h"
 
 namespace {
@@ -23,8 +24,7 @@ const char kByteOrderMark[] = "\xef\xbb\xbf";
 class SettingsReader {
 public:
    SettingsReader(const std::string &path, Options *options, std::vector<std::string> *problems)
-       : path_(printable(path)), options_(options), problems_(problems),
-         givenOn_(optionTable().size(), 0)
+       : path_(path), options_(options), problems_(problems), givenOn_(optionTable().size(), 0)
    {
    }
 
@@ -33,7 +33,7 @@ public:
       at_ = path_ + ":" + std::to_string(++number_) + ": ";
       // Such a line would lead the library's reader astray: its decoder
       // takes the newline and the next line into the broken character.
-      if (!isUtf8(line)) {
+      if (!is_utf8(line)) {
          problems_->push_back(at_ + "not UTF-8 text; the line is left out");
          return;
       }
@@ -69,11 +69,11 @@ private:
    void readEntry(const std::string &name, const std::string &value)
    {
       const Option *option = settingsEntry(name);
-      const std::string said = at_ + printable(name + " = " + value) + ": ";
+      const std::string said = at_ + name + " = " + value + ": ";
       const std::string stays =
          option ? entryName(*option) + " stays " + valueText(*option, *options_) : "";
       if (!section_.empty()) {
-         problems_->push_back(said + "left out, as it is under " + printable(section_) +
+         problems_->push_back(said + "left out, as it is under " + section_ +
                               " and the settings have no sections" + (option ? "; " + stays : ""));
          return;
       }
@@ -117,7 +117,7 @@ SettingsRead readSettings(const std::string &path, Options *options)
    if (file.missing)
       return read;
    if (!file.problem.empty()) {
-      read.problems.push_back(printable(file.problem) + "; the defaults are used");
+      read.problems.push_back(file.problem + "; the defaults are used");
       return read;
    }
    std::string text(file.bytes.begin(), file.bytes.end());
@@ -129,7 +129,7 @@ SettingsRead readSettings(const std::string &path, Options *options)
    // driver it opens no display.
    const bool ours = !system_driver;
    if (ours && install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
-      read.problems.push_back(printable(path) +
+      read.problems.push_back(path +
                               ": cannot start the library to read it; the defaults are used");
       return read;
    }

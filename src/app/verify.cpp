@@ -5,8 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "files/say.h"
 #include "replay/playback.h"
-#include "shown_text.h"
 
 int verifyReplayFile(const std::string &path, FILE *out, FILE *err)
 {
@@ -24,8 +24,8 @@ int verifyReplayFile(const std::string &path, FILE *out, FILE *err)
                  playingTime(ticks).c_str());
          return 0;
       }
-      problem = printable(path) + ": " + drift;
+      problem = path + ": " + drift;
    }
-   fprintf(err, "tossaro: %s\n", problem.c_str());
+   say(problem, err);
    return 1;
 }

@@ -1,6 +1,6 @@
 #include "window.h"
 
-#include <cstdio>
+#include "files/say.h"
 
 int windowScale = 1;
 
@@ -24,8 +24,8 @@ std::string openWindow(const Options &options)
    if (options.fullscreen) {
       if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, w, h, 0, 0) == 0)
          return std::string();
-      fprintf(stderr, "tossaro: no full-screen %dx%d mode here (%s); opening a window\n", w, h,
-              allegro_error);
+      say("no full-screen " + std::to_string(w) + "x" + std::to_string(h) + " mode here (" +
+          allegro_error + "); opening a window");
    }
    if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, w, h, 0, 0) != 0)
       return "cannot open a " + std::to_string(w) + "x" + std::to_string(h) +

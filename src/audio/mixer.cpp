@@ -5,9 +5,9 @@
 #include <dlfcn.h>
 
 #include <algorithm>
-#include <cstdio>
 
 #include "files/input_file.h"
+#include "files/say.h"
 #include "sound.h"
 #include "sound_files.h"
 
@@ -101,13 +101,13 @@ Mix_Chunk *loadEffect(const std::string &path)
 {
    const InputFile wav = read_input_file(path, kLargestEffect);
    if (!wav.problem.empty()) {
-      fprintf(stderr, "tossaro: %s\n", wav.problem.c_str());
+      say(wav.problem);
       return nullptr;
    }
    Mix_Chunk *chunk =
       Mix_LoadWAV_RW(SDL_RWFromConstMem(wav.bytes.data(), int(wav.bytes.size())), 1);
    if (!chunk)
-      fprintf(stderr, "tossaro: %s: cannot load: %s\n", path.c_str(), Mix_GetError());
+      say(path + ": cannot load: " + Mix_GetError());
    return chunk;
 }
 

@@ -2,9 +2,8 @@
 
 #include <SDL.h>
 
-#include <cstdio>
-
 #include "files/input_file.h"
+#include "files/say.h"
 
 int drivingPad = -1;
 bool padsStarted = false;
@@ -49,11 +48,11 @@ void addMappings(const std::string &path)
    if (file.missing)
       return;
    if (!file.problem.empty())
-      fprintf(stderr, "tossaro: %s\n", file.problem.c_str());
+      say(file.problem);
    else if (!file.bytes.empty() &&
             SDL_GameControllerAddMappingsFromRW(
                SDL_RWFromConstMem(file.bytes.data(), int(file.bytes.size())), 1) < 0)
-      fprintf(stderr, "tossaro: %s: %s\n", path.c_str(), SDL_GetError());
+      say(path + ": " + SDL_GetError());
 }
 
 }  // namespace

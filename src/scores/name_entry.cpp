@@ -2,7 +2,6 @@
 
 #include <allegro.h>
 
-#include <cstdio>
 #include <cstdlib>
 
 #include "app/assets.h"
@@ -10,6 +9,7 @@
 #include "app/picture.h"
 #include "app/screen_state.h"
 #include "audio/sound.h"
+#include "files/say.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "highscores.h"
@@ -37,7 +37,7 @@ void confirm()
    // a save succeeds; the save at exit tries again.
    const std::string unsaved = highscores.save();
    if (!unsaved.empty())
-      fprintf(stderr, "tossaro: %s\n", unsaved.c_str());
+      say(unsaved);
    playSound(Cue::NameStored);
    screenState = ScoreTable;
    inputDelay = kScreenChangeDelay;

@@ -95,7 +95,7 @@ TEST(CommandLine, MistakesNameTheOptionOrValue)
       {{"play"}, "unknown option play"},
       {{"-h"}, "unknown option -h"},
       {{"--left_tilt_left=Q"}, "unknown option --left_tilt_left=Q"},
-      {{"--sc\xe9le=2"}, "unknown option --sc\\xe9le=2"},
+      {{"--sc\xe9le=2"}, "unknown option --sc\xe9le=2"},
       {{"--help=me"}, "--help takes no value"},
       {{"--write-config=yes"}, "--write-config takes no value"},
       {{"--scale"}, "--scale needs a value"},
@@ -104,7 +104,7 @@ TEST(CommandLine, MistakesNameTheOptionOrValue)
       {{"--scale", "5"}, "bad value for --scale: '5' (1 to 4, or auto)"},
       {{"--scale=2x"}, "bad value for --scale: '2x' (1 to 4, or auto)"},
       {{"--scale="}, "bad value for --scale: '' (1 to 4, or auto)"},
-      {{"--scale", "\xc2\x9bJ"}, "bad value for --scale: '\\xc2\\x9bJ' (1 to 4, or auto)"},
+      {{"--scale", "\xc2\x9bJ"}, "bad value for --scale: '\xc2\x9bJ' (1 to 4, or auto)"},
       {{"--max-fps", "-5"}, "bad value for --max-fps: '-5' (1 to 1000, or off)"},
       {{"--max-fps", "1001"}, "bad value for --max-fps: '1001' (1 to 1000, or off)"},
       {{"--max-fps", "99999999999999999999"},
@@ -154,6 +154,9 @@ TEST(CommandLine, Answers)
    EXPECT_EQ(mistake.out, "");
    const std::string usage = help.out.substr(0, help.out.find("\n\n") + 1);
    EXPECT_EQ(mistake.err, "tossaro: bad value for --max-fps: 'fast' (1 to 1000, or off)\n" + usage);
+   // What came from outside cannot steer the terminal.
+   EXPECT_EQ(answer(parse({"--\x1b[31m\\red\xe9"})).err,
+             "tossaro: unknown option --\\x1b[31m\\\\red\\xe9\n" + usage);
 
    // An answer that cannot be written is no success.
    for (const char *request : {"--help", "--version"}) {

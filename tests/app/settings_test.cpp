@@ -81,11 +81,12 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
         "kept"}},
       {"colour = blue\nmute = on\n", {":1: colour = blue: no such setting; left out"}},
       {"", {}, 1, false},
-      // Bytes a terminal would act on are shown escaped; a NUL ends no value.
+      // Bytes a terminal would act on are named as they are (the line on
+      // the terminal escapes them); a NUL ends no value.
       {"volume = \x1b[2J\nmute = on\n",
-       {":1: volume = \\x1b[2J: not 0 to 100; the default is kept"}},
+       {":1: volume = \x1b[2J: not 0 to 100; the default is kept"}},
       {"volume = 1\0002\nmute = on\n"s,
-       {":1: volume = 1\\x002: not 0 to 100; the default is kept"}},
+       {":1: volume = 1\0002: not 0 to 100; the default is kept"s}},
       // Latin-1 in a comment would take the next line with it.
       {"# caf\xe9\nmute = on\n", {":1: not UTF-8 text; the line is left out"}},
       {"scale = 2\nScale = 3\nmute = on\n",
