@@ -5,6 +5,7 @@
 #include <dlfcn.h>
 
 #include <algorithm>
+#include <string>
 
 #include "files/input_file.h"
 #include "files/say.h"
@@ -23,6 +24,10 @@ const float kHeadroom = 0.5f;
 // The largest effect is a fraction of a megabyte; a file far larger is
 // not one of them, and would take the mixer's memory for the whole run.
 const size_t kLargestEffect = 4 << 20;
+// What an effect may take once the mixer has made it 16-bit stereo at its
+// rate: a file well under kLargestEffect, of 8-bit samples at 8 kHz,
+// grows twenty-two times over.
+const Uint32 kLargestLoadedEffect = 16 << 20;
 
 }  // namespace
 
@@ -106,8 +111,14 @@ Mix_Chunk *loadEffect(const std::string &path)
    }
    Mix_Chunk *chunk =
       Mix_LoadWAV_RW(SDL_RWFromConstMem(wav.bytes.data(), int(wav.bytes.size())), 1);
-   if (!chunk)
+   if (!chunk) {
       say(path + ": cannot load: " + Mix_GetError());
+   } else if (chunk->alen > kLargestLoadedEffect) {
+      say(path + ": " + std::to_string(chunk->alen) + " bytes once loaded, more than the " +
+          std::to_string(kLargestLoadedEffect) + " an effect may take; it is left out");
+      Mix_FreeChunk(chunk);
+      chunk = nullptr;
+   }
    return chunk;
 }
 

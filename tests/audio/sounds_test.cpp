@@ -129,14 +129,24 @@ TEST_F(Mixing, ABusyTickAtFullVolumeDoesNotClip)
 TEST_F(Mixing, AnEffectThatCannotBeHadIsNamedAndTheOthersPlay)
 {
    const std::vector<unsigned char> bell = read_file(kSounds + "/bell-red.wav");
+   const auto put32 = [](std::vector<unsigned char> *wav, size_t at, size_t value) {
+      for (int i = 0; i < 4; i++)
+         (*wav)[at + i] = value >> 8 * i & 0xff;
+   };
    // A WAV file of over 4 MiB: bell-red.wav with silence after it, which
    // its header counts in.
    std::vector<unsigned char> large = bell;
    large.resize((4 << 20) + 2);
-   for (int i = 0; i < 4; i++) {
-      large[4 + i] = (large.size() - 8) >> 8 * i & 0xff;
-      large[40 + i] = (large.size() - 44) >> 8 * i & 0xff;
-   }
+   put32(&large, 4, large.size() - 8);
+   put32(&large, 40, large.size() - 44);
+   // One of 1 MiB that the mixer makes 22 MiB: 8-bit silence at 8 kHz.
+   std::vector<unsigned char> widened(bell.begin(), bell.begin() + 44);
+   widened.resize(44 + (1 << 20), 0x80);
+   put32(&widened, 4, widened.size() - 8);
+   put32(&widened, 24, 8000);  // samples a second
+   put32(&widened, 28, 8000);  // bytes a second
+   put32(&widened, 32, 1 | 8 << 16);  // bytes a sample, bits a sample
+   put32(&widened, 40, widened.size() - 44);
    const struct {
       const char *why;
       const std::vector<unsigned char> *bytes;  // null for none
@@ -144,6 +154,7 @@ TEST_F(Mixing, AnEffectThatCannotBeHadIsNamedAndTheOthersPlay)
    } cases[] = {
       {"No such file", nullptr, false},
       {"more than the", &large, false},
+      {"once loaded, more than the 16777216", &widened, false},
       // With no writer, opening it would hold the game.
       {"a FIFO", nullptr, true},
    };
