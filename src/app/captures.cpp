@@ -1,20 +1,33 @@
 #include "captures.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cctype>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <future>
+#include <optional>
 #include <system_error>
 #include <vector>
 
 #include "captures_folder.h"
 #include "files/say.h"
+#include "game/marks.h"
 #include "gif/gif.h"
 #include "key_bindings.h"
 #include "keyboard.h"
 #include "picture.h"
+#include "replay_keeping.h"
 
 std::string chosenCapturesFolder;
+int clipSeconds = 10;
+std::string clipProgram;
 
 namespace {
 
@@ -28,9 +41,18 @@ struct Written {
    std::string problem;  // else why not
 };
 
+const int kTicksPerSecond = 100;
+// The clip's process gives way to the game.
+const int kClipNiceness = 10;
+// What the clip's process says on failure: its last line, from its
+// stderr, of a bounded length.
+const size_t kLongestReason = 4096;
+
 bool pictureKeyHeld = false;  // at the last tick, so that a press counts once
 bool pictureAsked = false;  // pressed since the last picture was taken
 std::future<Written> stillWritten;  // the picture being written, if any
+bool clipKeyHeld = false;
+std::future<Written> clipWritten;  // the clip being made, if any
 std::string notice;
 int noticeTicks = 0;  // ticks the notice still shows
 
@@ -55,28 +77,157 @@ Written writeStill(BitmapPtr picture)
    return {file.path, ""};
 }
 
-void tellWritten(const Written &written)
+// The seconds of a tick count, as --from takes them: "12.34".
+std::string secondsOf(uint32_t ticks)
+{
+   return std::to_string(ticks / kTicksPerSecond) + "." +
+          std::to_string(ticks % kTicksPerSecond / 10) + std::to_string(ticks % 10);
+}
+
+// Runs the program with these arguments, its replay to read in `replayFd`,
+// at a lower priority; waits for it. Returns an empty string, or its last
+// line on stderr (or how it ended) when it failed.
+std::string runClipProgram(const std::vector<std::string> &arguments)
+{
+   std::vector<char *> argv;
+   for (const std::string &a : arguments)
+      argv.push_back(const_cast<char *>(a.c_str()));
+   argv.push_back(nullptr);
+   int said[2];
+   const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
+   if (nothing < 0 || pipe2(said, O_CLOEXEC) != 0) {
+      if (nothing >= 0)
+         close(nothing);
+      return std::string("cannot start its process: ") + strerror(errno);
+   }
+   const pid_t pid = fork();
+   if (pid == 0) {
+      // Only system calls until exec: the parent has other threads.
+      dup2(nothing, 0);
+      dup2(nothing, 1);
+      dup2(said[1], 2);
+      setpriority(PRIO_PROCESS, 0, kClipNiceness);
+      execv(argv[0], argv.data());
+      _exit(127);
+   }
+   const int error = errno;
+   close(nothing);
+   close(said[1]);
+   std::string text;
+   char buffer[512];
+   for (ssize_t n; (n = read(said[0], buffer, sizeof buffer)) != 0;) {
+      if (n > 0)
+         text.append(buffer, size_t(n));
+      else if (errno != EINTR)
+         break;
+      if (text.size() > kLongestReason)
+         text.erase(0, text.size() - kLongestReason);
+   }
+   close(said[0]);
+   if (pid < 0)
+      return std::string("cannot start its process: ") + strerror(error);
+   int status = 0;
+   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+   }
+   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+      return std::string();
+   while (!text.empty() && text.back() == '\n')
+      text.pop_back();
+   text.erase(0, text.rfind('\n') + 1);
+   if (text.compare(0, 9, "tossaro: ") == 0)
+      text.erase(0, 9);
+   if (!text.empty())
+      return text;
+   return WIFEXITED(status) ? "its process ended with status " + std::to_string(WEXITSTATUS(status))
+                            : "its process ended on signal " + std::to_string(WTERMSIG(status));
+}
+
+// On the clip's thread: a name of its own, the replay in memory, the
+// process that renders it.
+Written writeClip(Replay replay, ClipPart part)
+{
+   const CaptureFile file =
+      reserveCaptureFile(capturesFolder(chosenCapturesFolder), time(nullptr), true);
+   if (!file.problem.empty())
+      return {"", file.problem};
+   const std::vector<unsigned char> bytes = encodeReplay(replay);
+   // A file in memory that the process opens by its number: nothing is
+   // written to disk, and nothing is left behind.
+   const int fd = memfd_create("tossaro-clip.rpl", 0);
+   std::string problem;
+   if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
+      problem = std::string("cannot hand the replay over: ") + strerror(errno);
+   else
+      problem = runClipProgram({clipProgram, "--replay", "/proc/self/fd/" + std::to_string(fd),
+                                "--gif", file.path, "--from", secondsOf(part.from),
+                                showMarks ? "--marks=on" : "--marks=off"});
+   if (fd >= 0)
+      close(fd);
+   if (!problem.empty()) {
+      unlink(file.path.c_str());
+      return {"", problem};
+   }
+   return {file.path, ""};
+}
+
+void tellWritten(const Written &written, const char *what)
 {
    if (!written.problem.empty()) {
-      say("the picture is not saved: " + written.problem);
-      showNotice("Picture not saved: " + written.problem);
+      say(std::string("the ") + what + " is not saved: " + written.problem);
+      std::string capital = what;
+      capital[0] = char(toupper(capital[0]));
+      showNotice(capital + " not saved: " + written.problem);
       return;
    }
    showNotice("Saved " + written.path.substr(written.path.rfind('/') + 1));
+}
+
+void tellPicture(const Written &written)
+{
+   tellWritten(written, "picture");
+}
+
+void tellClip(const Written &written)
+{
+   tellWritten(written, "clip");
+}
+
+void startClip()
+{
+   if (clipWritten.valid()) {
+      showNotice("A clip is being made already");
+      return;
+   }
+   std::optional<Replay> game = gameSoFar();
+   if (!game || game->ticks == 0) {
+      showNotice("No game in play to make a clip of");
+      return;
+   }
+   const ClipPart part = clipPart(game->ticks, clipSeconds);
+   try {
+      clipWritten = std::async(std::launch::async, writeClip, std::move(*game), part);
+      const uint32_t length = part.to - part.from;
+      showNotice("Making a clip of the last " +
+                 (length % kTicksPerSecond ? secondsOf(length)
+                                           : std::to_string(length / kTicksPerSecond)) +
+                 " seconds");
+   } catch (const std::system_error &error) {
+      tellClip({"", std::string("no thread to make it: ") + error.what()});
+   }
 }
 
 void takePicture(BITMAP *picture)
 {
    BitmapPtr copy(create_bitmap_ex(bitmap_color_depth(picture), picture->w, picture->h));
    if (!copy) {
-      tellWritten({"", "no memory for a copy of the picture"});
+      tellPicture({"", "no memory for a copy of the picture"});
       return;
    }
    blit(picture, copy.get(), 0, 0, 0, 0, picture->w, picture->h);
    try {
       stillWritten = std::async(std::launch::async, writeStill, std::move(copy));
    } catch (const std::system_error &error) {
-      tellWritten({"", std::string("no thread to write it: ") + error.what()});
+      tellPicture({"", std::string("no thread to write it: ") + error.what()});
    }
 }
 
@@ -116,6 +267,10 @@ void readCaptureKeys()
    const bool held = keys->held(keyFor(SavePicture));
    pictureAsked = pictureAsked || (held && !pictureKeyHeld);
    pictureKeyHeld = held;
+   const bool clipHeld = keys->held(keyFor(SaveClip));
+   if (clipHeld && !clipKeyHeld)
+      startClip();
+   clipKeyHeld = clipHeld;
    if (noticeTicks > 0 && --noticeTicks == 0)
       notice.clear();
 }
@@ -124,7 +279,10 @@ void captureFrame(BITMAP *picture)
 {
    if (stillWritten.valid() &&
        stillWritten.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
-      tellWritten(stillWritten.get());
+      tellPicture(stillWritten.get());
+   if (clipWritten.valid() &&
+       clipWritten.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
+      tellClip(clipWritten.get());
    // A press while a picture is still being written takes the frame after.
    if (pictureAsked && !stillWritten.valid()) {
       pictureAsked = false;
@@ -137,7 +295,15 @@ void captureFrame(BITMAP *picture)
 void finishCaptures()
 {
    if (stillWritten.valid())
-      tellWritten(stillWritten.get());
+      tellPicture(stillWritten.get());
+   if (clipWritten.valid())
+      tellClip(clipWritten.get());
+}
+
+ClipPart clipPart(uint32_t ticks, int seconds)
+{
+   const uint32_t length = uint32_t(seconds) * kTicksPerSecond;
+   return {ticks > length ? ticks - length : 0, ticks};
 }
 
 std::string saveStill(const std::string &path, BITMAP *picture)

@@ -1,21 +1,39 @@
 // Captures of the game: the picture key (F12, and a controller's Guide
 // button) saves the picture on the screen as a still GIF in the captures
 // folder, on any screen. The picture is copied as it is drawn and written
-// on a thread of its own, so the game runs on meanwhile; a notice over the
-// picture (never in it) names the file, or says why there is none, for
-// two seconds.
+// on a thread of its own, so the game runs on meanwhile. The clip key (F9)
+// saves the last seconds of the game in play as an animated GIF there:
+// its replay so far is handed to a process of the game's own program
+// (--replay with --gif), which renders it at a lower priority while play
+// goes on. A notice over the picture (never in it) names the file, or says
+// why there is none, for two seconds.
 #ifndef TOSSARO_APP_CAPTURES_H
 #define TOSSARO_APP_CAPTURES_H
 
 #include <allegro.h>
 
+#include <cstdint>
 #include <string>
 
 // Where captures go, as the settings and the command line chose it
 // (empty: the player's pictures folder). Set once at start-up.
 extern std::string chosenCapturesFolder;
 
-// Once a tick: a press of the capture keys asks for a capture, and the
+// How much of the game a clip holds, in seconds; set once at start-up.
+extern int clipSeconds;
+
+// The game's own program, which renders clips; set once at start-up.
+extern std::string clipProgram;
+
+// The part of a game of `ticks` ticks so far that a clip of `seconds`
+// holds: its last seconds, or all of it when it is shorter.
+struct ClipPart {
+   uint32_t from, to;  // in ticks from the start
+};
+ClipPart clipPart(uint32_t ticks, int seconds);
+
+// Once a tick, before the screen's: a press of the capture keys asks for a
+// capture (a clip is begun at once, of the game as it stands), and the
 // notice's time runs down.
 void readCaptureKeys();
 
@@ -24,7 +42,7 @@ void readCaptureKeys();
 // the notice of the last capture over it.
 void captureFrame(BITMAP *picture);
 
-// Waits for a picture still being written (at exit).
+// Waits for a picture and a clip still being written (at exit).
 void finishCaptures();
 
 // Writes `picture` into `path` as a still GIF, its colours exact when it

@@ -125,7 +125,8 @@ std::string playKeysHelp(const KeyBindings &b)
                      key(RightTiltLeft) + "/" + key(RightTiltRight) + " tilt, " +
                      key(RightPowerUp) + "/" + key(RightPowerDown) + " power; " + key(NewGame) +
                      " new game, " + key(OpenQuitPrompt) + " asks whether to quit to the menu, " +
-                     key(QuitGame) + " quit, M mute or unmute") +
+                     key(QuitGame) + " quit, M mute or unmute, " + key(SaveClip) +
+                     " saves the last seconds as a clip") +
           wrapped("  any screen      ", indent,
                   key(SavePicture) + " saves the picture in the captures folder");
 }

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -40,6 +41,15 @@ Option numberOption(const char *name, int Options::*number, int lo, int hi, int 
    return o;
 }
 
+Option secondsOption(const char *name, int Options::*number, int hi, int byDefault,
+                     const char *help, const char *word = nullptr, int wordValue = 0)
+{
+   Option o = numberOption(name, number, 0, hi, byDefault, kCommandLine, help, word, wordValue);
+   o.value = "S";
+   o.hundredths = true;
+   return o;
+}
+
 Option pathOption(const char *name, std::string Options::*path, OptionPlace place, const char *help,
                   const char *value = "FILE")
 {
@@ -73,6 +83,23 @@ bool readNumber(const std::string &text, int lo, int hi, int *value)
    if (errno != 0 || n < lo || n > hi)
       return false;
    *value = int(n);
+   return true;
+}
+
+// Seconds from lo to hi with up to two decimals, as hundredths.
+bool readHundredths(const std::string &text, int lo, int hi, int *value)
+{
+   const size_t point = text.find('.');
+   int whole, part = 0;
+   const std::string decimals = point == std::string::npos ? "" : text.substr(point + 1);
+   if (!readNumber(text.substr(0, point), lo, hi, &whole) ||
+       (point != std::string::npos && (decimals.empty() || decimals.size() > 2 ||
+                                       !readNumber(decimals, 0, 99, &part))))
+      return false;
+   part *= decimals.size() == 1 ? 10 : 1;
+   if (whole == hi && part > 0)
+      return false;
+   *value = whole * 100 + part;
    return true;
 }
 
@@ -118,9 +145,25 @@ const std::vector<Option> &optionTable()
                    "machine can, and print its score, ticks and length; status 1 when the file "
                    "is bad or the game drifts from the recording"),
       pathOption("captures", &Options::capturesFolder, kBoth,
-                 "save pictures in DIR, made when missing; by default Tossaro in the player's "
-                 "pictures folder",
+                 "save pictures and clips in DIR, made when missing; by default Tossaro in the "
+                 "player's pictures folder",
                  "DIR"),
+      numberOption("clip-seconds", &Options::clipSeconds, 1, kMaxClipSeconds, 10, kBoth,
+                   "how many of the last seconds of the game F9 saves as a clip"),
+      pathOption("gif", &Options::gifFile, kCommandLine,
+                 "with --replay: render it without a window into an animated GIF, FILE, and "
+                 "exit"),
+      pathOption("frames", &Options::framesFolder, kCommandLine,
+                 "with --replay: render it without a window into numbered binary PPM files "
+                 "(000001.ppm, ...) in DIR, made when missing, and exit",
+                 "DIR"),
+      secondsOption("from", &Options::fromTick, 86400, 0,
+                    "with --gif or --frames: start S seconds into the replay"),
+      secondsOption("to", &Options::toTick, 86400, -1,
+                    "with --gif or --frames: end S seconds into the replay; end: at its end",
+                    "end", -1),
+      numberOption("fps", &Options::exportFps, 1, kMaxExportFps, kMaxExportFps, kCommandLine,
+                   "with --gif or --frames: frames a second"),
       requestOption("write-config", OptionKind::Task, Request::WriteConfig,
                     "write the settings in force (the file's, and the command line's over "
                     "them) into the settings file, and exit"),
@@ -138,6 +181,7 @@ const std::vector<Option> &optionTable()
       keyOption(OpenQuitPrompt, "asks whether to quit to the menu"),
       keyOption(QuitGame, "quits the program"),
       keyOption(SavePicture, "saves the picture on the screen, on any screen"),
+      keyOption(SaveClip, "saves the last seconds of the game in play as a clip"),
    };
    return table;
 }
@@ -196,6 +240,8 @@ bool setOption(Options *options, const Option &o, const std::string &text)
          options->*o.number = o.wordValue;
          return true;
       }
+      if (o.hundredths)
+         return readHundredths(text, o.lo, o.hi, &(options->*o.number));
       return readNumber(text, o.lo, o.hi, &(options->*o.number));
    case OptionKind::Path:
       if (text.empty())
@@ -243,6 +289,12 @@ std::string valueText(const Option &o, const Options &options)
    case OptionKind::Number:
       if (o.word && options.*o.number == o.wordValue)
          return o.word;
+      if (o.hundredths) {
+         const int n = options.*o.number;
+         char text[24];
+         snprintf(text, sizeof text, n % 100 ? "%d.%02d" : "%d", n / 100, n % 100);
+         return text;
+      }
       return std::to_string(options.*o.number);
    case OptionKind::Path:
       return options.*o.path;

@@ -15,6 +15,8 @@
 const int kAutoScale = 0;
 const int kMaxScale = 4;
 const int kMaxFrameRateCap = 1000;
+const int kMaxClipSeconds = 60;
+const int kMaxExportFps = 50;  // a frame every 2 ticks, the shortest delay a GIF has
 
 struct Options {
    Options();  // every option at its default
@@ -29,6 +31,11 @@ struct Options {
    std::string replayFile;  // a replay to watch instead of playing; empty for none
    bool verify;  // the replay is played without a window and its end printed
    std::string capturesFolder;  // where captures go; empty for the pictures folder's Tossaro
+   int clipSeconds;  // how much of the game a clip (F9) holds, 1 to kMaxClipSeconds
+   std::string gifFile;  // --replay exported as an animation into this file; empty for none
+   std::string framesFolder;  // --replay exported as numbered PPM files there; empty for none
+   int fromTick, toTick;  // the part exported, in ticks from the start; toTick -1 for the end
+   int exportFps;  // frames a second of an export, 1 to kMaxExportFps
    KeyBindings keys;
 };
 
@@ -57,6 +64,9 @@ struct Option {
    const char *word = nullptr;  // a number's other value, such as "auto", or null
    int wordValue = 0;  // what that word stands for
    int byDefault = 0;  // a number's or a switch's default (0 or 1)
+   // A number of seconds with up to two decimals, kept in hundredths (ticks);
+   // lo and hi are whole seconds.
+   bool hundredths = false;
    int Options::*number = nullptr;
    bool Options::*flag = nullptr;
    std::string Options::*path = nullptr;

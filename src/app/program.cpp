@@ -19,6 +19,7 @@
 #include "main_loop.h"
 #include "pad_keys.h"
 #include "quit_prompt.h"
+#include "replay_export.h"
 #include "quit_signals.h"
 #include "replay_keeping.h"
 #include "scores/highscores.h"
@@ -92,6 +93,8 @@ int runProgram(const Options &options)
    playKeys = options.keys;
    showMarks = options.marks;
    chosenCapturesFolder = options.capturesFolder;
+   clipSeconds = options.clipSeconds;
+   clipProgram = runningProgram();
    const std::string problem = loadAssets(data.prefix);
    if (!problem.empty())
       return failStartup(problem);
@@ -169,5 +172,13 @@ int runTossaro(int argc, const char *const *argv)
    }
    if (line.request != Request::Play)
       return answerCommandLine(line, stdout, stderr);
+   const Options &o = line.options;
+   if (!o.gifFile.empty() || !o.framesFolder.empty()) {
+      if (o.replayFile.empty() || (!o.gifFile.empty() && !o.framesFolder.empty()))
+         return answerCommandLine(
+            commandLineMistake("--gif and --frames each need --replay FILE, and go alone"), stdout,
+            stderr);
+      return exportReplay(o, stderr);
+   }
    return runProgram(line.options);
 }

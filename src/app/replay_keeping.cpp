@@ -76,6 +76,13 @@ void stopKeepingReplays()
    recorder.reset();
 }
 
+std::optional<Replay> gameSoFar()
+{
+   if (!recorder || !recorder->recording())
+      return std::nullopt;
+   return recorder->soFar();
+}
+
 const ReplayShelf *replayShelf()
 {
    return shelf.get();

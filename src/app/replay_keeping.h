@@ -5,6 +5,7 @@
 #ifndef TOSSARO_APP_REPLAY_KEEPING_H
 #define TOSSARO_APP_REPLAY_KEEPING_H
 
+#include <optional>
 #include <string>
 
 #include "replay/replay_shelf.h"
@@ -25,6 +26,10 @@ void keepReplays();
 
 // At exit: the game in play ends, and what waits is written.
 void stopKeepingReplays();
+
+// The game in play (or paused on the quit prompt) as recorded so far;
+// none when no game is recorded.
+std::optional<Replay> gameSoFar();
 
 // The replays kept, for the table screen; null when none are.
 const ReplayShelf *replayShelf();

@@ -26,6 +26,13 @@ void Recorder::ticked(ActionSet actions, bool over)
    current_.endedByGameOver = over;
 }
 
+Replay Recorder::soFar() const
+{
+   Replay replay = current_;
+   replay.finalScore = score;
+   return replay;
+}
+
 void Recorder::finish()
 {
    if (!recording_)

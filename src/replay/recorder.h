@@ -23,6 +23,8 @@ public:
    // has now; its replay waits in finished().
    void finish();
    bool recording() const { return recording_; }
+   // The game being recorded as a replay that ends now, at its score now.
+   Replay soFar() const;
    // The last game finished, until taken.
    std::optional<Replay> &finished() { return finished_; }
 

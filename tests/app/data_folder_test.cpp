@@ -10,7 +10,9 @@
 #include <cstdlib>
 #include <filesystem>
 
+#include "app/captures.h"
 #include "app/captures_folder.h"
+#include "app/replay_export.h"
 #include "app/data_folder.h"
 #include "app/settings.h"
 #include "support/scratch.h"
@@ -164,6 +166,41 @@ TEST(Captures, GoToThePicturesFolderUnderNamesOfTheirTime)
              folder + "/" + taken[0] + "/in: cannot reach the folder: Not a directory");
    EXPECT_EQ(reserveCaptureFile("", when, false).problem,
              "no folder for captures (no home folder): give --captures DIR");
+}
+
+TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
+{
+   // A game so far of `ticks` (the quit prompt's are none of them).
+   const struct {
+      uint32_t ticks;
+      int seconds;
+      uint32_t from;
+   } clips[] = {{1, 10, 0}, {999, 10, 0}, {1000, 10, 0}, {1001, 10, 1}, {31234, 10, 30234},
+                {31234, 60, 25234}, {5000, 1, 4900}};
+   for (const auto &c : clips) {
+      const ClipPart part = clipPart(c.ticks, c.seconds);
+      EXPECT_EQ(part.from, c.from) << c.ticks << " " << c.seconds;
+      EXPECT_EQ(part.to, c.ticks);
+   }
+   // The ticks after which frames are taken: the first a step in, the last
+   // at the end where the steps meet it.
+   const struct {
+      uint32_t from, to;
+      int fps;
+      size_t count;
+      uint32_t first, last;
+   } exports[] = {{0, 1000, 50, 500, 2, 1000}, {30234, 31234, 50, 500, 30236, 31234},
+                  {0, 1001, 50, 500, 2, 1000}, {0, 1000, 25, 250, 4, 1000},
+                  {0, 100, 30, 30, 3, 100},    {0, 1, 50, 0, 0, 0},
+                  {7, 9, 50, 1, 9, 9}};
+   for (const auto &e : exports) {
+      const std::vector<uint32_t> ticks = exportTicks(e.from, e.to, e.fps);
+      ASSERT_EQ(ticks.size(), e.count) << e.from << " " << e.to << " " << e.fps;
+      if (e.count) {
+         EXPECT_EQ(ticks.front(), e.first);
+         EXPECT_EQ(ticks.back(), e.last);
+      }
+   }
 }
 
 }  // namespace

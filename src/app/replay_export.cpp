@@ -1,0 +1,233 @@
+#include "replay_export.h"
+
+#include <allegro.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "assets.h"
+#include "data_folder.h"
+#include "files/replacement_file.h"
+#include "files/say.h"
+#include "game/game.h"
+#include "game/marks.h"
+#include "gif/gif.h"
+#include "replay/playback.h"
+
+namespace {
+
+const int kTicksPerSecond = 100;
+// The progress line is redrawn every so many frames.
+const size_t kProgressEvery = 25;
+
+// Where the frames go: an animation or a folder of pictures.
+class FrameSink {
+public:
+   virtual ~FrameSink() = default;
+   // Adds the picture, shown for `delay` hundredths. Returns an empty
+   // string, or why it could not.
+   virtual std::string add(BITMAP *picture, int delay) = 0;
+   virtual std::string finish() = 0;
+};
+
+class GifSink : public FrameSink {
+public:
+   explicit GifSink(const std::string &path) : path_(path) {}
+   ~GifSink() override { abandon_gif_animation(animation_); }
+
+   std::string open()
+   {
+      GifAnimationSettings settings;
+      settings.width = backBuffer->w;
+      settings.height = backBuffer->h;
+      std::string problem;
+      animation_ = open_gif_animation(path_.c_str(), settings, &problem);
+      return animation_ ? problem : path_ + ": " + problem;
+   }
+   std::string add(BITMAP *picture, int delay) override
+   {
+      // The library's colour of each pixel, through a table: a call for
+      // each channel of each pixel would take as long as the encoding.
+      if (rgb_.empty()) {
+         rgb_.resize(size_t(picture->w) * picture->h);
+         for (int c = 0; c < 65536; c++)
+            colors_[c] = 0xFF000000u | uint32_t(getr16(c)) << 16 | uint32_t(getg16(c)) << 8 |
+                         uint32_t(getb16(c));
+      }
+      uint32_t *out = rgb_.data();
+      for (int y = 0; y < picture->h; y++) {
+         const uint16_t *row = reinterpret_cast<const uint16_t *>(picture->line[y]);
+         for (int x = 0; x < picture->w; x++)
+            *out++ = colors_[row[x]];
+      }
+      std::string problem;
+      if (add_gif_rgba_frame(animation_, rgb_.data(), delay, &problem) != 0)
+         return path_ + ": " + problem;
+      return problem;
+   }
+   std::string finish() override
+   {
+      std::string problem;
+      GifAnimation *animation = animation_;
+      animation_ = nullptr;
+      if (close_gif_animation(animation, &problem) != 0)
+         return path_ + ": " + problem;
+      return problem;
+   }
+
+private:
+   std::string path_;
+   GifAnimation *animation_ = nullptr;
+   std::vector<uint32_t> rgb_;  // the picture as 0xAARRGGBB
+   uint32_t colors_[65536];  // of each 16-bit pixel
+};
+
+// Binary PPM files 000001.ppm, 000002.ppm, ... in a folder; the delays
+// are left to the frame rate the editor is given.
+class FramesSink : public FrameSink {
+public:
+   explicit FramesSink(const std::string &folder) : folder_(folder) {}
+
+   std::string open() { return make_folder_of(folder_ + "/000001.ppm"); }
+   std::string add(BITMAP *picture, int) override
+   {
+      char name[24];
+      snprintf(name, sizeof name, "/%06d.ppm", ++count_);
+      const std::string path = folder_ + name;
+      std::string bytes = "P6\n" + std::to_string(picture->w) + " " +
+                          std::to_string(picture->h) + "\n255\n";
+      const size_t header = bytes.size();
+      bytes.resize(header + size_t(picture->w) * picture->h * 3);
+      char *out = &bytes[header];
+      for (int y = 0; y < picture->h; y++) {
+         for (int x = 0; x < picture->w; x++) {
+            const int c = getpixel(picture, x, y);
+            *out++ = char(getr(c));
+            *out++ = char(getg(c));
+            *out++ = char(getb(c));
+         }
+      }
+      FILE *file = fopen(path.c_str(), "wb");
+      const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+      const int error = errno;
+      if (file && fclose(file) != 0 && written)
+         return path + ": cannot write it: " + strerror(errno);
+      if (!written)
+         return path + ": cannot write it: " + strerror(error);
+      return std::string();
+   }
+   std::string finish() override { return std::string(); }
+
+private:
+   std::string folder_;
+   int count_ = 0;
+};
+
+void showProgress(FILE *err, size_t done, size_t total)
+{
+   fprintf(err, "\rtossaro: frame %zu of %zu", done, total);
+   if (done == total)
+      fputc('\n', err);
+   fflush(err);
+}
+
+// What the part and the frames it gives look like, before anything is
+// drawn: an empty string, or why there is nothing to export.
+std::string unexportable(const Options &o, const Replay &replay, uint32_t to)
+{
+   const std::string file = o.replayFile;
+   if (to > replay.ticks)
+      return file + ": --to " + playingTime(to) + " is past its end, at " +
+             playingTime(replay.ticks);
+   if (uint32_t(o.fromTick) >= to)
+      return file + ": --from " + playingTime(uint32_t(o.fromTick)) + " is not before " +
+             (o.toTick < 0 ? "its end, at " : "--to ") + playingTime(to);
+   if (exportTicks(uint32_t(o.fromTick), to, o.exportFps).empty())
+      return file + ": from " + playingTime(uint32_t(o.fromTick)) + " to " + playingTime(to) +
+             " is too short for a frame at " + std::to_string(o.exportFps) + " a second";
+   return std::string();
+}
+
+int failed(FILE *err, const std::string &why)
+{
+   say(why, err);
+   return 1;
+}
+
+}  // namespace
+
+std::vector<uint32_t> exportTicks(uint32_t from, uint32_t to, int fps)
+{
+   std::vector<uint32_t> ticks;
+   for (uint64_t k = 1;; k++) {
+      const uint64_t tick = from + k * kTicksPerSecond / uint64_t(fps);
+      if (tick > to)
+         break;
+      ticks.push_back(uint32_t(tick));
+   }
+   return ticks;
+}
+
+int exportReplay(const Options &o, FILE *err)
+{
+   std::string problem;
+   const ReplayReading reading = readReplayFile(o.replayFile, &problem);
+   if (!problem.empty())
+      return failed(err, problem);
+   const uint32_t to = o.toTick < 0 ? reading.replay.ticks : uint32_t(o.toTick);
+   problem = unexportable(o, reading.replay, to);
+   if (!problem.empty())
+      return failed(err, problem);
+   const DataFolder data = findDataFolder(runningProgram());
+   if (!data.problem.empty())
+      return failed(err, data.problem);
+   // The library without a system driver: no display, no keyboard, no
+   // timer; the game's colours at the window's depth.
+   if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
+      return failed(err, "cannot initialise Allegro");
+   set_color_depth(16);
+   problem = loadAssets(data.prefix);
+   if (!problem.empty())
+      return failed(err, problem);
+   showMarks = o.marks;
+
+   std::unique_ptr<FrameSink> sink;
+   if (!o.gifFile.empty()) {
+      auto gif = std::make_unique<GifSink>(o.gifFile);
+      problem = gif->open();
+      sink = std::move(gif);
+   } else {
+      auto frames = std::make_unique<FramesSink>(o.framesFolder);
+      problem = frames->open();
+      sink = std::move(frames);
+   }
+   const std::vector<uint32_t> ticks = exportTicks(uint32_t(o.fromTick), to, o.exportFps);
+   const bool terminal = isatty(fileno(err)) != 0;
+   Playback playback(reading.replay);
+   for (size_t k = 0; k < ticks.size() && problem.empty(); k++) {
+      playback.seek(ticks[k]);
+      if (!playback.divergence().empty()) {
+         problem = o.replayFile + ": " + playback.divergence();
+         break;
+      }
+      drawGame();
+      const uint32_t shown = k + 1 < ticks.size() ? ticks[k + 1] - ticks[k]
+                             : k > 0             ? ticks[k] - ticks[k - 1]
+                                                 : ticks[k] - uint32_t(o.fromTick);
+      problem = sink->add(backBuffer, int(shown));
+      clear_bitmap(backBuffer);
+      if (terminal && ((k + 1) % kProgressEvery == 0 || k + 1 == ticks.size()))
+         showProgress(err, k + 1, ticks.size());
+   }
+   if (problem.empty())
+      problem = sink->finish();
+   sink.reset();
+   freeAssets();
+   if (!problem.empty())
+      return failed(err, problem);
+   return 0;
+}
