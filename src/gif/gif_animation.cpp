@@ -25,6 +25,9 @@ const size_t kHeldBytes = size_t(4) << 20;
 // descriptor.
 const long kTableOffset = 13;
 
+// How often a frame measures the ways of writing kept pixels.
+const long kChoiceEvery = 8;
+
 // Disposal methods the writer uses.
 const int kKeep = 1;
 const int kClear = 2;
@@ -128,6 +131,7 @@ struct GifAnimation {
    std::vector<uint8_t> pixels, either, frameBytes;
 
    long added = 0, written = 0, reducedFrames = 0;
+   int choice = GIF_TRANSPARENT_FIRST;  // the way last found shortest
 };
 
 namespace {
@@ -318,14 +322,30 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    }
    std::vector<uint32_t> &table = local ? localColors : a->global;
 
-   // The transparent index: the first entry no change uses, or one added.
+   // The transparent index: of the entries no change uses, the one kept
+   // pixels show most (they are then the same whichever way they are
+   // written); one added when there is none.
    int transparent = -1;
    if (keeps) {
       bool used[kMaxColors] = {};
       for (uint32_t c : a->frameColors)
          used[*index->find(c)] = true;
-      for (int k = 0; k < int(table.size()) && transparent < 0; k++)
-         transparent = used[k] ? -1 : k;
+      long kept[kMaxColors] = {};
+      Lookup keptLookup{*index};
+      for (int y = r.y0; y < r.y1; y++) {
+         const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
+         for (int x = r.x0; x < r.x1; x++) {
+            if (s[x] == u[x] && s[x] != kNothing) {
+               const int k = keptLookup(s[x]);
+               if (k >= 0)
+                  kept[k]++;
+            }
+         }
+      }
+      for (int k = 0; k < int(table.size()); k++) {
+         if (!used[k] && (transparent < 0 || kept[k] > kept[transparent]))
+            transparent = k;
+      }
       if (transparent < 0 && !local && a->transparentSlot >= 0)
          transparent = a->transparentSlot;
       if (transparent < 0 && int(table.size()) < kMaxColors) {
@@ -340,23 +360,24 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    // entry or the transparent one, whichever the encoder finds shorter.
    a->pixels.resize(size_t(rw) * rh);
    a->either.resize(size_t(rw) * rh);
-   bool choices = false;
+   bool choices = false, paintable = true;
    Lookup lookup{*index};
-   uint8_t *pixel = a->pixels.data(), *choice = a->either.data();
+   uint8_t *pixel = a->pixels.data(), *flag = a->either.data();
    for (int y = r.y0; y < r.y1; y++) {
       const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
-      for (int x = r.x0; x < r.x1; x++, pixel++, choice++) {
+      for (int x = r.x0; x < r.x1; x++, pixel++, flag++) {
          const int own = s[x] == kNothing ? -1 : lookup(s[x]);
          if (s[x] != u[x] || transparent < 0) {
             *pixel = uint8_t(own);
-            *choice = 0;
+            *flag = 0;
          } else if (own >= 0 && own != transparent) {
             *pixel = uint8_t(own);
-            *choice = 1;
+            *flag = 1;
             choices = true;
          } else {
             *pixel = uint8_t(transparent);
-            *choice = 0;
+            *flag = 0;
+            paintable = paintable && own >= 0;
          }
       }
    }
@@ -382,8 +403,27 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    } else {
       out.push_back(0);
    }
-   const GifIndices image = {a->pixels.data(), choices ? a->either.data() : nullptr, rw, rh,
-                             transparent};
+   // The shortest of the ways to make the choices, measured without
+   // writing, on every eighth frame; the frames between keep its way.
+   // Painting every kept pixel is a way only where all can be.
+   GifIndices image = {a->pixels.data(), choices ? a->either.data() : nullptr, rw, rh, transparent,
+                       GifChoice(a->choice)};
+   if (image.choice == GIF_OWN && !paintable)
+      image.choice = GIF_TRANSPARENT_FIRST;
+   if (choices && a->written % kChoiceEvery == 0) {
+      long best = -1;
+      for (GifChoice choice : {GIF_TRANSPARENT_FIRST, GIF_OWN_FIRST, GIF_TRANSPARENT, GIF_OWN}) {
+         if (choice == GIF_OWN && !paintable)
+            continue;
+         image.choice = choice;
+         const long size = count_gif_indices(image);
+         if (best < 0 || size < best) {
+            best = size;
+            a->choice = choice;
+         }
+      }
+      image.choice = GifChoice(a->choice);
+   }
    encode_gif_indices(image, &out);
    out.push_back(0);
    a->written++;

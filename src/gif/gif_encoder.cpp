@@ -144,12 +144,12 @@ struct IndexRows {
 };
 
 // Greedy LZW: each string grows while the dictionary holds it. A pixel
-// with a choice first tries its own index, then the transparent one; when
-// neither continues the string, it starts the next one with its own index
-// if that repeats the pixel before, else with the transparent index, whose
-// runs are the longest in a frame of changes.
+// with a choice takes it as `choice` says; where it tries both and neither
+// continues the string, it starts the next one with the first it tried,
+// unless the second repeats the pixel before.
 template <typename Writer, typename Rows>
-void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent)
+void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent,
+                GifChoice choice = GIF_TRANSPARENT_FIRST)
 {
    const int clearCode = 1 << minCodeSize;
    const int endCode = clearCode + 1;
@@ -165,26 +165,32 @@ void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent)
 
    std::unique_ptr<Dictionary> dict(new Dictionary);
    dict->clear();
-   int current = rows.row(0)[0];
-   if (Rows::kChoice && rows.either(0)[0])
-      current = transparent;
+   int current = Rows::kChoice && rows.either(0)[0] && choice != GIF_OWN && choice != GIF_OWN_FIRST
+                    ? transparent
+                    : rows.row(0)[0];
    int last = current;
    for (int y = 0; y < rows.h(); y++) {
       const uint8_t *row = rows.row(y);
       const uint8_t *either = rows.either(y);
       for (int x = y == 0 ? 1 : 0; x < rows.w(); x++) {
-         int pixel = row[x];
+         int pixel = row[x], second = -1;
+         if (Rows::kChoice && either[x]) {
+            switch (choice) {
+            case GIF_TRANSPARENT_FIRST: second = pixel; pixel = transparent; break;
+            case GIF_OWN_FIRST: second = transparent; break;
+            case GIF_TRANSPARENT: pixel = transparent; break;
+            case GIF_OWN: break;
+            }
+         }
          uint32_t key = Dictionary::key_of(current, pixel);
          int slot;
          int found = dict->find(key, &slot);
-         if (found < 0 && Rows::kChoice && either[x]) {
-            const uint32_t other = Dictionary::key_of(current, transparent);
+         if (found < 0 && second >= 0) {
+            const uint32_t other = Dictionary::key_of(current, second);
             int otherSlot;
             found = dict->find(other, &otherSlot);
-            if (found >= 0) {
-               pixel = transparent;
-            } else if (pixel != last) {
-               pixel = transparent;
+            if (found >= 0 || second == last) {
+               pixel = second;
                key = other;
                slot = otherSlot;
             }
@@ -231,7 +237,7 @@ template <typename Writer>
 void encode_indices(Writer &out, const GifIndices &image, int minCodeSize)
 {
    if (image.either)
-      encode_lzw(out, IndexRows<true>{image}, minCodeSize, image.transparent);
+      encode_lzw(out, IndexRows<true>{image}, minCodeSize, image.transparent, image.choice);
    else
       encode_lzw(out, IndexRows<false>{image}, minCodeSize, image.transparent);
 }

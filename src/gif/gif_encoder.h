@@ -12,14 +12,20 @@
 // the smallest from 2 that holds the largest index.
 void encode_gif_image(PACKFILE *stream, BITMAP *bitmap);
 
+// How a pixel with a choice is written: trying the transparent index
+// first and then its own, whichever continues the string being matched,
+// the other way round, or always the one.
+enum GifChoice { GIF_TRANSPARENT_FIRST, GIF_OWN_FIRST, GIF_TRANSPARENT, GIF_OWN };
+
 // An image whose pixels may leave a choice: where `either` is set, the
-// pixel may be written as its index or as `transparent`, whichever
-// continues the string being matched (both show the same picture).
+// pixel may be written as its index or as `transparent` (both show the
+// same picture).
 struct GifIndices {
    const uint8_t *pixels;  // w * h indices, row by row
    const uint8_t *either;  // w * h flags, or null for no choice
    int w, h;  // both above 0
    int transparent;  // the index a pixel with `either` set may take
+   GifChoice choice;
 };
 
 // Appends to `out` what encode_gif_image writes for the image, the
