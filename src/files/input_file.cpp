@@ -33,6 +33,7 @@ InputFile read_input_file(const std::string &path, size_t limit)
    if (fstat(fd, &st) != 0) {
       file.problem = path + ": cannot read it: " + strerror(errno);
    } else if (!S_ISREG(st.st_mode)) {
+      file.not_regular = true;
       file.problem = path + ": not read: it is " + file_kind(st.st_mode) + ", not a file";
    } else if (size_t(st.st_size) > limit) {
       file.too_large = true;

@@ -15,6 +15,7 @@ struct InputFile {
    std::vector<unsigned char> bytes;  // the whole file, when it could be read
    bool missing = false;              // there is no file of that name
    bool too_large = false;  // a regular file of more than the limit
+   bool not_regular = false;  // a folder, a device, a FIFO or a socket stands at the name
    std::string problem;  // empty when read, else one line naming the file and why
 };
 
@@ -22,7 +23,8 @@ struct InputFile {
 // bytes. A missing file, a folder, a device, a FIFO or a socket, a file
 // that is larger or cannot be read each leave `bytes` empty and say so in
 // `problem`; a missing one also sets `missing`, so that a caller for whom
-// no file is no fault can stay quiet, and a larger one `too_large`.
+// no file is no fault can stay quiet, a larger one `too_large`, and
+// what is no regular file `not_regular`.
 InputFile read_input_file(const std::string &path, size_t limit);
 
 // What stands at a name when it is no regular file, as messages say it:

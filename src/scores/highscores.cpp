@@ -74,7 +74,7 @@ std::string Highscores::load(const std::string &path)
    seen_ = input.bytes;
    seenPath_ = path;
    added_.clear();
-   notATable_ = input.too_large;
+   notATable_ = input.too_large || input.not_regular;
    if (notATable_)
       return input.problem + ", so it is no table: this run's scores are kept in memory only";
    return input.missing ? std::string() : input.problem;
@@ -82,13 +82,12 @@ std::string Highscores::load(const std::string &path)
 
 std::string Highscores::save(const std::string &path)
 {
-   if (path.empty())
-      return "the high scores have no file to be saved in";
-   // Said at load: the rows stay in memory.
-   if (notATable_ && path == seenPath_) {
-      added_.clear();
+   // Said at load; said again only when rows of this run are lost.
+   if (inMemory(path) && added_.empty())
       return std::string();
-   }
+   if (inMemory(path))
+      return (path.empty() ? "the high scores have no file" : path + ": no table") +
+             ", so the names stored in this run are not kept";
    if (makesItsFolder) {
       const std::string problem = make_folder_of(path);
       if (!problem.empty())

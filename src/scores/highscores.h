@@ -19,9 +19,9 @@ public:
    // Fills the table from the file, or with the default rows when there is
    // none. Whole records a short file lacks take the default row of their
    // place. Returns an empty string, or one line when the file could not
-   // be read (a FIFO or a device is not waited for; the default rows then)
-   // or holds more than a table: such a file is no table, so the rows of
-   // this run stay in memory and it is never written over.
+   // be read (the default rows then) or is no table: one that holds more
+   // than a table, a folder, a device or a FIFO (not waited for). The rows
+   // of a run on no table stay in memory, and it is never written over.
    std::string load(const std::string &path);
    std::string load() { return load(file); }
 
@@ -36,12 +36,18 @@ public:
    // this one. Returns an empty string, or one line saying what failed:
    // the old file is as it was, and the rows inserted here wait for the
    // next save. Nothing is written without the lock (unless the file
-   // system has no locks) or when the file cannot be read again.
+   // system has no locks) or when the file cannot be read again. A table
+   // kept in memory writes nothing either, and says so only when it holds
+   // rows inserted here, which are lost.
    std::string save(const std::string &path);
    std::string save() { return save(file); }
 
    // Whether rows inserted here wait for a save to put them in the file.
    bool unsaved() const { return !added_.empty(); }
+
+   // Whether the table has no file of its own (no name, or no table at
+   // it): its rows live as long as the run.
+   bool keptInMemory() const { return inMemory(file); }
 
    // Puts the rows in order and returns the row a score would take, -1
    // when it does not enter the table; also kept in pendingRow.
@@ -73,12 +79,18 @@ private:
    // The rows of the file's bytes; default rows where they end.
    void fill(const std::vector<unsigned char> &bytes);
 
+   // Whether saving to `path` keeps the rows in memory only.
+   bool inMemory(const std::string &path) const
+   {
+      return path.empty() || (notATable_ && path == seenPath_);
+   }
+
    // The rows inserted since the file was last read or written.
    std::vector<HighscoreEntry> added_;
    // The file's bytes as this table last read or wrote them, and which file.
    std::vector<unsigned char> seen_;
    std::string seenPath_;
-   // seenPath_ held more than a table when it was loaded: never written.
+   // seenPath_ was no table when it was loaded: never written.
    bool notATable_ = false;
 };
 

@@ -34,10 +34,13 @@ void confirm()
    highscores.insert(score, playerName);
    // Saved at once, so a crash later in the run cannot lose the row. A
    // failure is said at once, and the table screen shows a notice until
-   // a save succeeds; the save at exit tries again.
-   const std::string unsaved = highscores.save();
-   if (!unsaved.empty())
-      say(unsaved);
+   // a save succeeds; the save at exit tries again. A table kept in
+   // memory has only its notice: the exit says what is lost.
+   if (!highscores.keptInMemory()) {
+      const std::string unsaved = highscores.save();
+      if (!unsaved.empty())
+         say(unsaved);
+   }
    playSound(Cue::NameStored);
    screenState = ScoreTable;
    inputDelay = kScreenChangeDelay;

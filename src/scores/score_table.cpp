@@ -12,6 +12,7 @@ namespace {
 
 // The notice under the rows, in a panel like the name entry's.
 const char *const kUnsavedNotice = "Not saved yet: tried again at exit";
+const char *const kInMemoryNotice = "Not saved: kept for this run only";
 const int kNoticeX1 = 144, kNoticeX2 = 480, kNoticeTextX = 160, kNoticeY = 430;
 
 }  // namespace
@@ -34,5 +35,5 @@ void drawScoreTable()
    rectfill(backBuffer, kNoticeX1, kNoticeY - 4, kNoticeX2, kNoticeY + 10, makecol(kPanelFace));
    rect(backBuffer, kNoticeX1, kNoticeY - 4, kNoticeX2, kNoticeY + 10, makecol(kPanelInk));
    textprintf_ex(backBuffer, font, kNoticeTextX, kNoticeY, makecol(255, 255, 255), -1, "%s",
-                 kUnsavedNotice);
+                 highscores.keptInMemory() ? kInMemoryNotice : kUnsavedNotice);
 }

@@ -81,7 +81,8 @@ TEST(HighscoresFile, ShortAndLongFiles)
    const std::vector<unsigned char> extra = record("Extra", 99999);
    longer.insert(longer.end(), extra.begin(), extra.end());
    // Sizes and the number of whole records they hold. A file longer than a
-   // table is none: the default rows, said at load, and never written.
+   // table is none: the default rows, said at load, and never written; a
+   // save says nothing more unless it loses a row stored here.
    const struct {
       size_t size;
       size_t whole;
@@ -95,12 +96,15 @@ TEST(HighscoresFile, ShortAndLongFiles)
       ASSERT_EQ(table.entries.size(), 10u) << c.size;
       for (size_t i = 0; i < 10; i++)
          EXPECT_EQ(table.entries[i], i < c.whole ? rows[i] : defaults[i]) << c.size << " row " << i;
-      table.insert(7000, "New");
       EXPECT_EQ(table.save(path), "") << c.size;
+      table.insert(7000, "New");
       if (c.size <= 1040) {
+         EXPECT_EQ(table.save(path), "") << c.size;
          EXPECT_EQ(said, "") << c.size;
          EXPECT_EQ(read_file(path).size(), 1040u) << c.size;
       } else {
+         EXPECT_EQ(table.save(path),
+                   path + ": no table, so the names stored in this run are not kept");
          EXPECT_EQ(said, path + ": not read: " + std::to_string(c.size) +
                             " bytes, more than the 1040 such a file may hold, so it is no "
                             "table: this run's scores are kept in memory only");
@@ -108,14 +112,27 @@ TEST(HighscoresFile, ShortAndLongFiles)
       }
    }
 
-   // What is not a file is read as none, and never waited for.
+   // What is not a file is no table either, and never waited for; with no
+   // name, the table has no file at all.
    const std::string fifo = scratch.path("fifo");
    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-   for (const std::string &odd : {fifo, scratch.path("")}) {
+   for (const std::string &odd : {fifo, scratch.path(""), std::string()}) {
       Highscores table;
-      EXPECT_NE(table.load(odd).find(": not read: it is a "), std::string::npos) << odd;
+      const std::string said = table.load(odd);
+      EXPECT_EQ(said.empty(), odd.empty()) << odd;
+      EXPECT_EQ(said.find(", not a file, so it is no table") != std::string::npos, !odd.empty())
+         << said;
       EXPECT_EQ(table.entries, defaults);
+      EXPECT_EQ(table.save(odd), "") << odd;
+      table.insert(7000, "New");
+      EXPECT_NE(table.save(odd).find(", so the names stored in this run are not kept"),
+                std::string::npos)
+         << odd;
+      EXPECT_TRUE(table.unsaved()) << odd;
    }
+   struct stat st;
+   ASSERT_EQ(stat(fifo.c_str(), &st), 0);
+   EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST(HighscoresFile, OddNamesKeepTheirBytesAndAHundredByteNameIsCut)

@@ -202,6 +202,20 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    EXPECT_EQ(file.entries[1], (HighscoreEntry{"Ada", 1200}));
    drawScoreTable();
    EXPECT_FALSE(has_color(backBuffer, 145, 427, 479, 439, khaki));
+
+   // A table with no file saves nothing and says so only at exit; the
+   // notice promises no save.
+   highscores.file = "";
+   highscores.rankOf(score);
+   testing::internal::CaptureStderr();
+   typeKeys({13}, {KEY_ENTER});
+   EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+   drawScoreTable();
+   EXPECT_EQ(getpixel(backBuffer, 145, 427), khaki);
+   EXPECT_EQ(highscores.save(), "the high scores have no file, so the names stored in this run "
+                                "are not kept");
+   highscores.file = Highscores::kFile;
+   highscores.load();
    std::filesystem::current_path(saved);
 }
 
