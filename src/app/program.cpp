@@ -11,7 +11,6 @@
 #include "captures.h"
 #include "audio/mixer.h"
 #include "data_folder.h"
-#include "files/replacement_file.h"
 #include "files/say.h"
 #include "key_bindings.h"
 #include "game/marks.h"
@@ -116,9 +115,7 @@ int runProgram(const Options &options)
    if (!unread.empty())
       say(unread);
 
-   // Replays are kept beside the table, wherever it is kept.
-   if (!highscores.file.empty())
-      startKeepingReplays(folder_of(highscores.file) + "/replays");
+   startKeepingReplays();
 
    runMainLoop();
    stopKeepingReplays();

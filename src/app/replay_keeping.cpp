@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 
+#include "files/replacement_file.h"
 #include "files/say.h"
 #include "game/game.h"
 #include "replay/recorder.h"
@@ -25,11 +26,14 @@ void report(const std::string &problem)
 
 }  // namespace
 
-void startKeepingReplays(const std::string &folder)
+void startKeepingReplays()
 {
    recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
    playListener = recorder.get();
-   shelf = std::make_unique<ReplayShelf>(folder);
+   shelf.reset();
+   if (highscores.keptInMemory())
+      return;
+   shelf = std::make_unique<ReplayShelf>(folder_of(highscores.file) + "/replays");
    shelf->prune(highscores.entries);
 }
 
@@ -50,7 +54,7 @@ void keepReplays()
       recorder->finished().reset();
       lastWritten = false;
    }
-   if (recorder->recording())
+   if (recorder->recording() || !shelf)
       return;
    if (lastGame && !lastWritten) {
       report(shelf->keepLast(*lastGame));

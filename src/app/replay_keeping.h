@@ -12,9 +12,10 @@
 #include "screen_state.h"
 
 // Records every game played from the keys from now on, and keeps their
-// replays in `folder`, where the files of rows that have left the table
-// are removed.
-void startKeepingReplays(const std::string &folder);
+// replays in replays/ beside the table, where the files of rows that have
+// left the table are removed. A table kept in memory has no folder of
+// ours: its games are recorded (for clips), and kept nowhere.
+void startKeepingReplays();
 
 // After a tick that began on the screen `before`: whether it stored a
 // name.

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cstring>
+#include <filesystem>
 
 #include "app/key_bindings.h"
 #include "app/main_loop.h"
@@ -176,7 +177,7 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    highscores.entries.assign(Highscores::kRows, {"Low", -5});
    playerName.clear();
    const std::string folder = scratch.path("replays");
-   startKeepingReplays(folder);
+   startKeepingReplays();
    const auto tick = [&](std::set<int> down) {
       scripted.down = std::move(down);
       updateScreen();
@@ -222,6 +223,22 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    EXPECT_EQ(row.replay.name, "Io");
    EXPECT_EQ(encodeReplay(row.replay).size(), encodeReplay(last.replay).size() + 2);
    stopKeepingReplays();
+
+   // A table that is no file of ours has no folder for replays: games are
+   // recorded, and kept nowhere.
+   std::filesystem::remove_all(folder);
+   highscores.file = scratch.path("");
+   highscores.load();
+   startKeepingReplays();
+   EXPECT_EQ(replayShelf(), nullptr);
+   screenState = Menu;
+   inputDelay = 0;
+   tick({KEY_P});
+   ASSERT_EQ(screenState, Playing);
+   tick({});
+   EXPECT_TRUE(gameSoFar());
+   stopKeepingReplays();
+   EXPECT_FALSE(std::filesystem::exists(folder));
    highscores.file = Highscores::kFile;
 
    // Rows of one name and score take their files in the order they were
