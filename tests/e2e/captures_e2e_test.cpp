@@ -1,0 +1,123 @@
+// Captures as a player makes them: F12 in the menu saves the picture
+// shown, F9 in play the last seconds as a clip from a second process; both
+// decode the same in our reader and giflib; a folder that cannot be
+// written gives the notice and a line, and nothing else.
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "game_fixture.h"
+#include "oracle.h"
+
+namespace {
+
+// The captures in the folder whose name holds `part`, once each is whole
+// (the game reserves a name empty, and the file takes its place when
+// written); waits up to `seconds` for `count` of them.
+std::vector<std::string> captures(const std::string &folder, const std::string &part, size_t count,
+                                  double seconds)
+{
+   std::vector<std::string> found;
+   for (int waited = 0; waited <= seconds * 10; waited++) {
+      found.clear();
+      for (const auto &entry : std::filesystem::directory_iterator(folder)) {
+         const std::string name = entry.path().filename();
+         if (name.find(part) != std::string::npos && entry.file_size() > 0)
+            found.push_back(entry.path());
+      }
+      if (found.size() >= count)
+         break;
+      pause_ms(100);
+   }
+   return found;
+}
+
+// The notice's dark band at the top of the field.
+bool notice_shown(const Screenshot &shot)
+{
+   return count_in(shot, 12, 44, 627, 60, 69, 63, 48) > 3000;
+}
+
+// Pixels of the rows [y0, y1) where the screenshot does not show the
+// 32-bit picture, the frame-rate text aside: exactly, or within `near` of
+// each channel (a clip of more than 256 colours has them reduced).
+int mismatches(const Screenshot &shot, BITMAP *picture, int y0, int y1, int near = 0)
+{
+   int wrong = 0;
+   for (int y = y0; y < y1; y++) {
+      for (int x = 0; x < 640; x++) {
+         const int c = rgb_at(picture, x, y);
+         const uint32_t p = shot.at(x, y);
+         bool off = !shows_rgb(p, c >> 16 & 255, c >> 8 & 255, c & 255);
+         if (near) {
+            off = false;
+            for (int shift : {0, 8, 16})
+               off = off || abs(int(p >> shift & 255) - (c >> shift & 255)) > near;
+         }
+         wrong += off && !in_frame_rate_text(x, y);
+      }
+   }
+   return wrong;
+}
+
+TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
+{
+   const Art art;
+   const std::string shots = scratch.path("shots");
+   GameRun game(server, kGame, folder, {}, {"--captures", shots, "--clip-seconds", "2"});
+   ASSERT_NE(game.window(), 0u) << game.output();
+   ASSERT_TRUE(reach_menu(game, art));
+
+   // F12: the menu as drawn, below its items (the cursor's sparks turn).
+   Screenshot shot;
+   game.press("F12", 100);
+   EXPECT_TRUE(await(game, notice_shown, 5, &shot));
+   const std::vector<std::string> stills = captures(shots, "tossaro-", 1, 10);
+   ASSERT_EQ(stills.size(), 1u);
+   EXPECT_TRUE(oracle::codec_matches_giflib(stills[0]));
+   GifSequencePtr still(open_gif_sequence(stills[0].c_str()));
+   ASSERT_NE(still, nullptr);
+   EXPECT_EQ(still->frame_count, 1);
+   EXPECT_EQ(mismatches(shot, compose(still.get(), 0).get(), 280, 480), 0);
+
+   // F9 after three seconds of play: the last two seconds at 50 frames a
+   // second, the last one the picture at the key (nearer it than the
+   // picture a second before).
+   ASSERT_TRUE(press_until(game, "p", field_shown));
+   pause_ms(2000);
+   const Screenshot before = game.screenshot();
+   pause_ms(1000);
+   const Screenshot atKey = game.screenshot();
+   game.press("F9", 100);
+   const std::vector<std::string> clips = captures(shots, "-clip.gif", 1, 120);
+   ASSERT_EQ(clips.size(), 1u) << game.output();
+   EXPECT_TRUE(oracle::codec_matches_giflib(clips[0]));
+   GifSequencePtr clip(open_gif_sequence(clips[0].c_str()));
+   ASSERT_NE(clip, nullptr);
+   ASSERT_EQ(clip->frame_count, 100);
+   EXPECT_EQ(clip->loop_count, 0);
+   int shown = 0;
+   for (int f = 0; f < clip->frame_count; f++)
+      shown += clip->frames[f].delay;
+   EXPECT_EQ(shown, 200);
+   const BitmapPtr last = compose(clip.get(), clip->frame_count - 1);
+   EXPECT_LT(mismatches(atKey, last.get(), 64, 480, 40),
+             mismatches(before, last.get(), 64, 480, 40));
+
+   // A file where the folder was: the notice, one line, no file.
+   EXPECT_TRUE(await(
+      game, [](const Screenshot &s) { return !notice_shown(s); }, 5, &shot));
+   std::filesystem::rename(shots, shots + ".kept");
+   scratch.write("shots", {'x'});
+   game.press("F12", 100);
+   EXPECT_TRUE(await(game, notice_shown, 5, &shot));
+   pause_ms(500);
+   press_until_ended(game, "q", 100);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(read_file(shots), std::vector<unsigned char>{'x'});
+   EXPECT_EQ(captures(shots + ".kept", "tossaro-", 3, 0).size(), 2u);
+   EXPECT_EQ(game.output(), "tossaro: the picture is not saved: " + shots +
+                               ": cannot make a file there: Not a directory\n");
+}
+
+}  // namespace
