@@ -19,10 +19,12 @@ Option option(const char *name, OptionKind kind, OptionPlace place, const char *
    return {name, kind, place, help};
 }
 
-Option switchOption(const char *name, bool Options::*flag, OptionPlace place, const char *help)
+Option switchOption(const char *name, bool Options::*flag, OptionPlace place, const char *help,
+                    bool byDefault = false)
 {
    Option o = option(name, OptionKind::Switch, place, help);
    o.flag = flag;
+   o.byDefault = byDefault;
    return o;
 }
 
@@ -132,6 +134,10 @@ const std::vector<Option> &optionTable()
       numberOption("volume", &Options::volume, 0, kMaxVolume, kDefaultVolume, kBoth,
                    "the sound's volume"),
       pathOption("scores", &Options::scoresFile, kCommandLine, "keep the high scores in FILE"),
+      switchOption("attract", &Options::attract, kBoth,
+                   "after 30 seconds of quiet in the menu, a replay from the high scores plays "
+                   "as a silent demo until a key is pressed",
+                   true),
       switchOption("marks", &Options::marks, kBoth,
                    "each ball and target shows the symbols of its colours: red a disc, green a "
                    "triangle, blue a square"),

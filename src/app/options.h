@@ -36,6 +36,7 @@ struct Options {
    std::string framesFolder;  // --replay exported as numbered PPM files there; empty for none
    int fromTick, toTick;  // the part exported, in ticks from the start; toTick -1 for the end
    int exportFps;  // frames a second of an export, 1 to kMaxExportFps
+   bool attract;  // the menu left alone plays a demo
    KeyBindings keys;
 };
 

@@ -147,9 +147,24 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
       hold(pad.buttons[PadA], KEY_ENTER);
       hold(pad.buttons[PadBack], KEY_ESC);
       break;
-   case GameOver:
    case ScoreTable:
+      hold(up, KEY_UP);
+      hold(down, KEY_DOWN);
+      hold(pad.buttons[PadX], KEY_R);
       hold(pad.buttons[PadA] || pad.buttons[PadB] || pad.buttons[PadStart], KEY_ENTER);
+      break;
+   case GameOver:
+      hold(pad.buttons[PadA] || pad.buttons[PadB] || pad.buttons[PadStart], KEY_ENTER);
+      break;
+   case Watching:
+      // Every button holds a key, so that any of them ends a demo.
+      hold(pad.buttons[PadA] || pad.buttons[PadStart], KEY_SPACE);
+      hold(pad.buttons[PadB] || pad.buttons[PadBack] || pad.buttons[PadX] || pad.buttons[PadY],
+           KEY_ESC);
+      hold(pad.buttons[PadLeft], KEY_LEFT);
+      hold(pad.buttons[PadRight], KEY_RIGHT);
+      hold(up, KEY_UP);
+      hold(down, KEY_DOWN);
       break;
    case NameEntry:
       updateNameEntry(pad);

@@ -2,12 +2,14 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 
 #include "assets.h"
+#include "attract.h"
 #include "captures.h"
 #include "audio/mixer.h"
 #include "data_folder.h"
@@ -25,6 +27,7 @@
 #include "screen_state.h"
 #include "settings.h"
 #include "verify.h"
+#include "watching.h"
 #include "window.h"
 #include "window_identity.h"
 
@@ -46,6 +49,17 @@ void shutdown()
    freeAssets();
 }
 
+// --replay FILE: the replay in the window, then the exit; the table and
+// the replays are left alone.
+int watchOnly(const Replay &replay, const std::string &file)
+{
+   watchReplay(replay, file, Exit, false);
+   inputDelay = 0;
+   runMainLoop();
+   shutdown();
+   return 0;
+}
+
 }  // namespace
 
 int runProgram(const Options &options)
@@ -53,6 +67,14 @@ int runProgram(const Options &options)
    const DataFolder data = findDataFolder(runningProgram());
    if (!data.problem.empty())
       return failStartup(data.problem);
+   // A replay to watch is read before any window opens.
+   ReplayReading watched;
+   if (!options.replayFile.empty()) {
+      std::string unreadable;
+      watched = readReplayFile(options.replayFile, &unreadable);
+      if (!unreadable.empty())
+         return failStartup(unreadable);
+   }
    nameWindowClass();
    if (allegro_init() != 0)
       return failStartup(std::string("cannot initialise Allegro") +
@@ -89,6 +111,10 @@ int runProgram(const Options &options)
       say("the display does not report focus changes; the game will not pause when the window "
           "loses the focus");
    frameRateCap = options.maxFps;
+   attractOn = options.attract;
+   // The tests' shorter wait for a demo.
+   if (const char *seconds = getenv("TOSSARO_ATTRACT_SECONDS"))
+      attractTicks = std::max(1, atoi(seconds)) * kTicksPerSecond;
    playKeys = options.keys;
    showMarks = options.marks;
    chosenCapturesFolder = options.capturesFolder;
@@ -104,6 +130,8 @@ int runProgram(const Options &options)
    }
    // Without controllers the keyboard plays alone, and nothing is said.
    startPadKeys();
+   if (!options.replayFile.empty())
+      return watchOnly(watched.replay, options.replayFile);
    screenState = Intro;
    inputDelay = kLongInputDelay;
    highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;

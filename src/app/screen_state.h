@@ -13,6 +13,7 @@ enum ScreenState : int {
    NameEntry = 6,
    GameOver = 7,
    Exit = 9,
+   Watching = 10,  // a replay, or the menu's demo
 };
 
 // The current screen. Set to Intro at start-up, then only by the screens'

@@ -1,13 +1,15 @@
 #include "screens.h"
 
+#include "attract.h"
 #include "game/game.h"
 #include "intro.h"
 #include "menu.h"
 #include "quit_prompt.h"
+#include "replay_table.h"
 #include "scores/game_over.h"
 #include "scores/name_entry.h"
-#include "scores/score_table.h"
 #include "screen_state.h"
+#include "watching.h"
 
 namespace {
 
@@ -17,12 +19,13 @@ const struct {
    ScreenRoutines routines;
 } kScreens[] = {
    {Intro, {updateIntro, drawIntro}},
-   {Menu, {updateMenu, drawMenu}},
-   {ScoreTable, {updateScoreTable, drawScoreTable}},
+   {Menu, {updateAttractMenu, drawMenu}},
+   {ScoreTable, {updateReplayTable, drawReplayTable}},
    {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
    {NameEntry, {updateNameEntry, drawNameEntry}},
    {GameOver, {updateGameOver, drawGameOver}},
+   {Watching, {updateWatching, drawWatching}},
 };
 
 }  // namespace

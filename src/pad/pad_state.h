@@ -14,6 +14,8 @@ enum PadButton {
    PadLeft,
    PadRight,
    PadGuide,  // the middle button with the maker's logo, where there is one
+   PadX,
+   PadY,
    kPadButtons
 };
 enum PadAxis { LeftX, LeftY, RightX, RightY, kPadAxes };

@@ -167,3 +167,15 @@ std::set<std::string> GameTest::left_behind() const
    names.erase("sounds");
    return names;
 }
+
+void draw_replay_marks(BITMAP *picture, const std::vector<int> &rows, int chosen)
+{
+   const int white = makecol16(255, 255, 255);
+   for (int row : rows) {
+      const int y = 120 + 30 * row;
+      triangle(picture, 100, y, 100, y + 7, 106, y + 3, white);
+      if (row == chosen)
+         rect(picture, 96, y - 4, 500, y + 11, white);
+   }
+   textprintf_ex(picture, font, 160, 456, white, -1, "Up/Down choose a replay, R watches it");
+}

@@ -10,6 +10,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "support/gif_test_util.h"
 #include "support/scratch.h"
@@ -58,6 +59,11 @@ bool shows_picture(const Screenshot &shot, BITMAP *picture);
 int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int g, int b);
 
 std::string read_text(const std::string &path);
+
+// What the table screen adds for the rows that have a replay: a small
+// white triangle left of each, a frame round the chosen one, and the hint
+// under the table.
+void draw_replay_marks(BITMAP *picture, const std::vector<int> &rows, int chosen);
 
 class GameTest : public testing::Test {
 protected:

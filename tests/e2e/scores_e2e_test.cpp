@@ -255,6 +255,8 @@ TEST_F(ScoresTest, ANameEnteredWhileAnotherCopyHoldsTheTableIsShownSaidAndSavedA
    EXPECT_EQ(rows, expected);
    const BitmapPtr picture = table_picture(art, expected);
    draw_unsaved_notice(picture.get());
+   // The game just played has its replay, marked and chosen.
+   draw_replay_marks(picture.get(), {row}, row);
    EXPECT_TRUE(shows_picture(noticed, picture.get())) << "the table does not show the new row";
 }
 

@@ -5,11 +5,17 @@
 #include <cstring>
 #include <filesystem>
 
+#include "app/assets.h"
+#include "app/attract.h"
 #include "app/key_bindings.h"
 #include "app/main_loop.h"
+#include "app/menu.h"
+#include "app/picture.h"
 #include "app/replay_keeping.h"
+#include "app/replay_table.h"
 #include "app/screen_state.h"
 #include "app/verify.h"
+#include "app/watching.h"
 #include "game/game.h"
 #include "game/playfield_fixture.h"
 #include "replay/playback.h"
@@ -37,12 +43,12 @@ protected:
 
    // A game from the menu with a fixed seed, the keys of `script` held for
    // 150 ticks each in turn, for `length` ticks; its replay.
-   Replay scriptedGame(int length)
+   Replay scriptedGame(int length, time_t seed = 14)
    {
       const std::set<int> script[] = {
          {}, {KEY_W, KEY_RIGHT}, {KEY_A, KEY_UP}, {KEY_D}, {KEY_S, KEY_LEFT}, {},
       };
-      testSeed = 14;
+      testSeed = seed;
       scripted.down = {KEY_D};
       newGame();
       for (int tick = 0; tick < length && screenState == Playing; tick++) {
@@ -390,6 +396,129 @@ TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
    const std::string bad = scratch.write("bad.rpl", cut(24));
    EXPECT_EQ(readReplayFile(bad, &problem).fault, ReplayFault::CutShort);
    EXPECT_EQ(problem, bad + ": cut short at byte 24" + of + " (in the header)");
+}
+
+// Watching in the window: the replay plays a tick a tick, Space pauses,
+// Right runs four a tick, Left goes back five seconds, Esc leaves once
+// let go, and the game in memory is as it was.
+TEST_F(Replays, WatchingPlaysPausesRunsGoesBackAndLeavesTheGameAsItWas)
+{
+   const Replay replay = scriptedGame(1234);
+   quietGame(5);
+   const int32_t before = score;
+   const float redX = balls[0].x;
+   watchReplay(replay, "game.rpl", ScoreTable, false);
+   ASSERT_EQ(screenState, Watching);
+   const auto run = [&](int n, std::set<int> down) {
+      scripted.down = std::move(down);
+      for (int i = 0; i < n; i++) {
+         if (inputDelay > 0)
+            inputDelay--;
+         updateWatching();
+      }
+   };
+   run(100, {});
+   EXPECT_EQ(gameCheck(), replay.checks[0]);
+   run(1, {KEY_SPACE});
+   run(60, {});
+   run(1, {KEY_RIGHT});
+   run(1, {KEY_SPACE});
+   run(24, {KEY_RIGHT});
+   run(3, {});
+   EXPECT_EQ(gameCheck(), replay.checks[1]) << "paused at 100, then 4 a tick";
+   run(125, {KEY_RIGHT});
+   run(1, {KEY_SPACE});
+   run(1, {KEY_LEFT});
+   EXPECT_EQ(gameCheck(), replay.checks[1]) << "back from 700 to 200";
+   clear_bitmap(backBuffer);
+   drawWatching();
+   EXPECT_TRUE(has_color(backBuffer, 170, 26, 470, 58, makecol(kPanelFace))) << "no banner";
+   run(1, {KEY_ESC});
+   run(5, {KEY_ESC});
+   EXPECT_EQ(screenState, Watching) << "Esc still held";
+   run(1, {});
+   EXPECT_EQ(screenState, ScoreTable);
+   EXPECT_EQ(score, before);
+   EXPECT_EQ(balls[0].x, redX);
+}
+
+// The table marks the rows with a replay, Up and Down choose among them,
+// R watches the chosen one; the menu left alone plays the rows' replays in
+// turn as silent demos that a key ends without acting in the menu.
+TEST_F(Replays, TheTableWatchesItsReplaysAndTheQuietMenuShowsThemAsDemos)
+{
+   // Two games, told apart by their first targets.
+   Replay games[2];
+   int firstTargetX[2];
+   for (int i = 0; i < 2; i++) {
+      games[i] = scriptedGame(300, 14 + i);
+      games[i].name = "Io";
+      games[i].finalScore = 700 - 200 * i;
+      replayStart(games[i].start);
+      firstTargetX[i] = targets[0].x;
+   }
+   ASSERT_NE(firstTargetX[0], firstTargetX[1]);
+   Scratch scratch;
+   highscores.entries.assign(Highscores::kRows, {"Low", 1});
+   highscores.entries[1] = {"Io", 700};
+   highscores.entries[4] = {"Io", 500};
+   highscores.file = scratch.path("hiscores.bin");
+   startKeepingReplays(scratch.path("replays"));
+   for (const Replay &game : games)
+      ASSERT_EQ(const_cast<ReplayShelf *>(replayShelf())->keepRow(game), "");
+   const auto tick = [&](void (*update)(), std::set<int> down) {
+      scripted.down = std::move(down);
+      if (inputDelay > 0)
+         inputDelay--;
+      update();
+   };
+   screenState = ScoreTable;
+   chosenRow = -1;
+   tick(updateReplayTable, {});
+   EXPECT_EQ(chosenRow, 1);
+   clear_bitmap(backBuffer);
+   drawReplayTable();
+   const int white = makecol(255, 255, 255);
+   for (int row = 0; row < 6; row++)
+      EXPECT_EQ(has_color(backBuffer, 100, 120 + 30 * row, 106, 127 + 30 * row, white),
+                row == 1 || row == 4)
+         << row;
+   tick(updateReplayTable, {KEY_DOWN});
+   EXPECT_EQ(chosenRow, 4);
+   tick(updateReplayTable, {KEY_DOWN});
+   EXPECT_EQ(chosenRow, 4) << "moves again 15 ticks later";
+   inputDelay = 0;
+   tick(updateReplayTable, {KEY_R});
+   ASSERT_EQ(screenState, Watching);
+   EXPECT_EQ(targets[0].x, firstTargetX[1]);
+   tick(updateWatching, {KEY_ESC});
+   tick(updateWatching, {});
+   EXPECT_EQ(screenState, ScoreTable);
+
+   screenState = Menu;
+   attractTicks = 50;
+   SoundSink *const heard = sounds;
+   for (int demo : {0, 1, 0}) {
+      for (int i = 0; i < 50 && screenState == Menu; i++)
+         tick(updateAttractMenu, {});
+      ASSERT_EQ(screenState, Watching);
+      EXPECT_EQ(targets[0].x, firstTargetX[demo]);
+      EXPECT_EQ(sounds, silence);
+      tick(updateWatching, {KEY_P});
+      tick(updateWatching, {KEY_P});
+      EXPECT_EQ(screenState, Watching) << "P still held";
+      tick(updateWatching, {});
+      EXPECT_EQ(screenState, Menu);
+      EXPECT_EQ(sounds, heard);
+   }
+   attractOn = false;
+   for (int i = 0; i < 60; i++)
+      tick(updateAttractMenu, {});
+   EXPECT_EQ(screenState, Menu);
+   attractOn = true;
+   attractTicks = 3000;
+   stopKeepingReplays();
+   highscores.file = Highscores::kFile;
 }
 
 }  // namespace

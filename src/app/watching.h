@@ -1,0 +1,27 @@
+// A replay watched in the window: the game's own picture, a banner that
+// says whose game it is and its score, and a progress line. Space pauses,
+// Right runs four times as fast while held, Left goes back five seconds,
+// Esc leaves. A demo (the menu's attract mode) is silent, says "Demo:
+// press any key", and any key or button ends it. Whatever way it ends, the
+// screen after it waits until every key is let go, so that a key that
+// ended it does nothing else; and the game in memory is as it was before.
+#ifndef TOSSARO_APP_WATCHING_H
+#define TOSSARO_APP_WATCHING_H
+
+#include <string>
+
+#include "replay/replay_file.h"
+#include "screen_state.h"
+
+// Starts showing the replay read from `file`; `then` is the screen after
+// it (Exit for the command line's --replay). A playback that drifts from
+// the recording stops there, and a line on stderr says where.
+void watchReplay(const Replay &replay, const std::string &file, ScreenState then, bool demo);
+
+void updateWatching();
+void drawWatching();
+
+// Whether any key is held, the controller's included.
+bool anyKeyHeld();
+
+#endif
