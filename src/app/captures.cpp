@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "captures_folder.h"
+#include "files/replacement_file.h"
 #include "files/say.h"
 #include "game/marks.h"
 #include "gif/gif.h"
@@ -179,7 +180,7 @@ void tellWritten(const Written &written, const char *what)
       showNotice(capital + " not saved: " + written.problem);
       return;
    }
-   showNotice("Saved " + written.path.substr(written.path.rfind('/') + 1));
+   showNotice("Saved " + name_of(written.path));
 }
 
 void tellPicture(const Written &written)

@@ -14,30 +14,6 @@
 
 namespace {
 
-// As many links in a row as the kernel follows before it gives ELOOP.
-const int kMaxLinks = 40;
-
-// The file that `name` stands for: symbolic links followed one at a time,
-// so that a link to a file not yet made names where it will be. Empty,
-// errno set, for a loop of links.
-std::string follow_links(std::string name)
-{
-   for (int hops = 0; hops < kMaxLinks; hops++) {
-      char target[PATH_MAX];
-      const ssize_t n = readlink(name.c_str(), target, sizeof target - 1);
-      if (n < 0)
-         return name;
-      target[n] = 0;
-      const size_t slash = name.rfind('/');
-      if (target[0] == '/' || slash == std::string::npos)
-         name = target;
-      else
-         name = name.substr(0, slash + 1) + target;
-   }
-   errno = ELOOP;
-   return std::string();
-}
-
 // A step that failed, as replace_file's message names it: the words
 // before the temporary file's name and those after it.
 struct Step {
@@ -118,6 +94,9 @@ bool write_all(int fd, const std::vector<unsigned char> &bytes)
    return true;
 }
 
+// As many links in a row as the kernel follows before it gives ELOOP.
+const int kMaxLinks = 40;
+
 }  // namespace
 
 std::string folder_of(const std::string &path)
@@ -126,6 +105,28 @@ std::string folder_of(const std::string &path)
    if (slash == std::string::npos)
       return ".";
    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string name_of(const std::string &path)
+{
+   return path.substr(path.rfind('/') + 1);
+}
+
+std::string follow_links(std::string name)
+{
+   for (int hops = 0; hops < kMaxLinks; hops++) {
+      char target[PATH_MAX];
+      const ssize_t n = readlink(name.c_str(), target, sizeof target - 1);
+      if (n < 0)
+         return name;
+      target[n] = 0;
+      if (target[0] == '/' || name.find('/') == std::string::npos)
+         name = target;
+      else
+         name = name.substr(0, name.size() - name_of(name).size()) + target;
+   }
+   errno = ELOOP;
+   return std::string();
 }
 
 std::string replacement_prefix(const std::string &name)
@@ -169,9 +170,9 @@ int open_replacement_file(const char *filename, ReplacementFile *file)
    if (exists && faccessat(AT_FDCWD, file->target.c_str(), W_OK, AT_EACCESS) != 0)
       return -1;
 
-   const size_t slash = file->target.rfind('/') + 1;  // 0 for a bare name
-   file->temporary =
-      file->target.substr(0, slash) + replacement_prefix(file->target.substr(slash)) + "XXXXXX";
+   const std::string name = name_of(file->target);
+   file->temporary = file->target.substr(0, file->target.size() - name.size()) +
+                     replacement_prefix(name) + "XXXXXX";
    file->fd = mkstemp(&file->temporary[0]);
    if (file->fd < 0)
       return -1;

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "app/assets.h"
@@ -93,7 +94,12 @@ std::string Highscores::save(const std::string &path)
       if (!problem.empty())
          return problem + kNotSaved;
    }
-   const FolderLock lock(path, lockWait);
+   // The lock and the clean-up are those of the folder the temporary
+   // files go to: beside the file the links lead to.
+   const std::string target = follow_links(path);
+   if (target.empty())
+      return path + ": cannot follow its links: " + strerror(errno) + kNotSaved;
+   const FolderLock lock(target, lockWait);
    if (!lock.problem().empty())
       return path + ": " + lock.problem() + kNotSaved;
    // Only a missing file is no table to keep; one that cannot be read is
@@ -119,7 +125,7 @@ std::string Highscores::save(const std::string &path)
       seenPath_ = path;
       added_.clear();
    }
-   removeLeftovers(path);
+   removeLeftovers(target);
    return problem.empty() ? problem : problem + kNotSaved;
 }
 

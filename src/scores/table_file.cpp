@@ -22,12 +22,6 @@ const int kLeftoverAgeSeconds = 60;
 const char kTemporaryCharacters[] =
    "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
 
-std::string nameOf(const std::string &path)
-{
-   const size_t slash = path.rfind('/');
-   return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 bool isLeftoverOf(const std::string &name, const std::string &file)
 {
    const std::string prefix = replacement_prefix(file);
@@ -66,7 +60,7 @@ FolderLock::~FolderLock()
 
 void removeLeftovers(const std::string &path)
 {
-   const std::string folder = folder_of(path), file = nameOf(path);
+   const std::string folder = folder_of(path), file = name_of(path);
    DIR *dir = opendir(folder.c_str());
    if (!dir)
       return;

@@ -11,7 +11,8 @@
 // replaces the file with another one.
 class FolderLock {
 public:
-   // Waits up to `seconds` for the lock on the folder of `path`.
+   // Waits up to `seconds` for the lock on the folder of `path`, whose
+   // symbolic links the caller has followed.
    FolderLock(const std::string &path, double seconds);
    ~FolderLock();
    FolderLock(const FolderLock &) = delete;
@@ -32,7 +33,8 @@ private:
 // Removes the temporary files a save of `path` leaves when it is killed
 // between writing and renaming (".hiscores.bin.tmp-" and six characters
 // beside it), once they are a minute old, so that no save still running
-// loses its own. Nothing else is touched.
+// loses its own. Nothing else is touched. `path` is the file its symbolic
+// links lead to, beside which the temporary files are made.
 void removeLeftovers(const std::string &path);
 
 #endif

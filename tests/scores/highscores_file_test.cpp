@@ -178,6 +178,17 @@ TEST(HighscoresFile, SaveKeepsPermissionsAndSymbolicLinks)
    Highscores table;
    table.entries = default_rows();
    table.entries[0].name = "Linked";
+   // The lock and the clean-up are those of the folder the temporary
+   // files go to, the target's.
+   const std::string leftover = scratch.write("real/.scores.tmp-AbC123", {1});
+   const utimbuf then = {time(nullptr) - 120, time(nullptr) - 120};
+   ASSERT_EQ(utime(leftover.c_str(), &then), 0);
+   const int folder = open(scratch.path("real").c_str(), O_RDONLY | O_DIRECTORY);
+   ASSERT_EQ(flock(folder, LOCK_EX), 0);
+   table.lockWait = 0.1;
+   EXPECT_EQ(table.save(link),
+             link + ": another copy of the game kept the table locked; not saved");
+   close(folder);
    ASSERT_EQ(table.save(link), "");
    struct stat st;
    ASSERT_EQ(lstat(link.c_str(), &st), 0);
