@@ -463,7 +463,7 @@ TEST_F(Replays, TheTableWatchesItsReplaysAndTheQuietMenuShowsThemAsDemos)
    highscores.entries[1] = {"Io", 700};
    highscores.entries[4] = {"Io", 500};
    highscores.file = scratch.path("hiscores.bin");
-   startKeepingReplays(scratch.path("replays"));
+   startKeepingReplays();
    for (const Replay &game : games)
       ASSERT_EQ(const_cast<ReplayShelf *>(replayShelf())->keepRow(game), "");
    const auto tick = [&](void (*update)(), std::set<int> down) {
