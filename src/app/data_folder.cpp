@@ -28,7 +28,7 @@ std::string installedDataFolder(const std::string &executable)
 
 std::string homeFolder(const char *home, uid_t user)
 {
-   if (home && *home)
+   if (home && home[0] == '/')
       return home;
    long size = sysconf(_SC_GETPW_R_SIZE_MAX);
    std::vector<char> buffer(size_t(size > 0 ? size : 16384));

@@ -21,8 +21,10 @@ struct DataFolder {
 // PREFIX/share/games/tossaro.
 std::string installedDataFolder(const std::string &executable);
 
-// The player's home folder: `home` when set and not empty, else the
-// password database's for `user`; empty when neither has one.
+// The player's home folder: `home` when it is an absolute path, else the
+// password database's for `user` (a relative HOME would put the player's
+// files under whatever folder the game starts in); empty when neither has
+// one.
 std::string homeFolder(const char *home, uid_t user);
 
 // One of the player's XDG folders: $VARIABLE when it holds an absolute

@@ -136,8 +136,8 @@ int runProgram(const Options &options)
    inputDelay = kLongInputDelay;
    highscores.file = options.scoresFile.empty() ? data.scoresFile : options.scoresFile;
    if (highscores.file.empty())
-      say("no home folder (HOME is unset or empty and the password database has none for this "
-          "user): the high scores are kept for this run only");
+      say("no home folder (HOME is unset or not an absolute path and the password database has "
+          "none for this user): the high scores are kept for this run only");
    highscores.makesItsFolder = options.scoresFile.empty() && !data.prefix.empty();
    const std::string unread = highscores.load();
    if (!unread.empty())
@@ -187,8 +187,9 @@ int runTossaro(int argc, const char *const *argv)
       say(problem);
    if (line.request == Request::WriteConfig) {
       if (path.empty())
-         return failStartup("no home folder to keep the settings in (HOME is unset or empty and "
-                            "the password database has none for this user): give --config FILE");
+         return failStartup("no home folder to keep the settings in (HOME is unset or not an "
+                            "absolute path and the password database has none for this user): "
+                            "give --config FILE");
       const std::string unwritten = writeSettings(path, line.options);
       if (!unwritten.empty())
          return failStartup(unwritten);

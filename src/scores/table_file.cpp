@@ -33,9 +33,15 @@ bool isLeftoverOf(const std::string &name, const std::string &file)
 
 FolderLock::FolderLock(const std::string &path, double seconds)
 {
+   // flock needs a descriptor that reads: one opened only to reach the
+   // folder (O_PATH) takes no lock. A folder that may be written in but
+   // not listed cannot be locked, so it is not written.
    fd_ = open(folder_of(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-   if (fd_ < 0)
+   if (fd_ < 0) {
+      if (errno != ENOENT)
+         problem_ = std::string("cannot lock its folder: ") + strerror(errno);
       return;
+   }
    const auto until = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
    for (;;) {
       if (flock(fd_, LOCK_EX | LOCK_NB) == 0 || errno == ENOLCK || errno == EOPNOTSUPP)

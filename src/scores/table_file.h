@@ -18,9 +18,10 @@ public:
    FolderLock(const FolderLock &) = delete;
    FolderLock &operator=(const FolderLock &) = delete;
 
-   // Empty when the lock is held, or when there is none to have: a folder
-   // that cannot be opened fails the save on its own, and one on a file
-   // system without locks is saved as a single copy of the game would.
+   // Empty when the lock is held, or when there is none to have: a missing
+   // folder fails the save on its own, and one on a file system without
+   // locks is saved as a single copy of the game would. A folder that
+   // cannot be opened (searched but not read) cannot be locked.
    // Else why it is not held, such as another copy holding it all the
    // while.
    const std::string &problem() const { return problem_; }

@@ -56,6 +56,7 @@ TEST(PlayerFolders, FollowTheXdgRules)
       {"/data", nullptr, ""},
       {nullptr, "", home},
       {"", nullptr, home},
+      {nullptr, "relhome", home},
    };
    for (const auto &c : cases) {
       const Variable data("XDG_DATA_HOME", c.xdg), config("XDG_CONFIG_HOME", c.xdg);
@@ -75,6 +76,7 @@ TEST(PlayerFolders, FollowTheXdgRules)
       stranger++;
    EXPECT_EQ(homeFolder(nullptr, stranger), "");
    EXPECT_EQ(homeFolder("", stranger), "");
+   EXPECT_EQ(homeFolder("relhome", stranger), "");
    EXPECT_EQ(homeFolder("/home/p", stranger), "/home/p");
 }
 

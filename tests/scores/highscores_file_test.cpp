@@ -296,6 +296,18 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
          unchanged.load(file);
          EXPECT_EQ(unchanged.save(file), "") << file;
       }
+      // A folder that may be written in but not listed cannot be locked:
+      // nothing is written, and the row waits.
+      std::filesystem::create_directory(scratch.path("blind"));
+      const std::string inBlind = scratch.write("blind/hiscores.bin", old);
+      ASSERT_EQ(chmod(scratch.path("blind").c_str(), 0300), 0);
+      Highscores mine;
+      mine.load(inBlind);
+      mine.insert(9000, "Mine");
+      EXPECT_EQ(mine.save(inBlind),
+                inBlind + ": cannot lock its folder: Permission denied; not saved");
+      EXPECT_TRUE(mine.unsaved());
+      EXPECT_EQ(read_file(inBlind), old);
       const std::string hidden = scratch.write("hidden.bin", old);
       ASSERT_EQ(chmod(hidden.c_str(), 0200), 0);
       Highscores blind;
