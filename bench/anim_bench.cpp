@@ -300,12 +300,11 @@ bool compare(const std::string &name, const std::string &plain, const std::strin
       fprintf(stderr, "anim_bench: %s: our frames differ from the plain ones\n", name.c_str());
       return false;
    }
-   // gifsicle's own unoptimised copy, which our reader takes where it
-   // refuses gifsicle's optimised data (no end code after the last pixel).
-   const std::string unoptimised = folder + "/" + name + "-gifsicle-U.gif";
-   seconds_of("gifsicle -U '" + theirs + "' -o '" + unoptimised + "'");
-   if (composed(unoptimised) != want)
-      printf("note: %s: gifsicle -U of gifsicle's output shows other frames\n", name.c_str());
+   // gifsicle's data sometimes ends with its end code one bit short (the
+   // last bit, a zero, in a byte never written); our reader takes that
+   // where every pixel is there.
+   if (composed(theirs) != want)
+      printf("note: %s: gifsicle's output shows other frames\n", name.c_str());
    sizes->plain += file_size(plain);
    sizes->ours += file_size(ours);
    sizes->gifsicle += file_size(theirs);

@@ -13,10 +13,12 @@
 // size bytes). Pixels past the bitmap are
 // dropped; pixels the data does not reach are set to 0 and counted in
 // `missing`. The terminator after the sub-block that holds the end code
-// is left in the stream. Returns GIF_ERROR_NONE, or why the data is
-// invalid: GIF_ERROR_TRUNCATED when the stream ends first,
-// GIF_ERROR_NO_END_CODE when a zero-length sub-block comes first,
-// GIF_ERROR_CODE_SIZE or GIF_ERROR_UNDEFINED_CODE.
+// is left in the stream; data whose terminator comes after the last pixel
+// but before a whole end code is taken, terminator read. Returns
+// GIF_ERROR_NONE, or why the data is invalid: GIF_ERROR_TRUNCATED when the
+// stream ends first, GIF_ERROR_NO_END_CODE when a zero-length sub-block
+// comes before the image is whole, GIF_ERROR_CODE_SIZE or
+// GIF_ERROR_UNDEFINED_CODE.
 GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *data_bytes);
 
 #endif

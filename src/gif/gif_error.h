@@ -9,7 +9,7 @@ enum GifError {
    GIF_ERROR_NOT_GIF,  // the file does not start with GIF87a or GIF89a
    GIF_ERROR_TRUNCATED,  // the file ends before its trailer
    GIF_ERROR_CONTROL_SIZE,  // a graphic control block that is not 4 bytes long
-   GIF_ERROR_NO_END_CODE,  // image data whose sub-blocks end before its end code
+   GIF_ERROR_NO_END_CODE,  // image data whose sub-blocks end before its end code and last pixel
    GIF_ERROR_CODE_SIZE,  // an LZW minimum code size above 11
    GIF_ERROR_UNDEFINED_CODE,  // an LZW code the dictionary does not hold yet
    GIF_ERROR_TOO_LARGE,  // a logical screen or an image over 2^28 pixels

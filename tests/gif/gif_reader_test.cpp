@@ -256,7 +256,18 @@ TEST(GifReader, EachFailureHasItsReason)
    small_image(control5).raw({0x21, 0xF9, 5, 1, 0, 0, 0, 0, 0});
    small_image(control5).trailer();
    GifBytes noEnd;
-   noEnd.header(2, 1, kTwoColors).image(0, 0, 2, 1).data(2, {{4, 3}, {1, 3}, {2, 3}}).trailer();
+   // Four of five pixels in two whole bytes: no bits are left for a code.
+   noEnd.header(5, 1, kTwoColors).image(0, 0, 5, 1);
+   noEnd.data(2, {{4, 3}, {1, 3}, {0, 3}, {1, 3}, {0, 4}}).trailer();
+   // Eleven roots fill the dictionary to 16 entries, so the end code is
+   // read at 5 bits; the data holds only its low 4 bits and ends on a
+   // byte boundary, after the last pixel.
+   std::vector<Code> cutCodes = {{4, 3}};
+   for (int k = 0; k < 11; k++)
+      cutCodes.push_back({k % 2, k < 3 ? 3 : 4});
+   cutCodes.push_back({5, 4});
+   GifBytes cutEnd;
+   cutEnd.header(11, 1, kTwoColors).image(0, 0, 11, 1).data(2, cutCodes).trailer();
    GifBytes codeSize12;
    codeSize12.header(1, 1, kTwoColors).image(0, 0, 1, 1);
    codeSize12.data(12, {{4096, 13}, {0, 13}, {4097, 13}}).trailer();
@@ -293,6 +304,7 @@ TEST(GifReader, EachFailureHasItsReason)
        "a graphic control block of the wrong size after frame 0", GIF_ERROR_CONTROL_SIZE},
       {"no end code", noEnd, GIF_ERROR_NO_END_CODE,
        "image data stops before its end code in frame 0", GIF_ERROR_NO_END_CODE},
+      {"end code cut after the last pixel", cutEnd, GIF_ERROR_NONE, "no error", GIF_ERROR_NONE},
       {"code size 12", codeSize12, GIF_ERROR_CODE_SIZE,
        "an LZW minimum code size above 11 in frame 0", GIF_ERROR_CODE_SIZE},
       {"undefined code", undefined, GIF_ERROR_UNDEFINED_CODE, "an undefined LZW code in frame 0",

@@ -142,9 +142,9 @@ TEST(LzwDecoder, MinimumCodeSizeElevenKeepsLowByteOfRoots)
 
 TEST(LzwDecoder, DataEndingBeforeItsEndCodeFailsTheRead)
 {
-   // A zero-length sub-block before the end code.
-   GifBytes noEnd;
-   noEnd.header(2, 1, kFourColors).image(0, 0, 2, 1).data(2, {{4, 3}, {1, 3}, {2, 3}}).trailer();
+   // A zero-length sub-block before the end code and the last pixel,
+   // with no bits left over for another code.
+   GifBytes noEnd = image_of(5, 1, 2, {{4, 3}, {1, 3}, {2, 3}, {3, 3}, {0, 4}});
    EXPECT_FALSE(read_bytes(noEnd));
    // The file ending inside the data.
    GifBytes cut = image_of(2, 1, 2, {{4, 3}, {1, 3}, {2, 3}, {5, 3}});
