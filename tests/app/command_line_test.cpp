@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "app/settings.h"
 #include "support/scratch.h"
 
 namespace {
@@ -221,6 +222,35 @@ std::vector<std::string> codeSpans(const std::string &text)
    return spans;
 }
 
+// The words a part of the man page shows, one blank between lines: font
+// macros give their arguments ("quoted" ones whole), joined by blanks for
+// .B and .I and run together for .BR and the like; other requests part.
+std::string roffText(const std::vector<std::string> &lines)
+{
+   std::string text;
+   for (const std::string &line : lines) {
+      std::string shown = line;
+      if (line[0] == '.') {
+         const std::string macro = line.substr(1, line.find(' ') - 1);
+         std::vector<std::string> words;
+         for (size_t at = macro.size() + 1; at < line.size();) {
+            const bool quoted = line[at + 1] == '"';
+            const size_t from = at + 1 + quoted;
+            const size_t end = std::min(line.find(quoted ? '"' : ' ', from), line.size());
+            words.push_back(line.substr(from, end - from));
+            at = end + quoted;
+         }
+         shown.clear();
+         for (const std::string &word : words)
+            shown += (macro.size() == 1 && !shown.empty() ? " " : "") + word;
+      }
+      text += (text.empty() ? "" : " ") + shown;
+   }
+   for (size_t at; (at = text.find("\\-")) != std::string::npos;)
+      text.replace(at, 2, "-");
+   return text;
+}
+
 TEST(CommandLine, TheManPageAndTheReadmeShowTheTableOfOptions)
 {
    const Options defaults;
@@ -264,6 +294,29 @@ TEST(CommandLine, TheManPageAndTheReadmeShowTheTableOfOptions)
          EXPECT_NE(paragraph.find(part), std::string::npos) << paragraph << "lacks " << part;
    }
    EXPECT_EQ(tagged, options);
+
+   // Its synopsis shows each option as the usage does, and its settings
+   // each entry with the values it takes, and the limit of the file.
+   const std::string manPage = sourceFile("data/tossaro.6.in");
+   const std::string synopsis = roffText(linesOf(manPage, ".SH SYNOPSIS", ".SH "));
+   for (const std::string &name : optionNames(synopsis))
+      EXPECT_NE(commandLineOption(name), nullptr) << name;
+   for (const std::string &name : options) {
+      const Option &o = *commandLineOption(name);
+      const std::string label = "--" + name + (*o.value ? std::string(" ") + o.value : "") +
+                                (o.word ? std::string("|") + o.word : "");
+      EXPECT_NE(synopsis.find(label), std::string::npos) << synopsis << " lacks " << label;
+   }
+   const std::string settings = roffText(linesOf(manPage, ".SH SETTINGS", ".SH "));
+   for (const std::string &entry : entries) {
+      const Option &o = *settingsEntry(entry);
+      std::string said = entry;
+      if (o.kind == OptionKind::Number || o.kind == OptionKind::Path)
+         said += " (" + acceptedValues(o);
+      EXPECT_NE(settings.find(said), std::string::npos) << settings << " lacks " << said;
+   }
+   EXPECT_NE(settings.find("(on or off)"), std::string::npos);
+   EXPECT_NE(settings.find(std::to_string(kMostSettingsBytes >> 10) + " KiB"), std::string::npos);
 
    // The README: its table of options, and its table of the settings file.
    std::vector<std::string> rows;
