@@ -41,6 +41,7 @@
 #include "game/game.h"
 #include "gif/gif.h"
 #include "gif/gif_palette.h"
+#include "headless_game.h"
 
 namespace {
 
@@ -396,15 +397,9 @@ int main(int argc, char **argv)
       else if (strcmp(argv[k], "--clip") == 0)
          clipFrames = atoi(argv[k + 1]);
    }
-   if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0 || chdir(TOSSARO_SOURCE_DIR) != 0)
-      return 2;
-   set_color_depth(16);
-   screen = create_bitmap(640, 480);
-   const std::string problem = loadAssets();
-   if (!problem.empty()) {
-      fprintf(stderr, "anim_bench: %s\n", problem.c_str());
-      return 1;
-   }
+   const int unstarted = startHeadlessGame("anim_bench");
+   if (unstarted)
+      return unstarted;
    set_color_depth(32);
    char pattern[] = "/tmp/anim_bench.XXXXXX";
    if (!mkdtemp(pattern))

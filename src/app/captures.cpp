@@ -1,6 +1,7 @@
 #include "captures.h"
 
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -43,8 +44,10 @@ struct Written {
 };
 
 const int kTicksPerSecond = 100;
-// The clip's process gives way to the game.
-const int kClipNiceness = 10;
+// The clip's process gives way to the game: it runs when a core would
+// otherwise be idle, and at the lowest priority where that policy is not
+// to be had.
+const int kClipNiceness = 19;
 // What the clip's process says on failure: its last line, from its
 // stderr, of a bounded length.
 const size_t kLongestReason = 4096;
@@ -108,6 +111,8 @@ std::string runClipProgram(const std::vector<std::string> &arguments)
       dup2(nothing, 1);
       dup2(said[1], 2);
       setpriority(PRIO_PROCESS, 0, kClipNiceness);
+      const struct sched_param idle = {};
+      sched_setscheduler(0, SCHED_IDLE, &idle);
       execv(argv[0], argv.data());
       _exit(127);
    }
