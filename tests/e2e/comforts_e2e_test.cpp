@@ -2,15 +2,14 @@
 // pause when the focus goes elsewhere, the enlarged window, the command
 // line, and a clean end on the signals that ask a program to stop.
 #include <signal.h>
-#include <sys/wait.h>
 
 #include <atomic>
-#include <cstdio>
 #include <filesystem>
 #include <random>
 #include <thread>
 
 #include "game_fixture.h"
+#include "support/shell_command.h"
 
 namespace {
 
@@ -233,14 +232,8 @@ TEST_F(ComfortTest, SignalsAtRandomMomentsEndTheGameAsFromTheMenu)
 std::string run_without_display(const std::string &arguments, int *status,
                                 const std::string &folder = ".")
 {
-   const std::string command =
-      "cd '" + folder + "' && env -u DISPLAY " + std::string(kGame) + " " + arguments + " 2>&1";
-   FILE *pipe = popen(command.c_str(), "r");
    std::string text;
-   for (int c; (c = fgetc(pipe)) != EOF;)
-      text += char(c);
-   const int raw = pclose(pipe);
-   *status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+   *status = run("cd " + quoted(folder) + " && env -u DISPLAY " + kGame + " " + arguments, &text);
    return text;
 }
 

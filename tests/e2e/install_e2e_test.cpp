@@ -10,19 +10,16 @@
 
 #include "files/netpbm_file.h"
 #include "game_fixture.h"
+#include "support/shell_command.h"
 
 namespace {
 
 // What xprop says of the window's properties.
 std::string xprop(const XServer &server, unsigned long window, const std::string &arguments)
 {
-   const std::string command =
-      "env DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " " + arguments;
-   FILE *pipe = popen(command.c_str(), "r");
    std::string text;
-   for (int c; (c = fgetc(pipe)) != EOF;)
-      text += char(c);
-   pclose(pipe);
+   run("env DISPLAY=" + server.display() + " xprop -id " + std::to_string(window) + " " + arguments,
+       &text);
    return text;
 }
 

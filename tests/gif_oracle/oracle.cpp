@@ -2,7 +2,6 @@
 
 #include <allegro.h>
 #include <gif_lib.h>
-#include <sys/wait.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -687,27 +686,6 @@ static ::testing::AssertionResult load_both(const std::string &path,
       return ::testing::AssertionFailure() << what << ": " << wrong << " wrong pixel(s):"
                                            << first.str();
    return ::testing::AssertionSuccess();
-}
-
-std::string quoted(const std::string &path)
-{
-   return "'" + path + "'";
-}
-
-int run(const std::string &command, std::string *output)
-{
-   FILE *pipe = popen((command + " 2>&1").c_str(), "r");
-   if (!pipe)
-      return -1;
-   std::string text;
-   char buffer[4096];
-   size_t n;
-   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-      text.append(buffer, n);
-   const int status = pclose(pipe);
-   if (output)
-      *output = text;
-   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 ::testing::AssertionResult run_ok(const std::string &command)

@@ -13,12 +13,18 @@
 #include <utility>
 #include <vector>
 
+#include "support/shell_command.h"
+
 struct BITMAP;
 struct ColorMapObject;
 struct ColorTable;
 struct GifFileType;
 
 namespace oracle {
+
+// The shell's commands, as the oracle tests name them.
+using ::quoted;
+using ::run;
 
 // A composed logical screen: 0xRRGGBB per pixel, or MASK where nothing
 // has been drawn (or a disposal cleared it).
@@ -177,13 +183,6 @@ std::vector<Picture> reference_frames(const std::string &path);
 
 // ---------------------------------------------------------------------------
 // External programs.
-
-// A path quoted for the shell.
-std::string quoted(const std::string &path);
-
-// Runs a shell command and returns its exit status; its output (standard
-// output and error together) goes to `output` when not null.
-int run(const std::string &command, std::string *output = nullptr);
 
 // Runs a program and fails with its output when the status is not 0.
 ::testing::AssertionResult run_ok(const std::string &command);
