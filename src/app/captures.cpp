@@ -26,6 +26,8 @@
 #include "keyboard.h"
 #include "picture.h"
 #include "replay_keeping.h"
+#include "screen_state.h"
+#include "watching.h"
 
 std::string chosenCapturesFolder;
 int clipSeconds = 10;
@@ -204,9 +206,9 @@ void startClip()
       showNotice("A clip is being made already");
       return;
    }
-   std::optional<Replay> game = gameSoFar();
+   std::optional<Replay> game = screenState == Watching ? watchedSoFar() : gameSoFar();
    if (!game || game->ticks == 0) {
-      showNotice("No game in play to make a clip of");
+      showNotice("No game in play nor replay to make a clip of");
       return;
    }
    const ClipPart part = clipPart(game->ticks, clipSeconds);

@@ -145,6 +145,13 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
    screenState = Watching;
 }
 
+std::optional<Replay> watchedSoFar()
+{
+   if (screenState != Watching || !watch.playback || watch.leaving)
+      return std::nullopt;
+   return replayUpTo(watch.playback->replay(), watch.playback->tick(), score);
+}
+
 void updateWatching()
 {
    if (watch.leaving) {

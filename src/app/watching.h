@@ -8,6 +8,7 @@
 #ifndef TOSSARO_APP_WATCHING_H
 #define TOSSARO_APP_WATCHING_H
 
+#include <optional>
 #include <string>
 
 #include "replay/replay_file.h"
@@ -20,6 +21,10 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
 
 void updateWatching();
 void drawWatching();
+
+// The replay being watched up to the tick shown, for a clip of it; none
+// when none is.
+std::optional<Replay> watchedSoFar();
 
 // Whether any key is held, the controller's included.
 bool anyKeyHeld();

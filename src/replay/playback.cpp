@@ -1,5 +1,6 @@
 #include "playback.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "recorder.h"
@@ -60,6 +61,24 @@ void Playback::seek(uint32_t tick)
       restart();
    while (tick_ < tick && step()) {
    }
+}
+
+Replay replayUpTo(const Replay &replay, uint32_t tick, int32_t score)
+{
+   if (tick >= replay.ticks)
+      return replay;
+   Replay part = replay;
+   part.ticks = tick;
+   part.finalScore = score;
+   part.endedByGameOver = false;
+   part.runs.clear();
+   for (uint32_t left = tick, k = 0; left > 0; k++) {
+      const uint32_t ticks = std::min(left, replay.runs[k].ticks);
+      part.runs.push_back({replay.runs[k].actions, ticks});
+      left -= ticks;
+   }
+   part.checks.resize(tick / Replay::kCheckEvery);
+   return part;
 }
 
 std::string verifyReplay(const Replay &replay)

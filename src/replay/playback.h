@@ -42,6 +42,10 @@ private:
    std::string divergence_;
 };
 
+// The part of the replay up to `tick` as a replay of its own, ending at
+// `score` (the game's score at that tick).
+Replay replayUpTo(const Replay &replay, uint32_t tick, int32_t score);
+
 // Plays the replay through, as fast as the machine can. Returns where it
 // drifted from the recording, or an empty string.
 std::string verifyReplay(const Replay &replay);

@@ -1,9 +1,11 @@
 // Captures as a player makes them: F12 in the menu saves the picture
 // shown, F9 in play the last seconds as a clip from a second process; both
 // decode the same in our reader and giflib; a folder that cannot be
-// written gives the notice and a line, and nothing else.
+// written gives the notice and a line, and nothing else. A replay's
+// exported frame is what its window shows at that tick.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 
 #include "game_fixture.h"
@@ -13,7 +15,7 @@ namespace {
 
 // The captures in the folder whose name holds `part`, once each is whole
 // (the game reserves a name empty, and the file takes its place when
-// written); waits up to `seconds` for `count` of them.
+// written from a hidden one); waits up to `seconds` for `count` of them.
 std::vector<std::string> captures(const std::string &folder, const std::string &part, size_t count,
                                   double seconds)
 {
@@ -22,7 +24,7 @@ std::vector<std::string> captures(const std::string &folder, const std::string &
       found.clear();
       for (const auto &entry : std::filesystem::directory_iterator(folder)) {
          const std::string name = entry.path().filename();
-         if (name.find(part) != std::string::npos && entry.file_size() > 0)
+         if (name[0] != '.' && name.find(part) != std::string::npos && entry.file_size() > 0)
             found.push_back(entry.path());
       }
       if (found.size() >= count)
@@ -70,8 +72,8 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
 
    // F12: the menu as drawn, below its items (the cursor's sparks turn).
    Screenshot shot;
-   game.press("F12", 100);
-   EXPECT_TRUE(await(game, notice_shown, 5, &shot));
+   ASSERT_TRUE(press_until(game, "F12", notice_shown));
+   shot = game.screenshot();
    const std::vector<std::string> stills = captures(shots, "tossaro-", 1, 10);
    ASSERT_EQ(stills.size(), 1u);
    EXPECT_TRUE(oracle::codec_matches_giflib(stills[0]));
@@ -88,7 +90,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    const Screenshot before = game.screenshot();
    pause_ms(1000);
    const Screenshot atKey = game.screenshot();
-   game.press("F9", 100);
+   ASSERT_TRUE(press_until(game, "F9", notice_shown));
    const std::vector<std::string> clips = captures(shots, "-clip.gif", 1, 120);
    ASSERT_EQ(clips.size(), 1u) << game.output();
    EXPECT_TRUE(oracle::codec_matches_giflib(clips[0]));
@@ -109,15 +111,50 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
       game, [](const Screenshot &s) { return !notice_shown(s); }, 5, &shot));
    std::filesystem::rename(shots, shots + ".kept");
    scratch.write("shots", {'x'});
-   game.press("F12", 100);
-   EXPECT_TRUE(await(game, notice_shown, 5, &shot));
-   pause_ms(500);
+   EXPECT_TRUE(press_until(game, "F12", notice_shown));
    press_until_ended(game, "q", 100);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(read_file(shots), std::vector<unsigned char>{'x'});
    EXPECT_EQ(captures(shots + ".kept", "tossaro-", 3, 0).size(), 2u);
    EXPECT_EQ(game.output(), "tossaro: the picture is not saved: " + shots +
                                ": cannot make a file there: Not a directory\n");
+
+   // The frame exported at a replay's last tick is the picture the window
+   // shows there, its banner aside.
+   const std::string replay = std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/short.rpl";
+   const std::string frames = scratch.path("frames");
+   ASSERT_EQ(std::system(("cd '" + folder + "' && '" + kGame + "' --replay '" + replay +
+                          "' --frames '" + frames + "' --from 6.49")
+                            .c_str()),
+             0);
+   const std::vector<unsigned char> ppm = read_file(frames + "/000001.ppm");
+   const std::string header = "P6\n640 480\n255\n";
+   ASSERT_EQ(ppm.size(), header.size() + 640 * 480 * 3);
+   EXPECT_FALSE(file_exists(frames + "/000002.ppm"));
+   GameRun watching(server, kGame, folder, {}, {"--replay", replay});
+   ASSERT_NE(watching.window(), 0u) << watching.output();
+   const auto atTheEnd = [](const Screenshot &s) { return shows_rgb(s.at(459, 51), 69, 63, 48); };
+   // The last tick stays two seconds: two pictures alike, a tenth apart.
+   Screenshot previous;
+   ASSERT_TRUE(await(
+      watching,
+      [&](const Screenshot &s) {
+         const bool still = atTheEnd(s) && previous.w == 640 && differences(previous, s) == 0;
+         previous = s;
+         return still;
+      },
+      30, &shot));
+   int wrong = 0;
+   for (int y = 0; y < 480; y++) {
+      for (int x = 0; x < 640; x++) {
+         const unsigned char *p = &ppm[header.size() + (size_t(y) * 640 + x) * 3];
+         const bool banner = x >= 170 && x <= 470 && y >= 26 && y <= 58;
+         wrong +=
+            !banner && !in_frame_rate_text(x, y) && !shows_rgb(shot.at(x, y), p[0], p[1], p[2]);
+      }
+   }
+   EXPECT_EQ(wrong, 0);
+   EXPECT_EQ(watching.wait(), 0);
 }
 
 }  // namespace

@@ -145,6 +145,12 @@ TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
    playback.seek(600);
    EXPECT_EQ(playback.tick(), 600u);
    EXPECT_FALSE(playback.over());
+   // Its part up to a tick shown (a clip of a watched replay) plays as a
+   // replay of its own.
+   for (uint32_t tick : {0u, 1u, 99u, 100u, 600u, 1233u, 1234u}) {
+      playback.seek(tick);
+      EXPECT_EQ(verifyReplay(replayUpTo(replay, tick, score)), "") << tick;
+   }
 
    scripted.down = {KEY_SPACE, KEY_A, KEY_UP};
    ticks(1);
