@@ -4,7 +4,6 @@
 
 
 #include "files/say.h"
-#include "keyboard.h"
 #include "menu.h"
 #include "replay_keeping.h"
 #include "scores/highscores.h"
@@ -54,7 +53,9 @@ void startDemo()
 void updateAttractMenu()
 {
    updateMenu();
-   if (screenState != Menu || !attractOn || anyKeyHeld() || keys->keypressed()) {
+   // Held keys count: the menu never reads the key buffer, so what was
+   // typed before stays there.
+   if (screenState != Menu || !attractOn || anyKeyHeld()) {
       quietTicks = 0;
       return;
    }

@@ -141,6 +141,8 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
       sounds = silence;
    }
    popups.clear();
+   // Only what is typed from now on ends a demo.
+   keys->clearKeybuf();
    watch.playback = std::make_unique<Playback>(replay);
    screenState = Watching;
 }

@@ -227,16 +227,6 @@ TEST_F(ComfortTest, SignalsAtRandomMomentsEndTheGameAsFromTheMenu)
    }
 }
 
-// The executable with the command line alone and no display at all: what it
-// prints, and its status.
-std::string run_without_display(const std::string &arguments, int *status,
-                                const std::string &folder = ".")
-{
-   std::string text;
-   *status = run("cd " + quoted(folder) + " && env -u DISPLAY " + kGame + " " + arguments, &text);
-   return text;
-}
-
 TEST(CommandLineOfTheGame, AnswersBeforeAnyWindowOpens)
 {
    int status = 0;

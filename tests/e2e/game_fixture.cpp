@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "gif/gif.h"
+#include "support/shell_command.h"
 
 const char *const kGame = TOSSARO_GAME;
 const std::string kGraphics = std::string(TOSSARO_SOURCE_DIR) + "/graphics";
@@ -178,4 +179,12 @@ void draw_replay_marks(BITMAP *picture, const std::vector<int> &rows, int chosen
          rect(picture, 96, y - 4, 500, y + 11, white);
    }
    textprintf_ex(picture, font, 160, 456, white, -1, "Up/Down choose a replay, R watches it");
+}
+
+std::string run_without_display(const std::string &arguments, int *status,
+                                const std::string &folder)
+{
+   std::string text;
+   *status = run("cd " + quoted(folder) + " && env -u DISPLAY " + kGame + " " + arguments, &text);
+   return text;
 }

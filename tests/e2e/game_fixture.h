@@ -60,6 +60,11 @@ int count_in(const Screenshot &shot, int x0, int y0, int x1, int y1, int r, int 
 
 std::string read_text(const std::string &path);
 
+// The executable with the command line alone and no display at all, in
+// `folder`: what it prints (stdout and stderr), and its status.
+std::string run_without_display(const std::string &arguments, int *status,
+                                const std::string &folder = ".");
+
 // What the table screen adds for the rows that have a replay: a small
 // white triangle left of each, a frame round the chosen one, and the hint
 // under the table.

@@ -327,4 +327,85 @@ TEST_F(ScoresUnderValgrind, OddNamesAreDrawnWithoutAReadPastThemAndKeptInTheFile
    EXPECT_EQ(rows_in(read_file(folder + "/hiscores.bin")), rows);
 }
 
+// A game played to its end is recorded: its replay, found beside the
+// table, plays without a display to the row's score; the table marks the
+// row, R watches it (run fast with Right) and comes back; and the menu
+// left alone shows a demo, which a key ends without acting in the menu.
+// The demo touches neither the table nor the replays.
+TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
+{
+   scratch.write("game/hiscores.bin", file_of(kLowRows));
+   GameRun game(server, kGame, folder, {}, {}, {"TOSSARO_ATTRACT_SECONDS=3"});
+   to_menu(game);
+   int row = -1;
+   play_to_name_entry(game, &row);
+   for (const auto &[key, name] : {std::pair<std::string, std::string>{"i", "i"}, {"o", "io"}}) {
+      game.press(key, 60);
+      Screenshot shot;
+      ASSERT_TRUE(await(
+         game, [&](const Screenshot &s) { return panel_shows(s, art, row, name); }, 5, &shot));
+      pause_ms(200);
+   }
+   const std::string table = folder + "/hiscores.bin";
+   for (int attempt = 0; attempt < 3 && rows_in(read_file(table))[size_t(row)].name != "io";
+        attempt++) {
+      game.press("Return", 120);
+      pause_ms(1000);
+   }
+   const std::vector<Row> rows = rows_in(read_file(table));
+   ASSERT_EQ(rows[size_t(row)].name, "io");
+   const BitmapPtr marked = table_picture(art, rows);
+   draw_replay_marks(marked.get(), {row}, row);
+   Screenshot shot;
+   EXPECT_TRUE(await(
+      game, [&](const Screenshot &s) { return shows_picture(s, marked.get()); }, 5, &shot))
+      << "the row's replay is not marked";
+
+   // Its file, beside last.rpl, plays without a display to the row's score.
+   std::set<std::string> replays;
+   for (const auto &entry : std::filesystem::directory_iterator(folder + "/replays"))
+      replays.insert(entry.path().filename().string());
+   ASSERT_EQ(replays.size(), 2u);
+   ASSERT_EQ(replays.count("last.rpl"), 1u);
+   const std::string mine = *std::find_if(replays.begin(), replays.end(),
+                                          [](const std::string &f) { return f != "last.rpl"; });
+   int status = -1;
+   const std::string said =
+      run_without_display("--replay replays/" + mine + " --verify", &status, folder);
+   EXPECT_EQ(status, 0) << said;
+   EXPECT_EQ(said.rfind("score " + std::to_string(rows[size_t(row)].score) + " after ", 0), 0u)
+      << said;
+
+   // R watches it, Right runs it fast, and the table shows again at its end.
+   const auto banner = [](const Screenshot &s) {
+      return count_in(s, 171, 27, 469, 57, 137, 135, 95) > 5000;
+   };
+   ASSERT_TRUE(press_until(game, "r", banner)) << "no replay";
+   game.hold("Right");
+   EXPECT_TRUE(await(
+      game, [&](const Screenshot &s) { return shows_picture(s, marked.get()); }, 20, &shot))
+      << "the table did not show again";
+   game.release("Right");
+
+   // To the menu: left alone for three seconds here, it shows the demo.
+   const std::vector<unsigned char> tableBefore = read_file(table);
+   const std::vector<unsigned char> replayBefore = read_file(folder + "/replays/" + mine);
+   EXPECT_TRUE(
+      press_until(game, "Escape", [&](const Screenshot &s) { return cursor_on(s, art, 0); }));
+   ASSERT_TRUE(await(game, banner, 8, &shot)) << "no demo";
+   EXPECT_TRUE(field_shown(shot));
+   // P ends it, and does not start a game.
+   game.press("p", 300);
+   EXPECT_TRUE(await(
+      game, [&](const Screenshot &s) { return cursor_on(s, art, 0); }, 3, &shot));
+   pause_ms(1000);
+   shot = game.screenshot();
+   EXPECT_TRUE(cursor_on(shot, art, 0) && !field_shown(shot)) << "the key acted in the menu";
+   press_until_ended(game, "Escape", 100);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(game.output(), "");
+   EXPECT_EQ(read_file(table), tableBefore);
+   EXPECT_EQ(read_file(folder + "/replays/" + mine), replayBefore);
+}
+
 }  // namespace
