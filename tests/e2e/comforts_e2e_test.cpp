@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "game_fixture.h"
-#include "support/shell_command.h"
 
 namespace {
 
