@@ -25,8 +25,12 @@ const size_t kHeldBytes = size_t(4) << 20;
 // descriptor.
 const long kTableOffset = 13;
 
-// How often a frame measures the ways of writing kept pixels.
+// How often a frame measures the ways of writing kept pixels; a frame
+// of at most this part of the screen measures them always, which costs
+// little and finds what suits the frame itself (a line of text typed,
+// a cursor gone).
 const long kChoiceEvery = 8;
+const long kSmallPart = 16;
 
 // Disposal methods the writer uses.
 const int kKeep = 1;
@@ -304,7 +308,10 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
    int fresh = 0;
    for (uint32_t c : a->frameColors)
       fresh += a->globalIndex.find(c) ? 0 : 1;
-   const bool local = int(a->global.size()) + fresh > kMaxColors;
+   // The entry kept for transparency shows no colour in any frame before,
+   // so the next new colour may take it while it is not yet in the file.
+   const bool slotFree = a->transparentSlot >= int(a->tableWritten);
+   const bool local = int(a->global.size()) - (slotFree ? 1 : 0) + fresh > kMaxColors;
    std::vector<uint32_t> localColors;
    GifColorMap *index = &a->globalIndex;
    if (local) {
@@ -314,7 +321,13 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
       index = &a->frameIndex;
    } else {
       for (uint32_t c : a->frameColors) {
-         if (!a->globalIndex.find(c)) {
+         if (a->globalIndex.find(c))
+            continue;
+         if (a->transparentSlot >= int(a->tableWritten)) {
+            a->global[size_t(a->transparentSlot)] = c;
+            a->globalIndex[c] = uint32_t(a->transparentSlot);
+            a->transparentSlot = -1;
+         } else {
             a->globalIndex[c] = uint32_t(a->global.size());
             a->global.push_back(c);
          }
@@ -404,14 +417,18 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
       out.push_back(0);
    }
    // The shortest of the ways to make the choices, measured without
-   // writing, on every eighth frame; the frames between keep its way.
+   // writing, on every eighth frame, whose way the frames between keep,
+   // and on every small one, for itself alone.
    // Painting every kept pixel is a way only where all can be.
    GifIndices image = {a->pixels.data(), choices ? a->either.data() : nullptr, rw, rh, transparent,
                        GifChoice(a->choice)};
    if (image.choice == GIF_OWN && !paintable)
       image.choice = GIF_TRANSPARENT_FIRST;
-   if (choices && a->written % kChoiceEvery == 0) {
+   const bool small = long(rw) * rh * kSmallPart <= long(a->w) * a->h;
+   const bool everyEighth = a->written % kChoiceEvery == 0;
+   if (choices && (small || everyEighth)) {
       long best = -1;
+      GifChoice shortest = image.choice;
       for (GifChoice choice : {GIF_TRANSPARENT_FIRST, GIF_OWN_FIRST, GIF_TRANSPARENT, GIF_OWN}) {
          if (choice == GIF_OWN && !paintable)
             continue;
@@ -419,10 +436,12 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
          const long size = count_gif_indices(image);
          if (best < 0 || size < best) {
             best = size;
-            a->choice = choice;
+            shortest = choice;
          }
       }
-      image.choice = GifChoice(a->choice);
+      image.choice = shortest;
+      if (everyEighth)
+         a->choice = shortest;
    }
    encode_gif_indices(image, &out);
    out.push_back(0);

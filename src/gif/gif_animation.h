@@ -17,13 +17,16 @@
 // chooses as it goes, trying the transparent index first or its own, or
 // takes always the one; every eighth frame measures these four ways with a
 // counting pass of the encoder, and it and the seven after it take the
-// shortest. The transparent index is
-// the entry no change uses that kept pixels show most. Each frame's disposal is chosen once the next frame is
-// known, so that the next one has the least to draw (a frame whose pixels
-// turn transparent gets the disposal that clears them); a frame equal to
-// the one before adds its delay to that one's. A first frame that leaves
-// part of the screen uncovered has a transparent index, without which
-// some decoders fill the rest with the background colour.
+// shortest; a frame of at most a sixteenth of the screen measures them
+// for itself. The transparent index is the entry no change uses that kept
+// pixels show most, or an entry added for it, which the next new colour
+// takes while the table is not yet in the file. Each frame's disposal is
+// chosen once the next frame is known, so that the next one has the least
+// to draw (a frame whose pixels turn transparent gets the disposal that
+// clears them); a frame equal to the one before adds its delay to that
+// one's. A first frame that leaves part of the screen uncovered has a
+// transparent index, without which some decoders fill the rest with the
+// background colour.
 //
 // Colours: every colour is kept exactly while each frame's changes hold
 // 256 colours or fewer. The global table takes the colours in the order

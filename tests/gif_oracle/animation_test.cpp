@@ -139,6 +139,28 @@ Clip transparent_input()
    return clip;
 }
 
+// Two colours swapped in places, so the changes use the whole table and
+// an entry is kept for transparency; a new colour then takes that entry,
+// and the next frame needs another.
+Clip transparent_entry_taken()
+{
+   Clip clip{20, 10, {}, {}};
+   const uint32_t a = opaque(0x304050), b = opaque(0xA0B0C0), c = opaque(0xD02010);
+   std::vector<uint32_t> f = clip.blank(a);
+   rect(clip, f, 10, 0, 10, 10, b);
+   clip.add(f);
+   rect(clip, f, 2, 2, 2, 2, b);
+   rect(clip, f, 14, 2, 2, 2, a);
+   clip.add(f);
+   rect(clip, f, 6, 6, 1, 1, c);
+   clip.add(f);
+   rect(clip, f, 2, 2, 1, 1, a);
+   rect(clip, f, 14, 2, 1, 1, b);
+   rect(clip, f, 16, 7, 1, 1, c);
+   clip.add(f);
+   return clip;
+}
+
 // Every frame brings 200 colours of its own: more than one table holds
 // over the animation, each frame's changes exact in a local table.
 Clip many_tables()
@@ -328,6 +350,7 @@ INSTANTIATE_TEST_SUITE_P(
    ::testing::Values(Case{"MovingSprites", moving_sprites}, Case{"RepeatedFrames", repeated_frames},
                      Case{"FullScreenChanges", full_screen_changes},
                      Case{"SinglePixel", single_pixel}, Case{"TransparentInput", transparent_input},
+                     Case{"TransparentEntryTaken", transparent_entry_taken},
                      Case{"ManyTables", many_tables}, Case{"IndexedInput", indexed_input},
                      Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
