@@ -43,6 +43,7 @@ int failStartup(const std::string &what)
 
 void shutdown()
 {
+   stopWatching();
    stopPadKeys();
    stopSound();
    freeQuitSnapshot();

@@ -179,6 +179,12 @@ void updateWatching()
       leave();
 }
 
+void stopWatching()
+{
+   if (watch.playback)
+      leave();
+}
+
 void drawWatching()
 {
    if (watch.leaving) {

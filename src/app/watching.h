@@ -22,6 +22,10 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
 void updateWatching();
 void drawWatching();
 
+// Ends the replay being watched, if any, when the program ends: the sounds
+// go back to their sink (a demo silenced them), so that the mixer stops.
+void stopWatching();
+
 // The replay being watched up to the tick shown, for a clip of it; none
 // when none is.
 std::optional<Replay> watchedSoFar();

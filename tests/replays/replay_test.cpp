@@ -517,6 +517,14 @@ TEST_F(Replays, TheTableWatchesItsReplaysAndTheQuietMenuShowsThemAsDemos)
       EXPECT_EQ(screenState, Menu);
       EXPECT_EQ(sounds, heard);
    }
+   // A program that ends during a demo has its sounds back for the mixer
+   // to stop.
+   for (int i = 0; i < 50 && screenState == Menu; i++)
+      tick(updateAttractMenu, {});
+   ASSERT_EQ(sounds, silence);
+   stopWatching();
+   EXPECT_EQ(sounds, heard);
+   screenState = Menu;
    attractOn = false;
    for (int i = 0; i < 60; i++)
       tick(updateAttractMenu, {});
