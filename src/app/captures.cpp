@@ -15,6 +15,7 @@
 #include <future>
 #include <optional>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "captures_folder.h"
@@ -150,15 +151,23 @@ std::string runClipProgram(const std::vector<std::string> &arguments)
                             : "its process ended on signal " + std::to_string(WTERMSIG(status));
 }
 
+// What a clip's thread is given: it uses no global, so that it may still
+// wait for its process while the game ends.
+struct ClipJob {
+   Replay replay;
+   ClipPart part;
+   std::string folder, program;
+   bool marks;
+};
+
 // On the clip's thread: a name of its own, the replay in memory, the
 // process that renders it.
-Written writeClip(Replay replay, ClipPart part)
+Written writeClip(const ClipJob &job)
 {
-   const CaptureFile file =
-      reserveCaptureFile(capturesFolder(chosenCapturesFolder), time(nullptr), true);
+   const CaptureFile file = reserveCaptureFile(capturesFolder(job.folder), time(nullptr), true);
    if (!file.problem.empty())
       return {"", file.problem};
-   const std::vector<unsigned char> bytes = encodeReplay(replay);
+   const std::vector<unsigned char> bytes = encodeReplay(job.replay);
    // A file in memory that the process opens by its number: nothing is
    // written to disk, and nothing is left behind.
    const int fd = memfd_create("tossaro-clip.rpl", 0);
@@ -166,9 +175,9 @@ Written writeClip(Replay replay, ClipPart part)
    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
       problem = std::string("cannot hand the replay over: ") + strerror(errno);
    else
-      problem = runClipProgram({clipProgram, "--replay", "/proc/self/fd/" + std::to_string(fd),
-                                "--gif", file.path, "--from", secondsOf(part.from),
-                                showMarks ? "--marks=on" : "--marks=off"});
+      problem = runClipProgram({job.program, "--replay", "/proc/self/fd/" + std::to_string(fd),
+                                "--gif", file.path, "--from", secondsOf(job.part.from),
+                                job.marks ? "--marks=on" : "--marks=off"});
    if (fd >= 0)
       close(fd);
    if (!problem.empty()) {
@@ -213,7 +222,14 @@ void startClip()
    }
    const ClipPart part = clipPart(game->ticks, clipSeconds);
    try {
-      clipWritten = std::async(std::launch::async, writeClip, std::move(*game), part);
+      // Detached: a game that ends leaves its clip to the process, which
+      // finishes it on its own.
+      std::promise<Written> written;
+      clipWritten = written.get_future();
+      std::thread([done = std::move(written),
+                   job = ClipJob{std::move(*game), part, chosenCapturesFolder, clipProgram,
+                                 showMarks}]() mutable { done.set_value(writeClip(job)); })
+         .detach();
       const uint32_t length = part.to - part.from;
       showNotice("Making a clip of the last " +
                  (length % kTicksPerSecond ? secondsOf(length)
@@ -304,8 +320,11 @@ void finishCaptures()
 {
    if (stillWritten.valid())
       tellPicture(stillWritten.get());
-   if (clipWritten.valid())
+   if (clipWritten.valid() &&
+       clipWritten.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
       tellClip(clipWritten.get());
+   else if (clipWritten.valid())
+      say("a clip is still being made: its own process finishes it in the captures folder");
 }
 
 ClipPart clipPart(uint32_t ticks, int seconds)

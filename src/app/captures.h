@@ -42,7 +42,8 @@ void readCaptureKeys();
 // the notice of the last capture over it.
 void captureFrame(BITMAP *picture);
 
-// Waits for a picture and a clip still being written (at exit).
+// At exit: waits for a picture still being written; a clip still being
+// made is left to its process, and a line says so.
 void finishCaptures();
 
 // Writes `picture` into `path` as a still GIF, its colours exact when it
