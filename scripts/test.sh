@@ -21,4 +21,4 @@ ctest --test-dir build-asan --output-on-failure -j"$jobs" -LE slow
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
    -DTOSSARO_FUZZ=ON -DTOSSARO_TESTS=ON -DTOSSARO_BENCH=OFF "$werror" >/dev/null
 cmake --build build-fuzz -j"$jobs" --target fuzzers
-ctest --test-dir build-fuzz --output-on-failure -L fuzz
+ctest --test-dir build-fuzz --output-on-failure -j"$jobs" -L fuzz
