@@ -250,7 +250,8 @@ bool setOption(Options *options, const Option &o, const std::string &text)
          return readHundredths(text, o.lo, o.hi, &(options->*o.number));
       return readNumber(text, o.lo, o.hi, &(options->*o.number));
    case OptionKind::Path:
-      if (text.empty())
+      // No name holds a NUL: the system would end it there.
+      if (text.empty() || text.find('\0') != std::string::npos)
          return false;
       options->*o.path = text;
       return true;

@@ -17,6 +17,7 @@ namespace {
 
 const char kByteOrderMark[] = "\xef\xbb\xbf";
 
+
 // Reads a file's text a line at a time through the library's
 // configuration routines: on a whole file they take time that grows with
 // the square of its entries, and a line at a time each entry keeps its
@@ -109,32 +110,26 @@ std::string settingsFile()
    return userFile("XDG_CONFIG_HOME", ".config", "tossaro.cfg");
 }
 
-SettingsRead readSettings(const std::string &path, Options *options)
+namespace {
+
+// Reads the settings of `text` (a file's, named `path` in what is said)
+// into `options`, saying what is left out in `problems`.
+void readSettingsText(std::string text, const std::string &path, Options *options,
+                      std::vector<std::string> *problems)
 {
-   SettingsRead read;
-   const InputFile file = read_input_file(path, kMostSettingsBytes);
-   read.missing = file.missing;
-   if (file.missing)
-      return read;
-   if (!file.problem.empty()) {
-      read.problems.push_back(file.problem + "; the defaults are used");
-      return read;
-   }
-   std::string text(file.bytes.begin(), file.bytes.end());
    if (text.compare(0, 3, kByteOrderMark) == 0)
       text.erase(0, 3);
    if (text.empty())
-      return read;
+      return;
    // The configuration routines need the library; without a system
    // driver it opens no display.
    const bool ours = !system_driver;
    if (ours && install_allegro(SYSTEM_NONE, &errno, atexit) != 0) {
-      read.problems.push_back(path +
-                              ": cannot start the library to read it; the defaults are used");
-      return read;
+      problems->push_back(path + ": cannot start the library to read it; the defaults are used");
+      return;
    }
    push_config_state();
-   SettingsReader reader(path, options, &read.problems);
+   SettingsReader reader(path, options, problems);
    // The library ends a line at a carriage return too, so a line of ours
    // ends there as well (a CR LF pair ends one): else one line could hold
    // thousands of entries, and the time of reading them would grow with
@@ -148,6 +143,23 @@ SettingsRead readSettings(const std::string &path, Options *options)
    pop_config_state();
    if (ours)
       allegro_exit();
+}
+
+}  // namespace
+
+SettingsRead readSettings(const std::string &path, Options *options)
+{
+   SettingsRead read;
+   const InputFile file = read_input_file(path, kMostSettingsBytes);
+   read.missing = file.missing;
+   if (file.missing)
+      return read;
+   if (!file.problem.empty()) {
+      read.problems.push_back(file.problem + "; the defaults are used");
+      return read;
+   }
+   readSettingsText(std::string(file.bytes.begin(), file.bytes.end()), path, options,
+                    &read.problems);
    return read;
 }
 
@@ -184,9 +196,24 @@ std::string settingsText(const Options &options)
 
 std::string writeSettings(const std::string &path, const Options &options)
 {
+   const std::string text = settingsText(options);
+   // The file's lines have no quoting: a line ends at a line break, and
+   // the library drops the blanks at either end of a value, so a folder's
+   // name may not read back as itself. Such a name is refused rather than
+   // given a quoting of ours, which the files written before, and the
+   // library, would read as part of the name.
+   Options back;
+   std::vector<std::string> unread;
+   readSettingsText(text, path, &back, &unread);
+   for (const Option &o : optionTable()) {
+      if (o.place == OptionPlace::CommandLine || valueText(o, back) == valueText(o, options))
+         continue;
+      return path + " is not written: " + entryName(o) + " = '" + valueText(o, options) +
+             "' would read back as another value (a line ends at a line break, and loses the "
+             "blanks at either end); choose another";
+   }
    const std::string folder = make_folder_of(path);
    if (!folder.empty())
       return folder;
-   const std::string text = settingsText(options);
    return replace_file(path, std::vector<unsigned char>(text.begin(), text.end()));
 }

@@ -36,7 +36,10 @@ SettingsRead readSettings(const std::string &path, Options *options);
 std::string settingsText(const Options &options);
 
 // Replaces the file whole with settingsText, making its folder when
-// missing. Returns an empty string, or one line saying what failed.
+// missing. Returns an empty string, or one line saying what failed: a
+// value that the file would read back as another (a folder's name with a
+// line break, a NUL or a blank at either end) is refused, and nothing is
+// written.
 std::string writeSettings(const std::string &path, const Options &options);
 
 #endif

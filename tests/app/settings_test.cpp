@@ -89,6 +89,9 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
        {":1: volume = 1\0002: not 0 to 100; the default is kept"s}},
       // Latin-1 in a comment would take the next line with it.
       {"# caf\xe9\nmute = on\n", {":1: not UTF-8 text; the line is left out"}},
+      // No folder's name holds a NUL.
+      {"captures = /tmp/a\0b\nmute = on\n"s,
+       {":1: captures = /tmp/a\0b: not a folder's name; the default is kept"s}},
       {"scale = 2\nScale = 3\nmute = on\n",
        {":2: Scale = 3: left out, as line 1 gives scale already; scale stays 2"},
        2},
@@ -117,8 +120,9 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
       EXPECT_EQ(options.keys.keys[LeftPowerUp], KEY_W) << c.text;
       EXPECT_EQ(options.mute, c.mute) << c.text;
    }
-   // A folder stands where the file should be.
    Options options;
+   // A folder stands where the file should be.
+   options = Options();
    const std::vector<std::string> lines = readSettings(scratch.path(""), &options).problems;
    ASSERT_EQ(lines.size(), 1u);
    EXPECT_NE(lines[0].find("a folder, not a file; the defaults are used"), std::string::npos)
@@ -138,8 +142,9 @@ TEST(Settings, WrittenSettingsReadBackTheSame)
    chosen.keys.keys[LeftTiltLeft] = KEY_Q;
    chosen.keys.keys[LeftPowerUp] = KEY_Z;
    chosen.keys.keys[NewGame] = KEY_ENTER_PAD;
+   chosen.capturesFolder = "~/shots #2 = best\x1b[0m\xc2\xa0";
+   const std::string path = scratch.path("config/tossaro/tossaro.cfg");
    for (const Options &o : {defaults, chosen}) {
-      const std::string path = scratch.path("config/tossaro/tossaro.cfg");
       ASSERT_EQ(writeSettings(path, o), "");
       Options back;
       back.maxFps = 7;  // max_fps = off turns a cap off
@@ -151,8 +156,23 @@ TEST(Settings, WrittenSettingsReadBackTheSame)
       EXPECT_EQ(back.volume, o.volume);
       EXPECT_EQ(back.mute, o.mute);
       EXPECT_EQ(back.marks, o.marks);
+      EXPECT_EQ(back.capturesFolder, o.capturesFolder);
       for (int a = 0; a < kPlayActions; a++)
          EXPECT_EQ(back.keys.keys[a], o.keys.keys[a]) << actionName(PlayAction(a));
+   }
+   // A folder's name that a line cannot hold as it is would read back as
+   // another folder, or add an entry: it is refused in one line naming the
+   // entry, and the file is left as it was.
+   const std::vector<unsigned char> before = read_file(path);
+   for (const std::string &folder : {"/tmp/a\nscale = 4"s, "/tmp/a\rscale = 4"s, " /tmp/a"s,
+                                     "/tmp/a\t"s, "/tmp/a\0b"s, "/tmp/\xe9t\xe9"s}) {
+      Options o;
+      o.capturesFolder = folder;
+      EXPECT_EQ(writeSettings(path, o),
+                path + " is not written: captures = '" + folder +
+                   "' would read back as another value (a line ends at a line break, and loses "
+                   "the blanks at either end); choose another");
+      EXPECT_EQ(read_file(path), before) << folder;
    }
 }
 
