@@ -160,6 +160,13 @@ SettingsRead readSettings(const std::string &path, Options *options)
    }
    readSettingsText(std::string(file.bytes.begin(), file.bytes.end()), path, options,
                     &read.problems);
+   // A file of thousands of bad lines is told by its first few.
+   if (read.problems.size() > kSettingsProblemsSaid) {
+      const size_t more = read.problems.size() - kSettingsProblemsSaid;
+      read.problems.resize(kSettingsProblemsSaid);
+      read.problems.push_back(path + ": and " + std::to_string(more) + " more line" +
+                              (more == 1 ? "" : "s") + " like these");
+   }
    return read;
 }
 

@@ -14,6 +14,9 @@
 // The most a settings file may hold; one written whole is under 2 KiB.
 const size_t kMostSettingsBytes = 64 * 1024;
 
+// The lines said of a file's faults before the rest are only counted.
+const size_t kSettingsProblemsSaid = 5;
+
 // $XDG_CONFIG_HOME/tossaro/tossaro.cfg, or under ~/.config when the
 // variable is unset, empty or relative; empty without a home folder.
 std::string settingsFile();
@@ -29,7 +32,8 @@ struct SettingsRead {
 // nothing and is one problem. Else each entry that is left out is one:
 // a bad value (its default stays), an unknown entry, one given before,
 // one under a [section] header (the file has none), and each line that
-// is not UTF-8 text. A UTF-8 byte-order mark at the start is passed over.
+// is not UTF-8 text; past the first few, such lines are only counted, in
+// one more. A UTF-8 byte-order mark at the start is passed over.
 SettingsRead readSettings(const std::string &path, Options *options);
 
 // The file's text for these options: every entry, each with a comment.

@@ -120,7 +120,21 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
       EXPECT_EQ(options.keys.keys[LeftPowerUp], KEY_W) << c.text;
       EXPECT_EQ(options.mute, c.mute) << c.text;
    }
+   // A hostile file of thousands of bad entries is told in a few lines,
+   // and its last entry still counts.
+   std::string hostile;
+   int bad = 0;
+   for (; hostile.size() < kMostSettingsBytes - 20; bad++)
+      hostile += "zoom = " + std::to_string(bad) + "\n";
    Options options;
+   const std::vector<std::string> told =
+      readSettings(write(scratch, "hostile.cfg", hostile + "mute = on\n"), &options).problems;
+   ASSERT_EQ(told.size(), kSettingsProblemsSaid + 1);
+   EXPECT_EQ(told[0], scratch.path("hostile.cfg") + ":1: zoom = 0: no such setting; left out");
+   EXPECT_EQ(told.back(), scratch.path("hostile.cfg") + ": and " +
+                             std::to_string(bad - int(kSettingsProblemsSaid)) +
+                             " more lines like these");
+   EXPECT_TRUE(options.mute);
    // A folder stands where the file should be.
    options = Options();
    const std::vector<std::string> lines = readSettings(scratch.path(""), &options).problems;
