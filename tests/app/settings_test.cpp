@@ -87,6 +87,7 @@ TEST(Settings, WhatIsLeftOutIsNamedAndTheRestRead)
        {":1: volume = \x1b[2J: not 0 to 100; the default is kept"}},
       {"volume = 1\0002\nmute = on\n"s,
        {":1: volume = 1\0002: not 0 to 100; the default is kept"s}},
+      {"mute = on\0x\n"s, {":1: mute = on\0x: not on or off; the default is kept"s}, 1, false},
       // Latin-1 in a comment would take the next line with it.
       {"# caf\xe9\nmute = on\n", {":1: not UTF-8 text; the line is left out"}},
       // No folder's name holds a NUL.
