@@ -22,7 +22,7 @@ namespace {
 
 const int kTicksPerSecond = 100;
 // The progress line is redrawn every so many frames.
-const size_t kProgressEvery = 25;
+const uint32_t kProgressEvery = 25;
 
 // Where the frames go: an animation or a folder of pictures.
 class FrameSink {
@@ -127,9 +127,9 @@ private:
    int count_ = 0;
 };
 
-void showProgress(FILE *err, size_t done, size_t total)
+void showProgress(FILE *err, uint32_t done, uint32_t total)
 {
-   fprintf(err, "\rtossaro: frame %zu of %zu", done, total);
+   fprintf(err, "\rtossaro: frame %u of %u", done, total);
    if (done == total)
       fputc('\n', err);
    fflush(err);
@@ -146,7 +146,7 @@ std::string unexportable(const Options &o, const Replay &replay, uint32_t to)
    if (uint32_t(o.fromTick) >= to)
       return file + ": --from " + playingTime(uint32_t(o.fromTick)) + " is not before " +
              (o.toTick < 0 ? "its end, at " : "--to ") + playingTime(to);
-   if (exportTicks(uint32_t(o.fromTick), to, o.exportFps).empty())
+   if (ExportFrames{uint32_t(o.fromTick), to, o.exportFps}.count() == 0)
       return file + ": from " + playingTime(uint32_t(o.fromTick)) + " to " + playingTime(to) +
              " is too short for a frame at " + std::to_string(o.exportFps) + " a second";
    return std::string();
@@ -160,22 +160,29 @@ int failed(FILE *err, const std::string &why)
 
 }  // namespace
 
-std::vector<uint32_t> exportTicks(uint32_t from, uint32_t to, int fps)
+uint32_t ExportFrames::count() const
 {
-   std::vector<uint32_t> ticks;
-   for (uint64_t k = 1;; k++) {
-      const uint64_t tick = from + k * kTicksPerSecond / uint64_t(fps);
-      if (tick > to)
-         break;
-      ticks.push_back(uint32_t(tick));
-   }
-   return ticks;
+   // The last k whose tick, from + k * 100 / fps rounded down, is not past
+   // `to`: k * 100 < (to - from + 1) * fps.
+   return to < from ? 0 : uint32_t((uint64_t(to - from + 1) * uint64_t(fps) - 1) / kTicksPerSecond);
+}
+
+uint32_t ExportFrames::tick(uint32_t k) const
+{
+   return from + uint32_t(uint64_t(k) * kTicksPerSecond / uint64_t(fps));
+}
+
+int ExportFrames::shown(uint32_t k) const
+{
+   if (k < count())
+      return int(tick(k + 1) - tick(k));
+   return int(tick(k) - (k > 1 ? tick(k - 1) : from));
 }
 
 int exportReplay(const Options &o, FILE *err)
 {
    std::string problem;
-   const ReplayReading reading = readReplayFile(o.replayFile, &problem);
+   ReplayReading reading = readReplayFile(o.replayFile, &problem);
    if (!problem.empty())
       return failed(err, problem);
    const uint32_t to = o.toTick < 0 ? reading.replay.ticks : uint32_t(o.toTick);
@@ -205,23 +212,21 @@ int exportReplay(const Options &o, FILE *err)
       problem = frames->open();
       sink = std::move(frames);
    }
-   const std::vector<uint32_t> ticks = exportTicks(uint32_t(o.fromTick), to, o.exportFps);
+   const ExportFrames part{uint32_t(o.fromTick), to, o.exportFps};
+   const uint32_t total = part.count();
    const bool terminal = isatty(fileno(err)) != 0;
-   Playback playback(reading.replay);
-   for (size_t k = 0; k < ticks.size() && problem.empty(); k++) {
-      playback.seek(ticks[k]);
+   Playback playback(std::move(reading.replay));
+   for (uint32_t k = 1; k <= total && problem.empty(); k++) {
+      playback.seek(part.tick(k));
       if (!playback.divergence().empty()) {
          problem = o.replayFile + ": " + playback.divergence();
          break;
       }
       drawGame();
-      const uint32_t shown = k + 1 < ticks.size() ? ticks[k + 1] - ticks[k]
-                             : k > 0             ? ticks[k] - ticks[k - 1]
-                                                 : ticks[k] - uint32_t(o.fromTick);
-      problem = sink->add(backBuffer, int(shown));
+      problem = sink->add(backBuffer, part.shown(k));
       clear_bitmap(backBuffer);
-      if (terminal && ((k + 1) % kProgressEvery == 0 || k + 1 == ticks.size()))
-         showProgress(err, k + 1, ticks.size());
+      if (terminal && (k % kProgressEvery == 0 || k == total))
+         showProgress(err, k, total);
    }
    if (problem.empty())
       problem = sink->finish();

@@ -8,15 +8,24 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <vector>
 
 #include "options.h"
 
-// The ticks after which the frames of the part (from, to] of a game are
-// taken at `fps` frames a second: the k-th frame, from 1, after tick
-// from + k * 100 / fps (rounded down), up to `to`. Each is shown until the
-// next, the last for as long as the one before it.
-std::vector<uint32_t> exportTicks(uint32_t from, uint32_t to, int fps);
+// The frames of the part (from, to] of a game taken at `fps` frames a
+// second: the k-th, from 1, after tick from + k * 100 / fps (rounded
+// down), up to `to`. Each is shown until the next, the last for as long
+// as the one before it. Worked out as the export goes, so that its memory
+// is the same whatever the length.
+struct ExportFrames {
+   uint32_t from, to;
+   int fps;
+
+   uint32_t count() const;
+   // The tick after which the k-th frame is taken, k from 1.
+   uint32_t tick(uint32_t k) const;
+   // How long the k-th frame is shown, in hundredths.
+   int shown(uint32_t k) const;
+};
 
 // Renders options.replayFile between options.fromTick and toTick into
 // options.gifFile or options.framesFolder, with a progress line on `err`

@@ -189,18 +189,18 @@ TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
    const struct {
       uint32_t from, to;
       int fps;
-      size_t count;
+      uint32_t count;
       uint32_t first, last;
    } exports[] = {{0, 1000, 50, 500, 2, 1000}, {30234, 31234, 50, 500, 30236, 31234},
                   {0, 1001, 50, 500, 2, 1000}, {0, 1000, 25, 250, 4, 1000},
                   {0, 100, 30, 30, 3, 100},    {0, 1, 50, 0, 0, 0},
                   {7, 9, 50, 1, 9, 9}};
    for (const auto &e : exports) {
-      const std::vector<uint32_t> ticks = exportTicks(e.from, e.to, e.fps);
-      ASSERT_EQ(ticks.size(), e.count) << e.from << " " << e.to << " " << e.fps;
+      const ExportFrames frames{e.from, e.to, e.fps};
+      ASSERT_EQ(frames.count(), e.count) << e.from << " " << e.to << " " << e.fps;
       if (e.count) {
-         EXPECT_EQ(ticks.front(), e.first);
-         EXPECT_EQ(ticks.back(), e.last);
+         EXPECT_EQ(frames.tick(1), e.first);
+         EXPECT_EQ(frames.tick(frames.count()), e.last);
       }
    }
 }

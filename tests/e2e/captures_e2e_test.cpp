@@ -10,6 +10,8 @@
 
 #include "game_fixture.h"
 #include "oracle.h"
+#include "replay/replay_file.h"
+#include "support/shell_command.h"
 
 namespace {
 
@@ -61,6 +63,23 @@ int mismatches(const Screenshot &shot, BITMAP *picture, int y0, int y1, int near
       }
    }
    return wrong;
+}
+
+// The game without a display in `folder`, its memory bounded to 256 MB
+// (but in a sanitizer's build, whose shadow memory that would not hold):
+// what it says, and its status.
+std::string run_in_bounds(const std::string &folder, const std::string &arguments, int *status)
+{
+#ifdef __SANITIZE_ADDRESS__
+   const std::string bound;
+#else
+   const std::string bound = "ulimit -v 262144 && ";
+#endif
+   std::string said;
+   *status = run("cd " + quoted(folder) + " && " + bound + "env -u DISPLAY " + kGame + " " +
+                    arguments,
+                 &said);
+   return said;
 }
 
 TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
@@ -161,6 +180,24 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    }
    EXPECT_EQ(wrong, 0);
    EXPECT_EQ(watching.wait(), 0);
+
+   // A replay that claims 200 million ticks (its runs and check values all
+   // there, within the 8 MiB a replay may take) drifts at its first check:
+   // its export says where, in the memory that playing it takes, not in
+   // that of the frames it claims.
+   std::string unread;
+   Replay claims = readReplayFile(replay, &unread).replay;
+   ASSERT_EQ(unread, "");
+   claims.ticks = 200000000;
+   claims.runs = {{0, claims.ticks}};
+   claims.checks.assign(claims.ticks / Replay::kCheckEvery, 0);
+   const std::string crafted = scratch.write("claims.rpl", encodeReplay(claims));
+   int status = -1;
+   EXPECT_EQ(run_in_bounds(folder, "--replay " + crafted + " --gif " + scratch.path("claims.gif"),
+                           &status),
+             "tossaro: " + crafted + ": diverged at tick 100\n");
+   EXPECT_EQ(status, 1);
+   EXPECT_FALSE(file_exists(scratch.path("claims.gif")));
 }
 
 }  // namespace
