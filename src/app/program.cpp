@@ -147,11 +147,11 @@ int runProgram(const Options &options)
    startKeepingReplays();
 
    runMainLoop();
-   stopKeepingReplays();
    finishCaptures();
 
    // Whichever way the loop ended, the table is kept.
    const std::string unsaved = highscores.save();
+   stopKeepingReplays();
    shutdown();
    if (!unsaved.empty()) {
       say(unsaved);

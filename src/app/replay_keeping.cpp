@@ -31,10 +31,12 @@ void startKeepingReplays()
    recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
    playListener = recorder.get();
    shelf.reset();
+   // Rows left out before the shelf stood are not its to answer for.
+   highscores.takeLeftOut();
    if (highscores.keptInMemory())
       return;
-   shelf = std::make_unique<ReplayShelf>(folder_of(highscores.file) + "/replays");
-   shelf->prune(highscores.entries);
+   shelf = std::make_unique<ReplayShelf>(folder_of(highscores.file) + "/replays",
+                                         name_of(highscores.file));
 }
 
 void noteTick(ScreenState before)
@@ -66,9 +68,11 @@ void keepReplays()
          report(shelf->keepRow(*lastGame));
       }
       lastGame.reset();
-      shelf->prune(highscores.entries);
       nameStored = false;
    }
+   const std::vector<HighscoreEntry> leftOut = highscores.takeLeftOut();
+   if (!leftOut.empty())
+      shelf->prune(highscores.entries, leftOut);
 }
 
 void stopKeepingReplays()

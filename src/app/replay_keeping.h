@@ -12,9 +12,9 @@
 #include "screen_state.h"
 
 // Records every game played from the keys from now on, and keeps their
-// replays in replays/ beside the table, where the files of rows that have
-// left the table are removed. A table kept in memory has no folder of
-// ours: its games are recorded (for clips), and kept nowhere.
+// replays in replays/ beside the table, where the files of rows that a
+// save of the table has left out are removed. A table kept in memory has
+// no folder of ours: its games are recorded (for clips), and kept nowhere.
 void startKeepingReplays();
 
 // After a tick that began on the screen `before`: whether it stored a
@@ -22,10 +22,11 @@ void startKeepingReplays();
 void noteTick(ScreenState before);
 
 // Between the ticks and the frame: ends the recording of a game that has
-// been left, and writes what waits when no game is in play.
+// been left, and writes (and removes) what waits when no game is in play.
 void keepReplays();
 
-// At exit: the game in play ends, and what waits is written.
+// At exit, after the table's last save: the game in play ends, and what
+// waits is written (and removed).
 void stopKeepingReplays();
 
 // The game in play (or paused on the quit prompt) as recorded so far;

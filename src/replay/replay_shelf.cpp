@@ -9,15 +9,33 @@
 
 namespace {
 
-const char kLast[] = "last.rpl";
 const char kExtension[] = ".rpl";
 const size_t kNone = size_t(-1);
 
-bool isReplayName(const std::string &name)
+bool endsWith(const std::string &s, const std::string &end)
 {
-   const size_t n = sizeof kExtension - 1;
-   return name.size() > n && name.compare(name.size() - n, n, kExtension) == 0 && name != kLast &&
-          name[0] != '.';
+   return s.size() >= end.size() && s.compare(s.size() - end.size(), end.size(), end) == 0;
+}
+
+// Whether keepRow gives this name to a file whose name begins with `stem`
+// (the table, the start and the score): the stem alone, or with "-2",
+// "-3"... for a later game of the same second and score.
+bool keptAs(const std::string &name, const std::string &stem)
+{
+   if (name.compare(0, stem.size(), stem) != 0 || !endsWith(name, kExtension))
+      return false;
+   const std::string rest =
+      name.substr(stem.size(), name.size() - stem.size() - (sizeof kExtension - 1));
+   if (rest.empty())
+      return true;
+   const std::string n = rest.substr(1);
+   return rest[0] == '-' && !n.empty() && n.find_first_not_of("0123456789") == std::string::npos &&
+          n[0] != '0' && n != "1";
+}
+
+std::string stemOf(int64_t startTime, int32_t score)
+{
+   return std::to_string(startTime) + "-" + std::to_string(score);
 }
 
 std::string write(const std::string &path, const Replay &replay)
@@ -28,21 +46,36 @@ std::string write(const std::string &path, const Replay &replay)
 
 }  // namespace
 
-ReplayShelf::ReplayShelf(std::string folder) : folder_(std::move(folder))
+ReplayShelf::ReplayShelf(std::string folder, std::string table)
+    : folder_(std::move(folder)), table_(std::move(table))
 {
+   scan();
+}
+
+void ReplayShelf::scan()
+{
+   kept_.clear();
    DIR *dir = opendir(folder_.c_str());
    if (!dir)
       return;
+   // The default table's replays were once named without the table.
+   const bool untitledToo = table_ == Highscores::kFile;
+   const std::string prefix = table_ + "-";
    while (const dirent *entry = readdir(dir)) {
-      if (!isReplayName(entry->d_name))
+      const std::string name = entry->d_name;
+      const bool titled = name.compare(0, prefix.size(), prefix) == 0;
+      const bool untitled = untitledToo && !titled && name[0] >= '0' && name[0] <= '9';
+      if ((!titled && !untitled) || !endsWith(name, kExtension))
          continue;
-      const std::string file = folder_ + "/" + entry->d_name;
+      const std::string file = folder_ + "/" + name;
       std::string problem;
       const ReplayReading reading = readReplayFile(file, &problem);
-      // A file the game cannot read is left alone: no row takes it.
-      if (reading.fault == ReplayFault::None)
-         kept_.push_back(
-            {file, reading.replay.name, reading.replay.finalScore, reading.replay.start.startTime});
+      const Replay &replay = reading.replay;
+      const std::string stem = stemOf(replay.start.startTime, replay.finalScore);
+      // A file the game cannot read, or did not name, is left alone: no
+      // row takes it.
+      if (reading.fault == ReplayFault::None && keptAs(name, titled ? prefix + stem : stem))
+         kept_.push_back({file, replay.name, replay.finalScore, replay.start.startTime, untitled});
    }
    closedir(dir);
    sortKept();
@@ -51,7 +84,12 @@ ReplayShelf::ReplayShelf(std::string folder) : folder_(std::move(folder))
 void ReplayShelf::sortKept()
 {
    std::sort(kept_.begin(), kept_.end(), [](const Kept &a, const Kept &b) {
-      return a.startTime != b.startTime ? a.startTime < b.startTime : a.file < b.file;
+      if (a.untitled != b.untitled)
+         return b.untitled;
+      if (a.startTime != b.startTime)
+         return a.startTime < b.startTime;
+      // Of one second, "-2" after the first and "-10" after "-9".
+      return a.file.size() != b.file.size() ? a.file.size() < b.file.size() : a.file < b.file;
    });
 }
 
@@ -62,14 +100,14 @@ std::string ReplayShelf::keepLast(const Replay &replay)
 
 std::string ReplayShelf::keepRow(const Replay &replay)
 {
-   const std::string stem = folder_ + "/" + std::to_string(replay.start.startTime) + "-" +
-                            std::to_string(replay.finalScore);
+   const std::string stem =
+      folder_ + "/" + table_ + "-" + stemOf(replay.start.startTime, replay.finalScore);
    std::string file = stem + kExtension;
    for (int n = 2; access(file.c_str(), F_OK) == 0; n++)
       file = stem + "-" + std::to_string(n) + kExtension;
    const std::string problem = write(file, replay);
    if (problem.empty()) {
-      kept_.push_back({file, replay.name, replay.finalScore, replay.start.startTime});
+      kept_.push_back({file, replay.name, replay.finalScore, replay.start.startTime, false});
       sortKept();
    }
    return problem;
@@ -99,19 +137,23 @@ std::vector<std::string> ReplayShelf::filesOf(const std::vector<HighscoreEntry> 
    return files;
 }
 
-void ReplayShelf::prune(const std::vector<HighscoreEntry> &rows)
+void ReplayShelf::prune(const std::vector<HighscoreEntry> &rows,
+                        const std::vector<HighscoreEntry> &leftOut)
 {
-   std::vector<bool> taken(kept_.size(), false);
-   for (size_t k : match(rows)) {
-      if (k != kNone)
-         taken[k] = true;
+   scan();
+   std::vector<HighscoreEntry> all = rows;
+   all.insert(all.end(), leftOut.begin(), leftOut.end());
+   const std::vector<size_t> taken = match(all);
+   std::vector<bool> gone(kept_.size(), false);
+   for (size_t r = rows.size(); r < all.size(); r++) {
+      const size_t k = taken[r];
+      if (k != kNone && !kept_[k].untitled)
+         gone[k] = unlink(kept_[k].file.c_str()) == 0;
    }
    std::vector<Kept> still;
    for (size_t k = 0; k < kept_.size(); k++) {
-      if (taken[k])
+      if (!gone[k])
          still.push_back(kept_[k]);
-      else
-         unlink(kept_[k].file.c_str());
    }
    kept_ = still;
 }

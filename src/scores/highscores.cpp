@@ -75,6 +75,7 @@ std::string Highscores::load(const std::string &path)
    seen_ = input.bytes;
    seenPath_ = path;
    added_.clear();
+   dropped_.clear();
    notATable_ = input.too_large || input.not_regular;
    if (notATable_)
       return input.problem + ", so it is no table: this run's scores are kept in memory only";
@@ -112,6 +113,7 @@ std::string Highscores::save(const std::string &path)
       fill(current.bytes);
       seen_ = current.bytes;
       added_.clear();
+      dropped_.clear();
       for (const HighscoreEntry &row : mine)
          insert(row.score, row.name);
    }
@@ -124,6 +126,8 @@ std::string Highscores::save(const std::string &path)
       seen_ = bytes;
       seenPath_ = path;
       added_.clear();
+      leftOut_.insert(leftOut_.end(), dropped_.begin(), dropped_.end());
+      dropped_.clear();
    }
    removeLeftovers(target);
    return problem.empty() ? problem : problem + kNotSaved;
@@ -154,8 +158,17 @@ void Highscores::insert(int32_t score, const std::string &name)
    entries.push_back({name, score});
    added_.push_back({name, score});
    sort();
-   if (entries.size() > size_t(kRows))
+   if (entries.size() > size_t(kRows)) {
+      dropped_.push_back(entries.back());
       entries.pop_back();
+   }
+}
+
+std::vector<HighscoreEntry> Highscores::takeLeftOut()
+{
+   std::vector<HighscoreEntry> rows;
+   rows.swap(leftOut_);
+   return rows;
 }
 
 void Highscores::drawTable() const

@@ -45,6 +45,12 @@ public:
    // Whether rows inserted here wait for a save to put them in the file.
    bool unsaved() const { return !added_.empty(); }
 
+   // The rows that saves since the last call wrote out of the file: those
+   // the file or this table held before and that fell below the tenth
+   // (new rows of this run among them, when another copy's better rows
+   // came first). Their replays are to go.
+   std::vector<HighscoreEntry> takeLeftOut();
+
    // Whether the table has no file of its own (no name, or no table at
    // it): its rows live as long as the run.
    bool keptInMemory() const { return inMemory(file); }
@@ -92,6 +98,9 @@ private:
    std::string seenPath_;
    // seenPath_ was no table when it was loaded: never written.
    bool notATable_ = false;
+   // The rows inserts dropped since the file was last read or written,
+   // and those that saves have dropped from the file since takeLeftOut.
+   std::vector<HighscoreEntry> dropped_, leftOut_;
 };
 
 // The program's table: loaded at start-up, saved when a name is confirmed

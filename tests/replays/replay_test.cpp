@@ -2,6 +2,10 @@
 // bad file named with where it goes wrong, and the runs that keep it small.
 #include <allegro.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <cstring>
 #include <filesystem>
 
@@ -252,23 +256,110 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    stopKeepingReplays();
    EXPECT_FALSE(std::filesystem::exists(folder));
    highscores.file = Highscores::kFile;
+}
 
-   // Rows of one name and score take their files in the order they were
-   // played; the files no row takes are removed.
-   ReplayShelf shelf(scratch.path("shelf"));
-   Replay played = row.replay;
-   for (int64_t t : {30, 10, 20}) {
-      played.start.startTime = t;
-      EXPECT_EQ(shelf.keepRow(played), "");
+// A row's replay goes only when a save of its own table has just written
+// the table without the row: never at the start, never for another table
+// in the folder or one that cannot be read, never while another copy of
+// the game has yet to save its row. last.rpl, files the game did not name
+// and those named before replays carried their table's name stay.
+TEST_F(Replays, ARowsReplayGoesOnlyWhenASaveOfItsOwnTableLeavesTheRowOut)
+{
+   const Replay game = scriptedGame(150);
+   playListener = nullptr;
+   Scratch scratch;
+   const std::string folder = scratch.path("replays"), main = scratch.path("hiscores.bin"),
+                     other = scratch.path("other.bin");
+   const auto names = [&] {
+      std::set<std::string> found;
+      for (const auto &entry : std::filesystem::directory_iterator(folder))
+         found.insert(entry.path().filename().string());
+      return found;
+   };
+   // Two tables in one folder, each of eight rows of 100 and two of 1.
+   Highscores first, second, otherTable;
+   for (const auto &[table, file] : {std::pair{&first, main}, {&otherTable, other}}) {
+      table->load(file);
+      table->entries.assign(8, {"Top", 100});
+      table->entries.resize(Highscores::kRows, {"Low", 1});
+      ASSERT_EQ(table->save(file), "");
    }
-   const std::string s = std::to_string(score);
-   const std::vector<HighscoreEntry> rows = {{"Io", score}, {"Ann", score}, {"Io", score}};
-   EXPECT_EQ(ReplayShelf(shelf.folder()).filesOf(rows),
-             (std::vector<std::string>{shelf.folder() + "/10-" + s + ".rpl", "",
-                                       shelf.folder() + "/20-" + s + ".rpl"}));
-   shelf.prune(rows);
-   EXPECT_FALSE(file_exists(shelf.folder() + "/30-" + s + ".rpl"));
-   EXPECT_TRUE(file_exists(shelf.folder() + "/20-" + s + ".rpl"));
+   // A second copy of the game starts on hiscores.bin before any row is
+   // played.
+   second.load(main);
+   second.lockWait = 0.1;
+   ReplayShelf shelf(folder, "hiscores.bin"), otherShelf(folder, "other.bin"),
+      secondShelf(folder, "hiscores.bin");
+   const auto play = [&](ReplayShelf &on, Highscores &table, const std::string &name,
+                         int32_t points, int64_t start) {
+      table.insert(points, name);
+      Replay row = game;
+      row.name = name;
+      row.finalScore = points;
+      row.start.startTime = start;
+      EXPECT_EQ(on.keepRow(row), "");
+   };
+   play(shelf, first, "Io", 50, 10);
+   play(shelf, first, "Io", 50, 10);
+   ASSERT_EQ(first.save(main), "");
+   play(otherShelf, otherTable, "Io", 50, 20);
+   ASSERT_EQ(otherTable.save(other), "");
+   ASSERT_EQ(shelf.keepLast(game), "");
+   Replay old = game;
+   old.name = "Top";
+   old.finalScore = 100;
+   old.start.startTime = 5;
+   scratch.write("replays/5-100.rpl", encodeReplay(old));
+   scratch.write("replays/friend.rpl", encodeReplay(old));
+   std::set<std::string> kept = {"last.rpl", "friend.rpl", "5-100.rpl", "other.bin-20-50.rpl"};
+   kept.insert({"hiscores.bin-10-50.rpl", "hiscores.bin-10-50-2.rpl"});
+   EXPECT_EQ(names(), kept);
+   std::vector<std::string> files(Highscores::kRows);
+   files[0] = folder + "/5-100.rpl";
+   files[8] = folder + "/hiscores.bin-10-50.rpl";
+   files[9] = folder + "/hiscores.bin-10-50-2.rpl";
+   EXPECT_EQ(ReplayShelf(folder, "hiscores.bin").filesOf(first.entries), files);
+
+   // The game started on the other table, or on one it cannot read (a
+   // loop of links), removes nothing, even when that save fails.
+   highscores.file = other;
+   highscores.load();
+   startKeepingReplays();
+   keepReplays();
+   EXPECT_EQ(replayShelf()->filesOf(highscores.entries)[8], folder + "/other.bin-20-50.rpl");
+   std::filesystem::rename(main, main + ".aside");
+   ASSERT_EQ(symlink("hiscores.bin", main.c_str()), 0);
+   highscores.file = main;
+   EXPECT_NE(highscores.load(), "");
+   startKeepingReplays();
+   highscores.insert(5000, "Zed");
+   EXPECT_NE(highscores.save(), "");
+   keepReplays();
+   stopKeepingReplays();
+   EXPECT_EQ(names(), kept);
+   std::filesystem::remove(main);
+   std::filesystem::rename(main + ".aside", main);
+   highscores.file = Highscores::kFile;
+
+   // The second copy stores a row while a third holds the lock; the first
+   // copy's save then leaves its newer Io out, whose file alone goes.
+   const int lock = open(scratch.path("").c_str(), O_RDONLY | O_DIRECTORY);
+   ASSERT_EQ(flock(lock, LOCK_EX), 0);
+   play(secondShelf, second, "Kim", 70, 30);
+   EXPECT_NE(second.save(main), "");
+   close(lock);
+   play(shelf, first, "Ann", 60, 40);
+   ASSERT_EQ(first.save(main), "");
+   shelf.prune(first.entries, first.takeLeftOut());
+   kept.erase("hiscores.bin-10-50-2.rpl");
+   kept.insert({"hiscores.bin-30-70.rpl", "hiscores.bin-40-60.rpl"});
+   EXPECT_EQ(names(), kept);
+   // The second copy's save adds its row and leaves the older Io out: its
+   // file goes too, though it came after that copy's start.
+   ASSERT_EQ(second.save(main), "");
+   secondShelf.prune(second.entries, second.takeLeftOut());
+   kept.erase("hiscores.bin-10-50.rpl");
+   EXPECT_EQ(names(), kept);
 }
 
 // --replay FILE --verify: the end of a good replay, and one line naming
