@@ -259,7 +259,7 @@ ReplayReading decodeReplay(const unsigned char *bytes, size_t size)
    r.take(sizeof kMagic);
    const unsigned format = r.u16();
    if (r.ok() && format != Replay::kFormat)
-      r.fail(ReplayFault::NewerFormat, 4, format);
+      r.fail(ReplayFault::OtherFormat, 4, format);
    const uint32_t length = r.u32();
    if (r.ok() && length > kMaxReplayFile)
       r.fail(ReplayFault::ClaimsMore, 6, length);
@@ -326,7 +326,7 @@ std::string describeFault(const ReplayReading &reading)
       return "cannot be read";
    case ReplayFault::NotAReplay:
       return "not a replay file";
-   case ReplayFault::NewerFormat:
+   case ReplayFault::OtherFormat:
       return "a replay of format version " + value + "; this game reads version " +
              std::to_string(Replay::kFormat);
    case ReplayFault::CutShort:

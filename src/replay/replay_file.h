@@ -36,7 +36,7 @@ enum class ReplayFault {
    None,
    Unreadable,  // missing, no regular file, too large, or the system refused
    NotAReplay,  // it does not begin with the magic
-   NewerFormat,  // a format version this game cannot read (`value`)
+   OtherFormat,  // a format version, older or newer, this game cannot read (`value`)
    CutShort,  // it ends at `offset`, before the length it states (`value`)
    ClaimsMore,  // a count or length (`value`) at `offset` more than its bytes hold
    RunsDisagree,  // its runs add up to `value` ticks, not the ticks it claims

@@ -155,6 +155,8 @@ TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
       playback.seek(tick);
       EXPECT_EQ(verifyReplay(replayUpTo(replay, tick, score)), "") << tick;
    }
+   // No play scores nothing.
+   EXPECT_EQ(verifyReplay(replayUpTo(replay, 0, 5)), "diverged at tick 0: score 0, recorded 5");
 
    scripted.down = {KEY_SPACE, KEY_A, KEY_UP};
    ticks(1);
@@ -180,6 +182,35 @@ TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
              "diverged at tick 1234: the recorded game was over there, this one is not");
    EXPECT_EQ(playingTime(5112), "0:51.12");
    EXPECT_EQ(playingTime(365001), "60:50.01");
+}
+
+// A check value covers the score, the energy, the timer and each ball's
+// place and speed: a playback that differs in any of them at a check has
+// drifted there.
+TEST_F(Replays, ACheckValueCoversTheScoreEnergyTimerAndEachBallsPlaceAndSpeed)
+{
+   const Replay replay = scriptedGame(200);
+   Playback playback(replay);
+   playback.seek(200);
+   ASSERT_EQ(gameCheck(), replay.checks[1]);
+   score++;
+   EXPECT_NE(gameCheck(), replay.checks[1]) << "score";
+   score--;
+   std::vector<std::pair<std::string, float *>> fields = {{"energy", &energy},
+                                                          {"timer", &hitTimer}};
+   for (Ball &ball : balls) {
+      const std::string which = "ball " + std::to_string(&ball - &balls[0]);
+      for (auto [name, field] :
+           {std::pair{" x", &ball.x}, {" y", &ball.y}, {" vx", &ball.vx}, {" vy", &ball.vy}})
+         fields.push_back({which + name, field});
+   }
+   for (const auto &[name, field] : fields) {
+      const float was = *field;
+      *field += 0.25f;
+      EXPECT_NE(gameCheck(), replay.checks[1]) << name;
+      *field = was;
+   }
+   EXPECT_EQ(gameCheck(), replay.checks[1]);
 }
 
 // The program keeps every game: the last one left in last.rpl, written
@@ -416,6 +447,18 @@ TEST_F(Replays, HeldKeysTakeThreeOrFourBytesARun)
    still.ticks = 200000;
    still.checks.assign(2000, 7);
    EXPECT_EQ(encodeReplay(still).size(), head + 4 + 2 + 3 + 4 + 2000 * 4);
+   // A run's ticks take one byte up to 127, two up to 16,383, then three.
+   for (const auto &[ticks, bytes] :
+        {std::pair{127u, 1u}, {128u, 2u}, {16383u, 2u}, {16384u, 3u}}) {
+      still.runs = {{0, ticks}};
+      still.ticks = ticks;
+      still.checks.assign(ticks / 100, 7);
+      const std::vector<unsigned char> file = encodeReplay(still);
+      EXPECT_EQ(file.size(), head + 4 + 2 + bytes + 4 + ticks / 100 * 4) << ticks;
+      const ReplayReading back = decodeReplay(file.data(), file.size());
+      ASSERT_EQ(back.fault, ReplayFault::None) << describeFault(back);
+      EXPECT_EQ(back.replay.runs[0].ticks, ticks);
+   }
 }
 
 TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
@@ -424,6 +467,7 @@ TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
    const std::vector<unsigned char> good = encodeReplay(replay);
    const size_t hands = 4 + 2 + 4 + 6 + 4 + 8 + 4 + 4 + 1 + 2, name = hands + 72, runs = name + 1;
    const size_t checks = good.size() - 4 - 2 * 4;
+   const size_t runsLeft = good.size() - runs - 4, checksLeft = good.size() - checks - 4;
    const auto with = [&](size_t at, std::vector<unsigned char> bytes) {
       std::vector<unsigned char> b = good;
       std::copy(bytes.begin(), bytes.end(), b.begin() + long(at));
@@ -446,8 +490,10 @@ TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
    } cases[] = {
       {{}, ReplayFault::NotAReplay, "not a replay file"},
       {with(0, {'G', 'I', 'F', '8'}), ReplayFault::NotAReplay, "not a replay file"},
-      {with(4, {2, 0}), ReplayFault::NewerFormat,
+      {with(4, {2, 0}), ReplayFault::OtherFormat,
        "a replay of format version 2; this game reads version 1"},
+      {with(4, {0, 0}), ReplayFault::OtherFormat,
+       "a replay of format version 0; this game reads version 1"},
       {cut(24), ReplayFault::CutShort, "cut short at byte 24" + of + " (in the header)"},
       {cut(hands + 40), ReplayFault::CutShort,
        "cut short at byte " + std::to_string(hands + 40) + of + " (in the hands)"},
@@ -460,6 +506,14 @@ TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
       {with(runs, {0, 0, 1, 0}), ReplayFault::ClaimsMore,
        "claims more than it holds: 65536 at byte " + std::to_string(runs) +
           " (in the runs of actions)"},
+      // Counts that the bytes left could hold at one byte each, not at
+      // the three a run takes at least, or the four of a check value.
+      {with(runs, {uint8_t(runsLeft / 3 + 1), 0, 0, 0}), ReplayFault::ClaimsMore,
+       "claims more than it holds: " + std::to_string(runsLeft / 3 + 1) + " at byte " +
+          std::to_string(runs) + " (in the runs of actions)"},
+      {with(checks, {uint8_t(checksLeft / 4 + 1), 0, 0, 0}), ReplayFault::ClaimsMore,
+       "claims more than it holds: " + std::to_string(checksLeft / 4 + 1) + " at byte " +
+          std::to_string(checks) + " (in the check values)"},
       {with(checks, {0xff, 0xff, 0xff, 0xff}), ReplayFault::ClaimsMore,
        "claims more than it holds: 4294967295 at byte " + std::to_string(checks) +
           " (in the check values)"},

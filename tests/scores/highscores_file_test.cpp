@@ -12,6 +12,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <filesystem>
+#include <functional>
 
 #include "scores/highscores.h"
 #include "scores_test_util.h"
@@ -210,20 +211,31 @@ TEST(HighscoresFile, SaveKeepsPermissionsAndSymbolicLinks)
    EXPECT_EQ(st.st_mode & 07777, 0640u);
 }
 
-// Saves in a child process that may write no more than `limit` bytes to a
-// file; whether that save reported success.
-bool save_with_file_size_limit(Highscores table, const std::string &path, rlim_t limit)
+// Runs `steps` in a child process that may write no more than `limit`
+// bytes to a file until it calls lift_file_size_limit(); whether they
+// report success.
+bool with_file_size_limit(rlim_t limit, const std::function<bool()> &steps)
 {
    const pid_t child = fork();
    if (child == 0) {
       signal(SIGXFSZ, SIG_IGN);
-      const rlimit small = {limit, limit};
+      rlimit small;
+      getrlimit(RLIMIT_FSIZE, &small);
+      small.rlim_cur = limit;
       setrlimit(RLIMIT_FSIZE, &small);
-      _exit(table.save(path).empty() ? 0 : 1);
+      _exit(steps() ? 0 : 1);
    }
    int status = 0;
    waitpid(child, &status, 0);
    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void lift_file_size_limit()
+{
+   rlimit limit;
+   getrlimit(RLIMIT_FSIZE, &limit);
+   limit.rlim_cur = limit.rlim_max;
+   setrlimit(RLIMIT_FSIZE, &limit);
 }
 
 TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
@@ -239,10 +251,26 @@ TEST(HighscoresFile, AFailedSaveLeavesTheOldFileAndNoTemporaryFile)
    table.entries = default_rows();
 
    // No room for the whole file: the write fails half-way.
-   EXPECT_FALSE(save_with_file_size_limit(table, path, 500));
+   EXPECT_FALSE(with_file_size_limit(500, [&] { return table.save(path).empty(); }));
    EXPECT_EQ(read_file(path), old);
    EXPECT_EQ(others(scratch.path(""), "hiscores.bin"), std::set<std::string>());
-   EXPECT_TRUE(save_with_file_size_limit(table, path, 1040));
+   EXPECT_TRUE(with_file_size_limit(1040, [&] { return table.save(path).empty(); }));
+   // The row that write would have added waits, and a later save puts it
+   // among another copy's rows.
+   EXPECT_TRUE(with_file_size_limit(500, [&] {
+      Highscores mine, theirs;
+      mine.load(path);
+      mine.insert(9000, "Mine");
+      const bool waits = !mine.save(path).empty() && mine.unsaved();
+      lift_file_size_limit();
+      theirs.load(path);
+      theirs.insert(8000, "Theirs");
+      return waits && theirs.save(path).empty() && mine.save(path).empty();
+   }));
+   Highscores merged;
+   merged.load(path);
+   EXPECT_EQ(merged.entries[0], (HighscoreEntry{"Mine", 9000}));
+   EXPECT_EQ(merged.entries[1], (HighscoreEntry{"Theirs", 8000}));
 
    // What stands at the name cannot be read again, or is no table: nothing
    // is written, and the new row waits for the next save.
