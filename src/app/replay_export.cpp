@@ -1,6 +1,7 @@
 #include "replay_export.h"
 
 #include <allegro.h>
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 
 #include "assets.h"
 #include "data_folder.h"
+#include "files/netpbm_file.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
 #include "game/game.h"
@@ -86,45 +88,95 @@ private:
    uint32_t colors_[65536];  // of each 16-bit pixel
 };
 
+// The name of the k-th frame in a folder of frames: 000001.ppm, ...
+std::string frameName(uint32_t k)
+{
+   char name[24];
+   snprintf(name, sizeof name, "%06u.ppm", k);
+   return name;
+}
+
+// The frame a file of a folder of frames would be: its k, or 0 for none.
+uint32_t frameOf(const std::string &name)
+{
+   const size_t digits = name.size() - 4;
+   if (name.size() < 10 || name.compare(digits, 4, ".ppm") != 0 ||
+       name.find_first_not_of("0123456789") != digits || digits > 9)
+      return 0;
+   const uint32_t k = uint32_t(std::stoul(name.substr(0, digits)));
+   return k > 0 && frameName(k) == name ? k : 0;
+}
+
 // Binary PPM files 000001.ppm, 000002.ppm, ... in a folder; the delays
-// are left to the frame rate the editor is given.
+// are left to the frame rate the editor is given. Each frame is a new
+// file; an export that fails takes back those it wrote, so that the
+// folder never shows a video that was not made.
 class FramesSink : public FrameSink {
 public:
    explicit FramesSink(const std::string &folder) : folder_(folder) {}
+   ~FramesSink() override
+   {
+      if (!finished_) {
+         for (uint32_t k = 1; k <= count_; k++)
+            unlink((folder_ + "/" + frameName(k)).c_str());
+      }
+   }
 
-   std::string open() { return make_folder_of(folder_ + "/000001.ppm"); }
+   // The folder, made when missing; one that already holds frames (of
+   // another export, say) is refused before anything is written.
+   std::string open()
+   {
+      std::string problem = make_folder_of(folder_ + "/" + frameName(1));
+      if (!problem.empty())
+         return problem;
+      DIR *folder = opendir(folder_.c_str());
+      if (!folder)
+         return folder_ + ": cannot read the folder: " + strerror(errno);
+      uint32_t first = 0;
+      while (const dirent *entry = readdir(folder)) {
+         const uint32_t k = frameOf(entry->d_name);
+         if (k && (!first || k < first))
+            first = k;
+      }
+      closedir(folder);
+      if (first)
+         return folder_ + " already holds " + frameName(first) + ": choose an empty folder";
+      return problem;
+   }
    std::string add(BITMAP *picture, int) override
    {
-      char name[24];
-      snprintf(name, sizeof name, "/%06d.ppm", ++count_);
-      const std::string path = folder_ + name;
-      std::string bytes = "P6\n" + std::to_string(picture->w) + " " +
-                          std::to_string(picture->h) + "\n255\n";
-      const size_t header = bytes.size();
-      bytes.resize(header + size_t(picture->w) * picture->h * 3);
-      char *out = &bytes[header];
+      const std::string path = folder_ + "/" + frameName(count_ + 1);
+      NetpbmOutput out;
+      std::string problem = out.create(path.c_str(), picture->w, picture->h);
+      if (!problem.empty())
+         return path + ": cannot make it: " + problem;
+      std::vector<unsigned char> row(size_t(picture->w) * 3);
       for (int y = 0; y < picture->h; y++) {
+         unsigned char *rgb = row.data();
          for (int x = 0; x < picture->w; x++) {
             const int c = getpixel(picture, x, y);
-            *out++ = char(getr(c));
-            *out++ = char(getg(c));
-            *out++ = char(getb(c));
+            *rgb++ = (unsigned char)getr(c);
+            *rgb++ = (unsigned char)getg(c);
+            *rgb++ = (unsigned char)getb(c);
          }
+         out.write_row(row.data());
       }
-      FILE *file = fopen(path.c_str(), "wb");
-      const bool written = file && fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-      const int error = errno;
-      if (file && fclose(file) != 0 && written)
-         return path + ": cannot write it: " + strerror(errno);
-      if (!written)
-         return path + ": cannot write it: " + strerror(error);
+      problem = out.finish();
+      if (!problem.empty())
+         return path + ": cannot write it: " + problem;
+      count_++;
+      return problem;
+   }
+   std::string finish() override
+   {
+      finished_ = true;
       return std::string();
    }
-   std::string finish() override { return std::string(); }
 
 private:
    std::string folder_;
-   int count_ = 0;
+   uint32_t count_ = 0;  // frames written
+   bool finished_ = false;
 };
 
 void showProgress(FILE *err, uint32_t done, uint32_t total)

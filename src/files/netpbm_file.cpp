@@ -1,7 +1,10 @@
 #include "netpbm_file.h"
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 
 namespace {
 
@@ -46,6 +49,12 @@ private:
    const std::vector<unsigned char> &bytes_;
    size_t at_;
 };
+
+bool ends_with(const char *filename, const char *extension)
+{
+   const size_t n = strlen(filename), e = strlen(extension);
+   return n > e && strcasecmp(filename + n - e, extension) == 0;
+}
 
 }  // namespace
 
@@ -113,4 +122,41 @@ std::string read_netpbm(const std::vector<unsigned char> &bytes, Picture *pictur
       in += depth * bytesPerSample;
    }
    return std::string();
+}
+
+bool NetpbmOutput::known(const char *filename)
+{
+   return ends_with(filename, ".pam") || ends_with(filename, ".ppm");
+}
+
+std::string NetpbmOutput::open(const char *filename, int w, int h)
+{
+   const std::string problem = file_.open(filename);
+   if (problem.empty())
+      write_header(filename, w, h);
+   return problem;
+}
+
+std::string NetpbmOutput::create(const char *filename, int w, int h)
+{
+   const std::string problem = file_.create(filename);
+   if (problem.empty())
+      write_header(filename, w, h);
+   return problem;
+}
+
+void NetpbmOutput::write_header(const char *filename, int w, int h)
+{
+   channels_ = ends_with(filename, ".ppm") ? 3 : 4;
+   rowBytes_ = size_t(w) * size_t(channels_);
+   if (channels_ == 3)
+      fprintf(file_.stream(), "P6\n%d %d\n255\n", w, h);
+   else
+      fprintf(file_.stream(),
+              "P7\nWIDTH %d\nHEIGHT %d\nDEPTH 4\nMAXVAL 255\nTUPLTYPE RGB_ALPHA\nENDHDR\n", w, h);
+}
+
+void NetpbmOutput::write_row(const unsigned char *samples)
+{
+   fwrite(samples, 1, rowBytes_, file_.stream());
 }

@@ -234,12 +234,24 @@ OutputFile::~OutputFile()
 {
    if (stream_) {
       fclose(stream_);
-      abandon_replacement_file(&file_);
+      drop();
    }
+}
+
+void OutputFile::drop()
+{
+   if (created_.empty()) {
+      abandon_replacement_file(&file_);
+      return;
+   }
+   const int error = errno;
+   unlink(created_.c_str());
+   errno = error;
 }
 
 std::string OutputFile::open(const char *filename)
 {
+   created_.clear();
    if (open_replacement_file(filename, &file_) < 0)
       return file_.not_a_file ? replacement_failure(file_) : strerror(errno);
    // The stream closes its own copy of the descriptor, so that the file
@@ -257,6 +269,32 @@ std::string OutputFile::open(const char *filename)
    return std::string();
 }
 
+std::string OutputFile::create(const char *filename)
+{
+   // Without blocking: a FIFO made at the name in between is refused as
+   // existing, never opened; a regular file does not block anyway.
+   const int fd =
+      ::open(filename, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0666);
+   if (fd < 0)
+      return strerror(errno);
+   created_ = filename;
+   struct stat st;
+   if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      close(fd);
+      created_.clear();
+      return "not written: it is no regular file";
+   }
+   stream_ = fdopen(fd, "wb");
+   if (!stream_) {
+      const int error = errno;
+      close(fd);
+      errno = error;
+      drop();
+      return strerror(error);
+   }
+   return std::string();
+}
+
 std::string OutputFile::finish()
 {
    // A failed write leaves its errno, unless a later call has set another.
@@ -268,10 +306,10 @@ std::string OutputFile::finish()
       error = errno;
    if (!written || !closed) {
       errno = error ? error : EIO;
-      abandon_replacement_file(&file_);
+      drop();
       return strerror(errno);
    }
-   if (commit_replacement_file(&file_) != 0)
+   if (created_.empty() && commit_replacement_file(&file_) != 0)
       return strerror(errno);
    return std::string();
 }

@@ -74,17 +74,26 @@ public:
    OutputFile &operator=(const OutputFile &) = delete;
    ~OutputFile();
 
-   // Returns an empty string, or the reason it cannot be written (also
-   // when an older file of the name could not be opened for writing, or
-   // is no regular file).
+   // A file that replaces any older one of the name. Returns an empty
+   // string, or the reason it cannot be written (also when an older file
+   // of the name could not be opened for writing, or is no regular file).
    std::string open(const char *filename);
+   // A new file of the name, written in place: refused when anything
+   // stands there (a file, a symbolic link, a FIFO), which is never
+   // written, followed nor waited for. Returns an empty string, or the
+   // reason. Not synced: no older file is at stake.
+   std::string create(const char *filename);
    FILE *stream() const { return stream_; }
    // Closes it and puts it in place. Returns an empty string, or the
    // reason (then no file is left behind).
    std::string finish();
 
 private:
+   // Drops what was written: the temporary file, or the new one.
+   void drop();
+
    ReplacementFile file_;
+   std::string created_;  // the new file create() made; empty for a replacement
    FILE *stream_ = nullptr;
 };
 

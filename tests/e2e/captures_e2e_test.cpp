@@ -3,6 +3,7 @@
 // decode the same in our reader and giflib; a folder that cannot be
 // written gives the notice and a line, and nothing else. A replay's
 // exported frame is what its window shows at that tick.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
@@ -65,19 +66,21 @@ int mismatches(const Screenshot &shot, BITMAP *picture, int y0, int y1, int near
    return wrong;
 }
 
-// The game without a display in `folder`, its memory bounded to 256 MB
-// (but in a sanitizer's build, whose shadow memory that would not hold):
-// what it says, and its status.
-std::string run_in_bounds(const std::string &folder, const std::string &arguments, int *status)
+// The game without a display in `folder`, under the shell's `limits`
+// ("ulimit -f 100; ", say) and its memory bounded to 256 MB (but in a
+// sanitizer's build, whose shadow memory that would not hold): what it
+// says, and its status.
+std::string run_limited(const std::string &folder, const std::string &limits,
+                        const std::string &arguments, int *status)
 {
 #ifdef __SANITIZE_ADDRESS__
    const std::string bound;
 #else
-   const std::string bound = "ulimit -v 262144 && ";
+   const std::string bound = "ulimit -v 262144; ";
 #endif
    std::string said;
-   *status = run("cd " + quoted(folder) + " && " + bound + "env -u DISPLAY " + kGame + " " +
-                    arguments,
+   *status = run("cd " + quoted(folder) + " && " + bound + limits + "exec env -u DISPLAY " + kGame +
+                    " " + arguments,
                  &said);
    return said;
 }
@@ -182,9 +185,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    EXPECT_EQ(watching.wait(), 0);
 
    // A replay that claims 200 million ticks (its runs and check values all
-   // there, within the 8 MiB a replay may take) drifts at its first check:
-   // its export says where, in the memory that playing it takes, not in
-   // that of the frames it claims.
+   // there, within the 8 MiB a replay may take) drifts at its first check.
    std::string unread;
    Replay claims = readReplayFile(replay, &unread).replay;
    ASSERT_EQ(unread, "");
@@ -192,12 +193,39 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    claims.runs = {{0, claims.ticks}};
    claims.checks.assign(claims.ticks / Replay::kCheckEvery, 0);
    const std::string crafted = scratch.write("claims.rpl", encodeReplay(claims));
-   int status = -1;
-   EXPECT_EQ(run_in_bounds(folder, "--replay " + crafted + " --gif " + scratch.path("claims.gif"),
-                           &status),
-             "tossaro: " + crafted + ": diverged at tick 100\n");
-   EXPECT_EQ(status, 1);
+   // A folder that holds a frame's name (a FIFO, a link out of it).
+   const std::string held = scratch.path("held"), outside = scratch.write("outside", {'o'});
+   std::filesystem::create_directories(held);
+   ASSERT_EQ(mkfifo((held + "/000002.ppm").c_str(), 0600), 0);
+   ASSERT_EQ(symlink(outside.c_str(), (held + "/000003.ppm").c_str()), 0);
+   // Exports refused: one line each, status 1, nothing written. The
+   // crafted replay is named where it drifts, in the memory that playing
+   // it takes, not that of the frames it claims.
+   // A frame that cannot be written whole (the disk full, here no file over
+   // 50 kB) is removed.
+   const std::string full = "ulimit -f 100; trap '' XFSZ; ";
+   const struct {
+      std::string limits, replay, options, said;
+   } refusals[] = {
+      {"", crafted, "--gif " + scratch.path("claims.gif"), crafted + ": diverged at tick 100"},
+      {"", crafted, "--frames " + scratch.path("claimed"), crafted + ": diverged at tick 100"},
+      {"", replay, "--frames " + held + " --from 6",
+       held + " already holds 000002.ppm: choose an empty folder"},
+      {full, replay, "--frames " + scratch.path("full") + " --from 6",
+       scratch.path("full") + "/000001.ppm: cannot write it: File too large"},
+   };
+   for (const auto &r : refusals) {
+      int status = -1;
+      EXPECT_EQ(run_limited(folder, r.limits, "--replay " + r.replay + " " + r.options, &status),
+                "tossaro: " + r.said + "\n");
+      EXPECT_EQ(status, 1) << r.options;
+   }
+   EXPECT_TRUE(std::filesystem::is_empty(scratch.path("full")));
    EXPECT_FALSE(file_exists(scratch.path("claims.gif")));
+   EXPECT_TRUE(std::filesystem::is_empty(scratch.path("claimed")));
+   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(held), {}), 2);
+   EXPECT_TRUE(std::filesystem::is_fifo(held + "/000002.ppm"));
+   EXPECT_EQ(read_file(outside), std::vector<unsigned char>{'o'});
 }
 
 }  // namespace

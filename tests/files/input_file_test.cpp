@@ -1,6 +1,7 @@
 // What stands at a name the game was given: only a regular file of a
 // bounded size is read, and nothing there can hold the reader up; only a
-// regular file (or none) is replaced.
+// regular file (or none) is replaced, and a new file is made only where
+// nothing stands.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -66,8 +67,9 @@ TEST(ReplacementFile, RefusesWhatIsNotARegularFileAndNamesAFolderItCannotReach)
       SCOPED_TRACE(target);
       const std::string problem = replace_file(target, {'x'});
       EXPECT_EQ(problem.rfind(target + ": not written: it is a ", 0), 0u) << problem;
-      OutputFile output;
+      OutputFile output, made;
       EXPECT_NE(output.open(target.c_str()).find(", not a file"), std::string::npos);
+      EXPECT_NE(made.create(target.c_str()), "");
       struct stat st;
       ASSERT_EQ(lstat(target.c_str(), &st), 0);
       EXPECT_EQ(st.st_mode & S_IFMT, type);
@@ -75,6 +77,16 @@ TEST(ReplacementFile, RefusesWhatIsNotARegularFileAndNamesAFolderItCannotReach)
    const std::string link = scratch.path("link");
    ASSERT_EQ(symlink("fifo", link.c_str()), 0);
    EXPECT_NE(replace_file(link, {'x'}).find("it is a FIFO, not a file"), std::string::npos);
+   // A new file is made only where nothing stands: never through a link,
+   // even to where nothing is yet.
+   const std::string dangling = scratch.path("dangling");
+   ASSERT_EQ(symlink("nothing", dangling.c_str()), 0);
+   for (const std::string &taken : {link, dangling, scratch.write("file", {'f'})}) {
+      OutputFile made;
+      EXPECT_EQ(made.create(taken.c_str()), "File exists") << taken;
+   }
+   EXPECT_FALSE(file_exists(scratch.path("nothing")));
+   EXPECT_EQ(read_file(scratch.path("file")), std::vector<unsigned char>{'f'});
 
    // A working folder its own user may no longer search: its name, once.
    as_ordinary_user(scratch.path(""), [&] {

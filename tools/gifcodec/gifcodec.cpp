@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "composition.h"
+#include "files/netpbm_file.h"
 #include "files/replacement_file.h"
 #include "gif/gif.h"
 #include "indexed_file.h"
-#include "netpbm_output.h"
 #include "picture.h"
 #include "picture_gif.h"
 
