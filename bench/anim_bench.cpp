@@ -42,6 +42,7 @@
 #include "gif/gif.h"
 #include "gif/gif_palette.h"
 #include "headless_game.h"
+#include "screens/playfield.h"
 
 namespace {
 

@@ -45,6 +45,7 @@
 #include "gif/gif.h"
 #include "headless_game.h"
 #include "replay/recorder.h"
+#include "screens/playfield.h"
 
 namespace {
 

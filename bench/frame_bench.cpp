@@ -22,6 +22,7 @@
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/particle.h"
+#include "screens/playfield.h"
 
 namespace {
 

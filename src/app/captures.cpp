@@ -21,7 +21,7 @@
 #include "captures_folder.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
-#include "game/marks.h"
+#include "screens/marks.h"
 #include "gif/gif.h"
 #include "key_bindings.h"
 #include "keyboard.h"

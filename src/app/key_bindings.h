@@ -6,30 +6,10 @@
 #ifndef TOSSARO_APP_KEY_BINDINGS_H
 #define TOSSARO_APP_KEY_BINDINGS_H
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
-enum PlayAction {
-   LeftTiltLeft,
-   LeftTiltRight,
-   LeftPowerUp,
-   LeftPowerDown,
-   RightTiltLeft,
-   RightTiltRight,
-   RightPowerUp,
-   RightPowerDown,
-   NewGame,
-   OpenQuitPrompt,
-   QuitGame,
-   // Read on every screen, never by a game, so never in a replay.
-   SavePicture,
-   SaveClip,
-   kPlayActions
-};
-
-// The actions a game reads, and a replay keeps: those before SavePicture.
-const int kGameActions = SavePicture;
+#include "game/actions.h"
 
 struct KeyBindings {
    int keys[kPlayActions];  // a library scancode for each action
@@ -46,9 +26,6 @@ inline int keyFor(PlayAction action)
 {
    return playKeys.keys[action];
 }
-
-// Play actions held at once: bit `action` for each PlayAction held.
-using ActionSet = uint16_t;
 
 // The game's actions whose keys are held now, through the bindings (a
 // controller holds its keys too).

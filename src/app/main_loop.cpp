@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <chrono>
+#include <utility>
 
 #include "assets.h"
 #include "audio/sound.h"
@@ -94,6 +95,9 @@ void updateScreen()
    const ScreenRoutines routines = routinesOf(before);
    if (routines.update)
       routines.update();
+   // Only a game still in play gets the prompt: not one the same keys left.
+   if (std::exchange(quitPromptRequested, false) && screenState == Playing)
+      openQuitPrompt();
    noteTick(before);
 }
 

@@ -4,7 +4,7 @@
 
 #include "assets.h"
 #include "audio/sound.h"
-#include "game/game.h"
+#include "screens/playfield.h"
 #include "keyboard.h"
 #include "picture.h"
 #include "screen_state.h"

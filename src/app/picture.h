@@ -1,11 +1,11 @@
-// The picture every screen draws: its size, and the two colours that the
-// menu, the quit prompt and the name entry share.
+// The picture every screen draws: its size (the playfield's), and the two
+// colours that the menu, the quit prompt and the name entry share.
 #ifndef TOSSARO_APP_PICTURE_H
 #define TOSSARO_APP_PICTURE_H
 
 #include <allegro.h>
 
-const int kGameWidth = 640, kGameHeight = 480;
+#include "game/playfield.h"
 
 struct PanelColour {
    int r, g, b;

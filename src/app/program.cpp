@@ -15,7 +15,7 @@
 #include "data_folder.h"
 #include "files/say.h"
 #include "key_bindings.h"
-#include "game/marks.h"
+#include "screens/marks.h"
 #include "gif/gif.h"
 #include "main_loop.h"
 #include "pad_keys.h"

@@ -16,9 +16,10 @@
 #include "files/replacement_file.h"
 #include "files/say.h"
 #include "game/game.h"
-#include "game/marks.h"
 #include "gif/gif.h"
 #include "replay/playback.h"
+#include "screens/marks.h"
+#include "screens/playfield.h"
 
 namespace {
 

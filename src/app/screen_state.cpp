@@ -2,3 +2,4 @@
 
 ScreenState screenState = Intro;
 int inputDelay = 0;
+bool quitPromptRequested = false;

@@ -21,6 +21,11 @@ enum ScreenState : int {
 // closed).
 extern ScreenState screenState;
 
+// Raised by the playfield's tick when its quit key asks for the prompt;
+// the main loop lowers it once the tick is done and opens the prompt over
+// the game, as it does for a lost focus.
+extern bool quitPromptRequested;
+
 // Ticks during which screens ignore keys. Lowered by one at the start of
 // every tick, never below 0; set by a screen when it acts on a key.
 extern int inputDelay;

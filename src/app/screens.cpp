@@ -1,7 +1,6 @@
 #include "screens.h"
 
 #include "attract.h"
-#include "game/game.h"
 #include "intro.h"
 #include "menu.h"
 #include "quit_prompt.h"
@@ -9,6 +8,7 @@
 #include "scores/game_over.h"
 #include "scores/name_entry.h"
 #include "screen_state.h"
+#include "screens/playfield.h"
 #include "watching.h"
 
 namespace {

@@ -8,11 +8,11 @@
 #include "audio/sound.h"
 #include "files/say.h"
 #include "game/game.h"
-#include "game/particle.h"
 #include "keyboard.h"
 #include "picture.h"
 #include "replay/playback.h"
 #include "screens.h"
+#include "screens/playfield.h"
 
 namespace {
 
@@ -22,18 +22,6 @@ const int kLingerTicks = 200;  // the last picture stays two seconds
 const int kBannerX1 = 170, kBannerY1 = 26, kBannerX2 = 470, kBannerY2 = 58;
 const int kTextX = 180, kLineY = 50;
 
-// The game in memory before the replay took it over.
-struct SavedGame {
-   int score;
-   float hitTimer, energy;
-   bool handsOff;
-   std::vector<Ball> balls;
-   std::vector<Powerup> targets;
-   std::vector<TextFade> popups;
-   std::vector<Particle> sparks;
-   Hand left, right;
-};
-
 struct Watch {
    std::unique_ptr<Playback> playback;
    std::string file;
@@ -41,7 +29,7 @@ struct Watch {
    bool demo = false;
    std::string title;
    SoundSink *heard = nullptr;  // where the sounds went before a demo silenced them
-   SavedGame saved;
+   GameState saved;  // the game in memory before the replay took it over
    bool paused = false;
    bool spaceHeld = false, leftHeld = false;  // at the last tick: a press acts once
    int lingering = 0;
@@ -49,25 +37,6 @@ struct Watch {
 };
 
 Watch watch;
-
-SavedGame savedGame()
-{
-   return {score, hitTimer, energy, handsOff, balls, targets, popups, sparks, leftHand, rightHand};
-}
-
-void restore(const SavedGame &g)
-{
-   score = g.score;
-   hitTimer = g.hitTimer;
-   energy = g.energy;
-   handsOff = g.handsOff;
-   balls = g.balls;
-   targets = g.targets;
-   popups = g.popups;
-   sparks = g.sparks;
-   leftHand = g.left;
-   rightHand = g.right;
-}
 
 // The replay is over: the game back as it was, the sounds back on, and
 // the screen after it once the keys are let go.
@@ -79,7 +48,7 @@ void leave()
    if (!watch.playback->divergence().empty())
       say(watch.file + ": " + watch.playback->divergence());
    watch.playback.reset();
-   restore(watch.saved);
+   restoreGame(watch.saved);
    if (watch.demo)
       sounds = watch.heard;
    keys->clearKeybuf();
@@ -124,7 +93,7 @@ bool anyKeyHeld()
 
 void watchReplay(const Replay &replay, const std::string &file, ScreenState then, bool demo)
 {
-   watch.saved = savedGame();
+   watch.saved = saveGame();
    watch.file = file;
    watch.then = then;
    watch.demo = demo;

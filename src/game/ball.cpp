@@ -1,18 +1,13 @@
-#include "ball.h"
-
-#include <allegro.h>
+#include "game/ball.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "app/assets.h"
 #include "audio/sound.h"
-#include "game.h"
-#include "hand.h"
-#include "marks.h"
-#include "playfield.h"
-#include "work_area.h"
+#include "game/game.h"
+#include "game/hand.h"
+#include "game/playfield.h"
 
 namespace {
 
@@ -22,7 +17,6 @@ const float kDrag = 60;
 const double kGravity = 0.04;
 const int kCatchLine = 440;
 const float kWallNudge = 1;
-const int kShadowOffset = 5;
 // A throw sounds from a third of full loudness, rising with its speed to
 // full at 12 pixels a tick.
 const float kQuietestThrow = 1.0f / 3, kLoudThrowSpeed = 18;
@@ -35,7 +29,7 @@ float throwLoudness(const Ball &ball)
 }  // namespace
 
 Ball::Ball(int x, int y, int radius, int colour)
-   : radius(radius), colour(colour), vx(0), vy(0), x(float(x)), y(float(y)), hand(nullptr)
+    : radius(radius), colour(colour), vx(0), vy(0), x(float(x)), y(float(y)), hand(nullptr)
 {
 }
 
@@ -94,9 +88,9 @@ void bounceBallOffHand(Ball &ball)
 
 int ballColourOf(int colour)
 {
-   if (colour == makecol(255, 0, 0))
+   if (colour == kRedBallValue)
       return RedBall;
-   return colour == makecol(0, 255, 0) ? GreenBall : BlueBall;
+   return colour == kGreenBallValue ? GreenBall : BlueBall;
 }
 
 void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand)
@@ -127,27 +121,6 @@ void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand)
    const float along = v[0] * nx + v[1] * ny;
    v[0] -= 2 * along * nx;
    v[1] -= 2 * along * ny;
-}
-
-void drawBall(const Ball &ball)
-{
-   set_trans_blender(254, 254, 254, 100);
-   WorkArea work(2 * ball.radius + 1, 2 * ball.radius + 1);
-   circlefill(work.bitmap(), ball.radius, ball.radius, ball.radius, makecol(0, 0, 0));
-   work.blend(int(ball.x - kShadowOffset), int(ball.y - kShadowOffset));
-   solid_mode();
-
-   BITMAP *image = nullptr;
-   if (ball.colour == makecol(255, 0, 0))
-      image = ballRed;
-   else if (ball.colour == makecol(0, 255, 0))
-      image = ballGreen;
-   else if (ball.colour == makecol(0, 0, 255))
-      image = ballBlue;
-   if (image)
-      draw_sprite(backBuffer, image, int(ball.x - ball.radius), int(ball.y - ball.radius));
-   if (showMarks)
-      drawMark(ballColourOf(ball.colour), int(ball.x), int(ball.y));
 }
 
 bool circlesOverlap(int ax, int ay, int ar, int bx, int by, int br)

@@ -1,17 +1,19 @@
-// The balls: their flight, the catch and throw by the nearer hand, and
-// their drawing with a shadow.
+// The balls: their flight, and the catch and throw by the nearer hand.
 #ifndef TOSSARO_GAME_BALL_H
 #define TOSSARO_GAME_BALL_H
 
 struct Hand;
 
+// The balls' identities: the 16-bit colour values (red in the top five
+// bits, green in the middle six, blue in the low five) the game has always
+// given them. Compared, never decomposed.
+constexpr int kRedBallValue = 0xF800, kGreenBallValue = 0x07E0, kBlueBallValue = 0x001F;
+
 struct Ball {
    Ball(int x, int y, int radius, int colour);
 
    int radius;
-   // The library colour value of the ball, which is its identity:
-   // compared, never decomposed.
-   int colour;
+   int colour;  // kRedBallValue, kGreenBallValue or kBlueBallValue
    float vx, vy;  // pixels per tick; positive vy is downwards
    float x, y;  // centre
    // The nearer hand, chosen anew at the start of every update; none
@@ -32,11 +34,8 @@ void bounceBallOffHand(Ball &ball);
 // is not clipped to the hand).
 void reflectOffHandLine(float v[2], const Ball &ball, const Hand &hand);
 
-// Which ball a library colour value names: RedBall, GreenBall or BlueBall.
+// Which ball a colour value names: RedBall, GreenBall or BlueBall.
 int ballColourOf(int colour);
-
-// Draws the ball's shadow and then the ball into backBuffer.
-void drawBall(const Ball &ball);
 
 // Whether two circles overlap or touch.
 bool circlesOverlap(int ax, int ay, int ar, int bx, int by, int br);

@@ -1,18 +1,11 @@
-#include "game.h"
-
-#include <allegro.h>
+#include "game/game.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "app/assets.h"
-#include "app/keyboard.h"
-#include "app/picture.h"
-#include "app/quit_prompt.h"
-#include "app/screen_state.h"
 #include "audio/sound.h"
-#include "particle.h"
+#include "game/playfield.h"
 
 int score = 0;
 float hitTimer = 0;
@@ -44,9 +37,9 @@ void setUp(unsigned seed)
    score = 0;
    handsOff = false;
    balls.clear();
-   balls.push_back(Ball(320, 100, 10, makecol(255, 0, 0)));
-   balls.push_back(Ball(150, 150, 10, makecol(0, 255, 0)));
-   balls.push_back(Ball(200, 200, 10, makecol(0, 0, 255)));
+   balls.push_back(Ball(320, 100, 10, kRedBallValue));
+   balls.push_back(Ball(150, 150, 10, kGreenBallValue));
+   balls.push_back(Ball(200, 200, 10, kBlueBallValue));
    srand(seed);
    targets.clear();
    sparks.clear();
@@ -56,31 +49,6 @@ void setUp(unsigned seed)
    energy = kStartEnergy;
    updateHand(leftHand);
    updateHand(rightHand);
-}
-
-void beginGame(bool withinTick)
-{
-   const time_t now = gameClock(nullptr);
-   const GameStart start = {
-      int64_t(now), uint32_t(now), leftHand, rightHand, playActions, withinTick,
-   };
-   if (playListener)
-      playListener->started(start);
-   setUp(start.seed);
-   screenState = Playing;
-}
-
-void checkKeys()
-{
-   // Space and Q act whatever the input delay; Esc waits for it.
-   if (actionHeld(NewGame))
-      beginGame(true);
-   if (actionHeld(OpenQuitPrompt) && inputDelay == 0) {
-      inputDelay = kScreenChangeDelay;
-      openQuitPrompt();
-   }
-   if (actionHeld(QuitGame))
-      screenState = Exit;
 }
 
 void collect(size_t index)
@@ -175,36 +143,33 @@ void advanceField()
    updatePopups();
 }
 
-void drawGauge(int x1, int y1, int x2, int y2, int fill, int frameX2, int frameY2, int outline)
-{
-   rectfill(backBuffer, x1, y1, x2, y2, fill);
-   rect(backBuffer, x1, y1, frameX2, frameY2, outline);
-}
-
 }  // namespace
 
-void newGame()
+void startGame(ActionSet actions, bool withinTick)
 {
-   playActions = heldActions();
-   beginGame(false);
+   playActions = actions;
+   const time_t now = gameClock(nullptr);
+   const GameStart start = {
+      int64_t(now), uint32_t(now), leftHand, rightHand, playActions, withinTick,
+   };
+   if (playListener)
+      playListener->started(start);
+   setUp(start.seed);
 }
 
-void updateGame()
+PlayTick playTick(ActionSet actions)
 {
-   playActions = heldActions();
+   playActions = actions;
    const bool over = advanceClocks();
-   // The rest of the tick still runs on the game that has ended.
-   if (over) {
-      screenState = GameOver;
-      inputDelay = kScreenChangeDelay;
-      keys->clearKeybuf();
-   }
-   // A new game begun by this tick's keys takes the rest of the tick.
+   // The rest of the tick still runs on the game that has ended, or on
+   // the one its new-game key begins.
    const bool begun = actionHeld(NewGame);
-   checkKeys();
+   if (begun)
+      startGame(playActions, true);
    advanceField();
    if (playListener && !begun)
       playListener->ticked(playActions, over);
+   return {over, begun};
 }
 
 void replayStart(const GameStart &start)
@@ -225,34 +190,23 @@ bool replayTick(ActionSet actions)
    return over;
 }
 
-void drawGame()
+GameState saveGame()
 {
-   blit(texture, backBuffer, 0, 0, 0, 0, texture->w, texture->h);
-   // The juggler stands on the bottom edge, between the hands.
-   draw_sprite(backBuffer, characterImage, leftHand.midX - characterImage->w / 2,
-               kGameHeight - characterImage->h);
-   for (const Ball &ball : balls)
-      drawBall(ball);
-   set_trans_blender(128, 128, 128, 200);
-   for (const Powerup &target : targets)
-      target.draw();
-   solid_mode();
-   for (const TextFade &popup : popups)
-      popup.draw();
-   drawHand(leftHand);
-   drawHand(rightHand);
-   drawSparks();
+   return {score,  hitTimer, energy,   handsOff,  balls,      targets,
+           popups, sparks,   leftHand, rightHand, playActions};
+}
 
-   textprintf_ex(backBuffer, scoresFont, 521, 21, makecol(0, 0, 0), -1, "%i", score);
-   textprintf_ex(backBuffer, scoresFont, 520, 20, makecol(253, 253, 51), -1, "%i", score);
-
-   const int power = makecol(150, 0, 0), powerOutline = makecol(0, 50, 0);
-   const int leftTop = int(kGameHeight - 20 * leftHand.power);
-   const int rightTop = int(kGameHeight - 20 * rightHand.power);
-   drawGauge(5, 475, 9, leftTop, power, 9, leftTop, powerOutline);
-   drawGauge(630, 475, 635, rightTop, power, 635, rightTop, powerOutline);
-   drawGauge(5, 5, int(20 * energy + 5), 10, makecol(255, 200, 200), 205, 10,
-             makecol(105, 50, 50));
-   drawGauge(5, 12, int((10 - hitTimer) * 20 + 5), 17, makecol(200, 200, 255), 205, 17,
-             makecol(50, 50, 105));
+void restoreGame(const GameState &state)
+{
+   score = state.score;
+   hitTimer = state.hitTimer;
+   energy = state.energy;
+   handsOff = state.handsOff;
+   balls = state.balls;
+   targets = state.targets;
+   popups = state.popups;
+   sparks = state.sparks;
+   leftHand = state.leftHand;
+   rightHand = state.rightHand;
+   playActions = state.playActions;
 }

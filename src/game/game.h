@@ -1,5 +1,5 @@
-// One game, from set-up to game over: the tick of the playfield and its
-// picture.
+// One game, from set-up to game over: the rules of a tick of play, the
+// state they change, and how a game begins.
 #ifndef TOSSARO_GAME_GAME_H
 #define TOSSARO_GAME_GAME_H
 
@@ -7,11 +7,12 @@
 #include <ctime>
 #include <vector>
 
-#include "app/key_bindings.h"
-#include "ball.h"
-#include "hand.h"
-#include "powerup.h"
-#include "text_fade.h"
+#include "game/actions.h"
+#include "game/ball.h"
+#include "game/hand.h"
+#include "game/particle.h"
+#include "game/powerup.h"
+#include "game/text_fade.h"
 
 // The data of the one game there is. Set by newGame, changed by
 // updateGame; kept after the game ends for the game-over screens.
@@ -30,9 +31,8 @@ extern std::vector<TextFade> popups;
 // The clock that seeds rand at each new game; tests set their own.
 extern time_t (*gameClock)(time_t *);
 
-// The play actions the game's current tick reads: taken from the keys
-// once at the start of each tick of play (and by newGame), or given by a
-// replay.
+// The play actions the game's current tick reads: given by startGame and
+// playTick (from the keys) or by a replay.
 extern ActionSet playActions;
 
 inline bool actionHeld(PlayAction action)
@@ -64,24 +64,46 @@ public:
 };
 extern PlayListener *playListener;
 
-// Starts a fresh game and shows the playfield.
-void newGame();
+// Begins a fresh game, read with these actions; `withinTick` when the
+// new-game key in play began it. The listener is told first.
+void startGame(ActionSet actions, bool withinTick);
 
-// One logic tick of the playfield.
-void updateGame();
+// What one tick of play did that the screens above may act on.
+struct PlayTick {
+   bool over;  // every ball fell below the bottom edge: the game is lost
+   bool begunAnew;  // the new-game key began a fresh game, which took the rest of the tick
+};
+
+// One tick of play with these actions: the clocks, a new game when its
+// key is held, then everything in the field moves. The listener is told
+// of the tick unless it began a game.
+PlayTick playTick(ActionSet actions);
 
 // A recorded game begun again as it began: its hands, its seed, and the
 // actions of its first tick (and the rest of that tick when it began
-// within one). Neither the screen nor the listener is told.
+// within one). The listener is not told.
 void replayStart(const GameStart &start);
 
 // One tick of play as a replay runs it: the rules alone, with these
-// actions. What the keys do to the screens (a new game, the quit prompt,
-// quitting) and the move to game over are left out. Returns whether the
-// game is over: every ball below the bottom edge.
+// actions, a held new-game key left out. Returns whether the game is
+// over: every ball below the bottom edge.
 bool replayTick(ActionSet actions);
 
-// One frame of the playfield into backBuffer.
-void drawGame();
+// Everything a game is, as the ticks leave it: the state above with the
+// hands and the sparks. What watching a replay puts back afterwards.
+struct GameState {
+   int score;
+   float hitTimer, energy;
+   bool handsOff;
+   std::vector<Ball> balls;
+   std::vector<Powerup> targets;
+   std::vector<TextFade> popups;
+   std::vector<Particle> sparks;
+   Hand leftHand, rightHand;
+   ActionSet playActions;
+};
+
+GameState saveGame();
+void restoreGame(const GameState &state);
 
 #endif

@@ -1,9 +1,6 @@
-#include "hand.h"
+#include "game/hand.h"
 
-#include <allegro.h>
-
-#include "app/assets.h"
-#include "game.h"
+#include "game/game.h"
 
 namespace {
 
@@ -115,21 +112,4 @@ void updateHand(Hand &hand)
    hand.x2 = hand.centreX + kHalfWidth;
    readActions();
    addPower(hand, -kPowerDecay);
-}
-
-void drawHand(const Hand &hand)
-{
-   // A stronger hand is drawn lower; the image turns about its centre with
-   // the tilt, and the right hand's is flipped and turned half round, which
-   // mirrors it. One call of the library's rotate-scale-pivot operation,
-   // with its fixed-point values made by multiplying: the library's own
-   // shortcut shifts negative numbers, which C++ leaves undefined.
-   const bool left = &hand == &leftHand;
-   const int x = left ? hand.x1 - 17 : hand.x1 - 5;
-   const int y = int(4 * hand.power + 415);
-   const int turn = int(1.5f * hand.tilt) + (left ? 0 : 128);
-   const int w = handImage->w, h = handImage->h;
-   backBuffer->vtable->pivot_scaled_sprite_flip(backBuffer, handImage, x * 65536 + w * 32768,
-                                                y * 65536 + h * 32768, w * 32768, h * 32768,
-                                                turn * 65536, 65536, !left);
 }

@@ -29,8 +29,4 @@ extern Hand rightHand;
 // power.
 void updateHand(Hand &hand);
 
-// Draws the hand into backBuffer: the left one as the image is, the right
-// one mirrored.
-void drawHand(const Hand &hand);
-
 #endif

@@ -1,11 +1,7 @@
-#include "particle.h"
+#include "game/particle.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
-
-#include "app/assets.h"
-#include "work_area.h"
 
 std::vector<Particle> sparks;
 
@@ -23,7 +19,7 @@ float randomSpeed()
 }  // namespace
 
 Particle::Particle(int x, int y)
-   : alpha(kStartAlpha), vx(0), vy(0), x(float(x)), y(float(y)), drawX(x), drawY(y), angle(0)
+    : alpha(kStartAlpha), vx(0), vy(0), x(float(x)), y(float(y)), drawX(x), drawY(y), angle(0)
 {
    angle = rand() % 256;
    vx = randomSpeed();
@@ -63,20 +59,4 @@ void updateSparks()
    sparks.erase(std::remove_if(sparks.begin(), sparks.end(),
                                [](const Particle &spark) { return spark.isExpired(); }),
                 sparks.end());
-}
-
-void drawSparks()
-{
-   const int w = particleImage->w, h = particleImage->h;
-   // The image turns about its centre, so it reaches half its diagonal
-   // beyond the centre in any direction.
-   const int reach = int(std::ceil(std::hypot(w, h) / 2)) + 1;
-   WorkArea work(w / 2 + reach, h / 2 + reach);
-   for (const Particle &spark : sparks) {
-      set_trans_blender(254, 254, 254, spark.alpha);
-      work.clear();
-      rotate_sprite(work.bitmap(), particleImage, 0, 0, itofix(spark.angle));
-      work.blend(spark.drawX - w, spark.drawY - h);
-      solid_mode();
-   }
 }

@@ -32,7 +32,5 @@ extern std::vector<Particle> sparks;
 void spawnSparks(int n, int x, int y);
 // One tick of every spark; removes those that expire, keeping the order.
 void updateSparks();
-// Draws every spark onto backBuffer, oldest first.
-void drawSparks();
 
 #endif

@@ -1,9 +1,10 @@
-// The fixed bounds of the playfield: the side walls the balls bounce off
-// and the band the targets are placed in.
+// The fixed bounds of the playfield: its size, which is the picture's,
+// the side walls the balls bounce off and the band the targets are placed
+// in.
 #ifndef TOSSARO_GAME_PLAYFIELD_H
 #define TOSSARO_GAME_PLAYFIELD_H
 
-#include "app/picture.h"
+const int kGameWidth = 640, kGameHeight = 480;
 
 struct PlayfieldBounds {
    int leftWall, rightWall;

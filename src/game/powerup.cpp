@@ -1,13 +1,10 @@
-#include "powerup.h"
-
-#include <allegro.h>
+#include "game/powerup.h"
 
 #include <cstdlib>
 
-#include "app/assets.h"
 #include "audio/sound.h"
-#include "marks.h"
-#include "playfield.h"
+#include "game/ball.h"
+#include "game/playfield.h"
 
 namespace {
 
@@ -21,9 +18,8 @@ const struct {
    int red, green, blue;
    double factor;
 } kKindTable[kKinds] = {
-   {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1},
-   {1, 1, 0, 2}, {1, 0, 1, 2}, {0, 1, 1, 2},
-   {1, 1, 1, 3.5},
+   {1, 0, 0, 1}, {0, 1, 0, 1}, {0, 0, 1, 1},   {1, 1, 0, 2},
+   {1, 0, 1, 2}, {0, 1, 1, 2}, {1, 1, 1, 3.5},
 };
 
 }  // namespace
@@ -76,37 +72,15 @@ void Powerup::hitBy(int colour)
          playSound(Cue::ColourCleared, sound);
       }
    };
-   if (colour == makecol(255, 0, 0) && needRed == 1)
+   if (colour == kRedBallValue && needRed == 1)
       clear(needRed, needGreen, needBlue, RedBall);
-   if (colour == makecol(0, 255, 0) && needGreen == 1)
+   if (colour == kGreenBallValue && needGreen == 1)
       clear(needGreen, needRed, needBlue, GreenBall);
-   if (colour == makecol(0, 0, 255) && needBlue == 1)
+   if (colour == kBlueBallValue && needBlue == 1)
       clear(needBlue, needRed, needGreen, BlueBall);
 }
 
 bool Powerup::isCleared() const
 {
    return needRed == 0 && needGreen == 0 && needBlue == 0;
-}
-
-void Powerup::draw() const
-{
-   // The disc and then its rim, each blended under the game's target
-   // blender. Blending them straight onto the back buffer gives what
-   // sprites of them in the scratch bitmap would, since the library draws
-   // each pixel of a filled circle once and the two rim circles share no
-   // pixel; and it leaves the pixels around them alone.
-   drawing_mode(DRAW_MODE_TRANS, nullptr, 0, 0);
-   circlefill(backBuffer, x, y, radius, makecol(154 * needRed, 154 * needGreen, 154 * needBlue));
-   const int rim = makecol(55 * needRed, 55 * needGreen, 55 * needBlue);
-   circle(backBuffer, x, y, radius, rim);
-   circle(backBuffer, x, y, radius - 1, rim);
-   solid_mode();
-   if (flashing) {
-      const int white = makecol(255, 255, 255);
-      circle(backBuffer, x, y, radius, white);
-      circle(backBuffer, x, y, radius + 1, white);
-   }
-   if (showMarks)
-      drawNeededMarks(needRed, needGreen, needBlue, x, y);
 }

@@ -16,7 +16,6 @@ public:
    // A ball of this colour touches the target.
    void hitBy(int colour);
    bool isCleared() const;
-   void draw() const;
 
    int x, y;  // centre
    int radius;  // 20 to 49

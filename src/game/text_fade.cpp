@@ -1,11 +1,4 @@
-#include "text_fade.h"
-
-#include <allegro.h>
-
-#include <cstdio>
-
-#include "app/assets.h"
-#include "work_area.h"
+#include "game/text_fade.h"
 
 namespace {
 
@@ -13,9 +6,7 @@ const double kRise = 0.4;
 
 }  // namespace
 
-TextFade::TextFade(int value, int x, int y) : x(x), y(float(y)), alpha(255), value(value)
-{
-}
+TextFade::TextFade(int value, int x, int y) : x(x), y(float(y)), alpha(255), value(value) {}
 
 void TextFade::update()
 {
@@ -26,15 +17,4 @@ void TextFade::update()
 bool TextFade::isFinished() const
 {
    return alpha <= 0;
-}
-
-void TextFade::draw() const
-{
-   char digits[16];
-   snprintf(digits, sizeof digits, "%i", value);
-   set_trans_blender(0, 0, 0, alpha);
-   WorkArea work(text_length(scoresFont, digits), text_height(scoresFont));
-   textprintf_ex(work.bitmap(), scoresFont, 0, 0, makecol(255, 255, 0), -1, "%s", digits);
-   work.blend(x, int(y));
-   solid_mode();
 }

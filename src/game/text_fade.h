@@ -12,7 +12,6 @@ public:
    // One tick: rise and fade.
    void update();
    bool isFinished() const;
-   void draw() const;
 
    int x;  // left edge of the text
    float y;  // top edge of the text

@@ -12,6 +12,7 @@
 #include "files/say.h"
 #include "game/game.h"
 #include "game/particle.h"
+#include "screens/playfield_drawing.h"
 #include "highscores.h"
 
 std::string playerName;

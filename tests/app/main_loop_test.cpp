@@ -15,6 +15,7 @@
 #include "app_fixture.h"
 #include "gif/gif.h"
 #include "support/scratch.h"
+#include "screens/playfield.h"
 
 namespace {
 

@@ -12,7 +12,7 @@ using BallFlight = PlayfieldTest;
 
 Ball ballAt(float x, float y, float vx, float vy)
 {
-   Ball ball(0, 0, 10, makecol(255, 0, 0));
+   Ball ball(0, 0, 10, kRedBallValue);
    ball.x = x;
    ball.y = y;
    ball.vx = vx;

@@ -4,10 +4,12 @@
 #include "app/assets.h"
 #include "audio/sound.h"
 #include "game/game.h"
-#include "game/marks.h"
+#include "screens/marks.h"
 #include "game/particle.h"
 #include "gif/gif.h"
 #include "playfield_fixture.h"
+#include "screens/playfield.h"
+#include "screens/playfield_drawing.h"
 
 namespace {
 
@@ -97,7 +99,7 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
       target.flashing = flashing;
       clear_bitmap(backBuffer);
       set_trans_blender(128, 128, 128, 200);
-      target.draw();
+      drawTarget(target);
       solid_mode();
       const int inside = getpixel(backBuffer, 300, 200);
       EXPECT_NEAR(getr(inside), 154 * 200 / 255, 8);
@@ -109,7 +111,7 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
 
    // The shadow's disc is centred at (trunc(x - 5) + r, trunc(y - 5) + r):
    // here (8, 205).
-   Ball ball(0, 0, 10, makecol(0, 255, 0));
+   Ball ball(0, 0, 10, kGreenBallValue);
    ball.x = 2.7f;
    ball.y = 200.3f;
    clear_to_color(backBuffer, white);
@@ -169,7 +171,7 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
    };
 
    for (float x : {-8.5f, 3.2f, 320.9f, 636.0f}) {
-      Ball ball(0, 0, 10, makecol(0, 0, 255));
+      Ball ball(0, 0, 10, kBlueBallValue);
       ball.x = x;
       ball.y = x / 2 + 100;
       compare([&] { drawBall(ball); },
@@ -198,7 +200,7 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
       const auto r = target.radius;
       const auto disc = makecol(154 * target.needRed, 154 * target.needGreen, 154 * target.needBlue);
       const auto rim = makecol(55 * target.needRed, 55 * target.needGreen, 55 * target.needBlue);
-      compare([&] { set_trans_blender(128, 128, 128, 200); target.draw(); solid_mode(); },
+      compare([&] { set_trans_blender(128, 128, 128, 200); drawTarget(target); solid_mode(); },
               [&] {
                  set_trans_blender(128, 128, 128, 200);
                  clear_to_color(workBitmap, mask);
@@ -244,7 +246,7 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
       TextFade popup(value, value % 600, 100);
       popup.y = 99.6f;
       popup.alpha = 1 + std::abs(value) % 255;
-      compare([&] { popup.draw(); },
+      compare([&] { drawPopup(popup); },
               [&] {
                  set_trans_blender(0, 0, 0, popup.alpha);
                  clear_to_color(workBitmap, mask);
@@ -290,7 +292,7 @@ TEST_F(Drawing, MarksOnEachBallAndOnATargetOfEachKindOnlyWhenAsked)
          target.radius = 30;
          target.x = 50 + 80 * kind;
          target.y = 100;
-         target.draw();
+         drawTarget(target);
          const int count = int(needs[size_t(kind)].size());
          for (int i = 0; i < count; i++)
             EXPECT_EQ(markAt(needs[size_t(kind)][size_t(i)], target.x - (count - 1) * 5 + 10 * i, 100),

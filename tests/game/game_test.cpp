@@ -4,6 +4,7 @@
 
 #include "app/key_bindings.h"
 #include "app/keyboard.h"
+#include "app/main_loop.h"
 #include "app/pad_keys.h"
 #include "app/quit_prompt.h"
 #include "app/screen_state.h"
@@ -11,6 +12,7 @@
 #include "game/hand.h"
 #include "game/particle.h"
 #include "playfield_fixture.h"
+#include "screens/playfield.h"
 
 namespace {
 
@@ -116,13 +118,14 @@ TEST_F(Game, PlayKeys)
    spawnSparks(3, 0, 0);
    score = 99;
 
-   // Esc waits for the input delay, then opens the quit prompt.
+   // Esc waits for the input delay, then the quit prompt opens once the
+   // tick is done.
    scripted.down = {KEY_ESC};
    inputDelay = 5;
-   updateGame();
+   updateScreen();
    EXPECT_EQ(screenState, Playing);
    inputDelay = 0;
-   updateGame();
+   updateScreen();
    EXPECT_EQ(screenState, QuitPrompt);
    EXPECT_EQ(inputDelay, 50);
    EXPECT_NE(quitSnapshot, nullptr);

@@ -1,5 +1,6 @@
 // The hands: which ball each follows, the jump under it, keeping apart,
 // and the keys with their double steps and limits.
+#include "app/key_bindings.h"
 #include "app/keyboard.h"
 #include "game/game.h"
 #include "playfield_fixture.h"
@@ -12,7 +13,7 @@ void placeBalls(std::initializer_list<std::pair<float, float>> at)
 {
    balls.clear();
    for (const auto &p : at) {
-      balls.push_back(Ball(0, 0, 10, makecol(255, 0, 0)));
+      balls.push_back(Ball(0, 0, 10, kRedBallValue));
       balls.back().x = p.first;
       balls.back().y = p.second;
    }

@@ -6,6 +6,7 @@
 #include "app/screen_state.h"
 #include "game/game.h"
 #include "game/particle.h"
+#include "screens/playfield.h"
 
 const Hand kLeftHandAtStart = leftHand, kRightHandAtStart = rightHand;
 time_t testSeed = 1;

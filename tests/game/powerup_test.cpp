@@ -2,6 +2,7 @@
 // of a partly cleared target.
 #include <cstdlib>
 
+#include "game/ball.h"
 #include "game/powerup.h"
 #include "playfield_fixture.h"
 
@@ -48,7 +49,7 @@ Powerup ofKind(int kind)
 
 TEST_F(Targets, HitsClearRequiredColoursAndArmTheWait)
 {
-   const int red = makecol(255, 0, 0), green = makecol(0, 255, 0), blue = makecol(0, 0, 255);
+   const int red = kRedBallValue, green = kGreenBallValue, blue = kBlueBallValue;
    const struct {
       const char *what;
       int kind;
@@ -76,7 +77,7 @@ TEST_F(Targets, HitsClearRequiredColoursAndArmTheWait)
 
 TEST_F(Targets, TheWaitRunsOutAndTheColoursComeBack)
 {
-   const int red = makecol(255, 0, 0), green = makecol(0, 255, 0), blue = makecol(0, 0, 255);
+   const int red = kRedBallValue, green = kGreenBallValue, blue = kBlueBallValue;
    Powerup target = ofKind(6);
    target.hitBy(red);
    for (int i = 0; i < 300; i++)

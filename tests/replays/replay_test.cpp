@@ -29,6 +29,7 @@
 #include "scores/highscores.h"
 #include "scores/name_entry.h"
 #include "support/scratch.h"
+#include "screens/playfield.h"
 
 namespace {
 

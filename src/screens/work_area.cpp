@@ -1,4 +1,4 @@
-#include "work_area.h"
+#include "screens/work_area.h"
 
 #include <algorithm>
 

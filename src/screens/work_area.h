@@ -2,8 +2,8 @@
 // covers. The whole 180 x 180 bitmap would give the same pixels, since the
 // rest of it stays mask colour, which sprite drawing skips; clearing and
 // blending only the corner saves most of the work.
-#ifndef TOSSARO_GAME_WORK_AREA_H
-#define TOSSARO_GAME_WORK_AREA_H
+#ifndef TOSSARO_SCREENS_WORK_AREA_H
+#define TOSSARO_SCREENS_WORK_AREA_H
 
 #include <allegro.h>
 

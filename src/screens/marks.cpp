@@ -1,4 +1,4 @@
-#include "marks.h"
+#include "screens/marks.h"
 
 #include <allegro.h>
 

@@ -1,8 +1,8 @@
 // Symbols of the balls' colours for players who cannot tell red from
 // green: one on each ball, and those of the colours a target still needs
 // in its middle. Off unless the player asks for them.
-#ifndef TOSSARO_GAME_MARKS_H
-#define TOSSARO_GAME_MARKS_H
+#ifndef TOSSARO_SCREENS_MARKS_H
+#define TOSSARO_SCREENS_MARKS_H
 
 // Whether the marks are drawn. Set once at start-up.
 extern bool showMarks;

@@ -1,0 +1,27 @@
+// How each thing on the playfield looks: the balls with their shadows,
+// the hands, the targets, the score popups and the sparks, drawn into
+// backBuffer from the rules' state.
+#ifndef TOSSARO_SCREENS_PLAYFIELD_DRAWING_H
+#define TOSSARO_SCREENS_PLAYFIELD_DRAWING_H
+
+#include "game/ball.h"
+#include "game/hand.h"
+#include "game/powerup.h"
+#include "game/text_fade.h"
+
+// The ball's shadow and then the ball.
+void drawBall(const Ball &ball);
+
+// The left hand as the image is, the right one mirrored.
+void drawHand(const Hand &hand);
+
+// The target's disc and rim, under the blender the caller set.
+void drawTarget(const Powerup &target);
+
+// The popup's value, faded by its age.
+void drawPopup(const TextFade &popup);
+
+// Every live spark, oldest first.
+void drawSparks();
+
+#endif
