@@ -1,10 +1,5 @@
 #include "verify.h"
 
-#include <allegro.h>
-
-#include <cerrno>
-#include <cstdlib>
-
 #include "files/say.h"
 #include "replay/playback.h"
 
@@ -13,10 +8,7 @@ int verifyReplayFile(const std::string &path, FILE *out, FILE *err)
    std::string problem;
    const ReplayReading reading = readReplayFile(path, &problem);
    if (problem.empty()) {
-      // The library without a system driver: no display, no keyboard, no
-      // timer; the game's colours at the window's depth.
-      install_allegro(SYSTEM_NONE, &errno, atexit);
-      set_color_depth(16);
+      // The rules alone: no library, no display, no sound.
       const std::string drift = verifyReplay(reading.replay);
       if (drift.empty()) {
          const uint32_t ticks = reading.replay.ticks;
