@@ -12,6 +12,7 @@
 #include "pad_keys.h"
 #include "quit_prompt.h"
 #include "replay_keeping.h"
+#include "scores/score_table.h"
 #include "screen_state.h"
 #include "screens.h"
 #include "window.h"
@@ -90,6 +91,7 @@ void updateScreen()
    readPadKeys();
    readMuteKey();
    readCaptureKeys();
+   continueSavingTable();
    // Read afresh each tick: a state change routes the next tick.
    const ScreenState before = screenState;
    const ScreenRoutines routines = routinesOf(before);

@@ -82,8 +82,9 @@ std::string Highscores::load(const std::string &path)
    return input.missing ? std::string() : input.problem;
 }
 
-std::string Highscores::save(const std::string &path)
+std::string Highscores::save(const std::string &path, double wait)
 {
+   lockedOut_ = false;
    // Said at load; said again only when rows of this run are lost.
    if (inMemory(path) && added_.empty())
       return std::string();
@@ -100,9 +101,11 @@ std::string Highscores::save(const std::string &path)
    const std::string target = follow_links(path);
    if (target.empty())
       return path + ": cannot follow its links: " + strerror(errno) + kNotSaved;
-   const FolderLock lock(target, lockWait);
-   if (!lock.problem().empty())
+   const FolderLock lock(target, wait);
+   if (!lock.problem().empty()) {
+      lockedOut_ = lock.busy();
       return path + ": " + lock.problem() + kNotSaved;
+   }
    // Only a missing file is no table to keep; one that cannot be read is
    // never replaced by what this table holds.
    const InputFile current = read_input_file(path, kFileSize);

@@ -39,8 +39,15 @@ public:
    // system has no locks) or when the file cannot be read again. A table
    // kept in memory writes nothing either, and says so only when it holds
    // rows inserted here, which are lost.
-   std::string save(const std::string &path);
+   std::string save(const std::string &path) { return save(path, lockWait); }
    std::string save() { return save(file); }
+   // The same without waiting: when another copy holds the lock, says so
+   // at once, and lockedOut() holds.
+   std::string trySave() { return save(file, 0); }
+
+   // Whether the last save failed only because another copy of the game
+   // held the lock.
+   bool lockedOut() const { return lockedOut_; }
 
    // Whether rows inserted here wait for a save to put them in the file.
    bool unsaved() const { return !added_.empty(); }
@@ -79,6 +86,8 @@ public:
    double lockWait = 3;
 
 private:
+   std::string save(const std::string &path, double wait);
+
    // Higher scores first; equal scores keep their order.
    void sort();
 
@@ -101,6 +110,7 @@ private:
    // The rows inserts dropped since the file was last read or written,
    // and those that saves have dropped from the file since takeLeftOut.
    std::vector<HighscoreEntry> dropped_, leftOut_;
+   bool lockedOut_ = false;
 };
 
 // The program's table: loaded at start-up, saved when a name is confirmed

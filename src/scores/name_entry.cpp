@@ -9,11 +9,11 @@
 #include "app/picture.h"
 #include "app/screen_state.h"
 #include "audio/sound.h"
-#include "files/say.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "screens/playfield_drawing.h"
 #include "highscores.h"
+#include "score_table.h"
 
 std::string playerName;
 const size_t maxNameLength = 26;
@@ -34,14 +34,11 @@ void confirm()
 {
    highscores.insert(score, playerName);
    // Saved at once, so a crash later in the run cannot lose the row. A
-   // failure is said at once, and the table screen shows a notice until
-   // a save succeeds; the save at exit tries again. A table kept in
-   // memory has only its notice: the exit says what is lost.
-   if (!highscores.keptInMemory()) {
-      const std::string unsaved = highscores.save();
-      if (!unsaved.empty())
-         say(unsaved);
-   }
+   // failure is said when the save gives up, and the table screen shows a
+   // notice until a save succeeds; the save at exit tries again. A table
+   // kept in memory has only its notice: the exit says what is lost.
+   if (!highscores.keptInMemory())
+      saveTable();
    playSound(Cue::NameStored);
    screenState = ScoreTable;
    inputDelay = kScreenChangeDelay;

@@ -6,7 +6,18 @@
 void updateScoreTable();
 
 // The table of highscores, and under it a notice while rows entered in
-// this run wait for a save that failed.
+// this run wait for a save: "Saving..." while the save waits for the
+// lock, then why they are not saved yet.
 void drawScoreTable();
+
+// Saves the program's table once a name is stored, never holding a tick:
+// while another copy of the game holds the lock, the save is tried again
+// at each tick, for as long as a save at exit would wait for it; then the
+// failure is said, and the rows wait for the save at exit.
+void saveTable();
+// Each tick: the next try of a save that waits for the lock.
+void continueSavingTable();
+// Whether a save waits for the lock.
+bool savingTable();
 
 #endif

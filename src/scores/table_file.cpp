@@ -52,6 +52,7 @@ FolderLock::FolderLock(const std::string &path, double seconds)
       }
       if (std::chrono::steady_clock::now() >= until) {
          problem_ = "another copy of the game kept the table locked";
+         busy_ = true;
          return;
       }
       std::this_thread::sleep_for(std::chrono::milliseconds(10));

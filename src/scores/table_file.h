@@ -25,10 +25,13 @@ public:
    // Else why it is not held, such as another copy holding it all the
    // while.
    const std::string &problem() const { return problem_; }
+   // Whether another copy held it all the while.
+   bool busy() const { return busy_; }
 
 private:
    int fd_ = -1;
    std::string problem_;
+   bool busy_ = false;
 };
 
 // Removes the temporary files a save of `path` leaves when it is killed

@@ -1,4 +1,8 @@
 // The screens after a game: game over, the name entry and the table.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
 #include <filesystem>
 
 #include "app/app_fixture.h"
@@ -202,6 +206,58 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    EXPECT_EQ(file.entries[1], (HighscoreEntry{"Ada", 1200}));
    drawScoreTable();
    EXPECT_FALSE(has_color(backBuffer, 145, 427, 479, 439, khaki));
+
+   // While another copy holds the lock, the table shows at once, saying
+   // "Saving...", and each tick tries the lock without waiting: the row
+   // is saved the tick it is free, or, after as many ticks as a save at
+   // exit waits, said not to be.
+   const int white = makecol(255, 255, 255);
+   const auto noticeSays = [&](const char *text) {
+      drawScoreTable();
+      BITMAP *expected = create_bitmap(640, 480);
+      blit(backBuffer, expected, 0, 0, 0, 0, 640, 480);
+      rectfill(expected, 145, 427, 479, 439, khaki);
+      textprintf_ex(expected, font, 160, 430, white, -1, "%s", text);
+      bool same = true;
+      for (int y = 427; y <= 439; y++) {
+         for (int x = 145; x <= 479; x++)
+            same = same && getpixel(expected, x, y) == getpixel(backBuffer, x, y);
+      }
+      destroy_bitmap(expected);
+      return same;
+   };
+   highscores.lockWait = 0.05;
+   for (const int32_t points : {1300, 1250}) {
+      const int lock = open(".", O_RDONLY | O_DIRECTORY);
+      ASSERT_EQ(flock(lock, LOCK_EX), 0);
+      score = points;
+      highscores.rankOf(score);
+      testing::internal::CaptureStderr();
+      typeKeys({13}, {KEY_ENTER});
+      EXPECT_EQ(screenState, ScoreTable);
+      for (int tick = 1; tick < (points == 1300 ? 3 : 5); tick++) {
+         EXPECT_TRUE(noticeSays("Saving...")) << tick;
+         continueSavingTable();
+      }
+      if (points == 1300)
+         close(lock);
+      continueSavingTable();
+      EXPECT_FALSE(savingTable());
+      file.load();
+      if (points == 1300) {
+         EXPECT_EQ(file.entries, highscores.entries);
+         EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+         continue;
+      }
+      EXPECT_NE(file.entries, highscores.entries);
+      EXPECT_EQ(testing::internal::GetCapturedStderr(),
+                "tossaro: hiscores.bin: another copy of the game kept the table locked; not "
+                "saved\n");
+      EXPECT_TRUE(noticeSays("Not saved yet: tried again at exit"));
+      close(lock);
+   }
+   EXPECT_EQ(highscores.save(), "");
+   highscores.lockWait = 3;
 
    // A table with no file saves nothing and says so only at exit; the
    // notice promises no save.
