@@ -17,10 +17,12 @@ std::unique_ptr<ReplayShelf> shelf;
 std::optional<Replay> lastGame;  // the last game left, until its row is stored or another is left
 bool lastWritten = false;  // lastGame is in last.rpl
 bool nameStored = false;  // a name was stored for the last game
+bool unwritten = false;  // the last replay written failed
 
 void report(const std::string &problem)
 {
-   if (!problem.empty())
+   unwritten = !problem.empty();
+   if (unwritten)
       say(problem);
 }
 
@@ -31,6 +33,7 @@ void startKeepingReplays()
    recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
    playListener = recorder.get();
    shelf.reset();
+   unwritten = false;
    // Rows left out before the shelf stood are not its to answer for.
    highscores.takeLeftOut();
    if (highscores.keptInMemory())
@@ -94,4 +97,9 @@ std::optional<Replay> gameSoFar()
 const ReplayShelf *replayShelf()
 {
    return shelf.get();
+}
+
+bool replaysUnwritten()
+{
+   return unwritten;
 }

@@ -36,4 +36,8 @@ std::optional<Replay> gameSoFar();
 // The replays kept, for the table screen; null when none are.
 const ReplayShelf *replayShelf();
 
+// Whether the last replay written failed (said on stderr), until one is
+// written again: the table screen says so too.
+bool replaysUnwritten();
+
 #endif

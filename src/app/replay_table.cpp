@@ -95,4 +95,6 @@ void drawReplayTable()
    if (any)
       textprintf_ex(backBuffer, font, kHintX, kHintY, white, -1,
                     "Up/Down choose a replay, R watches it");
+   if (replaysUnwritten())
+      drawTableNotice(1, "Replay not kept: cannot write replays/");
 }

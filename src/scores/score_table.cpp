@@ -13,11 +13,12 @@
 
 namespace {
 
-// The notice under the rows, in a panel like the name entry's.
+// The notices under the rows, in panels like the name entry's.
 const char *const kUnsavedNotice = "Not saved yet: tried again at exit";
 const char *const kInMemoryNotice = "Not saved: kept for this run only";
 const char *const kSavingNotice = "Saving...";
 const int kNoticeX1 = 144, kNoticeX2 = 480, kNoticeTextX = 160, kNoticeY = 430;
+const int kNoticeSpacing = 24;
 const int kTicksPerSecond = 100;
 
 // The tries left to a save that waits for the lock; 0 when none waits.
@@ -65,12 +66,16 @@ void updateScoreTable()
 void drawScoreTable()
 {
    highscores.drawTable();
-   if (!highscores.unsaved())
-      return;
-   rectfill(backBuffer, kNoticeX1, kNoticeY - 4, kNoticeX2, kNoticeY + 10, makecol(kPanelFace));
-   rect(backBuffer, kNoticeX1, kNoticeY - 4, kNoticeX2, kNoticeY + 10, makecol(kPanelInk));
-   textprintf_ex(backBuffer, font, kNoticeTextX, kNoticeY, makecol(255, 255, 255), -1, "%s",
-                 savingTable()               ? kSavingNotice
-                 : highscores.keptInMemory() ? kInMemoryNotice
-                                             : kUnsavedNotice);
+   if (highscores.unsaved())
+      drawTableNotice(0, savingTable()               ? kSavingNotice
+                         : highscores.keptInMemory() ? kInMemoryNotice
+                                                     : kUnsavedNotice);
+}
+
+void drawTableNotice(int line, const char *text)
+{
+   const int y = kNoticeY - kNoticeSpacing * line;
+   rectfill(backBuffer, kNoticeX1, y - 4, kNoticeX2, y + 10, makecol(kPanelFace));
+   rect(backBuffer, kNoticeX1, y - 4, kNoticeX2, y + 10, makecol(kPanelInk));
+   textprintf_ex(backBuffer, font, kNoticeTextX, y, makecol(255, 255, 255), -1, "%s", text);
 }

@@ -10,6 +10,10 @@ void updateScoreTable();
 // lock, then why they are not saved yet.
 void drawScoreTable();
 
+// A notice under the table's rows, in a panel like the name entry's: line
+// 0 the table's own, line 1 the one above it.
+void drawTableNotice(int line, const char *text);
+
 // Saves the program's table once a name is stored, never holding a tick:
 // while another copy of the game holds the lock, the save is tried again
 // at each tick, for as long as a save at exit would wait for it; then the

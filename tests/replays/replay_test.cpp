@@ -272,6 +272,32 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    EXPECT_EQ(encodeReplay(row.replay).size(), encodeReplay(last.replay).size() + 2);
    stopKeepingReplays();
 
+   // Replays that cannot be written (a file stands at replays/) are said
+   // on stderr and by a notice on the table, until one is written again.
+   const auto playAndLeave = [&] {
+      screenState = Menu;
+      inputDelay = 0;
+      for (int key : {KEY_P, KEY_ESC, KEY_Y}) {
+         while (inputDelay > 0)
+            tick({});
+         tick({key});
+      }
+      screenState = ScoreTable;
+      clear_bitmap(backBuffer);
+      drawReplayTable();
+      return has_color(backBuffer, 145, 403, 479, 415, makecol(kPanelFace));
+   };
+   std::filesystem::remove_all(folder);
+   scratch.write("replays", {1});
+   startKeepingReplays();
+   testing::internal::CaptureStderr();
+   EXPECT_TRUE(playAndLeave()) << "no notice";
+   EXPECT_NE(testing::internal::GetCapturedStderr().find(folder), std::string::npos);
+   std::filesystem::remove(folder);
+   EXPECT_FALSE(playAndLeave()) << "a notice after a replay was written";
+   EXPECT_TRUE(file_exists(folder + "/last.rpl"));
+   stopKeepingReplays();
+
    // A table that is no file of ours has no folder for replays: games are
    // recorded, and kept nowhere.
    std::filesystem::remove_all(folder);
