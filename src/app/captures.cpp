@@ -60,6 +60,7 @@ bool pictureAsked = false;  // pressed since the last picture was taken
 std::future<Written> stillWritten;  // the picture being written, if any
 bool clipKeyHeld = false;
 std::future<Written> clipWritten;  // the clip being made, if any
+std::future<void> clipStarted;  // ready once its process runs, or it failed before
 std::string notice;
 int noticeTicks = 0;  // ticks the notice still shows
 
@@ -73,14 +74,12 @@ void showNotice(const std::string &text)
 Written writeStill(BitmapPtr picture)
 {
    const CaptureFile file =
-      reserveCaptureFile(capturesFolder(chosenCapturesFolder), time(nullptr), false);
+      chooseCaptureFile(capturesFolder(chosenCapturesFolder), time(nullptr), false);
    if (!file.problem.empty())
       return {"", file.problem};
    const std::string problem = saveStill(file.path, picture.get());
-   if (!problem.empty()) {
-      unlink(file.path.c_str());
+   if (!problem.empty())
       return {"", problem};
-   }
    return {file.path, ""};
 }
 
@@ -91,10 +90,11 @@ std::string secondsOf(uint32_t ticks)
           std::to_string(ticks % kTicksPerSecond / 10) + std::to_string(ticks % 10);
 }
 
-// Runs the program with these arguments, its replay to read in `replayFd`,
-// at a lower priority; waits for it. Returns an empty string, or its last
-// line on stderr (or how it ended) when it failed.
-std::string runClipProgram(const std::vector<std::string> &arguments)
+// Runs the program with these arguments at a lower priority, says when it
+// has started through `started`, and waits for it. Returns an empty
+// string, or its last line on stderr (or how it ended) when it failed.
+std::string runClipProgram(const std::vector<std::string> &arguments,
+                           std::promise<void> *started)
 {
    std::vector<char *> argv;
    for (const std::string &a : arguments)
@@ -109,7 +109,11 @@ std::string runClipProgram(const std::vector<std::string> &arguments)
    }
    const pid_t pid = fork();
    if (pid == 0) {
-      // Only system calls until exec: the parent has other threads.
+      // Only system calls until exec: the parent has other threads. A
+      // session of its own: Ctrl+C and the terminal's hang-up, meant for
+      // the game, never reach the clip, which is finished whatever the
+      // game's end.
+      setsid();
       dup2(nothing, 0);
       dup2(nothing, 1);
       dup2(said[1], 2);
@@ -120,6 +124,7 @@ std::string runClipProgram(const std::vector<std::string> &arguments)
       _exit(127);
    }
    const int error = errno;
+   started->set_value();
    close(nothing);
    close(said[1]);
    std::string text;
@@ -161,10 +166,11 @@ struct ClipJob {
 };
 
 // On the clip's thread: a name of its own, the replay in memory, the
-// process that renders it.
-Written writeClip(const ClipJob &job)
+// process that renders it. The process alone makes the file, so that one
+// that fails, even once the game has gone, leaves nothing.
+Written writeClip(const ClipJob &job, std::promise<void> *started)
 {
-   const CaptureFile file = reserveCaptureFile(capturesFolder(job.folder), time(nullptr), true);
+   const CaptureFile file = chooseCaptureFile(capturesFolder(job.folder), time(nullptr), true);
    if (!file.problem.empty())
       return {"", file.problem};
    const std::vector<unsigned char> bytes = encodeReplay(job.replay);
@@ -177,13 +183,12 @@ Written writeClip(const ClipJob &job)
    else
       problem = runClipProgram({job.program, "--replay", "/proc/self/fd/" + std::to_string(fd),
                                 "--gif", file.path, "--from", secondsOf(job.part.from),
-                                job.marks ? "--marks=on" : "--marks=off"});
+                                job.marks ? "--marks=on" : "--marks=off"},
+                               started);
    if (fd >= 0)
       close(fd);
-   if (!problem.empty()) {
-      unlink(file.path.c_str());
+   if (!problem.empty())
       return {"", problem};
-   }
    return {file.path, ""};
 }
 
@@ -225,11 +230,16 @@ void startClip()
       // Detached: a game that ends leaves its clip to the process, which
       // finishes it on its own.
       std::promise<Written> written;
-      clipWritten = written.get_future();
-      std::thread([done = std::move(written),
+      std::promise<void> started;
+      std::future<Written> done = written.get_future();
+      std::future<void> running = started.get_future();
+      std::thread([written = std::move(written), started = std::move(started),
                    job = ClipJob{std::move(*game), part, chosenCapturesFolder, clipProgram,
-                                 showMarks}]() mutable { done.set_value(writeClip(job)); })
-         .detach();
+                                 showMarks}]() mutable {
+         written.set_value(writeClip(job, &started));
+      }).detach();
+      clipWritten = std::move(done);
+      clipStarted = std::move(running);
       const uint32_t length = part.to - part.from;
       showNotice("Making a clip of the last " +
                  (length % kTicksPerSecond ? secondsOf(length)
@@ -288,11 +298,13 @@ void drawNotice(BITMAP *picture)
 
 void readCaptureKeys()
 {
+   // The capture keys, as any key, only end the menu's demo.
+   const bool demo = demoShown();
    const bool held = keys->held(keyFor(SavePicture));
-   pictureAsked = pictureAsked || (held && !pictureKeyHeld);
+   pictureAsked = pictureAsked || (held && !pictureKeyHeld && !demo);
    pictureKeyHeld = held;
    const bool clipHeld = keys->held(keyFor(SaveClip));
-   if (clipHeld && !clipKeyHeld)
+   if (clipHeld && !clipKeyHeld && !demo)
       startClip();
    clipKeyHeld = clipHeld;
    if (noticeTicks > 0 && --noticeTicks == 0)
@@ -320,6 +332,10 @@ void finishCaptures()
 {
    if (stillWritten.valid())
       tellPicture(stillWritten.get());
+   // A clip begun is handed to its process at least (a moment's wait),
+   // or has failed before.
+   if (clipStarted.valid())
+      clipStarted.wait();
    if (clipWritten.valid() &&
        clipWritten.wait_for(std::chrono::seconds(0)) == std::future_status::ready)
       tellClip(clipWritten.get());

@@ -1,12 +1,14 @@
 #include "captures_folder.h"
 
-#include <fcntl.h>
+#include <dirent.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
+#include <vector>
 
 #include "data_folder.h"
 #include "files/input_file.h"
@@ -88,7 +90,7 @@ std::string captureName(time_t when, bool clip, int nth)
           (nth > 1 ? "-" + std::to_string(nth) : "") + ".gif";
 }
 
-CaptureFile reserveCaptureFile(const std::string &folder, time_t when, bool clip)
+CaptureFile chooseCaptureFile(const std::string &folder, time_t when, bool clip)
 {
    CaptureFile file;
    if (folder.empty()) {
@@ -98,16 +100,29 @@ CaptureFile reserveCaptureFile(const std::string &folder, time_t when, bool clip
    file.problem = make_folder_of(folder + "/" + captureName(when, clip, 1));
    if (!file.problem.empty())
       return file;
+   DIR *listing = opendir(folder.c_str());
+   if (!listing) {
+      file.problem = folder + ": cannot make a file there: " + strerror(errno);
+      return file;
+   }
+   // Those of the folder's names that may stand for a capture of this
+   // second: its own, or the temporary of one being written.
+   const std::string stamp = captureName(when, clip, 1);
+   const std::string start = stamp.substr(0, stamp.size() - 4);
+   std::vector<std::string> names;
+   while (const dirent *entry = readdir(listing)) {
+      if (strstr(entry->d_name, start.c_str()))
+         names.push_back(entry->d_name);
+   }
+   closedir(listing);
    for (int nth = 1; nth <= kMostOfOneSecond; nth++) {
-      const std::string path = folder + "/" + captureName(when, clip, nth);
-      const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
-      if (fd >= 0) {
-         close(fd);
-         file.path = path;
-         return file;
-      }
-      if (errno != EEXIST) {
-         file.problem = folder + ": cannot make a file there: " + strerror(errno);
+      const std::string name = captureName(when, clip, nth);
+      const std::string writing = replacement_prefix(name);
+      const bool taken = std::any_of(names.begin(), names.end(), [&](const std::string &n) {
+         return n == name || n.compare(0, writing.size(), writing) == 0;
+      });
+      if (!taken) {
+         file.path = folder + "/" + name;
          return file;
       }
    }

@@ -24,12 +24,14 @@ std::string capturesFolder(const std::string &chosen);
 std::string captureName(time_t when, bool clip, int nth);
 
 struct CaptureFile {
-   std::string path;  // the file reserved, empty and the capture's to fill
+   std::string path;  // the name chosen, where nothing stands yet
    std::string problem;  // when none could be: one line saying why
 };
 
-// Makes the folder when missing and takes the first of the capture's names
-// that no file has, creating it empty so that no other capture takes it.
-CaptureFile reserveCaptureFile(const std::string &folder, time_t when, bool clip);
+// Makes the folder when missing and chooses the first of the capture's
+// names that is free: no file has it, nor is one being written for it
+// (its hidden temporary beside it). Nothing is made there: the writer
+// owns the name, so that a writer that fails leaves nothing.
+CaptureFile chooseCaptureFile(const std::string &folder, time_t when, bool clip);
 
 #endif

@@ -51,12 +51,13 @@ void shutdown()
 }
 
 // --replay FILE: the replay in the window, then the exit; the table and
-// the replays are left alone.
+// the replays are left alone, and its captures end as the game's do.
 int watchOnly(const Replay &replay, const std::string &file)
 {
    watchReplay(replay, file, Exit, false);
    inputDelay = 0;
    runMainLoop();
+   finishCaptures();
    shutdown();
    return 0;
 }

@@ -91,6 +91,11 @@ bool anyKeyHeld()
    return false;
 }
 
+bool demoShown()
+{
+   return screenState == Watching && watch.demo;
+}
+
 void watchReplay(const Replay &replay, const std::string &file, ScreenState then, bool demo)
 {
    watch.saved = saveGame();

@@ -30,6 +30,10 @@ void stopWatching();
 // when none is.
 std::optional<Replay> watchedSoFar();
 
+// Whether the menu's demo shows, or has just ended and waits for the keys
+// to be let go: every key only ends it.
+bool demoShown();
+
 // Whether any key is held, the controller's included.
 bool anyKeyHeld();
 

@@ -15,6 +15,7 @@
 #include "app/replay_export.h"
 #include "app/data_folder.h"
 #include "app/settings.h"
+#include "files/replacement_file.h"
 #include "support/scratch.h"
 
 namespace {
@@ -154,19 +155,31 @@ TEST(Captures, GoToThePicturesFolderUnderNamesOfTheirTime)
    EXPECT_EQ(captureName(when, false, 1), "tossaro-2026-12-07-174512.gif");
    EXPECT_EQ(captureName(when, true, 1), "tossaro-2026-12-07-174512-clip.gif");
    EXPECT_EQ(captureName(when, false, 3), "tossaro-2026-12-07-174512-3.gif");
+   // A name is chosen, not made (its writer makes it); once written, or
+   // while being written through its hidden temporary, it is taken.
    const std::string folder = scratch.path("made/here");
-   const std::string taken[] = {"tossaro-2026-12-07-174512.gif", "tossaro-2026-12-07-174512-2.gif",
-                                "tossaro-2026-12-07-174512-clip.gif"};
-   for (const std::string &name : taken) {
-      const CaptureFile file = reserveCaptureFile(folder, when, name.find("clip") != name.npos);
+   const struct {
+      const char *name;
+      bool whole;  // written, else being written
+   } taken[] = {{"tossaro-2026-12-07-174512.gif", true},
+                {"tossaro-2026-12-07-174512-2.gif", false},
+                {"tossaro-2026-12-07-174512-3.gif", true},
+                {"tossaro-2026-12-07-174512-clip.gif", false}};
+   for (const auto &t : taken) {
+      const std::string name = t.name;
+      const CaptureFile file = chooseCaptureFile(folder, when, name.find("clip") != name.npos);
       EXPECT_EQ(file.path, folder + "/" + name);
       EXPECT_EQ(file.problem, "");
-      EXPECT_TRUE(file_exists(file.path));
+      EXPECT_FALSE(file_exists(file.path));
+      scratch.write("made/here/" + (t.whole ? name : replacement_prefix(name) + "Xy12Z9"), {'G'});
    }
+   EXPECT_EQ(chooseCaptureFile(folder, when, true).path,
+             folder + "/tossaro-2026-12-07-174512-clip-2.gif");
    // A folder that cannot be made, and no folder at all.
-   EXPECT_EQ(reserveCaptureFile(folder + "/" + taken[0] + "/in", when, false).problem,
-             folder + "/" + taken[0] + "/in: cannot reach the folder: Not a directory");
-   EXPECT_EQ(reserveCaptureFile("", when, false).problem,
+   const std::string inFile = folder + "/" + taken[0].name + "/in";
+   EXPECT_EQ(chooseCaptureFile(inFile, when, false).problem,
+             inFile + ": cannot reach the folder: Not a directory");
+   EXPECT_EQ(chooseCaptureFile("", when, false).problem,
              "no folder for captures (no home folder): give --captures DIR");
 }
 

@@ -1,24 +1,31 @@
 // Captures as a player makes them: F12 in the menu saves the picture
 // shown, F9 in play the last seconds as a clip from a second process; both
 // decode the same in our reader and giflib; a folder that cannot be
-// written gives the notice and a line, and nothing else. A replay's
-// exported frame is what its window shows at that tick.
+// written gives the notice and a line, and nothing else. A clip begun is
+// finished whatever ends the game, or leaves nothing; the menu's demo
+// takes no capture. A replay's exported frame is what its window shows at
+// that tick, and an export that cannot be made says why and writes
+// nothing.
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <set>
 
 #include "game_fixture.h"
 #include "oracle.h"
+#include "files/replacement_file.h"
 #include "replay/replay_file.h"
 #include "support/shell_command.h"
 
 namespace {
 
 // The captures in the folder whose name holds `part`, once each is whole
-// (the game reserves a name empty, and the file takes its place when
-// written from a hidden one); waits up to `seconds` for `count` of them.
+// (the file takes its name when written from a hidden one); waits up to
+// `seconds` for `count` of them.
 std::vector<std::string> captures(const std::string &folder, const std::string &part, size_t count,
                                   double seconds)
 {
@@ -35,6 +42,50 @@ std::vector<std::string> captures(const std::string &folder, const std::string &
       pause_ms(100);
    }
    return found;
+}
+
+// The processes the game started that still run (a clip's), each with its
+// process group.
+std::vector<std::pair<pid_t, pid_t>> children_of(pid_t parent)
+{
+   std::vector<std::pair<pid_t, pid_t>> found;
+   for (const auto &entry : std::filesystem::directory_iterator("/proc")) {
+      const std::string pid = entry.path().filename();
+      if (pid.find_first_not_of("0123456789") != std::string::npos)
+         continue;
+      const std::string stat = read_text("/proc/" + pid + "/stat");
+      const size_t name = stat.rfind(')');
+      char state = 0;
+      int ppid = 0, group = 0;
+      if (name != std::string::npos &&
+          sscanf(stat.c_str() + name + 1, " %c %d %d", &state, &ppid, &group) == 3 &&
+          ppid == parent && state != 'Z')
+         found.push_back({pid_t(std::stoi(pid)), pid_t(group)});
+   }
+   return found;
+}
+
+// Waits up to `seconds` for a process that is not the test's child to end
+// (a zombie left to its new parent has ended).
+bool ended(pid_t pid, double seconds)
+{
+   for (int waited = 0; waited <= seconds * 10; waited++) {
+      const std::string stat = read_text("/proc/" + std::to_string(pid) + "/stat");
+      const size_t name = stat.rfind(')');
+      if (name == std::string::npos || stat.compare(name, 3, ") Z") == 0)
+         return true;
+      pause_ms(100);
+   }
+   return false;
+}
+
+// The names in the folder.
+std::set<std::string> names_in(const std::string &folder)
+{
+   std::set<std::string> names;
+   for (const auto &entry : std::filesystem::directory_iterator(folder))
+      names.insert(entry.path().filename());
+   return names;
 }
 
 // The notice's dark band at the top of the field.
@@ -89,6 +140,8 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
 {
    const Art art;
    const std::string shots = scratch.path("shots");
+   const std::string clipLine =
+      "tossaro: a clip is still being made: its own process finishes it in the captures folder\n";
    GameRun game(server, kGame, folder, {}, {"--captures", shots, "--clip-seconds", "2"});
    ASSERT_NE(game.window(), 0u) << game.output();
    ASSERT_TRUE(reach_menu(game, art));
@@ -105,16 +158,39 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    EXPECT_EQ(still->frame_count, 1);
    EXPECT_EQ(mismatches(shot, compose(still.get(), 0).get(), 280, 480), 0);
 
+   // A file where the folder was: the notice, one line, no file.
+   EXPECT_TRUE(await(
+      game, [](const Screenshot &s) { return !notice_shown(s); }, 5, &shot));
+   std::filesystem::rename(shots, shots + ".kept");
+   scratch.write("shots", {'x'});
+   EXPECT_TRUE(press_until(game, "F12", notice_shown));
+   EXPECT_EQ(read_file(shots), std::vector<unsigned char>{'x'});
+   std::filesystem::remove(shots);
+   std::filesystem::rename(shots + ".kept", shots);
+
    // F9 on the quit prompt after three seconds of play: the last two
    // seconds at 50 frames a second, the last one the field the prompt
    // froze (nearer it than the clip's first, two seconds of play before).
+   // Ctrl+C, meant for the game (its process group), ends it, and the
+   // clip's process finishes the clip all the same.
    ASSERT_TRUE(press_until(game, "p", field_shown));
    pause_ms(3000);
    ASSERT_TRUE(press_until(game, "Escape", prompt_shown));
    const Screenshot frozen = game.screenshot();
    ASSERT_TRUE(press_until(game, "F9", notice_shown));
+   ASSERT_TRUE(await(
+      game, [&](const Screenshot &) { return !children_of(game.pid()).empty(); }, 10, &shot));
+   const pid_t group = getpgid(game.pid());
+   for (const auto &[child, itsGroup] : children_of(game.pid())) {
+      if (itsGroup == group)
+         kill(child, SIGINT);
+   }
+   game.sendSignal(SIGINT);
+   EXPECT_EQ(game.wait(), 0);
+   EXPECT_EQ(game.output(), "tossaro: the picture is not saved: " + shots +
+                               ": cannot make a file there: Not a directory\n" + clipLine);
    const std::vector<std::string> clips = captures(shots, "-clip.gif", 1, 120);
-   ASSERT_EQ(clips.size(), 1u) << game.output();
+   ASSERT_EQ(clips.size(), 1u);
    EXPECT_TRUE(oracle::codec_matches_giflib(clips[0]));
    GifSequencePtr clip(open_gif_sequence(clips[0].c_str()));
    ASSERT_NE(clip, nullptr);
@@ -132,20 +208,46 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    };
    EXPECT_LT(mismatches(frozen, last.get(), 64, 480, 40, prompt),
              mismatches(frozen, first.get(), 64, 480, 40, prompt));
-   ASSERT_TRUE(press_until(game, "n", field_shown));
+   const std::set<std::string> made = {name_of(stills[0]), name_of(clips[0])};
+   EXPECT_EQ(names_in(shots), made);
 
-   // A file where the folder was: the notice, one line, no file.
-   EXPECT_TRUE(await(
-      game, [](const Screenshot &s) { return !notice_shown(s); }, 5, &shot));
-   std::filesystem::rename(shots, shots + ".kept");
-   scratch.write("shots", {'x'});
-   EXPECT_TRUE(press_until(game, "F12", notice_shown));
-   press_until_ended(game, "q", 100);
-   EXPECT_EQ(game.wait(), 0);
-   EXPECT_EQ(read_file(shots), std::vector<unsigned char>{'x'});
-   EXPECT_EQ(captures(shots + ".kept", "tossaro-", 3, 0).size(), 2u);
-   EXPECT_EQ(game.output(), "tossaro: the picture is not saved: " + shots +
-                               ": cannot make a file there: Not a directory\n");
+   // Again, where no file may pass 40 kB (a full disk): the capture keys
+   // during the menu's demo (of that game) only end it; F9 in play, then
+   // Q: the clip's process fails once the game has gone, and leaves
+   // nothing.
+   GameRun full(server, kGame, folder,
+                {"sh", "-c", "ulimit -f 80; trap '' XFSZ; exec \"$@\"", "sh"},
+                {"--captures", shots, "--clip-seconds", "2"}, {"TOSSARO_ATTRACT_SECONDS=2"});
+   ASSERT_NE(full.window(), 0u) << full.output();
+   ASSERT_TRUE(reach_menu(full, art));
+   const auto banner = [](const Screenshot &s) {
+      return count_in(s, 171, 27, 469, 57, 137, 135, 95) > 5000;
+   };
+   for (const char *key : {"F9", "F12"}) {
+      ASSERT_TRUE(await(full, banner, 8, &shot)) << "no demo";
+      ASSERT_TRUE(
+         press_until(full, key, [&](const Screenshot &s) { return cursor_on(s, art, 0); }));
+      EXPECT_FALSE(notice_shown(full.screenshot())) << key;
+   }
+   ASSERT_TRUE(press_until(full, "p", field_shown));
+   pause_ms(2000);
+   // The clip's process is held still until the game has gone.
+   full.hold("F9");
+   std::vector<std::pair<pid_t, pid_t>> started;
+   for (int waited = 0; waited < 2000 && started.empty(); waited++) {
+      started = children_of(full.pid());
+      if (started.empty())
+         pause_ms(5);
+   }
+   ASSERT_EQ(started.size(), 1u);
+   kill(started[0].first, SIGSTOP);
+   full.release("F9");
+   press_until_ended(full, "q", 100);
+   EXPECT_EQ(full.wait(), 0);
+   EXPECT_EQ(full.output(), clipLine);
+   kill(started[0].first, SIGCONT);
+   EXPECT_TRUE(ended(started[0].first, 120));
+   EXPECT_EQ(names_in(shots), made);
 
    // The frame exported at a replay's last tick is the picture the window
    // shows there, its banner aside.
@@ -184,6 +286,22 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    EXPECT_EQ(wrong, 0);
    EXPECT_EQ(watching.wait(), 0);
 
+   // Watched in the window, a replay's clip ends as the game's: Esc just
+   // after F9 (some four seconds in, run fast) leaves it to its process,
+   // which finishes it.
+   GameRun watched(server, kGame, folder, {}, {"--replay", replay, "--captures", shots});
+   ASSERT_NE(watched.window(), 0u) << watched.output();
+   watched.hold("Right");
+   pause_ms(1000);
+   watched.release("Right");
+   ASSERT_TRUE(press_until(
+      watched, "F9", [&](const Screenshot &) { return !children_of(watched.pid()).empty(); }));
+   press_until_ended(watched, "Escape", 100);
+   EXPECT_EQ(watched.wait(), 0);
+   EXPECT_EQ(watched.output(), clipLine);
+   EXPECT_EQ(captures(shots, "-clip", 2, 120).size(), 2u);
+   EXPECT_EQ(names_in(shots).size(), 3u);
+
    // A replay that claims 200 million ticks (its runs and check values all
    // there, within the 8 MiB a replay may take) drifts at its first check.
    std::string unread;
@@ -203,7 +321,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    // it takes, not that of the frames it claims.
    // A frame that cannot be written whole (the disk full, here no file over
    // 50 kB) is removed.
-   const std::string full = "ulimit -f 100; trap '' XFSZ; ";
+   const std::string diskFull = "ulimit -f 100; trap '' XFSZ; ";
    const struct {
       std::string limits, replay, options, said;
    } refusals[] = {
@@ -211,7 +329,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
       {"", crafted, "--frames " + scratch.path("claimed"), crafted + ": diverged at tick 100"},
       {"", replay, "--frames " + held + " --from 6",
        held + " already holds 000002.ppm: choose an empty folder"},
-      {full, replay, "--frames " + scratch.path("full") + " --from 6",
+      {diskFull, replay, "--frames " + scratch.path("full") + " --from 6",
        scratch.path("full") + "/000001.ppm: cannot write it: File too large"},
    };
    for (const auto &r : refusals) {

@@ -75,6 +75,8 @@ public:
    int wait(double seconds = 10);
    // What the game wrote to stderr (and stdout).
    std::string output() const;
+   // The game's process, until it has ended.
+   pid_t pid() const { return pid_; }
 
 private:
    std::string display_;
