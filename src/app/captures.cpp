@@ -79,7 +79,7 @@ Written writeStill(BitmapPtr picture)
       return {"", file.problem};
    const std::string problem = saveStill(file.path, picture.get());
    if (!problem.empty())
-      return {"", problem};
+      return {"", file.path + ": " + problem};
    return {file.path, ""};
 }
 
@@ -88,6 +88,26 @@ std::string secondsOf(uint32_t ticks)
 {
    return std::to_string(ticks / kTicksPerSecond) + "." +
           std::to_string(ticks % kTicksPerSecond / 10) + std::to_string(ticks % 10);
+}
+
+// A line of the game's as it was before say() escaped it (\\ and \xNN), to
+// be said again.
+std::string unescaped(const std::string &line)
+{
+   std::string text;
+   for (size_t k = 0; k < line.size(); k++) {
+      if (line[k] == '\\' && k + 1 < line.size() && line[k + 1] == '\\') {
+         text += '\\';
+         k++;
+      } else if (line[k] == '\\' && k + 3 < line.size() && line[k + 1] == 'x' &&
+                 isxdigit((unsigned char)line[k + 2]) && isxdigit((unsigned char)line[k + 3])) {
+         text += char(std::stoi(line.substr(k + 2, 2), nullptr, 16));
+         k += 3;
+      } else {
+         text += line[k];
+      }
+   }
+   return text;
 }
 
 // Runs the program with these arguments at a lower priority, says when it
@@ -151,7 +171,7 @@ std::string runClipProgram(const std::vector<std::string> &arguments,
    if (text.compare(0, 9, "tossaro: ") == 0)
       text.erase(0, 9);
    if (!text.empty())
-      return text;
+      return unescaped(text);
    return WIFEXITED(status) ? "its process ended with status " + std::to_string(WEXITSTATUS(status))
                             : "its process ended on signal " + std::to_string(WTERMSIG(status));
 }

@@ -12,7 +12,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "game_fixture.h"
@@ -65,6 +67,21 @@ std::vector<std::pair<pid_t, pid_t>> children_of(pid_t parent)
    return found;
 }
 
+// Holds the key until the game has started a process (a clip's), which
+// it returns; -1 when none started within ten seconds.
+pid_t hold_until_started(GameRun &game, const std::string &key)
+{
+   game.hold(key);
+   std::vector<std::pair<pid_t, pid_t>> started;
+   for (int waited = 0; waited < 2000 && started.empty(); waited++) {
+      started = children_of(game.pid());
+      if (started.empty())
+         pause_ms(5);
+   }
+   game.release(key);
+   return started.empty() ? -1 : started[0].first;
+}
+
 // Waits up to `seconds` for a process that is not the test's child to end
 // (a zombie left to its new parent has ended).
 bool ended(pid_t pid, double seconds)
@@ -77,6 +94,18 @@ bool ended(pid_t pid, double seconds)
       pause_ms(100);
    }
    return false;
+}
+
+// The text as a regular expression that matches it alone.
+std::string regex_quoted(const std::string &text)
+{
+   std::string quoted;
+   for (char c : text) {
+      if (strchr("\\^$.|?*+()[]{}", c))
+         quoted += '\\';
+      quoted += c;
+   }
+   return quoted;
 }
 
 // The names in the folder.
@@ -177,14 +206,10 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    pause_ms(3000);
    ASSERT_TRUE(press_until(game, "Escape", prompt_shown));
    const Screenshot frozen = game.screenshot();
-   ASSERT_TRUE(press_until(game, "F9", notice_shown));
-   ASSERT_TRUE(await(
-      game, [&](const Screenshot &) { return !children_of(game.pid()).empty(); }, 10, &shot));
-   const pid_t group = getpgid(game.pid());
-   for (const auto &[child, itsGroup] : children_of(game.pid())) {
-      if (itsGroup == group)
-         kill(child, SIGINT);
-   }
+   const pid_t clipProcess = hold_until_started(game, "F9");
+   ASSERT_GT(clipProcess, 0);
+   if (getpgid(clipProcess) == getpgid(game.pid()))
+      kill(clipProcess, SIGINT);
    game.sendSignal(SIGINT);
    EXPECT_EQ(game.wait(), 0);
    EXPECT_EQ(game.output(), "tossaro: the picture is not saved: " + shots +
@@ -211,13 +236,15 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    const std::set<std::string> made = {name_of(stills[0]), name_of(clips[0])};
    EXPECT_EQ(names_in(shots), made);
 
-   // Again, where no file may pass 40 kB (a full disk): the capture keys
-   // during the menu's demo (of that game) only end it; F9 in play, then
-   // Q: the clip's process fails once the game has gone, and leaves
-   // nothing.
+   // Again, where no file may pass 40 kB (a full disk), into a folder
+   // whose name holds a backslash: the capture keys during the menu's demo
+   // (of that game) only end it. In play, a picture and a clip that
+   // cannot be written are named in a line each, escaped once. A clip
+   // whose process fails once the game has gone leaves nothing either.
+   const std::string fullShots = scratch.path("full\\shots");
    GameRun full(server, kGame, folder,
                 {"sh", "-c", "ulimit -f 80; trap '' XFSZ; exec \"$@\"", "sh"},
-                {"--captures", shots, "--clip-seconds", "2"}, {"TOSSARO_ATTRACT_SECONDS=2"});
+                {"--captures", fullShots, "--clip-seconds", "2"}, {"TOSSARO_ATTRACT_SECONDS=2"});
    ASSERT_NE(full.window(), 0u) << full.output();
    ASSERT_TRUE(reach_menu(full, art));
    const auto banner = [](const Screenshot &s) {
@@ -231,23 +258,29 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    }
    ASSERT_TRUE(press_until(full, "p", field_shown));
    pause_ms(2000);
-   // The clip's process is held still until the game has gone.
-   full.hold("F9");
-   std::vector<std::pair<pid_t, pid_t>> started;
-   for (int waited = 0; waited < 2000 && started.empty(); waited++) {
-      started = children_of(full.pid());
-      if (started.empty())
-         pause_ms(5);
+   for (const char *key : {"F12", "F9"}) {
+      ASSERT_TRUE(press_until(full, key, [&](const Screenshot &) {
+         return full.output().find(std::string(key) == "F9" ? "clip is not" : "picture is not") !=
+                std::string::npos;
+      })) << full.output();
    }
-   ASSERT_EQ(started.size(), 1u);
-   kill(started[0].first, SIGSTOP);
-   full.release("F9");
+   // The clip's process is held still until the game has gone.
+   const pid_t failing = hold_until_started(full, "F9");
+   ASSERT_GT(failing, 0);
+   kill(failing, SIGSTOP);
    press_until_ended(full, "q", 100);
    EXPECT_EQ(full.wait(), 0);
-   EXPECT_EQ(full.output(), clipLine);
-   kill(started[0].first, SIGCONT);
-   EXPECT_TRUE(ended(started[0].first, 120));
-   EXPECT_EQ(names_in(shots), made);
+   kill(failing, SIGCONT);
+   EXPECT_TRUE(ended(failing, 120));
+   EXPECT_TRUE(names_in(fullShots).empty());
+   const std::string said = regex_quoted(scratch.path("full\\\\shots"));
+   const std::string cannot = ": cannot write: File too large\n";
+   EXPECT_TRUE(std::regex_match(
+      full.output(),
+      std::regex("tossaro: the picture is not saved: " + said + "/tossaro-[-0-9]+\\.gif" + cannot +
+                 "tossaro: the clip is not saved: " + said + "/tossaro-[-0-9]+-clip\\.gif" +
+                 cannot + regex_quoted(clipLine))))
+      << full.output();
 
    // The frame exported at a replay's last tick is the picture the window
    // shows there, its banner aside.
@@ -294,8 +327,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    watched.hold("Right");
    pause_ms(1000);
    watched.release("Right");
-   ASSERT_TRUE(press_until(
-      watched, "F9", [&](const Screenshot &) { return !children_of(watched.pid()).empty(); }));
+   ASSERT_GT(hold_until_started(watched, "F9"), 0);
    press_until_ended(watched, "Escape", 100);
    EXPECT_EQ(watched.wait(), 0);
    EXPECT_EQ(watched.output(), clipLine);
