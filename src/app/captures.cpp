@@ -201,9 +201,8 @@ Written writeClip(const ClipJob &job, std::promise<void> *started)
    if (fd < 0 || write(fd, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
       problem = std::string("cannot hand the replay over: ") + strerror(errno);
    else
-      problem = runClipProgram({job.program, "--replay", "/proc/self/fd/" + std::to_string(fd),
-                                "--gif", file.path, "--from", secondsOf(job.part.from),
-                                job.marks ? "--marks=on" : "--marks=off"},
+      problem = runClipProgram(clipCommand(job.program, "/proc/self/fd/" + std::to_string(fd),
+                                           file.path, job.part, job.marks),
                                started);
    if (fd >= 0)
       close(fd);
@@ -361,6 +360,13 @@ void finishCaptures()
       tellClip(clipWritten.get());
    else if (clipWritten.valid())
       say("a clip is still being made: its own process finishes it in the captures folder");
+}
+
+std::vector<std::string> clipCommand(const std::string &program, const std::string &replay,
+                                     const std::string &gif, ClipPart part, bool marks)
+{
+   return {program, "--replay", replay,           "--gif",
+           gif,     "--from",   secondsOf(part.from), marks ? "--marks=on" : "--marks=off"};
 }
 
 ClipPart clipPart(uint32_t ticks, int seconds)

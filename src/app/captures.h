@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // Where captures go, as the settings and the command line chose it
 // (empty: the player's pictures folder). Set once at start-up.
@@ -31,6 +32,11 @@ struct ClipPart {
    uint32_t from, to;  // in ticks from the start
 };
 ClipPart clipPart(uint32_t ticks, int seconds);
+
+// The command line of the process that makes the clip of `part` (whose
+// end is that of the replay in the file `replay`) into `gif`.
+std::vector<std::string> clipCommand(const std::string &program, const std::string &replay,
+                                     const std::string &gif, ClipPart part, bool marks);
 
 // Once a tick, before the screen's: a press of the capture keys asks for a
 // capture (a clip is begun at once, of the game as it stands), and the

@@ -12,6 +12,7 @@
 
 #include "app/captures.h"
 #include "app/captures_folder.h"
+#include "app/command_line.h"
 #include "app/replay_export.h"
 #include "app/data_folder.h"
 #include "app/settings.h"
@@ -192,10 +193,22 @@ TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
       uint32_t from;
    } clips[] = {{1, 10, 0}, {999, 10, 0}, {1000, 10, 0}, {1001, 10, 1}, {31234, 10, 30234},
                 {31234, 60, 25234}, {5000, 1, 4900}};
+   // Its process is asked for that part: from its first tick to the end of
+   // the replay it is given, which ends with the clip.
    for (const auto &c : clips) {
       const ClipPart part = clipPart(c.ticks, c.seconds);
       EXPECT_EQ(part.from, c.from) << c.ticks << " " << c.seconds;
       EXPECT_EQ(part.to, c.ticks);
+      const std::vector<std::string> command = clipCommand("tossaro", "r.rpl", "c.gif", part, true);
+      std::vector<const char *> argv;
+      for (const std::string &word : command)
+         argv.push_back(word.c_str());
+      const CommandLine line = parseCommandLine(int(argv.size()), argv.data());
+      ASSERT_EQ(line.request, Request::Play) << line.mistake;
+      EXPECT_EQ(line.options.fromTick, int(c.from)) << c.ticks << " " << c.seconds;
+      EXPECT_EQ(line.options.toTick, -1);
+      EXPECT_EQ(line.options.replayFile, "r.rpl");
+      EXPECT_EQ(line.options.gifFile, "c.gif");
    }
    // The ticks after which frames are taken: the first a step in, the last
    // at the end where the steps meet it.

@@ -294,6 +294,21 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    const std::string header = "P6\n640 480\n255\n";
    ASSERT_EQ(ppm.size(), header.size() + 640 * 480 * 3);
    EXPECT_FALSE(file_exists(frames + "/000002.ppm"));
+   // Two frames a second from 4.51 seconds: a frame each half second up to
+   // --to, the last at 6.51 (the end) when --to meets it.
+   int status = -1;
+   for (const auto &[to, count] : {std::pair<std::string, int>{"6.51", 4}, {"6.5", 3}}) {
+      const std::string steps = scratch.path("steps-" + to) + "/";
+      EXPECT_EQ(run_limited(folder, "",
+                            "--replay " + replay + " --frames " + steps + " --from 4.51 --to " +
+                               to + " --fps 2",
+                            &status),
+                "");
+      EXPECT_EQ(status, 0);
+      EXPECT_TRUE(file_exists(steps + "00000" + std::to_string(count) + ".ppm")) << to;
+      EXPECT_FALSE(file_exists(steps + "00000" + std::to_string(count + 1) + ".ppm")) << to;
+   }
+   EXPECT_TRUE(read_file(scratch.path("steps-6.51/000004.ppm")) == ppm) << "not the end's frame";
    GameRun watching(server, kGame, folder, {}, {"--replay", replay});
    ASSERT_NE(watching.window(), 0u) << watching.output();
    const auto atTheEnd = [](const Screenshot &s) { return shows_rgb(s.at(459, 51), 69, 63, 48); };
@@ -354,6 +369,7 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
    // A frame that cannot be written whole (the disk full, here no file over
    // 50 kB) is removed.
    const std::string diskFull = "ulimit -f 100; trap '' XFSZ; ";
+   const std::string refused = scratch.path("refused.gif");
    const struct {
       std::string limits, replay, options, said;
    } refusals[] = {
@@ -363,14 +379,22 @@ TEST_F(GameTest, CapturesAPictureAndAClipAndSayWhenTheyCannot)
        held + " already holds 000002.ppm: choose an empty folder"},
       {diskFull, replay, "--frames " + scratch.path("full") + " --from 6",
        scratch.path("full") + "/000001.ppm: cannot write it: File too large"},
+      {"", replay, "--gif " + refused + " --from 6 --to 8 --fps 2",
+       replay + ": --to 0:08.00 is past its end, at 0:06.51"},
+      {"", replay, "--gif " + refused + " --from 7",
+       replay + ": --from 0:07.00 is not before its end, at 0:06.51"},
+      {"", replay, "--gif " + refused + " --from 3 --to 2",
+       replay + ": --from 0:03.00 is not before --to 0:02.00"},
+      {"", replay, "--gif " + refused + " --from 6.5 --to 6.51 --fps 50",
+       replay + ": from 0:06.50 to 0:06.51 is too short for a frame at 50 a second"},
    };
    for (const auto &r : refusals) {
-      int status = -1;
       EXPECT_EQ(run_limited(folder, r.limits, "--replay " + r.replay + " " + r.options, &status),
                 "tossaro: " + r.said + "\n");
       EXPECT_EQ(status, 1) << r.options;
    }
    EXPECT_TRUE(std::filesystem::is_empty(scratch.path("full")));
+   EXPECT_FALSE(file_exists(refused));
    EXPECT_FALSE(file_exists(scratch.path("claims.gif")));
    EXPECT_TRUE(std::filesystem::is_empty(scratch.path("claimed")));
    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(held), {}), 2);
