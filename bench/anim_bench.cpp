@@ -35,14 +35,14 @@
 #include <string>
 #include <vector>
 
-#include "app/assets.h"
 #include "app/main_loop.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "gif/gif.h"
 #include "gif/gif_palette.h"
 #include "headless_game.h"
 #include "screens/playfield.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
 
 namespace {
 

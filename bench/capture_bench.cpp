@@ -36,16 +36,16 @@
 #include <string>
 #include <vector>
 
-#include "app/assets.h"
-#include "app/key_bindings.h"
-#include "app/keyboard.h"
 #include "app/main_loop.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "gif/gif.h"
 #include "headless_game.h"
 #include "replay/recorder.h"
 #include "screens/playfield.h"
+#include "shell/assets.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
 
 namespace {
 

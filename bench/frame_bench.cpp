@@ -13,16 +13,16 @@
 #include <map>
 #include <string>
 
-#include "app/assets.h"
 #include "app/captures.h"
-#include "app/keyboard.h"
-#include "app/key_bindings.h"
 #include "app/main_loop.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/particle.h"
 #include "screens/playfield.h"
+#include "shell/assets.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
 
 namespace {
 

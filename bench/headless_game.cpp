@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "app/assets.h"
+#include "shell/assets.h"
 
 int startHeadlessGame(const char *program)
 {

@@ -3,11 +3,9 @@
 // plays), the bytes a minute of play takes, what recording costs a tick,
 // and how long a replay's save takes (which the game never makes while a
 // game is in play). The figures are printed at the end.
-#include <allegro.h>
 #include <benchmark/benchmark.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -77,9 +75,6 @@ void SaveReplay(benchmark::State &state)
 
 int main(int argc, char **argv)
 {
-   if (install_allegro(SYSTEM_NONE, &errno, atexit) != 0)
-      return 1;
-   set_color_depth(16);
    for (const char *name : kGames) {
       const std::string path = std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl";
       std::string problem;

@@ -1,4 +1,4 @@
-#include "captures.h"
+#include "app/captures.h"
 
 #include <fcntl.h>
 #include <sched.h>
@@ -18,17 +18,17 @@
 #include <thread>
 #include <vector>
 
-#include "captures_folder.h"
+#include "app/captures_folder.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
-#include "screens/marks.h"
 #include "gif/gif.h"
-#include "key_bindings.h"
-#include "keyboard.h"
-#include "picture.h"
-#include "replay_keeping.h"
-#include "screen_state.h"
-#include "watching.h"
+#include "screens/marks.h"
+#include "screens/replay_keeping.h"
+#include "screens/watching.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
+#include "shell/picture.h"
+#include "shell/screen_state.h"
 
 std::string chosenCapturesFolder;
 int clipSeconds = 10;

@@ -1,4 +1,4 @@
-#include "captures_folder.h"
+#include "app/captures_folder.h"
 
 #include <dirent.h>
 #include <unistd.h>
@@ -10,7 +10,7 @@
 #include <sstream>
 #include <vector>
 
-#include "data_folder.h"
+#include "app/data_folder.h"
 #include "files/input_file.h"
 #include "files/replacement_file.h"
 

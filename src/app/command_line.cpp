@@ -1,11 +1,11 @@
-#include "command_line.h"
+#include "app/command_line.h"
 
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 
+#include "app/shown_text.h"
 #include "files/say.h"
-#include "shown_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "options.h"
+#include "app/options.h"
 
 struct CommandLine {
    Request request = Request::Play;

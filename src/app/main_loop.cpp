@@ -1,21 +1,21 @@
-#include "main_loop.h"
+#include "app/main_loop.h"
 
 #include <allegro.h>
 
 #include <chrono>
 #include <utility>
 
-#include "assets.h"
+#include "app/captures.h"
+#include "app/pad_keys.h"
 #include "audio/sound.h"
-#include "captures.h"
-#include "keyboard.h"
-#include "pad_keys.h"
-#include "quit_prompt.h"
-#include "replay_keeping.h"
-#include "scores/score_table.h"
-#include "screen_state.h"
-#include "screens.h"
-#include "window.h"
+#include "screens/quit_prompt.h"
+#include "screens/replay_keeping.h"
+#include "screens/score_table.h"
+#include "screens/screens.h"
+#include "shell/assets.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
+#include "shell/window.h"
 
 std::atomic<int> pendingTicks(0);
 std::atomic<int> framesThisSecond(0);

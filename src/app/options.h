@@ -9,11 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "key_bindings.h"
+#include "shell/key_bindings.h"
+#include "shell/window.h"
 
-// The scale of --scale auto: the largest whose window fits the desktop.
-const int kAutoScale = 0;
-const int kMaxScale = 4;
 const int kMaxFrameRateCap = 1000;
 const int kMaxClipSeconds = 60;
 const int kMaxExportFps = 50;  // a frame every 2 ticks, the shortest delay a GIF has

@@ -1,14 +1,14 @@
-#include "pad_keys.h"
+#include "app/pad_keys.h"
 
 #include <allegro.h>
 
 #include <memory>
 
-#include "data_folder.h"
-#include "key_bindings.h"
-#include "main_loop.h"
+#include "app/data_folder.h"
+#include "app/main_loop.h"
 #include "pad/gamepad.h"
-#include "scores/name_entry.h"
+#include "screens/name_entry.h"
+#include "shell/key_bindings.h"
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <deque>
 #include <set>
 
-#include "keyboard.h"
 #include "pad/pad_state.h"
-#include "screen_state.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
 
 class PadKeys : public KeySource {
 public:

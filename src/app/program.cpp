@@ -1,4 +1,4 @@
-#include "program.h"
+#include "app/program.h"
 
 #include <allegro.h>
 
@@ -8,28 +8,28 @@
 #include <ctime>
 #include <string>
 
-#include "assets.h"
-#include "attract.h"
-#include "captures.h"
+#include "app/captures.h"
+#include "app/data_folder.h"
+#include "app/main_loop.h"
+#include "app/pad_keys.h"
+#include "app/quit_signals.h"
+#include "app/replay_export.h"
+#include "app/settings.h"
+#include "app/verify.h"
+#include "app/window_identity.h"
 #include "audio/mixer.h"
-#include "data_folder.h"
 #include "files/say.h"
-#include "key_bindings.h"
-#include "screens/marks.h"
 #include "gif/gif.h"
-#include "main_loop.h"
-#include "pad_keys.h"
-#include "quit_prompt.h"
-#include "replay_export.h"
-#include "quit_signals.h"
-#include "replay_keeping.h"
 #include "scores/highscores.h"
-#include "screen_state.h"
-#include "settings.h"
-#include "verify.h"
-#include "watching.h"
-#include "window.h"
-#include "window_identity.h"
+#include "screens/attract.h"
+#include "screens/marks.h"
+#include "screens/quit_prompt.h"
+#include "screens/replay_keeping.h"
+#include "screens/watching.h"
+#include "shell/assets.h"
+#include "shell/key_bindings.h"
+#include "shell/screen_state.h"
+#include "shell/window.h"
 
 namespace {
 
@@ -101,7 +101,7 @@ int runProgram(const Options &options)
    const std::string noIcon = setWindowIcon(data.prefix + "graphics");
    if (!noIcon.empty())
       say(noIcon + "; the window has no icon");
-   const std::string noWindow = openWindow(options);
+   const std::string noWindow = openWindow(options.scale, options.fullscreen);
    if (!noWindow.empty())
       return failStartup(noWindow);
    set_window_title("Tossaro");

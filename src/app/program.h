@@ -2,7 +2,7 @@
 #ifndef TOSSARO_APP_PROGRAM_H
 #define TOSSARO_APP_PROGRAM_H
 
-#include "command_line.h"
+#include "app/command_line.h"
 
 // Runs the game with these options. Returns the exit status: 0, or 1 after
 // one line on stderr naming the start-up step or file that failed, or why

@@ -1,10 +1,10 @@
-#include "quit_signals.h"
+#include "app/quit_signals.h"
 
 #include <signal.h>
 
 #include <initializer_list>
 
-#include "main_loop.h"
+#include "app/main_loop.h"
 
 static_assert(ATOMIC_BOOL_LOCK_FREE == 2, "the handler may only touch a lock-free flag");
 

@@ -1,4 +1,4 @@
-#include "replay_export.h"
+#include "app/replay_export.h"
 
 #include <allegro.h>
 #include <dirent.h>
@@ -10,8 +10,7 @@
 #include <memory>
 #include <string>
 
-#include "assets.h"
-#include "data_folder.h"
+#include "app/data_folder.h"
 #include "files/netpbm_file.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
@@ -20,6 +19,7 @@
 #include "replay/playback.h"
 #include "screens/marks.h"
 #include "screens/playfield.h"
+#include "shell/assets.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "options.h"
+#include "app/options.h"
 
 // The frames of the part (from, to] of a game taken at `fps` frames a
 // second: the k-th, from 1, after tick from + k * 100 / fps (rounded

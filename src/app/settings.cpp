@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "app/settings.h"
 
 #include <allegro.h>
 
@@ -7,11 +7,11 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "data_folder.h"
+#include "app/data_folder.h"
+#include "app/shown_text.h"
 #include "files/input_file.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
-#include "shown_text.h"
 
 namespace {
 

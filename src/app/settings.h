@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "options.h"
+#include "app/options.h"
 
 // The most a settings file may hold; one written whole is under 2 KiB.
 const size_t kMostSettingsBytes = 64 * 1024;

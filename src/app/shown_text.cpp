@@ -1,4 +1,4 @@
-#include "shown_text.h"
+#include "app/shown_text.h"
 
 #include <algorithm>
 

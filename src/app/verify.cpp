@@ -1,4 +1,4 @@
-#include "verify.h"
+#include "app/verify.h"
 
 #include "files/say.h"
 #include "replay/playback.h"

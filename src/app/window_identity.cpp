@@ -1,4 +1,4 @@
-#include "window_identity.h"
+#include "app/window_identity.h"
 
 #include <X11/Xatom.h>
 #include <allegro.h>

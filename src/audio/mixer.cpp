@@ -1,4 +1,4 @@
-#include "mixer.h"
+#include "audio/mixer.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <string>
 
+#include "audio/sound.h"
+#include "audio/sound_files.h"
 #include "files/input_file.h"
 #include "files/say.h"
-#include "sound.h"
-#include "sound_files.h"
 
 namespace {
 

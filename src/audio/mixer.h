@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "sound.h"
+#include "audio/sound.h"
 
 struct Mix_Chunk;
 

@@ -1,4 +1,4 @@
-#include "sound_files.h"
+#include "audio/sound_files.h"
 
 const std::vector<SoundFile> &soundFiles()
 {

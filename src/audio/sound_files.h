@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "sound.h"
+#include "audio/sound.h"
 
 struct SoundFile {
    Cue cue;

@@ -1,4 +1,4 @@
-#include "netpbm_file.h"
+#include "files/netpbm_file.h"
 
 #include <strings.h>
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "replacement_file.h"
+#include "files/replacement_file.h"
 
 // A truecolour picture.
 struct Picture {

@@ -1,4 +1,4 @@
-#include "replacement_file.h"
+#include "files/replacement_file.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +10,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "input_file.h"
+#include "files/input_file.h"
 
 namespace {
 

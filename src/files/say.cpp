@@ -1,4 +1,4 @@
-#include "say.h"
+#include "files/say.h"
 
 namespace {
 

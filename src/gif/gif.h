@@ -6,13 +6,13 @@
 
 #include <memory>
 
-#include "gif_animation.h"
-#include "gif_draw.h"
-#include "gif_error.h"
-#include "gif_reader.h"
-#include "gif_register.h"
-#include "gif_sequence.h"
-#include "gif_writer.h"
+#include "gif/gif_animation.h"
+#include "gif/gif_draw.h"
+#include "gif/gif_error.h"
+#include "gif/gif_reader.h"
+#include "gif/gif_register.h"
+#include "gif/gif_sequence.h"
+#include "gif/gif_writer.h"
 
 // Owners of what the readers and Allegro hand out.
 struct GifSequenceFree {

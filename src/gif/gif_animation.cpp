@@ -1,4 +1,4 @@
-#include "gif_animation.h"
+#include "gif/gif_animation.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "files/replacement_file.h"
-#include "gif_encoder.h"
-#include "gif_format.h"
-#include "gif_palette.h"
+#include "gif/gif_encoder.h"
+#include "gif/gif_format.h"
+#include "gif/gif_palette.h"
 
 namespace {
 

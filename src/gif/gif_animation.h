@@ -63,7 +63,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gif_sequence.h"
+#include "gif/gif_sequence.h"
 
 struct GifAnimationSettings {
    int width = 0, height = 0;  // the logical screen, 1 to 65535 each

@@ -1,9 +1,9 @@
-#include "gif_decoder.h"
+#include "gif/gif_decoder.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "gif_format.h"
+#include "gif/gif_format.h"
 
 namespace {
 

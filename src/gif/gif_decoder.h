@@ -4,7 +4,7 @@
 
 #include <allegro.h>
 
-#include "gif_error.h"
+#include "gif/gif_error.h"
 
 // Decodes the LZW minimum code size and the data sub-blocks that follow
 // into `bitmap`, an 8-bit bitmap whose rows lie one after another in

@@ -1,10 +1,10 @@
-#include "gif_draw.h"
+#include "gif/gif_draw.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "gif_failure.h"
-#include "gif_reader.h"
+#include "gif/gif_failure.h"
+#include "gif/gif_reader.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <allegro.h>
 
-#include "gif_sequence.h"
+#include "gif/gif_sequence.h"
 
 // Composes frame i with the logical screen's top left corner at (x, y) of
 // `dest`, after applying the disposal of frame i - 1. Frame 0 starts from

@@ -1,9 +1,9 @@
-#include "gif_encoder.h"
+#include "gif/gif_encoder.h"
 
 #include <cstring>
 #include <memory>
 
-#include "gif_format.h"
+#include "gif/gif_format.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gif_palette.h"
+#include "gif/gif_palette.h"
 
 #include <algorithm>
 

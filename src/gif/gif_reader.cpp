@@ -1,4 +1,4 @@
-#include "gif_reader.h"
+#include "gif/gif_reader.h"
 
 #include <sys/stat.h>
 
@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
-#include "gif_decoder.h"
-#include "gif_failure.h"
-#include "gif_format.h"
+#include "gif/gif_decoder.h"
+#include "gif/gif_failure.h"
+#include "gif/gif_format.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 
 #include <allegro.h>
 
-#include "gif_error.h"
-#include "gif_sequence.h"
+#include "gif/gif_error.h"
+#include "gif/gif_sequence.h"
 
 // Parses a whole GIF stream, from the signature to the trailer. Returns a
 // new sequence, or null when the stream is not a GIF, holds invalid image

@@ -1,12 +1,12 @@
-#include "gif_register.h"
+#include "gif/gif_register.h"
 
 #include <allegro.h>
 
 #include <cstdlib>
 
-#include "gif_draw.h"
-#include "gif_reader.h"
-#include "gif_writer.h"
+#include "gif/gif_draw.h"
+#include "gif/gif_reader.h"
+#include "gif/gif_writer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "gif_sequence.h"
+#include "gif/gif_sequence.h"
 
 #include <cstdlib>
 

@@ -1,10 +1,10 @@
-#include "gif_writer.h"
+#include "gif/gif_writer.h"
 
 #include <cstring>
 
 #include "files/replacement_file.h"
-#include "gif_encoder.h"
-#include "gif_format.h"
+#include "gif/gif_encoder.h"
+#include "gif/gif_format.h"
 
 namespace {
 

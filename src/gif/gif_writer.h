@@ -4,7 +4,7 @@
 
 #include <allegro.h>
 
-#include "gif_sequence.h"
+#include "gif/gif_sequence.h"
 
 // Writes the sequence as a GIF89a file: its global table, a loop block
 // unless loop_count is -1, and per frame a Graphic Control Extension, the

@@ -1,4 +1,4 @@
-#include "gamepad.h"
+#include "pad/gamepad.h"
 
 #include <SDL.h>
 

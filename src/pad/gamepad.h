@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "pad_state.h"
+#include "pad/pad_state.h"
 
 // SDL's instance id of the controller that drives, -1 while none does.
 // Changed by startPads, readPad and stopPads only.

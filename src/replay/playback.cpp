@@ -1,9 +1,9 @@
-#include "playback.h"
+#include "replay/playback.h"
 
 #include <algorithm>
 #include <cstdio>
 
-#include "recorder.h"
+#include "replay/recorder.h"
 
 Playback::Playback(Replay replay) : replay_(std::move(replay))
 {

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "replay_file.h"
+#include "replay/replay_file.h"
 
 class Playback {
 public:

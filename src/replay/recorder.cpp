@@ -1,4 +1,4 @@
-#include "recorder.h"
+#include "replay/recorder.h"
 
 #include <cstring>
 

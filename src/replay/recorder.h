@@ -9,7 +9,7 @@
 #include <string>
 
 #include "game/game.h"
-#include "replay_file.h"
+#include "replay/replay_file.h"
 
 class Recorder : public PlayListener {
 public:

@@ -1,4 +1,4 @@
-#include "replay_file.h"
+#include "replay/replay_file.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,16 +1,12 @@
-#include "highscores.h"
-
-#include <allegro.h>
+#include "scores/highscores.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "app/assets.h"
-#include "app/picture.h"
 #include "files/input_file.h"
 #include "files/replacement_file.h"
-#include "table_file.h"
+#include "scores/table_file.h"
 
 Highscores highscores;
 
@@ -29,7 +25,6 @@ const char *const kDefaultNames[Highscores::kRows] = {
 };
 const int32_t kDefaultScore = 1000;
 
-const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 
 // What a failed save adds to its reason.
 const char *const kNotSaved = "; not saved";
@@ -172,17 +167,4 @@ std::vector<HighscoreEntry> Highscores::takeLeftOut()
    std::vector<HighscoreEntry> rows;
    rows.swap(leftOut_);
    return rows;
-}
-
-void Highscores::drawTable() const
-{
-   blit(texture, backBuffer, 0, 0, 0, 0, kGameWidth, kGameHeight);
-   blit(titleScores, backBuffer, 0, 0, 0, 0, titleScores->w, titleScores->h);
-   const int white = makecol(255, 255, 255);
-   for (size_t i = 0; i < entries.size(); i++) {
-      const int y = kFirstRowY + kRowSpacing * int(i);
-      textprintf_ex(backBuffer, font, kNumberX, y, white, -1, "%i. ", int(i) + 1);
-      textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", entries[i].name.c_str());
-      textprintf_ex(backBuffer, font, kScoreX, y, white, -1, "%i", int(entries[i].score));
-   }
 }

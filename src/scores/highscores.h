@@ -69,13 +69,8 @@ public:
    // Adds the row where rankOf placed it; the lowest row drops out.
    void insert(int32_t score, const std::string &name);
 
-   // The high-score screen: backdrop, title and the ten rows.
-   void drawTable() const;
-
    static const char *const kFile;
    static const int kRows = 10;
-   // Screen rows: the text line of row r has its top at kFirstRowY + kRowSpacing * r.
-   static const int kFirstRowY = 120, kRowSpacing = 30;
 
    std::vector<HighscoreEntry> entries;  // best first
    int32_t pendingRow = 0;  // the row of the last rankOf, -1 if it did not qualify

@@ -1,4 +1,4 @@
-#include "table_file.h"
+#include "scores/table_file.h"
 
 #include <dirent.h>
 #include <fcntl.h>

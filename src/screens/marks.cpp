@@ -2,8 +2,8 @@
 
 #include <allegro.h>
 
-#include "app/assets.h"
 #include "audio/sound.h"
+#include "shell/assets.h"
 
 bool showMarks = false;
 

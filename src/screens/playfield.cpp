@@ -2,14 +2,14 @@
 
 #include <allegro.h>
 
-#include "app/assets.h"
-#include "app/key_bindings.h"
-#include "app/keyboard.h"
-#include "app/picture.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "screens/playfield_drawing.h"
+#include "shell/assets.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
+#include "shell/picture.h"
+#include "shell/screen_state.h"
 
 namespace {
 

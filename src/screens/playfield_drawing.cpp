@@ -5,11 +5,11 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/assets.h"
 #include "audio/sound.h"
 #include "game/particle.h"
 #include "screens/marks.h"
 #include "screens/work_area.h"
+#include "shell/assets.h"
 
 namespace {
 

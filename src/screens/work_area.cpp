@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/assets.h"
+#include "shell/assets.h"
 
 WorkArea::WorkArea(int w, int h)
 {

@@ -1,12 +1,12 @@
 #include "app_fixture.h"
 
-#include "app/assets.h"
-#include "app/intro.h"
 #include "app/main_loop.h"
-#include "app/menu.h"
-#include "app/quit_prompt.h"
-#include "app/screen_state.h"
-#include "app/window.h"
+#include "screens/intro.h"
+#include "screens/menu.h"
+#include "screens/quit_prompt.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
+#include "shell/window.h"
 
 void AppTest::useMemoryScreenAndScriptedKeys()
 {

@@ -11,8 +11,8 @@
 #include <set>
 #include <vector>
 
-#include "app/keyboard.h"
 #include "audio/sound.h"
+#include "shell/keyboard.h"
 
 class ScriptedKeys : public KeySource {
 public:

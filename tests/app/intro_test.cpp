@@ -1,8 +1,8 @@
 // The intro's two layers over the menu and when it hands over.
-#include "app/intro.h"
 #include "app/main_loop.h"
-#include "app/screen_state.h"
 #include "app_fixture.h"
+#include "screens/intro.h"
+#include "shell/screen_state.h"
 
 namespace {
 

@@ -3,19 +3,19 @@
 // when the focus goes, the picture key and its notice.
 #include <filesystem>
 
-#include "app/assets.h"
 #include "app/captures.h"
 #include "app/main_loop.h"
-#include "app/menu.h"
-#include "app/picture.h"
-#include "app/quit_prompt.h"
-#include "app/screen_state.h"
-#include "app/screens.h"
-#include "game/game.h"
 #include "app_fixture.h"
+#include "game/game.h"
 #include "gif/gif.h"
-#include "support/scratch.h"
+#include "screens/menu.h"
 #include "screens/playfield.h"
+#include "screens/quit_prompt.h"
+#include "screens/screens.h"
+#include "shell/assets.h"
+#include "shell/picture.h"
+#include "shell/screen_state.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The menu's keys, their order within a tick, the cursor and its wrap.
-#include "app/assets.h"
-#include "app/menu.h"
-#include "app/screen_state.h"
 #include "app_fixture.h"
+#include "screens/menu.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
 
 namespace {
 

@@ -8,14 +8,14 @@
 
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
-#include "app/quit_prompt.h"
 #include "app_fixture.h"
 #include "game/game.h"
 #include "pad/gamepad.h"
 #include "scores/highscores.h"
-#include "scores/name_entry.h"
-#include "support/scratch.h"
+#include "screens/name_entry.h"
 #include "screens/playfield.h"
+#include "screens/quit_prompt.h"
+#include "support/scratch.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The quit prompt: its dimmed snapshot, its panel and its answers.
-#include "app/assets.h"
-#include "app/quit_prompt.h"
-#include "app/screen_state.h"
-#include "app/window.h"
 #include "app_fixture.h"
+#include "screens/quit_prompt.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
+#include "shell/window.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 
 #include "app/main_loop.h"
 #include "app/quit_signals.h"
-#include "app/screen_state.h"
 #include "app_fixture.h"
+#include "shell/screen_state.h"
 
 namespace {
 

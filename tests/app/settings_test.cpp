@@ -6,8 +6,8 @@
 #include <allegro.h>
 
 #include "app/command_line.h"
-#include "app/key_bindings.h"
 #include "app/settings.h"
+#include "shell/key_bindings.h"
 #include "support/scratch.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The window's scale: the largest that fits a desktop, and frames shown
 // enlarged by whole pixels.
-#include "app/window.h"
 #include "app_fixture.h"
+#include "shell/window.h"
 
 namespace {
 

@@ -1,15 +1,15 @@
 // The playfield's picture: gauges, score, targets, ball shadows and hands
 // where they belong, and translucent objects drawn through the corner of
 // the scratch bitmap exactly as through the whole of it.
-#include "app/assets.h"
 #include "audio/sound.h"
 #include "game/game.h"
-#include "screens/marks.h"
 #include "game/particle.h"
 #include "gif/gif.h"
 #include "playfield_fixture.h"
+#include "screens/marks.h"
 #include "screens/playfield.h"
 #include "screens/playfield_drawing.h"
+#include "shell/assets.h"
 
 namespace {
 

@@ -2,17 +2,17 @@
 // play keys, the end of a game, and a replay of a whole scripted game.
 #include <SDL.h>
 
-#include "app/key_bindings.h"
-#include "app/keyboard.h"
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
-#include "app/quit_prompt.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/particle.h"
 #include "playfield_fixture.h"
 #include "screens/playfield.h"
+#include "screens/quit_prompt.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The hands: which ball each follows, the jump under it, keeping apart,
 // and the keys with their double steps and limits.
-#include "app/key_bindings.h"
-#include "app/keyboard.h"
 #include "game/game.h"
 #include "playfield_fixture.h"
+#include "shell/key_bindings.h"
+#include "shell/keyboard.h"
 
 namespace {
 

@@ -2,11 +2,11 @@
 
 #include <unistd.h>
 
-#include "app/assets.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "game/particle.h"
 #include "screens/playfield.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
 
 const Hand kLeftHandAtStart = leftHand, kRightHandAtStart = rightHand;
 time_t testSeed = 1;

@@ -14,14 +14,14 @@
 #include <set>
 
 #include "app/app_fixture.h"
-#include "app/key_bindings.h"
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
-#include "app/screen_state.h"
 #include "files/replacement_file.h"
 #include "game/game.h"
 #include "replay/playback.h"
 #include "replay/recorder.h"
+#include "shell/key_bindings.h"
+#include "shell/screen_state.h"
 
 namespace {
 

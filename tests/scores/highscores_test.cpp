@@ -1,9 +1,10 @@
 // The table's rules: ordering and ties, the row a score takes, insertion,
 // and the drawing of its ten rows, odd names included.
 #include "app/app_fixture.h"
-#include "app/assets.h"
 #include "scores/highscores.h"
+#include "screens/score_table.h"
 #include "scores_test_util.h"
+#include "shell/assets.h"
 
 namespace {
 
@@ -71,7 +72,7 @@ TEST_F(HighscoresDrawing, BackdropBannerAndTenRowsInWhite)
    Highscores table;
    table.entries = default_rows();
    table.entries[4] = {"", 5};
-   table.drawTable();
+   drawTable(table);
    EXPECT_EQ(getpixel(backBuffer, 600, 400), textureColor());
    EXPECT_EQ(getpixel(backBuffer, 10, 100), scoresBannerColor());
    const int white = makecol(255, 255, 255);
@@ -96,7 +97,7 @@ TEST_F(HighscoresDrawing, OddNamesAreDrawnSafely)
    table.entries[1].name = kHeapStem + "\xC3";
    table.entries[2].name = std::string(100, 'M');
    table.entries[3].name = "\xFF";
-   table.drawTable();
+   drawTable(table);
    const int white = makecol(255, 255, 255);
    EXPECT_TRUE(has_color(backBuffer, 160, 120, 190, 127, white));
    // The hundred-character name runs to the edge of the window.

@@ -6,15 +6,15 @@
 #include <filesystem>
 
 #include "app/app_fixture.h"
-#include "app/assets.h"
-#include "app/screen_state.h"
 #include "game/game.h"
 #include "game/particle.h"
-#include "scores/game_over.h"
 #include "scores/highscores.h"
-#include "scores/name_entry.h"
-#include "scores/score_table.h"
 #include "scores_test_util.h"
+#include "screens/game_over.h"
+#include "screens/name_entry.h"
+#include "screens/score_table.h"
+#include "shell/assets.h"
+#include "shell/screen_state.h"
 #include "support/scratch.h"
 
 namespace {

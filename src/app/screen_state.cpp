@@ -1,5 +1,0 @@
-#include "screen_state.h"
-
-ScreenState screenState = Intro;
-int inputDelay = 0;
-bool quitPromptRequested = false;

@@ -1,0 +1,33 @@
+#include "screens/game_over.h"
+
+#include <allegro.h>
+
+#include "audio/sound.h"
+#include "game/game.h"
+#include "scores/highscores.h"
+#include "shell/assets.h"
+#include "shell/keyboard.h"
+#include "shell/screen_state.h"
+
+void updateGameOver()
+{
+   if (inputDelay != 0)
+      return;
+   if (!keys->held(KEY_ESC) && !keys->held(KEY_ENTER) && !keys->held(KEY_SPACE))
+      return;
+   if (highscores.rankOf(score) == -1) {
+      screenState = Menu;
+      inputDelay = kScreenChangeDelay;
+   } else {
+      // The key buffer is kept: what was typed here reaches the name entry.
+      screenState = NameEntry;
+      inputDelay = kLongInputDelay;
+      playSound(Cue::NameEntryOpened);
+   }
+}
+
+void drawGameOver()
+{
+   textprintf_ex(backBuffer, font, 200, 240, makecol(255, 255, 255), -1,
+                 "G A M E           O V E R");
+}

@@ -1,0 +1,12 @@
+// The main menu: "  Play", "High Scores", "  Exit".
+#ifndef TOSSARO_SCREENS_MENU_H
+#define TOSSARO_SCREENS_MENU_H
+
+// The highlighted item, 0 to 2. Never reset, so the menu reopens on the
+// item last chosen or moved to. Changed by updateMenu only.
+extern int menuSelection;
+
+void updateMenu();
+void drawMenu();
+
+#endif

@@ -1,0 +1,96 @@
+#include "screens/name_entry.h"
+
+#include <allegro.h>
+
+#include <cstdlib>
+
+#include "audio/sound.h"
+#include "game/game.h"
+#include "game/particle.h"
+#include "scores/highscores.h"
+#include "screens/playfield_drawing.h"
+#include "screens/score_table.h"
+#include "shell/assets.h"
+#include "shell/keyboard.h"
+#include "shell/picture.h"
+#include "shell/screen_state.h"
+
+std::string playerName;
+const size_t maxNameLength = 26;
+
+namespace {
+
+const int kPanelX1 = 144, kPanelX2 = 480, kNameX = 160;
+// Sparks appear beside both ends of the panel on about one tick in seven.
+const int kSparkChance = 7;
+const int kSparkLeftX = 100, kSparkRightX = 520;
+
+void confirm()
+{
+   highscores.insert(score, playerName);
+   // Saved at once, so a crash later in the run cannot lose the row. A
+   // failure is said when the save gives up, and the table screen shows a
+   // notice until a save succeeds; the save at exit tries again. A table
+   // kept in memory has only its notice: the exit says what is lost.
+   if (!highscores.keptInMemory())
+      saveTable();
+   playSound(Cue::NameStored);
+   screenState = ScoreTable;
+   inputDelay = kScreenChangeDelay;
+}
+
+// One typed key: a character added, backspace, or Enter with a name.
+void type(int c)
+{
+   if (isNameCharacter(c) && playerName.size() < maxNameLength)
+      playerName += char(c);
+   if (c == kBackspace && !playerName.empty())
+      playerName.pop_back();
+   // The Enter press itself is the key read; its kEnter adds nothing.
+   if (keys->held(KEY_ENTER) && !playerName.empty())
+      confirm();
+}
+
+}  // namespace
+
+int nameCharacterIndex(int c)
+{
+   const int capital = c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c;
+   const size_t at =
+      capital > 0 && capital < 128 ? kNameCharacters.find(char(capital)) : std::string_view::npos;
+   return at == std::string_view::npos ? -1 : int(at);
+}
+
+void updateNameEntry()
+{
+   if (inputDelay <= 0) {
+      // Abandoning inserts nothing; the key read below still runs.
+      if (keys->held(KEY_ESC)) {
+         screenState = Menu;
+         inputDelay = kAbandonNameDelay;
+      }
+      // One key a tick; keys typed ahead are dropped.
+      if (keys->keypressed()) {
+         const int c = keys->readkey() & 0xff;
+         keys->clearKeybuf();
+         type(c);
+      }
+   }
+   updateSparks();
+   if (rand() % kSparkChance == 1) {
+      const int y = tableRowTop(highscores.pendingRow) - 2;
+      spawnSparks(1, kSparkLeftX, y);
+      spawnSparks(1, kSparkRightX, y);
+   }
+}
+
+void drawNameEntry()
+{
+   drawTable(highscores);
+   const int y = tableRowTop(highscores.pendingRow);
+   rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelFace));
+   rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelInk));
+   textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s",
+                 playerName.c_str());
+   drawSparks();
+}

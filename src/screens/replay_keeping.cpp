@@ -1,0 +1,105 @@
+#include "screens/replay_keeping.h"
+
+#include <memory>
+#include <optional>
+
+#include "files/replacement_file.h"
+#include "files/say.h"
+#include "game/game.h"
+#include "replay/recorder.h"
+#include "scores/highscores.h"
+#include "screens/name_entry.h"
+
+namespace {
+
+std::unique_ptr<Recorder> recorder;
+std::unique_ptr<ReplayShelf> shelf;
+std::optional<Replay> lastGame;  // the last game left, until its row is stored or another is left
+bool lastWritten = false;  // lastGame is in last.rpl
+bool nameStored = false;  // a name was stored for the last game
+bool unwritten = false;  // the last replay written failed
+
+void report(const std::string &problem)
+{
+   unwritten = !problem.empty();
+   if (unwritten)
+      say(problem);
+}
+
+}  // namespace
+
+void startKeepingReplays()
+{
+   recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
+   playListener = recorder.get();
+   shelf.reset();
+   unwritten = false;
+   // Rows left out before the shelf stood are not its to answer for.
+   highscores.takeLeftOut();
+   if (highscores.keptInMemory())
+      return;
+   shelf = std::make_unique<ReplayShelf>(folder_of(highscores.file) + "/replays",
+                                         name_of(highscores.file));
+}
+
+void noteTick(ScreenState before)
+{
+   if (before == NameEntry && screenState == ScoreTable)
+      nameStored = true;
+}
+
+void keepReplays()
+{
+   if (!recorder)
+      return;
+   if (recorder->recording() && screenState != Playing && screenState != QuitPrompt)
+      recorder->finish();
+   if (recorder->finished()) {
+      lastGame = std::move(recorder->finished());
+      recorder->finished().reset();
+      lastWritten = false;
+   }
+   if (recorder->recording() || !shelf)
+      return;
+   if (lastGame && !lastWritten) {
+      report(shelf->keepLast(*lastGame));
+      lastWritten = true;
+   }
+   if (nameStored) {
+      if (lastGame && lastGame->finalScore == score) {
+         lastGame->name = playerName;
+         report(shelf->keepRow(*lastGame));
+      }
+      lastGame.reset();
+      nameStored = false;
+   }
+   const std::vector<HighscoreEntry> leftOut = highscores.takeLeftOut();
+   if (!leftOut.empty())
+      shelf->prune(highscores.entries, leftOut);
+}
+
+void stopKeepingReplays()
+{
+   if (recorder)
+      recorder->finish();
+   keepReplays();
+   playListener = nullptr;
+   recorder.reset();
+}
+
+std::optional<Replay> gameSoFar()
+{
+   if (!recorder || !recorder->recording())
+      return std::nullopt;
+   return recorder->soFar();
+}
+
+const ReplayShelf *replayShelf()
+{
+   return shelf.get();
+}
+
+bool replaysUnwritten()
+{
+   return unwritten;
+}

@@ -1,0 +1,40 @@
+// A replay watched in the window: the game's own picture, a banner that
+// says whose game it is and its score, and a progress line. Space pauses,
+// Right runs four times as fast while held, Left goes back five seconds,
+// Esc leaves. A demo (the menu's attract mode) is silent, says "Demo:
+// press any key", and any key or button ends it. Whatever way it ends, the
+// screen after it waits until every key is let go, so that a key that
+// ended it does nothing else; and the game in memory is as it was before.
+#ifndef TOSSARO_SCREENS_WATCHING_H
+#define TOSSARO_SCREENS_WATCHING_H
+
+#include <optional>
+#include <string>
+
+#include "replay/replay_file.h"
+#include "shell/screen_state.h"
+
+// Starts showing the replay read from `file`; `then` is the screen after
+// it (Exit for the command line's --replay). A playback that drifts from
+// the recording stops there, and a line on stderr says where.
+void watchReplay(const Replay &replay, const std::string &file, ScreenState then, bool demo);
+
+void updateWatching();
+void drawWatching();
+
+// Ends the replay being watched, if any, when the program ends: the sounds
+// go back to their sink (a demo silenced them), so that the mixer stops.
+void stopWatching();
+
+// The replay being watched up to the tick shown, for a clip of it; none
+// when none is.
+std::optional<Replay> watchedSoFar();
+
+// Whether the menu's demo shows, or has just ended and waits for the keys
+// to be let go: every key only ends it.
+bool demoShown();
+
+// Whether any key is held, the controller's included.
+bool anyKeyHeld();
+
+#endif
