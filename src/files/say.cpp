@@ -74,5 +74,10 @@ bool is_utf8(const std::string &text)
 
 void say(const std::string &line, FILE *to)
 {
-   fprintf(to, "tossaro: %s\n", printable(line).c_str());
+   say_as("tossaro", line, to);
+}
+
+void say_as(const char *program, const std::string &line, FILE *to)
+{
+   fprintf(to, "%s: %s\n", program, printable(line).c_str());
 }

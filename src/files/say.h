@@ -18,4 +18,7 @@ bool is_utf8(const std::string &text);
 // as \xNN and \\.
 void say(const std::string &line, FILE *to = stderr);
 
+// The same for another program of the game's: "PROGRAM: " and the line.
+void say_as(const char *program, const std::string &line, FILE *to = stderr);
+
 #endif

@@ -1,0 +1,131 @@
+#include "server/server_options.h"
+
+#include <cstring>
+#include <regex>
+
+#include "files/say.h"
+
+namespace {
+
+const char kUsage[] = "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
+                      "                      [--allow-origin ORIGIN] [--help] [--version]\n";
+
+const char kHelp[] =
+   "A leaderboard of Tossaro's games: each submitted replay is played again by\n"
+   "the game's rules, and only the score it really makes enters the table.\n"
+   "\n"
+   "  --listen HOST:PORT     the address to serve plain HTTP on (127.0.0.1:8765;\n"
+   "                         [::1]:8765 for IPv6, port 0 for any free one)\n"
+   "  --database sqlite:PATH the table in an SQLite file, made when missing\n"
+   "                         (leaderboard.db in $STATE_DIRECTORY, else in the\n"
+   "                         working folder)\n"
+   "  --allow-origin ORIGIN  let pages of ORIGIN (https://example.org) call the API\n"
+   "\n"
+   "exit status: 0 when stopped by SIGTERM or SIGINT; 1 when it cannot listen or\n"
+   "open the database; 2 for a mistake on the command line.\n";
+
+bool parsePort(const std::string &text, int *port)
+{
+   if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+   *port = std::stoi(text);
+   return *port <= 65535;
+}
+
+// "HOST:PORT" or "[V6]:PORT".
+bool parseListen(const std::string &text, ServerOptions *o)
+{
+   const size_t colon = text.rfind(':');
+   if (colon == std::string::npos || colon == 0 || !parsePort(text.substr(colon + 1), &o->port))
+      return false;
+   std::string host = text.substr(0, colon);
+   if (host.front() == '[') {
+      if (host.size() < 3 || host.back() != ']')
+         return false;
+      host = host.substr(1, host.size() - 2);
+   } else if (host.find(':') != std::string::npos) {
+      return false;
+   }
+   o->host = host;
+   return true;
+}
+
+ServerCommandLine mistake(const std::string &what)
+{
+   ServerCommandLine line;
+   line.request = ServerRequest::Mistake;
+   line.mistake = what;
+   return line;
+}
+
+}  // namespace
+
+std::string listenAddress(const std::string &host, int port)
+{
+   const bool v6 = host.find(':') != std::string::npos;
+   return (v6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
+}
+
+ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
+                                         const char *stateDirectory)
+{
+   ServerCommandLine line;
+   ServerOptions &o = line.options;
+   std::string state = stateDirectory ? stateDirectory : "";
+   state = state.substr(0, state.find(':'));
+   o.database = "sqlite:" + (state.empty() ? "" : state + "/") + "leaderboard.db";
+   for (int k = 1; k < argc; k++) {
+      std::string name = argv[k], value;
+      const bool joined = name.find('=') != std::string::npos;
+      if (joined) {
+         value = name.substr(name.find('=') + 1);
+         name = name.substr(0, name.find('='));
+      }
+      if (!joined && (name == "--help" || name == "--version")) {
+         line.request = name == "--help" ? ServerRequest::Help : ServerRequest::Version;
+         continue;
+      }
+      if (name != "--listen" && name != "--database" && name != "--allow-origin")
+         return mistake("unknown option " + std::string(argv[k]));
+      if (!joined) {
+         if (k + 1 == argc)
+            return mistake(name + " needs a value");
+         value = argv[++k];
+      }
+      if (name == "--listen" && !parseListen(value, &o))
+         return mistake("--listen " + value + ": give HOST:PORT, such as 127.0.0.1:8765");
+      if (name == "--database") {
+         if (value.rfind("sqlite:", 0) != 0 || value.size() == 7)
+            return mistake("--database " + value + ": give sqlite:PATH");
+         o.database = value;
+      }
+      if (name == "--allow-origin") {
+         // It goes into a header as it is: a scheme, a host and a port only.
+         static const std::regex origin("https?://[A-Za-z0-9.-]+(:[0-9]{1,5})?");
+         if (!std::regex_match(value, origin))
+            return mistake("--allow-origin " + value +
+                           ": give an origin such as https://example.org");
+         o.allowOrigin = value;
+      }
+   }
+   return line;
+}
+
+int answerServerCommandLine(const ServerCommandLine &line, FILE *out, FILE *err)
+{
+   switch (line.request) {
+   case ServerRequest::Help:
+      fprintf(out, "%s\n%s", kUsage, kHelp);
+      return 0;
+   case ServerRequest::Version:
+      fprintf(out, "tossaro-server %s\n", TOSSARO_VERSION);
+      return 0;
+   case ServerRequest::Mistake:
+      say_as("tossaro-server", line.mistake, err);
+      fputs(kUsage, err);
+      return 2;
+   case ServerRequest::Serve:
+      break;
+   }
+   return 0;
+}

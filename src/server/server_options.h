@@ -1,0 +1,37 @@
+// tossaro-server's command line: where it listens, the database, and the
+// one origin other sites may call it from.
+#ifndef TOSSARO_SERVER_SERVER_OPTIONS_H
+#define TOSSARO_SERVER_SERVER_OPTIONS_H
+
+#include <cstdio>
+#include <string>
+
+struct ServerOptions {
+   std::string host = "127.0.0.1";
+   int port = 8765;  // 0: any free port, said in the "listening on" line
+   std::string database;  // "sqlite:PATH"
+   std::string allowOrigin;  // empty: no cross-origin access
+};
+
+enum class ServerRequest { Serve, Help, Version, Mistake };
+
+struct ServerCommandLine {
+   ServerRequest request = ServerRequest::Serve;
+   ServerOptions options;
+   std::string mistake;  // one line, for a Mistake
+};
+
+// The options over their defaults: the database leaderboard.db in
+// `stateDirectory` (systemd's $STATE_DIRECTORY, the first of its folders)
+// or else the working folder.
+ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
+                                         const char *stateDirectory);
+
+// Prints the help or the version on `out`, or the mistake and the usage
+// on `err`; returns the exit status, 0 or 2.
+int answerServerCommandLine(const ServerCommandLine &line, FILE *out, FILE *err);
+
+// "127.0.0.1:8765", "[::1]:8765": the address as a URL holds it.
+std::string listenAddress(const std::string &host, int port);
+
+#endif

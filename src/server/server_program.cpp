@@ -1,0 +1,72 @@
+#include "server/server_program.h"
+
+#include <pthread.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <thread>
+
+#include "files/say.h"
+#include "server/server_options.h"
+#include "server/service.h"
+#include "server/store.h"
+
+namespace {
+
+void fail(const std::string &line)
+{
+   say_as("tossaro-server", line);
+}
+
+}  // namespace
+
+int runServer(int argc, char **argv)
+{
+   const ServerCommandLine line = parseServerCommandLine(argc, argv, getenv("STATE_DIRECTORY"));
+   if (line.request != ServerRequest::Serve)
+      return answerServerCommandLine(line, stdout, stderr);
+   const ServerOptions &o = line.options;
+
+   // The signals that end the server are taken by one thread of its own,
+   // from before any other thread is started; a client gone mid-answer is
+   // an error on its socket, not a signal.
+   sigset_t ending;
+   sigemptyset(&ending);
+   sigaddset(&ending, SIGTERM);
+   sigaddset(&ending, SIGINT);
+   pthread_sigmask(SIG_BLOCK, &ending, nullptr);
+   signal(SIGPIPE, SIG_IGN);
+
+   std::string problem;
+   std::unique_ptr<Store> store = openStore(o.database, &problem);
+   if (!store) {
+      fail(problem);
+      return 1;
+   }
+   Service service(*store, {o.allowOrigin, TOSSARO_VERSION});
+   httplib::Server &http = service.http();
+   errno = 0;
+   int port = o.port;
+   const bool bound =
+      port == 0 ? (port = http.bind_to_any_port(o.host)) > 0 : http.bind_to_port(o.host, port);
+   if (!bound) {
+      fail("cannot listen on " + listenAddress(o.host, o.port) + ": " +
+           (errno ? strerror(errno) : "the address is not this machine's"));
+      return 1;
+   }
+   printf("listening on http://%s\n", listenAddress(o.host, port).c_str());
+   fflush(stdout);
+
+   std::thread stopper([&http, ending] {
+      int signal = 0;
+      sigwait(&ending, &signal);
+      http.stop();
+   });
+   http.listen_after_bind();
+   // Ended by itself rather than by a signal: the stopper is woken too.
+   pthread_kill(stopper.native_handle(), SIGTERM);
+   stopper.join();
+   store.reset();
+   return 0;
+}

@@ -1,0 +1,215 @@
+#include "server/service.h"
+
+#include <sys/socket.h>
+
+#include <nlohmann/json.hpp>
+
+#include "files/say.h"
+#include "server/submission.h"
+
+using httplib::Request;
+using httplib::Response;
+using json = nlohmann::ordered_json;
+
+namespace {
+
+const size_t kSubmissionsAMinute = 30;
+const char kJson[] = "application/json";
+const char kId[] = "([0-9a-f]{16})";
+
+void answer(Response &response, int status, const json &body)
+{
+   response.status = status;
+   response.set_content(body.dump() + "\n", kJson);
+}
+
+void refuse(Response &response, int status, const std::string &error)
+{
+   answer(response, status, json{{"error", error}});
+}
+
+// A fresh id: 64 random bits, in hexadecimal.
+std::string newId()
+{
+   static thread_local std::random_device device;
+   const uint64_t bits = uint64_t(device()) << 32 | device();
+   char text[17];
+   snprintf(text, sizeof text, "%016llx", (unsigned long long)bits);
+   return text;
+}
+
+// An integer parameter from `least` to `most`, or `fallback` when absent;
+// false when it is there but no such number.
+bool numberParameter(const Request &request, const char *name, int64_t least, int64_t most,
+                     int64_t fallback, int64_t *value)
+{
+   *value = fallback;
+   if (!request.has_param(name))
+      return true;
+   const std::string text = request.get_param_value(name);
+   if (text.empty() || text.size() > 18 ||
+       text.find_first_not_of("0123456789") != std::string::npos)
+      return false;
+   *value = std::stoll(text);
+   return *value >= least && *value <= most;
+}
+
+bool loopback(const std::string &address)
+{
+   return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
+}
+
+}  // namespace
+
+std::string isoTime(int64_t seconds)
+{
+   const time_t when = time_t(seconds);
+   struct tm parts;
+   char text[32];
+   if (!gmtime_r(&when, &parts) || !strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts))
+      return "";
+   return text;
+}
+
+Service::Service(Store &store, ServiceSettings settings)
+    : store_(store), settings_(std::move(settings)), limiter_(kSubmissionsAMinute)
+{
+   // Nothing loads from elsewhere, and nothing is taken for another type
+   // than it is sent as.
+   httplib::Headers headers = {
+      {"Content-Security-Policy",
+       "default-src 'none'; img-src 'self'; style-src 'self'; base-uri 'none'; "
+       "form-action 'none'; frame-ancestors 'none'"},
+      {"X-Content-Type-Options", "nosniff"},
+      {"Referrer-Policy", "no-referrer"},
+   };
+   if (!settings_.allowOrigin.empty()) {
+      headers.emplace("Access-Control-Allow-Origin", settings_.allowOrigin);
+      headers.emplace("Vary", "Origin");
+   }
+   http_.set_default_headers(headers);
+   // One server on an address: a second one fails to bind rather than
+   // share the port.
+   http_.set_socket_options([](socket_t socket) {
+      const int yes = 1;
+      setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+   });
+   http_.set_payload_max_length(kMaxBody);
+   http_.set_error_handler([](const Request &request, Response &response) {
+      if (!response.body.empty())
+         return;
+      const std::string what = response.status == 413   ? "the body is over 1 MiB (1048576 bytes)"
+                               : response.status == 404 ? "no such page"
+                                                        : "a request this server does not take";
+      if (request.path.rfind("/api/", 0) == 0 || response.status == 413)
+         refuse(response, response.status, what);
+      else
+         response.set_content(what + "\n", "text/plain; charset=utf-8");
+   });
+   http_.set_exception_handler(
+      [](const Request &request, Response &response, std::exception_ptr failure) {
+         std::string what = "unknown failure";
+         try {
+            std::rethrow_exception(failure);
+         } catch (const std::exception &error) {
+            what = error.what();
+         }
+         say_as("tossaro-server", request.method + " " + request.path + ": " + what);
+         refuse(response, 503, "the database failed: " + what);
+      });
+
+   http_.Post("/api/v1/replays", [this](const Request &q, Response &r) { submit(q, r); });
+   http_.Get("/api/v1/scores", [this](const Request &q, Response &r) { scores(q, r); });
+   http_.Get(std::string("/api/v1/replays/") + kId,
+             [this](const Request &q, Response &r) { replayFile(q, r); });
+   http_.Get("/healthz", [this](const Request &, Response &r) {
+      const bool up = store_.answers();
+      r.status = up ? 200 : 503;
+      r.set_content(up ? "ok\n" : "the database does not answer\n", "text/plain; charset=utf-8");
+   });
+   if (!settings_.allowOrigin.empty()) {
+      // The preflight of a submission from the allowed origin's pages.
+      http_.Options("/api/v1/.*", [](const Request &, Response &r) {
+         r.status = 204;
+         r.set_header("Access-Control-Allow-Methods", "GET, POST");
+         r.set_header("Access-Control-Allow-Headers", "Content-Type");
+         r.set_header("Access-Control-Max-Age", "86400");
+      });
+   }
+}
+
+std::string Service::clientOf(const Request &request)
+{
+   const std::string proxied = request.get_header_value("X-Real-IP");
+   if (loopback(request.remote_addr) && !proxied.empty())
+      return proxied;
+   return request.remote_addr;
+}
+
+void Service::submit(const Request &request, Response &response)
+{
+   if (!limiter_.admit(clientOf(request), RateLimiter::Clock::now())) {
+      response.set_header("Retry-After", "60");
+      return refuse(response, 429, "more than 30 submissions a minute from this address");
+   }
+   std::string type = request.get_header_value("Content-Type");
+   type = type.substr(0, type.find(';'));
+   while (!type.empty() && type.back() == ' ')
+      type.pop_back();
+   if (strcasecmp(type.c_str(), "application/octet-stream") != 0)
+      return refuse(response, 415, "send the replay file as application/octet-stream");
+   const Bytes bytes(request.body.begin(), request.body.end());
+   const Judgement judgement = judgeReplay(bytes, settings_.rules);
+   if (judgement.status != 0)
+      return refuse(response, judgement.status, judgement.error);
+   Run run;
+   run.id = newId();
+   run.name = judgement.replay.name;
+   run.score = judgement.replay.finalScore;
+   run.ticks = judgement.replay.ticks;
+   run.played = judgement.replay.start.startTime;
+   run.submitted = time(nullptr);
+   bool added = false;
+   const Placed placed = store_.add(run, digestOf(bytes), bytes, &added);
+   answer(response, added ? 201 : 200,
+          json{{"id", placed.run.id},
+               {"name", placed.run.name},
+               {"score", placed.run.score},
+               {"ticks", placed.run.ticks},
+               {"rank", placed.rank},
+               {"of", placed.of}});
+}
+
+void Service::scores(const Request &request, Response &response)
+{
+   int64_t limit, offset;
+   if (!numberParameter(request, "limit", 1, 100, 10, &limit))
+      return refuse(response, 400, "limit: give a number from 1 to 100");
+   if (!numberParameter(request, "offset", 0, INT64_MAX / 2, 0, &offset))
+      return refuse(response, 400, "offset: give a number from 0");
+   json rows = json::array();
+   int64_t total = 0;
+   for (const Placed &p : store_.top(int(limit), offset)) {
+      rows.push_back({{"rank", p.rank},
+                      {"id", p.run.id},
+                      {"name", p.run.name},
+                      {"score", p.run.score},
+                      {"ticks", p.run.ticks},
+                      {"played", isoTime(p.run.played)},
+                      {"submitted", isoTime(p.run.submitted)}});
+      total = p.of;
+   }
+   if (rows.empty())
+      total = store_.count();
+   answer(response, 200, json{{"total", total}, {"scores", rows}});
+}
+
+void Service::replayFile(const Request &request, Response &response)
+{
+   const std::string id = request.matches[1];
+   const std::optional<Bytes> bytes = store_.replay(id);
+   if (!bytes)
+      return refuse(response, 404, "no run " + id);
+   response.set_header("Content-Disposition", "attachment; filename=\"tossaro-" + id + ".rpl\"");
+   response.set_content(std::string(bytes->begin(), bytes->end()), "application/octet-stream");
+}

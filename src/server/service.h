@@ -1,0 +1,42 @@
+// The leaderboard over HTTP: the API, the pages and the clips, on
+// cpp-httplib's server. Every answer carries the security headers; a
+// failing database is answered with 503 and said on stderr.
+#ifndef TOSSARO_SERVER_SERVICE_H
+#define TOSSARO_SERVER_SERVICE_H
+
+#include <httplib.h>
+
+#include <string>
+
+#include "server/rate_limiter.h"
+#include "server/store.h"
+
+struct ServiceSettings {
+   std::string allowOrigin;  // empty: no cross-origin access
+   std::string rules;  // the game's version whose rules judge the replays
+};
+
+class Service {
+public:
+   Service(Store &store, ServiceSettings settings);
+
+   httplib::Server &http() { return http_; }
+
+private:
+   void submit(const httplib::Request &request, httplib::Response &response);
+   void scores(const httplib::Request &request, httplib::Response &response);
+   void replayFile(const httplib::Request &request, httplib::Response &response);
+   // The address a submission counts against: the peer's, or the one a
+   // reverse proxy on this machine names in X-Real-IP.
+   static std::string clientOf(const httplib::Request &request);
+
+   Store &store_;
+   ServiceSettings settings_;
+   RateLimiter limiter_;
+   httplib::Server http_;
+};
+
+// A time as ISO 8601 in UTC: "2026-12-07T17:45:12Z".
+std::string isoTime(int64_t seconds);
+
+#endif

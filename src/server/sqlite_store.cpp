@@ -1,0 +1,282 @@
+// The table in one SQLite file: written ahead (WAL), so that readers of
+// the page never wait for a submission, through one connection that the
+// server's threads take in turn.
+#include <sqlite3.h>
+
+#include <mutex>
+
+#include "server/store.h"
+
+namespace {
+
+// Each step of the schema, from an empty database: the version a database
+// is at is how many of them it has had (SQLite's user_version).
+const char *const kMigrations[] = {
+   "CREATE TABLE runs (seq INTEGER PRIMARY KEY, id TEXT NOT NULL UNIQUE,"
+   " digest TEXT NOT NULL UNIQUE, name TEXT NOT NULL, score INTEGER NOT NULL,"
+   " ticks INTEGER NOT NULL, played INTEGER NOT NULL, submitted INTEGER NOT NULL,"
+   " replay BLOB NOT NULL);"
+   "CREATE INDEX runs_by_place ON runs (score DESC, seq);"
+   "CREATE TABLE clips (seq INTEGER PRIMARY KEY REFERENCES runs (seq), gif BLOB NOT NULL);",
+};
+static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
+
+const char kRunColumns[] = "SELECT seq, id, name, score, ticks, played, submitted,"
+                           " EXISTS (SELECT 1 FROM clips WHERE clips.seq = runs.seq) FROM runs ";
+
+class Statement {
+public:
+   Statement(sqlite3 *db, const char *sql) : db_(db)
+   {
+      if (sqlite3_prepare_v2(db, sql, -1, &statement_, nullptr) != SQLITE_OK)
+         throw StoreError(sqlite3_errmsg(db));
+   }
+   ~Statement() { sqlite3_finalize(statement_); }
+   Statement(const Statement &) = delete;
+   Statement &operator=(const Statement &) = delete;
+
+   Statement &bind(int at, int64_t value)
+   {
+      check(sqlite3_bind_int64(statement_, at, value));
+      return *this;
+   }
+   Statement &bind(int at, const std::string &text)
+   {
+      check(sqlite3_bind_text(statement_, at, text.data(), int(text.size()), SQLITE_TRANSIENT));
+      return *this;
+   }
+   Statement &bind(int at, const Bytes &bytes)
+   {
+      // An empty blob is bound as one, never as NULL.
+      check(sqlite3_bind_blob(statement_, at, bytes.empty() ? "" : (const void *)bytes.data(),
+                              int(bytes.size()), SQLITE_TRANSIENT));
+      return *this;
+   }
+   // Whether a row came.
+   bool step()
+   {
+      const int status = sqlite3_step(statement_);
+      if (status != SQLITE_ROW && status != SQLITE_DONE)
+         throw StoreError(sqlite3_errmsg(db_));
+      return status == SQLITE_ROW;
+   }
+   int64_t integer(int column) { return sqlite3_column_int64(statement_, column); }
+   std::string text(int column)
+   {
+      const auto *text = sqlite3_column_text(statement_, column);
+      return text ? std::string(reinterpret_cast<const char *>(text),
+                                size_t(sqlite3_column_bytes(statement_, column)))
+                  : std::string();
+   }
+   Bytes bytes(int column)
+   {
+      const auto *blob =
+         static_cast<const unsigned char *>(sqlite3_column_blob(statement_, column));
+      return blob ? Bytes(blob, blob + sqlite3_column_bytes(statement_, column)) : Bytes();
+   }
+   Run run()
+   {
+      Run run;
+      run.id = text(1);
+      run.name = text(2);
+      run.score = int32_t(integer(3));
+      run.ticks = uint32_t(integer(4));
+      run.played = integer(5);
+      run.submitted = integer(6);
+      run.hasClip = integer(7) != 0;
+      return run;
+   }
+
+private:
+   void check(int status)
+   {
+      if (status != SQLITE_OK)
+         throw StoreError(sqlite3_errmsg(db_));
+   }
+
+   sqlite3 *db_;
+   sqlite3_stmt *statement_ = nullptr;
+};
+
+class SqliteStore : public Store {
+public:
+   explicit SqliteStore(sqlite3 *db) : db_(db) {}
+   ~SqliteStore() override { sqlite3_close(db_); }
+
+   void run(const char *sql)
+   {
+      char *message = nullptr;
+      if (sqlite3_exec(db_, sql, nullptr, nullptr, &message) != SQLITE_OK) {
+         const std::string text = message ? message : sqlite3_errmsg(db_);
+         sqlite3_free(message);
+         throw StoreError(text);
+      }
+   }
+
+   void migrate()
+   {
+      Statement version(db_, "PRAGMA user_version");
+      version.step();
+      const int64_t at = version.integer(0);
+      if (at > kSchemaVersion)
+         throw StoreError("its schema is of version " + std::to_string(at) +
+                          ", newer than this server's " + std::to_string(kSchemaVersion));
+      for (int64_t next = at; next < kSchemaVersion; next++) {
+         run("BEGIN IMMEDIATE");
+         try {
+            run(kMigrations[next]);
+            run(("PRAGMA user_version = " + std::to_string(next + 1)).c_str());
+            run("COMMIT");
+         } catch (const StoreError &) {
+            run("ROLLBACK");
+            throw;
+         }
+      }
+   }
+
+   Placed add(const Run &given, const std::string &digest, const Bytes &replay,
+              bool *added) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement insert(db_,
+                       "INSERT INTO runs (id, digest, name, score, ticks, played, submitted,"
+                       " replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (digest) DO NOTHING");
+      insert.bind(1, given.id).bind(2, digest).bind(3, given.name).bind(4, given.score);
+      insert.bind(5, given.ticks).bind(6, given.played).bind(7, given.submitted).bind(8, replay);
+      insert.step();
+      *added = sqlite3_changes(db_) == 1;
+      Statement same(db_, (std::string(kRunColumns) + "WHERE digest = ?").c_str());
+      same.bind(1, digest);
+      same.step();
+      return placed(same);
+   }
+
+   std::vector<Placed> top(int limit, int64_t offset) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      const int64_t of = countHeld();
+      Statement rows(
+         db_, (std::string(kRunColumns) + "ORDER BY score DESC, seq LIMIT ? OFFSET ?").c_str());
+      rows.bind(1, limit).bind(2, offset);
+      std::vector<Placed> runs;
+      while (rows.step())
+         runs.push_back({rows.run(), offset + int64_t(runs.size()) + 1, of});
+      return runs;
+   }
+
+   int64_t count() override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      return countHeld();
+   }
+
+   std::optional<Placed> find(const std::string &id) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement row(db_, (std::string(kRunColumns) + "WHERE id = ?").c_str());
+      row.bind(1, id);
+      if (!row.step())
+         return std::nullopt;
+      return placed(row);
+   }
+
+   std::optional<Bytes> replay(const std::string &id) override
+   {
+      return blob("SELECT replay FROM runs WHERE id = ?", id);
+   }
+
+   std::optional<Bytes> clip(const std::string &id) override
+   {
+      return blob("SELECT gif FROM clips JOIN runs USING (seq) WHERE id = ?", id);
+   }
+
+   void keepClip(const std::string &id, const Bytes &gif) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement insert(db_, "INSERT OR REPLACE INTO clips (seq, gif)"
+                            " SELECT seq, ? FROM runs WHERE id = ?");
+      insert.bind(1, gif).bind(2, id);
+      insert.step();
+   }
+
+   std::vector<std::string> withoutClip(int limit) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement rows(db_, "SELECT id FROM runs WHERE seq NOT IN (SELECT seq FROM clips)"
+                          " ORDER BY seq DESC LIMIT ?");
+      rows.bind(1, limit);
+      std::vector<std::string> ids;
+      while (rows.step())
+         ids.push_back(rows.text(0));
+      return ids;
+   }
+
+   bool answers() override
+   {
+      try {
+         std::lock_guard<std::mutex> hold(mutex_);
+         Statement one(db_, "SELECT count(*) FROM sqlite_master");
+         return one.step();
+      } catch (const StoreError &) {
+         return false;
+      }
+   }
+
+private:
+   int64_t countHeld()
+   {
+      Statement all(db_, "SELECT count(*) FROM runs");
+      all.step();
+      return all.integer(0);
+   }
+
+   // The run on the statement's row, with its place now.
+   Placed placed(Statement &row)
+   {
+      Statement before(db_,
+                       "SELECT count(*) FROM runs WHERE score > ?1 OR (score = ?1 AND seq <= ?2)");
+      before.bind(1, row.integer(3)).bind(2, row.integer(0));
+      before.step();
+      return {row.run(), before.integer(0), countHeld()};
+   }
+
+   std::optional<Bytes> blob(const char *sql, const std::string &id)
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement row(db_, sql);
+      row.bind(1, id);
+      if (!row.step())
+         return std::nullopt;
+      return row.bytes(0);
+   }
+
+   sqlite3 *db_;
+   std::mutex mutex_;
+};
+
+}  // namespace
+
+std::unique_ptr<Store> openSqliteStore(const std::string &path, std::string *problem)
+{
+   sqlite3 *db = nullptr;
+   if (sqlite3_open_v2(path.c_str(), &db,
+                       SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                       nullptr) != SQLITE_OK) {
+      *problem = path + ": " + (db ? sqlite3_errmsg(db) : "cannot be opened");
+      sqlite3_close(db);
+      return nullptr;
+   }
+   auto store = std::make_unique<SqliteStore>(db);
+   try {
+      // Another process holding the file (a backup, the sqlite3 shell) is
+      // waited for a while rather than failed at once.
+      sqlite3_busy_timeout(db, 5000);
+      store->run(
+         "PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL; PRAGMA foreign_keys = ON");
+      store->migrate();
+   } catch (const StoreError &error) {
+      *problem = path + ": " + error.what();
+      return nullptr;
+   }
+   return store;
+}

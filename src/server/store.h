@@ -1,0 +1,78 @@
+// The leaderboard's table of runs in a database: SQLite in one file by
+// default, PostgreSQL where several servers share the table. Both hold
+// the same schema, versioned and brought up to date when opened, and keep
+// each run's replay bytes (and its clip, once made) in the database
+// itself, so that no file is ever named after what a client sent.
+#ifndef TOSSARO_SERVER_STORE_H
+#define TOSSARO_SERVER_STORE_H
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using Bytes = std::vector<unsigned char>;
+
+// One accepted game.
+struct Run {
+   std::string id;  // made by the server
+   std::string name;
+   int32_t score = 0;
+   uint32_t ticks = 0;
+   int64_t played = 0;  // when the game began, seconds since 1970
+   int64_t submitted = 0;  // seconds since 1970
+   bool hasClip = false;
+};
+
+// A run and its place: best score first, equal scores by the earlier
+// submission.
+struct Placed {
+   Run run;
+   int64_t rank = 0;  // from 1
+   int64_t of = 0;  // the runs in the table
+};
+
+// A database that fails while the server runs (the disk is full, the
+// connection is lost): the request is answered with a failure, the server
+// goes on.
+class StoreError : public std::runtime_error {
+public:
+   using std::runtime_error::runtime_error;
+};
+
+class Store {
+public:
+   virtual ~Store() = default;
+
+   // Adds the run with its replay's bytes, unless a run of the same digest
+   // (of the same bytes) is there already: then that one, and `added`
+   // false.
+   virtual Placed add(const Run &run, const std::string &digest, const Bytes &replay,
+                      bool *added) = 0;
+   // The runs in order from the `offset`-th (from 0), at most `limit`.
+   virtual std::vector<Placed> top(int limit, int64_t offset) = 0;
+   virtual int64_t count() = 0;
+   virtual std::optional<Placed> find(const std::string &id) = 0;
+   virtual std::optional<Bytes> replay(const std::string &id) = 0;
+   virtual std::optional<Bytes> clip(const std::string &id) = 0;
+   virtual void keepClip(const std::string &id, const Bytes &gif) = 0;
+   // Runs that have no clip yet, the latest first.
+   virtual std::vector<std::string> withoutClip(int limit) = 0;
+   // Whether the database answers a query now.
+   virtual bool answers() = 0;
+};
+
+// The schema's version that this server writes; a database of a later one
+// is refused.
+const int kSchemaVersion = 1;
+
+// Opens "sqlite:PATH" (made when missing) and brings its schema up to
+// date. Null, and one line in `problem` naming the database and what
+// failed, when it cannot.
+std::unique_ptr<Store> openStore(const std::string &database, std::string *problem);
+
+std::unique_ptr<Store> openSqliteStore(const std::string &path, std::string *problem);
+
+#endif

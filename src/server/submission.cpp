@@ -1,0 +1,78 @@
+#include "server/submission.h"
+
+#include <openssl/evp.h>
+
+#include <mutex>
+
+#include "files/say.h"
+#include "replay/playback.h"
+
+namespace {
+
+std::mutex playing;
+
+Judgement refused(int status, const std::string &error)
+{
+   Judgement judgement;
+   judgement.status = status;
+   judgement.error = error;
+   return judgement;
+}
+
+bool printable(const std::string &name)
+{
+   if (!is_utf8(name))
+      return false;
+   for (unsigned char c : name) {
+      if (c < 0x20 || c == 0x7f)
+         return false;
+   }
+   return true;
+}
+
+}  // namespace
+
+Judgement judgeReplay(const Bytes &bytes, const std::string &rules)
+{
+   ReplayReading reading = decodeReplay(bytes.data(), bytes.size());
+   if (reading.fault == ReplayFault::OtherFormat)
+      return refused(422, describeFault(reading));
+   if (reading.fault != ReplayFault::None)
+      return refused(400, describeFault(reading));
+   const Replay &replay = reading.replay;
+   if (replay.name.empty())
+      return refused(400, "no name: its name field is empty");
+   if (!printable(replay.name))
+      return refused(400, "its name is not printable UTF-8 text");
+   if (replay.ticks > kMaxTicks)
+      return refused(422, "claims " + std::to_string(replay.ticks) +
+                             " ticks, more than a day of play (" + std::to_string(kMaxTicks) + ")");
+   std::string drift;
+   {
+      std::lock_guard<std::mutex> hold(playing);
+      drift = verifyReplay(replay);
+   }
+   if (!drift.empty()) {
+      if (replay.gameVersion != rules)
+         drift += " (recorded by tossaro " + replay.gameVersion +
+                  "; this server plays the rules of " + rules + ")";
+      return refused(422, drift);
+   }
+   Judgement taken;
+   taken.replay = std::move(reading.replay);
+   return taken;
+}
+
+std::string digestOf(const Bytes &bytes)
+{
+   unsigned char digest[EVP_MAX_MD_SIZE];
+   unsigned length = 0;
+   EVP_Digest(bytes.data(), bytes.size(), digest, &length, EVP_sha256(), nullptr);
+   static const char hex[] = "0123456789abcdef";
+   std::string text;
+   for (unsigned k = 0; k < length; k++) {
+      text += hex[digest[k] >> 4];
+      text += hex[digest[k] & 15];
+   }
+   return text;
+}

@@ -1,0 +1,35 @@
+// What a submitted replay is worth: read as the game reads it, played
+// again by the game's own rules, and taken only when it ends as it says;
+// else refused with the status and the line --verify would give.
+#ifndef TOSSARO_SERVER_SUBMISSION_H
+#define TOSSARO_SERVER_SUBMISSION_H
+
+#include <cstdint>
+#include <string>
+
+#include "replay/replay_file.h"
+#include "server/store.h"
+
+// The largest body taken: a replay takes about a kilobyte a minute.
+const size_t kMaxBody = 1u << 20;
+// The most ticks a replay may claim: a day of play, which takes the
+// server about a second to play again.
+const uint32_t kMaxTicks = 24 * 60 * 60 * 100;
+
+struct Judgement {
+   int status = 0;  // 0 when taken, else 400 or 422
+   std::string error;  // what is wrong, and where
+   Replay replay;
+};
+
+// Judges the bytes of a replay. `rules` is the version of the game whose
+// rules this server plays, named when a replay of another drifts. Any
+// thread may call it: the plays, which use the game's one set of data, go
+// one at a time.
+Judgement judgeReplay(const Bytes &bytes, const std::string &rules);
+
+// The bytes' SHA-256, in hexadecimal: the same bytes sent again are the
+// same run.
+std::string digestOf(const Bytes &bytes);
+
+#endif

@@ -1,0 +1,196 @@
+// tossaro-server as its users meet it: the real program on loopback with
+// SQLite, the recorded games submitted under names, forgeries refused,
+// and everything kept across a restart.
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <nlohmann/json.hpp>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "replay/replay_file.h"
+#include "server/store.h"
+#include "support/scratch.h"
+#include "support/shell_command.h"
+
+namespace {
+
+// The server, started with `arguments` and the port it said it listens on.
+class ServerProcess {
+public:
+   explicit ServerProcess(const std::vector<std::string> &arguments)
+   {
+      int out[2];
+      if (pipe(out) != 0)
+         throw std::runtime_error("no pipe");
+      pid_ = fork();
+      if (pid_ == 0) {
+         dup2(out[1], 1);
+         close(out[0]);
+         std::vector<char *> argv{const_cast<char *>(TOSSARO_SERVER)};
+         for (const std::string &a : arguments)
+            argv.push_back(const_cast<char *>(a.c_str()));
+         argv.push_back(nullptr);
+         execv(argv[0], argv.data());
+         _exit(127);
+      }
+      close(out[1]);
+      FILE *said = fdopen(out[0], "r");
+      char line[256] = "";
+      if (!fgets(line, sizeof line, said))
+         line[0] = 0;
+      fclose(said);
+      listening_ = line;
+      const size_t colon = listening_.rfind(':');
+      if (listening_.rfind("listening on http://127.0.0.1:", 0) == 0)
+         port_ = std::stoi(listening_.substr(colon + 1));
+   }
+   ~ServerProcess()
+   {
+      if (pid_ > 0)
+         stop();
+   }
+
+   int port() const { return port_; }
+   const std::string &listening() const { return listening_; }
+   // Ends it by SIGTERM; its exit status, or -1 when a signal killed it.
+   int stop()
+   {
+      kill(pid_, SIGTERM);
+      int status = 0;
+      waitpid(pid_, &status, 0);
+      pid_ = -1;
+      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+   }
+
+private:
+   pid_t pid_ = -1;
+   int port_ = 0;
+   std::string listening_;
+};
+
+Bytes recordedAs(const std::string &game, const std::string &name)
+{
+   const Bytes bytes =
+      read_file(std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + game + ".rpl");
+   Replay replay = decodeReplay(bytes.data(), bytes.size()).replay;
+   replay.name = name;
+   return encodeReplay(replay);
+}
+
+Bytes changed(const Bytes &bytes, const std::function<void(Replay &)> &change)
+{
+   Replay replay = decodeReplay(bytes.data(), bytes.size()).replay;
+   change(replay);
+   return encodeReplay(replay);
+}
+
+class ServerTest : public ::testing::Test {
+protected:
+   std::vector<std::string> arguments()
+   {
+      return {"--listen", "127.0.0.1:0", "--database", "sqlite:" + scratch.path("leaderboard.db")};
+   }
+   httplib::Result post(httplib::Client &client, const Bytes &body,
+                        const char *type = "application/octet-stream")
+   {
+      return client.Post("/api/v1/replays", std::string(body.begin(), body.end()), type);
+   }
+   std::string table(httplib::Client &client)
+   {
+      const auto got = client.Get("/api/v1/scores?limit=100");
+      return got ? got->body : "no answer";
+   }
+
+   Scratch scratch;
+};
+
+TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossARestart)
+{
+   auto server = std::make_unique<ServerProcess>(arguments());
+   ASSERT_NE(server->port(), 0) << server->listening();
+   httplib::Client client("127.0.0.1", server->port());
+   const Bytes shortGame = recordedAs("short", "Bea"), longGame = recordedAs("long", "Ann"),
+               padGame = recordedAs("pad", "<b>Cy</b> & \"co\"");
+   std::vector<std::string> ids;
+   for (const Bytes &game : {shortGame, longGame, padGame}) {
+      const auto got = post(client, game);
+      ASSERT_TRUE(got);
+      EXPECT_EQ(got->status, 201) << got->body;
+      ids.push_back(nlohmann::json::parse(got->body)["id"]);
+   }
+   const std::string ranked = table(client);
+   const nlohmann::json scores = nlohmann::json::parse(ranked);
+   EXPECT_EQ(scores["total"], 3);
+   std::vector<std::string> order;
+   for (const auto &row : scores["scores"])
+      order.push_back(row["name"].get<std::string>() + " " + row["score"].dump());
+   EXPECT_EQ(order, (std::vector<std::string>{"Ann 5240", "<b>Cy</b> & \"co\" 1950", "Bea 500"}));
+
+   struct Forgery {
+      Bytes body;
+      int status;
+      std::string error;
+   } forgeries[] = {
+      {changed(longGame, [](Replay &r) { r.finalScore += 100; }), 422,
+       "diverged at tick 5350: score 5240, recorded 5340"},
+      {changed(longGame, [](Replay &r) { r.runs[10].actions ^= 1; }), 422, "diverged at tick "},
+      {Bytes(longGame.begin(), longGame.end() - 20), 400,
+       "cut short at byte " + std::to_string(longGame.size() - 20) + " of " +
+          std::to_string(longGame.size())},
+      {Bytes(2 << 20, 'x'), 413, "the body is over 1 MiB"},
+   };
+   for (const Forgery &forgery : forgeries) {
+      const auto got = post(client, forgery.body);
+      ASSERT_TRUE(got);
+      EXPECT_EQ(got->status, forgery.status) << got->body;
+      EXPECT_NE(got->body.find("{\"error\":\"" + forgery.error), std::string::npos) << got->body;
+      EXPECT_EQ(got->get_header_value("X-Content-Type-Options"), "nosniff");
+      EXPECT_NE(got->get_header_value("Content-Security-Policy").find("default-src 'none'"),
+                std::string::npos);
+   }
+   const auto again = post(client, longGame);
+   EXPECT_EQ(again->status, 200);
+   EXPECT_EQ(again->body, "{\"id\":\"" + ids[1] +
+                             "\",\"name\":\"Ann\",\"score\":5240,\"ticks\":5350,"
+                             "\"rank\":1,\"of\":3}\n");
+   EXPECT_EQ(post(client, longGame, "text/plain")->status, 415);
+   // The 8 submissions so far (the body over 1 MiB was never taken), and
+   // a flood up to the limit: the 31st in a minute is refused, and the
+   // table is as it was.
+   for (int k = 9; k <= 30; k++)
+      EXPECT_EQ(post(client, Bytes{'n', 'o'})->status, 400) << k;
+   EXPECT_EQ(post(client, longGame)->status, 429);
+   const auto file = client.Get(("/api/v1/replays/" + ids[2]).c_str());
+   EXPECT_EQ(file->body, std::string(padGame.begin(), padGame.end()));
+   EXPECT_EQ(client.Get("/api/v1/replays/0123456789abcdef")->status, 404);
+   EXPECT_EQ(client.Get("/healthz")->body, "ok\n");
+   EXPECT_EQ(server->stop(), 0);
+
+   server = std::make_unique<ServerProcess>(arguments());
+   httplib::Client restarted("127.0.0.1", server->port());
+   EXPECT_EQ(table(restarted), ranked);
+}
+
+TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
+{
+   ServerProcess first(arguments());
+   std::string said;
+   const std::string server = quoted(TOSSARO_SERVER);
+   EXPECT_EQ(run(server + " --listen 127.0.0.1:" + std::to_string(first.port()) +
+                    " --database sqlite:" + scratch.path("other.db"),
+                 &said),
+             1);
+   EXPECT_EQ(said, "tossaro-server: cannot listen on 127.0.0.1:" + std::to_string(first.port()) +
+                      ": Address already in use\n");
+   EXPECT_EQ(run(server + " --database sqlite:" + scratch.path("no/such/folder.db"), &said), 1);
+   EXPECT_EQ(said, "tossaro-server: " + scratch.path("no/such/folder.db") +
+                      ": unable to open database file\n");
+   EXPECT_EQ(run(server + " --listen 8765", &said), 2);
+   EXPECT_EQ(said.substr(0, said.find('\n')),
+             "tossaro-server: --listen 8765: give HOST:PORT, such as 127.0.0.1:8765");
+}
+
+}  // namespace

@@ -1,0 +1,232 @@
+// The leaderboard's parts on their own: the store (a row for each
+// database, the same cases against each), the rate limit on a clock of the
+// test's, and the judging of replays the end-to-end run does not send.
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <functional>
+
+#include "replay/replay_file.h"
+#include "server/rate_limiter.h"
+#include "server/store.h"
+#include "server/submission.h"
+#include "support/scratch.h"
+
+namespace {
+
+Replay recorded(const std::string &name)
+{
+   const Bytes bytes =
+      read_file(std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl");
+   return decodeReplay(bytes.data(), bytes.size()).replay;
+}
+
+// --- The store -------------------------------------------------------
+
+// A fresh, empty database of one kind, and how to open it again.
+struct Database {
+   const char *kind;
+   std::function<std::string(const Scratch &)> fresh;  // its --database value
+};
+
+void PrintTo(const Database &database, std::ostream *out)
+{
+   *out << database.kind;
+}
+
+class StoreTest : public ::testing::TestWithParam<Database> {
+protected:
+   void SetUp() override
+   {
+      database = GetParam().fresh(scratch);
+      store = open();
+   }
+   std::unique_ptr<Store> open()
+   {
+      std::string problem;
+      auto opened = openStore(database, &problem);
+      EXPECT_TRUE(opened) << problem;
+      return opened;
+   }
+   Placed add(const std::string &id, int32_t score, const std::string &digest,
+              bool *added = nullptr)
+   {
+      ::Run run;
+      run.id = id;
+      run.name = "name of " + id;
+      run.score = score;
+      run.ticks = 100;
+      run.played = 1733600000;
+      run.submitted = 1733600100;
+      bool ignored;
+      return store->add(run, digest, Bytes(id.begin(), id.end()), added ? added : &ignored);
+   }
+   std::vector<std::string> ids(const std::vector<Placed> &runs)
+   {
+      std::vector<std::string> list;
+      for (const Placed &p : runs)
+         list.push_back(p.run.id + "@" + std::to_string(p.rank));
+      return list;
+   }
+
+   Scratch scratch;
+   std::string database;
+   std::unique_ptr<Store> store;
+};
+
+TEST_P(StoreTest, RanksTheBestFirstAndEqualScoresByTheEarlierSubmission)
+{
+   add("a", 500, "da");
+   add("b", 900, "db");
+   add("c", 500, "dc");
+   const Placed d = add("d", 900, "dd");
+   EXPECT_EQ(d.rank, 2);
+   EXPECT_EQ(d.of, 4);
+   EXPECT_EQ(ids(store->top(10, 0)), (std::vector<std::string>{"b@1", "d@2", "a@3", "c@4"}));
+   EXPECT_EQ(ids(store->top(2, 1)), (std::vector<std::string>{"d@2", "a@3"}));
+   const std::optional<Placed> c = store->find("c");
+   ASSERT_TRUE(c);
+   EXPECT_EQ(c->rank, 4);
+   EXPECT_EQ(c->run.name, "name of c");
+   EXPECT_EQ(c->run.played, 1733600000);
+   EXPECT_FALSE(store->find("e"));
+}
+
+TEST_P(StoreTest, TheSameBytesAgainAreTheSameRun)
+{
+   bool added = false;
+   add("a", 500, "same", &added);
+   EXPECT_TRUE(added);
+   const Placed again = add("b", 700, "same", &added);
+   EXPECT_FALSE(added);
+   EXPECT_EQ(again.run.id, "a");
+   EXPECT_EQ(again.run.score, 500);
+   EXPECT_EQ(store->count(), 1);
+}
+
+TEST_P(StoreTest, KeepsTheReplayAndClipOfEachRunAcrossAReopening)
+{
+   add("a", 500, "da");
+   add("b", 600, "db");
+   EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"b", "a"}));
+   store->keepClip("a", Bytes{'G', 'I', 'F', 0, 255});
+   store.reset();
+   store = open();
+   ASSERT_TRUE(store);
+   EXPECT_EQ(store->replay("b"), (Bytes{'b'}));
+   EXPECT_EQ(store->clip("a"), (Bytes{'G', 'I', 'F', 0, 255}));
+   EXPECT_FALSE(store->clip("b"));
+   EXPECT_TRUE(store->find("a")->run.hasClip);
+   EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"b"}));
+   EXPECT_TRUE(store->answers());
+}
+
+std::string sqliteFile(const Scratch &scratch)
+{
+   return "sqlite:" + scratch.path("leaderboard.db");
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, ::testing::Values(Database{"SQLite", sqliteFile}),
+                         [](const auto &info) { return std::string(info.param.kind); });
+
+TEST(SqliteStore, RefusesADatabaseOfANewerSchemaAndWhatIsNoDatabase)
+{
+   Scratch scratch;
+   std::string problem;
+   ASSERT_TRUE(openStore(sqliteFile(scratch), &problem)) << problem;
+   sqlite3 *db = nullptr;
+   ASSERT_EQ(sqlite3_open(scratch.path("leaderboard.db").c_str(), &db), SQLITE_OK);
+   ASSERT_EQ(sqlite3_exec(db, "PRAGMA user_version = 99", nullptr, nullptr, nullptr), SQLITE_OK);
+   sqlite3_close(db);
+   EXPECT_FALSE(openStore(sqliteFile(scratch), &problem));
+   EXPECT_EQ(problem, scratch.path("leaderboard.db") +
+                         ": its schema is of version 99, newer than this server's 1");
+   scratch.write("text.db", Bytes(4096, 'x'));
+   EXPECT_FALSE(openStore("sqlite:" + scratch.path("text.db"), &problem));
+   EXPECT_EQ(problem, scratch.path("text.db") + ": file is not a database");
+}
+
+// --- The rate limit ----------------------------------------------------
+
+TEST(RateLimiter, TakesThirtyAMinuteFromEachAddress)
+{
+   RateLimiter limiter(30);
+   const RateLimiter::Clock::time_point start{};
+   const auto at = [&](double seconds) {
+      return start + std::chrono::duration_cast<RateLimiter::Clock::duration>(
+                        std::chrono::duration<double>(seconds));
+   };
+   for (int k = 0; k < 30; k++)
+      EXPECT_TRUE(limiter.admit("192.0.2.1", at(k))) << k;
+   EXPECT_FALSE(limiter.admit("192.0.2.1", at(30)));
+   EXPECT_TRUE(limiter.admit("192.0.2.2", at(30)));
+   // Refused tries count too: a minute after the first, the minute up to
+   // now still holds thirty; once the admitted ones are a minute old, it
+   // takes more.
+   EXPECT_FALSE(limiter.admit("192.0.2.1", at(60.5)));
+   EXPECT_TRUE(limiter.admit("192.0.2.1", at(89)));
+   // Addresses gone quiet for a minute are forgotten.
+   EXPECT_TRUE(limiter.admit("192.0.2.3", at(200)));
+   EXPECT_EQ(limiter.addresses(), 1u);
+}
+
+// --- Judging -----------------------------------------------------------
+
+struct Refusal {
+   const char *what;
+   std::function<void(Bytes &)> change;
+   int status;
+   const char *error;
+};
+
+class Judging : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(Judging, RefusesWithItsStatusAndWhy)
+{
+   Replay replay = recorded("long");
+   replay.name = "Ann";
+   Bytes bytes = encodeReplay(replay);
+   ASSERT_EQ(judgeReplay(bytes, "0.1.0").status, 0);
+   GetParam().change(bytes);
+   const Judgement judgement = judgeReplay(bytes, "0.1.0");
+   EXPECT_EQ(judgement.status, GetParam().status);
+   EXPECT_NE(judgement.error.find(GetParam().error), std::string::npos) << judgement.error;
+}
+
+Bytes named(const std::string &name)
+{
+   Replay replay = recorded("long");
+   replay.name = name;
+   return encodeReplay(replay);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+   Replays, Judging,
+   ::testing::Values(
+      Refusal{"NoName", [](Bytes &b) { b = named(""); }, 400, "no name"},
+      Refusal{"ANameOfControls", [](Bytes &b) { b = named("Ann\x1b[2J"); }, 400, "not printable"},
+      Refusal{"ANameNotUtf8", [](Bytes &b) { b = named("Ann\xff"); }, 400, "not printable"},
+      Refusal{"AnotherFormat", [](Bytes &b) { b[4] = 2; }, 422, "format version 2"},
+      Refusal{"MoreThanADay",
+              [](Bytes &b) {
+                 Replay replay = decodeReplay(b.data(), b.size()).replay;
+                 const uint32_t more = kMaxTicks + 100 - replay.ticks;
+                 replay.runs.back().ticks += more;
+                 replay.ticks += more;
+                 replay.checks.resize(replay.ticks / Replay::kCheckEvery);
+                 b = encodeReplay(replay);
+              },
+              422, "more than a day of play"},
+      Refusal{"OfAnotherVersion",
+              [](Bytes &b) {
+                 Replay replay = decodeReplay(b.data(), b.size()).replay;
+                 replay.gameVersion = "0.0.9";
+                 replay.checks[20] ^= 1;
+                 b = encodeReplay(replay);
+              },
+              422,
+              "diverged at tick 2100 (recorded by tossaro 0.0.9; this server plays the rules of "
+              "0.1.0)"}),
+   [](const auto &info) { return std::string(info.param.what); });
+
+}  // namespace
