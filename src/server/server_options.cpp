@@ -19,6 +19,10 @@ const char kHelp[] =
    "  --database sqlite:PATH the table in an SQLite file, made when missing\n"
    "                         (leaderboard.db in $STATE_DIRECTORY, else in the\n"
    "                         working folder)\n"
+   "  --database postgresql://USER@HOST/DB\n"
+   "                         the table in PostgreSQL (a libpq URI, or any libpq\n"
+   "                         connection string after postgresql:), which several\n"
+   "                         servers may share\n"
    "  --allow-origin ORIGIN  let pages of ORIGIN (https://example.org) call the API\n"
    "\n"
    "exit status: 0 when stopped by SIGTERM or SIGINT; 1 when it cannot listen or\n"
@@ -95,8 +99,9 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
       if (name == "--listen" && !parseListen(value, &o))
          return mistake("--listen " + value + ": give HOST:PORT, such as 127.0.0.1:8765");
       if (name == "--database") {
-         if (value.rfind("sqlite:", 0) != 0 || value.size() == 7)
-            return mistake("--database " + value + ": give sqlite:PATH");
+          const bool sqlite = value.rfind("sqlite:", 0) == 0 && value.size() > 7;
+         if (!sqlite && value.rfind("postgresql:", 0) != 0 && value.rfind("postgres://", 0) != 0)
+            return mistake("--database " + value + ": give sqlite:PATH or postgresql://...");
          o.database = value;
       }
       if (name == "--allow-origin") {

@@ -9,7 +9,7 @@
 struct ServerOptions {
    std::string host = "127.0.0.1";
    int port = 8765;  // 0: any free port, said in the "listening on" line
-   std::string database;  // "sqlite:PATH"
+   std::string database;  // "sqlite:PATH" or "postgresql://..."
    std::string allowOrigin;  // empty: no cross-origin access
 };
 

@@ -68,11 +68,13 @@ public:
 // is refused.
 const int kSchemaVersion = 1;
 
-// Opens "sqlite:PATH" (made when missing) and brings its schema up to
-// date. Null, and one line in `problem` naming the database and what
-// failed, when it cannot.
+// Opens "sqlite:PATH" (made when missing) or "postgresql://..." (or
+// "postgresql:" and any connection string libpq takes) and brings its
+// schema up to date. Null, and one line in `problem` naming the database
+// and what failed, when it cannot.
 std::unique_ptr<Store> openStore(const std::string &database, std::string *problem);
 
 std::unique_ptr<Store> openSqliteStore(const std::string &path, std::string *problem);
+std::unique_ptr<Store> openPostgresStore(const std::string &connection, std::string *problem);
 
 #endif

@@ -4,13 +4,20 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <glob.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <functional>
 
 #include "replay/replay_file.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
 #include "server/submission.h"
+#include "support/ordinary_user.h"
 #include "support/scratch.h"
+#include "support/shell_command.h"
 
 namespace {
 
@@ -126,7 +133,99 @@ std::string sqliteFile(const Scratch &scratch)
    return "sqlite:" + scratch.path("leaderboard.db");
 }
 
-INSTANTIATE_TEST_SUITE_P(Databases, StoreTest, ::testing::Values(Database{"SQLite", sqliteFile}),
+// A throwaway PostgreSQL cluster from Debian's packages, in a folder of
+// its own, run by an ordinary user (PostgreSQL refuses root) on a free
+// port of the loopback: started for the first test that asks, stopped and
+// removed after the last.
+class PostgresCluster : public ::testing::Environment {
+public:
+   static PostgresCluster &the()
+   {
+      static PostgresCluster *cluster = [] {
+         auto *made = new PostgresCluster;
+         ::testing::AddGlobalTestEnvironment(made);
+         made->start();
+         return made;
+      }();
+      return *cluster;
+   }
+
+   // A new empty database's connection string.
+   std::string freshDatabase()
+   {
+      const std::string name = "store" + std::to_string(++databases_);
+      EXPECT_EQ(run(bin_ + "psql -X -q -h 127.0.0.1 -p " + std::to_string(port_) +
+                    " -U tossaro -d postgres -c 'CREATE DATABASE " + name + "'"),
+                0);
+      return "postgresql://tossaro@127.0.0.1:" + std::to_string(port_) + "/" + name;
+   }
+
+   void TearDown() override
+   {
+      as_ordinary_user(folder_.path(""), [this] {
+         EXPECT_EQ(run(bin_ + "pg_ctl -D " + folder_.path("data") + " -m fast -w stop"), 0);
+      });
+   }
+
+private:
+   void start()
+   {
+      glob_t found;
+      ASSERT_EQ(glob("/usr/lib/postgresql/*/bin/initdb", 0, nullptr, &found), 0)
+         << "no PostgreSQL server: bash scripts/install-deps.sh test installs it";
+      bin_ = found.gl_pathv[found.gl_pathc - 1];
+      bin_.erase(bin_.size() - 6);
+      globfree(&found);
+      port_ = freePort();
+      as_ordinary_user(folder_.path(""), [this] {
+         std::string said;
+         ASSERT_EQ(
+            run(bin_ + "initdb -A trust -U tossaro -E UTF8 --no-sync -D " + folder_.path("data"),
+                &said),
+            0)
+            << said;
+         ASSERT_EQ(run(bin_ + "pg_ctl -D " + folder_.path("data") + " -l " + folder_.path("log") +
+                          " -w -o \"-c listen_addresses=127.0.0.1 -p " + std::to_string(port_) +
+                          " -k " + folder_.path("") + " -c fsync=off\" start",
+                       &said),
+                   0)
+            << said << read_text(folder_.path("log"));
+      });
+   }
+
+   static int freePort()
+   {
+      const int s = socket(AF_INET, SOCK_STREAM, 0);
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      socklen_t length = sizeof address;
+      bind(s, reinterpret_cast<sockaddr *>(&address), length);
+      getsockname(s, reinterpret_cast<sockaddr *>(&address), &length);
+      close(s);
+      return ntohs(address.sin_port);
+   }
+
+   static std::string read_text(const std::string &path)
+   {
+      const Bytes bytes = read_file(path);
+      return std::string(bytes.begin(), bytes.end());
+   }
+
+   Scratch folder_;
+   std::string bin_;
+   int port_ = 0;
+   int databases_ = 0;
+};
+
+std::string postgresDatabase(const Scratch &)
+{
+   return PostgresCluster::the().freshDatabase();
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, StoreTest,
+                         ::testing::Values(Database{"SQLite", sqliteFile},
+                                           Database{"PostgreSQL", postgresDatabase}),
                          [](const auto &info) { return std::string(info.param.kind); });
 
 TEST(SqliteStore, RefusesADatabaseOfANewerSchemaAndWhatIsNoDatabase)
