@@ -2,15 +2,15 @@
 # Installs the Debian packages that building (and, with "test", testing,
 # or with "package", packaging) needs, and only those that are missing.
 # The build's list holds the leaderboard server's libraries; the test's,
-# the PostgreSQL server its store is tested against and the browser that
-# loads its pages.
+# the PostgreSQL server its store is tested against, the browser that
+# loads its pages and the checker of their HTML.
 set -euo pipefail
 
 build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev libx11-dev
        libcpp-httplib-dev nlohmann-json3-dev libsqlite3-dev libpqxx-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils clang libclang-rt-14-dev valgrind
-      libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium)
+      libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium tidy)
 # The package (debian/control's Build-Depends are the game's part of the
 # build's list: the package leaves the leaderboard's server out), and the
 # checks the tests make of it.

@@ -99,7 +99,7 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
       if (name == "--listen" && !parseListen(value, &o))
          return mistake("--listen " + value + ": give HOST:PORT, such as 127.0.0.1:8765");
       if (name == "--database") {
-          const bool sqlite = value.rfind("sqlite:", 0) == 0 && value.size() > 7;
+         const bool sqlite = value.rfind("sqlite:", 0) == 0 && value.size() > 7;
          if (!sqlite && value.rfind("postgresql:", 0) != 0 && value.rfind("postgres://", 0) != 0)
             return mistake("--database " + value + ": give sqlite:PATH or postgresql://...");
          o.database = value;

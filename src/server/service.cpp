@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "files/say.h"
+#include "server/pages.h"
 #include "server/submission.h"
 
 using httplib::Request;
@@ -15,6 +16,8 @@ namespace {
 
 const size_t kSubmissionsAMinute = 30;
 const char kJson[] = "application/json";
+const char kHtml[] = "text/html; charset=utf-8";
+const int kPageRows = 100;
 const char kId[] = "([0-9a-f]{16})";
 
 void answer(Response &response, int status, const json &body)
@@ -60,16 +63,6 @@ bool loopback(const std::string &address)
 }
 
 }  // namespace
-
-std::string isoTime(int64_t seconds)
-{
-   const time_t when = time_t(seconds);
-   struct tm parts;
-   char text[32];
-   if (!gmtime_r(&when, &parts) || !strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts))
-      return "";
-   return text;
-}
 
 Service::Service(Store &store, ServiceSettings settings)
     : store_(store), settings_(std::move(settings)), limiter_(kSubmissionsAMinute)
@@ -122,6 +115,20 @@ Service::Service(Store &store, ServiceSettings settings)
    http_.Get("/api/v1/scores", [this](const Request &q, Response &r) { scores(q, r); });
    http_.Get(std::string("/api/v1/replays/") + kId,
              [this](const Request &q, Response &r) { replayFile(q, r); });
+   http_.Get("/", [this](const Request &, Response &r) {
+      r.set_content(tablePage(store_.top(kPageRows, 0), store_.count()), kHtml);
+   });
+   http_.Get(std::string("/runs/") + kId, [this](const Request &q, Response &r) {
+      const std::optional<Placed> placed = store_.find(q.matches[1]);
+      if (placed)
+         r.set_content(runPage(*placed), kHtml);
+      else
+         r.status = 404;
+   });
+   http_.Get("/style.css", [](const Request &, Response &r) {
+      r.set_header("Cache-Control", "max-age=3600");
+      r.set_content(kStyleSheet, "text/css; charset=utf-8");
+   });
    http_.Get("/healthz", [this](const Request &, Response &r) {
       const bool up = store_.answers();
       r.status = up ? 200 : 503;

@@ -36,7 +36,4 @@ private:
    httplib::Server http_;
 };
 
-// A time as ISO 8601 in UTC: "2026-12-07T17:45:12Z".
-std::string isoTime(int64_t seconds);
-
 #endif

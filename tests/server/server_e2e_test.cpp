@@ -87,6 +87,14 @@ Bytes changed(const Bytes &bytes, const std::function<void(Replay &)> &change)
    return encodeReplay(replay);
 }
 
+// HTML Tidy's verdict on a page: 0 and nothing said when it is valid
+// HTML5.
+int run_tidy(const std::string &file, std::string *said)
+{
+   const int status = run("tidy -errors -quiet " + quoted(file), said);
+   return said->empty() ? status : -1;
+}
+
 class ServerTest : public ::testing::Test {
 protected:
    std::vector<std::string> arguments()
@@ -172,6 +180,25 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    server = std::make_unique<ServerProcess>(arguments());
    httplib::Client restarted("127.0.0.1", server->port());
    EXPECT_EQ(table(restarted), ranked);
+
+   // The pages show the same table, the names escaped, as valid HTML5.
+   const std::string page = restarted.Get("/")->body;
+   const size_t ann = page.find(">Ann</a>"),
+                cy = page.find(">&lt;b&gt;Cy&lt;/b&gt; &amp; &quot;co&quot;</a>"),
+                bea = page.find(">Bea</a>");
+   EXPECT_TRUE(ann < cy && cy < bea && bea != std::string::npos) << page;
+   EXPECT_NE(
+      page.find("<a href=\"/runs/" + ids[1] + "\">Ann</a></td><td>5240</td><td>0:53.50</td>"),
+      std::string::npos)
+      << page;
+   const std::string run = restarted.Get(("/runs/" + ids[1]).c_str())->body;
+   EXPECT_NE(run.find("<dt>Rank</dt><dd>1 of 3</dd>"), std::string::npos) << run;
+   EXPECT_NE(run.find("href=\"/api/v1/replays/" + ids[1] + "\""), std::string::npos) << run;
+   for (const std::string &html : {page, run}) {
+      std::string said;
+      EXPECT_EQ(run_tidy(scratch.write("page.html", Bytes(html.begin(), html.end())), &said), 0)
+         << said;
+   }
 }
 
 TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)

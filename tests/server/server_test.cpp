@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "replay/replay_file.h"
+#include "server/pages.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
 #include "server/submission.h"
@@ -267,6 +268,23 @@ TEST(RateLimiter, TakesThirtyAMinuteFromEachAddress)
    // Addresses gone quiet for a minute are forgotten.
    EXPECT_TRUE(limiter.admit("192.0.2.3", at(200)));
    EXPECT_EQ(limiter.addresses(), 1u);
+}
+
+// --- The pages ---------------------------------------------------------
+
+TEST(Pages, EscapeEveryName)
+{
+   Placed placed;
+   placed.run.id = "0123456789abcdef";
+   placed.run.name = "<script>alert('x')</script> & \"co\"";
+   placed.rank = placed.of = 1;
+   const std::string escaped =
+      "&lt;script&gt;alert(&#39;x&#39;)&lt;/script&gt; &amp; &quot;co&quot;";
+   for (const std::string &page : {tablePage({placed}, 1), runPage(placed)}) {
+      EXPECT_NE(page.find(escaped), std::string::npos) << page;
+      EXPECT_EQ(page.find("<script"), std::string::npos) << page;
+      EXPECT_EQ(page.find("'x'"), std::string::npos) << page;
+   }
 }
 
 // --- Judging -----------------------------------------------------------
