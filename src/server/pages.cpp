@@ -99,6 +99,13 @@ std::string runPage(const Placed &placed)
    std::string page = head("Tossaro: " + run.name + ", " + std::to_string(run.score));
    page += "<header>\n<p><a href=\"/\">The leaderboard</a></p>\n<h1>" + name +
            "</h1>\n</header>\n<main>\n";
+   if (run.hasClip)
+      page += "<p><img src=\"/clips/" + run.id +
+              ".gif\" width=\"640\" height=\"480\" alt=\"The last ten "
+              "seconds of " +
+              name + "&#39;s game\"></p>\n";
+   else
+      page += "<p>The clip of its last ten seconds is not made yet.</p>\n";
    page += "<dl>\n<dt>Rank</dt><dd>" + std::to_string(placed.rank) + " of " +
            std::to_string(placed.of) + "</dd>\n<dt>Score</dt><dd>" + std::to_string(run.score) +
            "</dd>\n<dt>Length of play</dt><dd>" + playingTime(run.ticks) + " (" +

@@ -7,8 +7,9 @@
 
 namespace {
 
-const char kUsage[] = "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
-                      "                      [--allow-origin ORIGIN] [--help] [--version]\n";
+const char kUsage[] =
+   "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
+   "                      [--allow-origin ORIGIN] [--game PATH] [--help] [--version]\n";
 
 const char kHelp[] =
    "A leaderboard of Tossaro's games: each submitted replay is played again by\n"
@@ -24,6 +25,8 @@ const char kHelp[] =
    "                         connection string after postgresql:), which several\n"
    "                         servers may share\n"
    "  --allow-origin ORIGIN  let pages of ORIGIN (https://example.org) call the API\n"
+   "  --game PATH            the tossaro program that makes the clips (the one\n"
+   "                         installed beside this server)\n"
    "\n"
    "exit status: 0 when stopped by SIGTERM or SIGINT; 1 when it cannot listen or\n"
    "open the database; 2 for a mistake on the command line.\n";
@@ -71,13 +74,14 @@ std::string listenAddress(const std::string &host, int port)
 }
 
 ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
-                                         const char *stateDirectory)
+                                         const char *stateDirectory, const std::string &program)
 {
    ServerCommandLine line;
    ServerOptions &o = line.options;
    std::string state = stateDirectory ? stateDirectory : "";
    state = state.substr(0, state.find(':'));
    o.database = "sqlite:" + (state.empty() ? "" : state + "/") + "leaderboard.db";
+   o.game = program.substr(0, program.rfind('/') + 1) + "tossaro";
    for (int k = 1; k < argc; k++) {
       std::string name = argv[k], value;
       const bool joined = name.find('=') != std::string::npos;
@@ -89,7 +93,8 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
          line.request = name == "--help" ? ServerRequest::Help : ServerRequest::Version;
          continue;
       }
-      if (name != "--listen" && name != "--database" && name != "--allow-origin")
+      if (name != "--listen" && name != "--database" && name != "--allow-origin" &&
+          name != "--game")
          return mistake("unknown option " + std::string(argv[k]));
       if (!joined) {
          if (k + 1 == argc)
@@ -111,6 +116,11 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
             return mistake("--allow-origin " + value +
                            ": give an origin such as https://example.org");
          o.allowOrigin = value;
+      }
+      if (name == "--game") {
+         if (value.empty())
+            return mistake("--game needs a program");
+         o.game = value;
       }
    }
    return line;

@@ -1,5 +1,6 @@
-// tossaro-server's command line: where it listens, the database, and the
-// one origin other sites may call it from.
+// tossaro-server's command line: where it listens, the database, the one
+// origin other sites may call it from, and the game its clips are made
+// with.
 #ifndef TOSSARO_SERVER_SERVER_OPTIONS_H
 #define TOSSARO_SERVER_SERVER_OPTIONS_H
 
@@ -11,6 +12,7 @@ struct ServerOptions {
    int port = 8765;  // 0: any free port, said in the "listening on" line
    std::string database;  // "sqlite:PATH" or "postgresql://..."
    std::string allowOrigin;  // empty: no cross-origin access
+   std::string game;  // the tossaro program that makes the clips
 };
 
 enum class ServerRequest { Serve, Help, Version, Mistake };
@@ -23,9 +25,9 @@ struct ServerCommandLine {
 
 // The options over their defaults: the database leaderboard.db in
 // `stateDirectory` (systemd's $STATE_DIRECTORY, the first of its folders)
-// or else the working folder.
+// or else the working folder, and the game `tossaro` beside `program`.
 ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
-                                         const char *stateDirectory);
+                                         const char *stateDirectory, const std::string &program);
 
 // Prints the help or the version on `out`, or the mistake and the usage
 // on `err`; returns the exit status, 0 or 2.

@@ -1,6 +1,7 @@
 #include "server/server_program.h"
 
 #include <pthread.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
@@ -19,11 +20,19 @@ void fail(const std::string &line)
    say_as("tossaro-server", line);
 }
 
+std::string thisProgram()
+{
+   char path[4096];
+   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+   return length > 0 ? std::string(path, size_t(length)) : std::string();
+}
+
 }  // namespace
 
 int runServer(int argc, char **argv)
 {
-   const ServerCommandLine line = parseServerCommandLine(argc, argv, getenv("STATE_DIRECTORY"));
+   const ServerCommandLine line =
+      parseServerCommandLine(argc, argv, getenv("STATE_DIRECTORY"), thisProgram());
    if (line.request != ServerRequest::Serve)
       return answerServerCommandLine(line, stdout, stderr);
    const ServerOptions &o = line.options;
@@ -44,7 +53,11 @@ int runServer(int argc, char **argv)
       fail(problem);
       return 1;
    }
-   Service service(*store, {o.allowOrigin, TOSSARO_VERSION});
+   // Without the game, the server keeps its table and makes no clips.
+   std::unique_ptr<ClipMaker> clips;
+   if (access(o.game.c_str(), X_OK) == 0)
+      clips = std::make_unique<ClipMaker>(*store, o.game);
+   Service service(*store, clips.get(), {o.allowOrigin, TOSSARO_VERSION});
    httplib::Server &http = service.http();
    errno = 0;
    int port = o.port;
@@ -57,6 +70,8 @@ int runServer(int argc, char **argv)
    }
    printf("listening on http://%s\n", listenAddress(o.host, port).c_str());
    fflush(stdout);
+   if (!clips)
+      fail("no clips: " + o.game + " is no program to run (--game PATH names one)");
 
    std::thread stopper([&http, ending] {
       int signal = 0;
@@ -67,6 +82,8 @@ int runServer(int argc, char **argv)
    // Ended by itself rather than by a signal: the stopper is woken too.
    pthread_kill(stopper.native_handle(), SIGTERM);
    stopper.join();
+   if (clips)
+      clips->stop();
    store.reset();
    return 0;
 }

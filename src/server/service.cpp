@@ -64,8 +64,8 @@ bool loopback(const std::string &address)
 
 }  // namespace
 
-Service::Service(Store &store, ServiceSettings settings)
-    : store_(store), settings_(std::move(settings)), limiter_(kSubmissionsAMinute)
+Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
+    : store_(store), clips_(clips), settings_(std::move(settings)), limiter_(kSubmissionsAMinute)
 {
    // Nothing loads from elsewhere, and nothing is taken for another type
    // than it is sent as.
@@ -125,6 +125,15 @@ Service::Service(Store &store, ServiceSettings settings)
       else
          r.status = 404;
    });
+   http_.Get(std::string("/clips/") + kId + "\\.gif", [this](const Request &q, Response &r) {
+      const std::optional<Bytes> gif = store_.clip(q.matches[1]);
+      if (!gif) {
+         r.status = 404;
+         return;
+      }
+      r.set_header("Cache-Control", "max-age=86400");
+      r.set_content(std::string(gif->begin(), gif->end()), "image/gif");
+   });
    http_.Get("/style.css", [](const Request &, Response &r) {
       r.set_header("Cache-Control", "max-age=3600");
       r.set_content(kStyleSheet, "text/css; charset=utf-8");
@@ -178,6 +187,8 @@ void Service::submit(const Request &request, Response &response)
    run.submitted = time(nullptr);
    bool added = false;
    const Placed placed = store_.add(run, digestOf(bytes), bytes, &added);
+   if (added && clips_)
+      clips_->ask(placed.run.id);
    answer(response, added ? 201 : 200,
           json{{"id", placed.run.id},
                {"name", placed.run.name},

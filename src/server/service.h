@@ -8,6 +8,7 @@
 
 #include <string>
 
+#include "server/clips.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
 
@@ -18,7 +19,8 @@ struct ServiceSettings {
 
 class Service {
 public:
-   Service(Store &store, ServiceSettings settings);
+   // `clips` makes the clips of new runs; null for none.
+   Service(Store &store, ClipMaker *clips, ServiceSettings settings);
 
    httplib::Server &http() { return http_; }
 
@@ -31,6 +33,7 @@ private:
    static std::string clientOf(const httplib::Request &request);
 
    Store &store_;
+   ClipMaker *clips_;
    ServiceSettings settings_;
    RateLimiter limiter_;
    httplib::Server http_;

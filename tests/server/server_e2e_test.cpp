@@ -27,6 +27,9 @@ public:
          throw std::runtime_error("no pipe");
       pid_ = fork();
       if (pid_ == 0) {
+         // Where the game of the build finds its art, to make the clips.
+         if (chdir(TOSSARO_SOURCE_DIR) != 0)
+            _exit(127);
          dup2(out[1], 1);
          close(out[0]);
          std::vector<char *> argv{const_cast<char *>(TOSSARO_SERVER)};
@@ -97,9 +100,10 @@ int run_tidy(const std::string &file, std::string *said)
 
 class ServerTest : public ::testing::Test {
 protected:
-   std::vector<std::string> arguments()
+   std::vector<std::string> arguments(const std::string &game = TOSSARO_GAME)
    {
-      return {"--listen", "127.0.0.1:0", "--database", "sqlite:" + scratch.path("leaderboard.db")};
+      return {"--listen", "127.0.0.1:0", "--database", "sqlite:" + scratch.path("leaderboard.db"),
+              "--game",   game};
    }
    httplib::Result post(httplib::Client &client, const Bytes &body,
                         const char *type = "application/octet-stream")
@@ -117,7 +121,8 @@ protected:
 
 TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossARestart)
 {
-   auto server = std::make_unique<ServerProcess>(arguments());
+   // First with a game that makes no clip.
+   auto server = std::make_unique<ServerProcess>(arguments("/bin/false"));
    ASSERT_NE(server->port(), 0) << server->listening();
    httplib::Client client("127.0.0.1", server->port());
    const Bytes shortGame = recordedAs("short", "Bea"), longGame = recordedAs("long", "Ann"),
@@ -175,11 +180,24 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    EXPECT_EQ(file->body, std::string(padGame.begin(), padGame.end()));
    EXPECT_EQ(client.Get("/api/v1/replays/0123456789abcdef")->status, 404);
    EXPECT_EQ(client.Get("/healthz")->body, "ok\n");
+   const std::string clip = "/clips/" + ids[2] + ".gif";
+   EXPECT_EQ(client.Get(clip.c_str())->status, 404);
+   EXPECT_NE(client.Get(("/runs/" + ids[2]).c_str())->body.find("not made yet"), std::string::npos);
    EXPECT_EQ(server->stop(), 0);
 
    server = std::make_unique<ServerProcess>(arguments());
    httplib::Client restarted("127.0.0.1", server->port());
    EXPECT_EQ(table(restarted), ranked);
+   // The clips not made are made now, the last run's first.
+   auto gif = restarted.Get(clip.c_str());
+   for (int wait = 0; wait < 3000 && gif && gif->status == 404; wait++) {
+      usleep(100000);
+      gif = restarted.Get(clip.c_str());
+   }
+   ASSERT_TRUE(gif);
+   EXPECT_EQ(gif->status, 200);
+   EXPECT_EQ(gif->body.substr(0, 6), "GIF89a");
+   EXPECT_EQ(gif->get_header_value("Content-Type"), "image/gif");
 
    // The pages show the same table, the names escaped, as valid HTML5.
    const std::string page = restarted.Get("/")->body;
@@ -191,9 +209,10 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
       page.find("<a href=\"/runs/" + ids[1] + "\">Ann</a></td><td>5240</td><td>0:53.50</td>"),
       std::string::npos)
       << page;
-   const std::string run = restarted.Get(("/runs/" + ids[1]).c_str())->body;
-   EXPECT_NE(run.find("<dt>Rank</dt><dd>1 of 3</dd>"), std::string::npos) << run;
-   EXPECT_NE(run.find("href=\"/api/v1/replays/" + ids[1] + "\""), std::string::npos) << run;
+   const std::string run = restarted.Get(("/runs/" + ids[2]).c_str())->body;
+   EXPECT_NE(run.find("<dt>Rank</dt><dd>2 of 3</dd>"), std::string::npos) << run;
+   EXPECT_NE(run.find("<img src=\"" + clip + "\""), std::string::npos) << run;
+   EXPECT_NE(run.find("href=\"/api/v1/replays/" + ids[2] + "\""), std::string::npos) << run;
    for (const std::string &html : {page, run}) {
       std::string said;
       EXPECT_EQ(run_tidy(scratch.write("page.html", Bytes(html.begin(), html.end())), &said), 0)

@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "replay/replay_file.h"
+#include "server/clips.h"
 #include "server/pages.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
@@ -268,6 +269,18 @@ TEST(RateLimiter, TakesThirtyAMinuteFromEachAddress)
    // Addresses gone quiet for a minute are forgotten.
    EXPECT_TRUE(limiter.admit("192.0.2.3", at(200)));
    EXPECT_EQ(limiter.addresses(), 1u);
+}
+
+// --- The clips ---------------------------------------------------------
+
+TEST(Clips, AreTheLastTenSecondsByTheGamesOwnExport)
+{
+   EXPECT_EQ(clipCommand("/usr/games/tossaro", "/tmp/c/run.rpl", "/tmp/c/clip.gif", 5350),
+             (std::vector<std::string>{"/usr/games/tossaro", "--replay", "/tmp/c/run.rpl", "--gif",
+                                       "/tmp/c/clip.gif", "--from", "43.50", "--fps", "25"}));
+   // A game shorter than ten seconds, whole.
+   EXPECT_EQ(clipCommand("tossaro", "r", "g", 651)[6], "0.00");
+   EXPECT_EQ(clipCommand("tossaro", "r", "g", 1001)[6], "0.01");
 }
 
 // --- The pages ---------------------------------------------------------
