@@ -10,6 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "files/netpbm_file.h"
 #include "replay/replay_file.h"
 #include "server/store.h"
 #include "support/scratch.h"
@@ -96,6 +97,51 @@ int run_tidy(const std::string &file, std::string *said)
 {
    const int status = run("tidy -errors -quiet " + quoted(file), said);
    return said->empty() ? status : -1;
+}
+
+// The page at `url` as headless Chromium shows it in a window of 800 x
+// 900, read back through ImageMagick; the last one is left in the build
+// tree to look at.
+Picture browserShot(const Scratch &scratch, const std::string &url, const std::string &name)
+{
+   const std::string png = std::string(TOSSARO_BINARY_DIR) + "/" + name + ".png";
+   const std::string ppm = scratch.path(name + ".ppm");
+   std::string said;
+   Picture picture;
+   EXPECT_EQ(run("chromium --headless --no-sandbox --disable-gpu --hide-scrollbars "
+                 "--user-data-dir=" +
+                    quoted(scratch.path("chromium")) +
+                    " --window-size=800,900 --screenshot=" + quoted(png) + " " + quoted(url) +
+                    " && convert " + quoted(png) + " " + quoted(ppm),
+                 &said),
+             0)
+      << said;
+   if (file_exists(ppm)) {
+      EXPECT_EQ(read_netpbm(read_file(ppm), &picture), "");
+   }
+   return picture;
+}
+
+// The bands of rows of the picture that hold a pixel near `colour`: a
+// line of text and its underline make one, rows of a table apart.
+int bandsOf(const Picture &picture, uint32_t colour)
+{
+   const auto near = [colour](uint32_t pixel) {
+      for (int shift : {0, 8, 16}) {
+         if (std::abs(int(pixel >> shift & 255) - int(colour >> shift & 255)) > 24)
+            return false;
+      }
+      return true;
+   };
+   int bands = 0, sinceLast = 1000;
+   for (int y = 0; y < picture.h; y++) {
+      bool found = false;
+      for (int x = 0; x < picture.w && !found; x++)
+         found = near(picture.pixels[size_t(y) * picture.w + x]);
+      bands += found && sinceLast > 8;
+      sinceLast = found ? 0 : sinceLast + 1;
+   }
+   return bands;
 }
 
 class ServerTest : public ::testing::Test {
@@ -218,6 +264,18 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
       EXPECT_EQ(run_tidy(scratch.write("page.html", Bytes(html.begin(), html.end())), &said), 0)
          << said;
    }
+
+   // In a real browser: the table's three names, each a link (the
+   // stylesheet's link colour), and the run's page with its clip, the
+   // game's warm backdrop filling most of a 640 x 480 picture on the
+   // page's dark blue.
+   const std::string site = "http://127.0.0.1:" + std::to_string(server->port());
+   EXPECT_EQ(bandsOf(browserShot(scratch, site + "/", "leaderboard"), 0x7fd1ff), 3);
+   const Picture shot = browserShot(scratch, site + "/runs/" + ids[2], "run");
+   int warm = 0;
+   for (uint32_t pixel : shot.pixels)
+      warm += int(pixel >> 16 & 255) > int(pixel & 255) + 40;
+   EXPECT_GT(warm, 640 * 480 / 2);
 }
 
 TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
