@@ -58,7 +58,7 @@ int runServer(int argc, char **argv)
    if (access(o.game.c_str(), X_OK) == 0)
       clips = std::make_unique<ClipMaker>(*store, o.game);
    Service service(*store, clips.get(), {o.allowOrigin, TOSSARO_VERSION});
-   httplib::Server &http = service.http();
+   HttpServer &http = service.http();
    errno = 0;
    int port = o.port;
    const bool bound =
@@ -68,6 +68,7 @@ int runServer(int argc, char **argv)
            (errno ? strerror(errno) : "the address is not this machine's"));
       return 1;
    }
+   http.widenBacklog();
    printf("listening on http://%s\n", listenAddress(o.host, port).c_str());
    fflush(stdout);
    if (!clips)

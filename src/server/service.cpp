@@ -18,6 +18,7 @@ const size_t kSubmissionsAMinute = 30;
 const char kJson[] = "application/json";
 const char kHtml[] = "text/html; charset=utf-8";
 const int kPageRows = 100;
+const size_t kThreads = 64;
 const char kId[] = "([0-9a-f]{16})";
 
 void answer(Response &response, int status, const json &body)
@@ -88,6 +89,11 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
       setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
    });
    http_.set_payload_max_length(kMaxBody);
+   // A client keeps its connection for many requests rather than five, and
+   // each open connection has a thread (the library gives eight on this
+   // machine, and a ninth client would wait for one of them to leave).
+   http_.set_keep_alive_max_count(1000);
+   http_.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
    http_.set_error_handler([](const Request &request, Response &response) {
       if (!response.body.empty())
          return;

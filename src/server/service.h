@@ -5,12 +5,23 @@
 #define TOSSARO_SERVER_SERVICE_H
 
 #include <httplib.h>
+#include <sys/socket.h>
 
 #include <string>
 
 #include "server/clips.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
+
+// cpp-httplib's server, with room for the connections that arrive at once:
+// the library listens with a backlog of 5, which a burst of clients
+// overflows, each then waiting a second for its connection to be tried
+// again.
+class HttpServer : public httplib::Server {
+public:
+   // After binding: the backlog the system allows.
+   void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
+};
 
 struct ServiceSettings {
    std::string allowOrigin;  // empty: no cross-origin access
@@ -22,7 +33,7 @@ public:
    // `clips` makes the clips of new runs; null for none.
    Service(Store &store, ClipMaker *clips, ServiceSettings settings);
 
-   httplib::Server &http() { return http_; }
+   HttpServer &http() { return http_; }
 
 private:
    void submit(const httplib::Request &request, httplib::Response &response);
@@ -36,7 +47,7 @@ private:
    ClipMaker *clips_;
    ServiceSettings settings_;
    RateLimiter limiter_;
-   httplib::Server http_;
+   HttpServer http_;
 };
 
 #endif

@@ -1,0 +1,180 @@
+// The leaderboard under load: SUBMISSIONS distinct replays (the recorded
+// games under names of their own) sent by 16 clients at once to a real
+// tossaro-server on loopback, for each DATABASE given; then the top-100
+// page fetched one at a time. Prints the submissions accepted a second,
+// the p50 and p99 of their latency, whether the rows in the database
+// equal the 201s, and the page's median and p99.
+// Each submission names an address of its own in X-Real-IP (which the
+// server takes from the loopback, as from a proxy): the rate limit is
+// for players, and this is a thousand of them.
+// usage: leaderboard_bench [--submissions N] [--game PATH] SERVER DATABASE...
+#include <httplib.h>
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/input_file.h"
+#include "replay/replay_file.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const int kClients = 16;
+const int kPageFetches = 200;
+
+double milliseconds(Clock::duration d)
+{
+   return std::chrono::duration<double, std::milli>(d).count();
+}
+
+double percentile(std::vector<double> values, double p)
+{
+   if (values.empty())
+      return 0;
+   std::sort(values.begin(), values.end());
+   return values[std::min(values.size() - 1, size_t(p * double(values.size())))];
+}
+
+// The server on any free port; its port, or 0 when it did not say.
+pid_t startServer(const std::string &server, const std::string &database, const std::string &game,
+                  int *port)
+{
+   int out[2];
+   if (pipe(out) != 0)
+      return -1;
+   const pid_t pid = fork();
+   if (pid == 0) {
+      dup2(out[1], 1);
+      close(out[0]);
+      execl(server.c_str(), server.c_str(), "--listen", "127.0.0.1:0", "--database",
+            database.c_str(), "--game", game.c_str(), static_cast<char *>(nullptr));
+      _exit(127);
+   }
+   close(out[1]);
+   FILE *said = fdopen(out[0], "r");
+   char line[256] = "";
+   *port =
+      fgets(line, sizeof line, said) && strncmp(line, "listening on http://127.0.0.1:", 30) == 0
+         ? atoi(line + 30)
+         : 0;
+   fclose(said);
+   return pid;
+}
+
+std::vector<std::string> distinctReplays(int count)
+{
+   std::vector<Replay> games;
+   for (const char *name : {"short", "long", "pad"}) {
+      const InputFile file = read_input_file(
+         std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl", 1 << 20);
+      games.push_back(decodeReplay(file.bytes.data(), file.bytes.size()).replay);
+   }
+   std::vector<std::string> bodies;
+   for (int k = 0; k < count; k++) {
+      Replay replay = games[size_t(k) % games.size()];
+      replay.name = "Player " + std::to_string(k);
+      const std::vector<unsigned char> bytes = encodeReplay(replay);
+      bodies.emplace_back(bytes.begin(), bytes.end());
+   }
+   return bodies;
+}
+
+bool measure(const std::string &server, const std::string &database, const std::string &game,
+             const std::vector<std::string> &bodies)
+{
+   int port = 0;
+   const pid_t pid = startServer(server, database, game, &port);
+   if (port == 0) {
+      fprintf(stderr, "leaderboard_bench: %s did not start on %s\n", server.c_str(),
+              database.c_str());
+      return false;
+   }
+   std::atomic<size_t> next{0};
+   std::atomic<int> created{0}, other{0};
+   std::vector<std::vector<double>> latencies(kClients);
+   const Clock::time_point start = Clock::now();
+   std::vector<std::thread> clients;
+   for (int c = 0; c < kClients; c++) {
+      clients.emplace_back([&, c] {
+         httplib::Client client("127.0.0.1", port);
+         for (size_t k; (k = next++) < bodies.size();) {
+            const std::string address =
+               "198.18." + std::to_string(k / 250) + "." + std::to_string(k % 250 + 1);
+            const Clock::time_point sent = Clock::now();
+            const auto got = client.Post("/api/v1/replays", {{"X-Real-IP", address}}, bodies[k],
+                                         "application/octet-stream");
+            latencies[size_t(c)].push_back(milliseconds(Clock::now() - sent));
+            (got && got->status == 201 ? created : other)++;
+         }
+      });
+   }
+   for (std::thread &client : clients)
+      client.join();
+   const double seconds = milliseconds(Clock::now() - start) / 1000;
+   std::vector<double> all;
+   for (const auto &some : latencies)
+      all.insert(all.end(), some.begin(), some.end());
+
+   httplib::Client client("127.0.0.1", port);
+   const auto scores = client.Get("/api/v1/scores?limit=1");
+   const std::string body = scores ? scores->body : "";
+   const long rows = body.rfind("{\"total\":", 0) == 0 ? atol(body.c_str() + 9) : -1;
+   std::vector<double> page;
+   size_t pageBytes = 0;
+   for (int k = 0; k < kPageFetches; k++) {
+      const Clock::time_point sent = Clock::now();
+      const auto got = client.Get("/");
+      page.push_back(milliseconds(Clock::now() - sent));
+      pageBytes = got ? got->body.size() : 0;
+   }
+   kill(pid, SIGTERM);
+   int status = 0;
+   waitpid(pid, &status, 0);
+
+   printf("%s\n", database.substr(0, database.find(':')).c_str());
+   printf("  %zu submissions from %d clients in %.2f s: %.0f accepted a second (%d refused or "
+          "failed)\n",
+          bodies.size(), kClients, seconds, created / seconds, other.load());
+   printf("  latency p50 %.1f ms, p99 %.1f ms\n", percentile(all, 0.5), percentile(all, 0.99));
+   printf("  rows in the database %ld, 201s %d: %s\n", rows, created.load(),
+          rows == created ? "equal" : "NOT EQUAL");
+   printf("  the top-100 page (%zu bytes): median %.2f ms, p99 %.2f ms over %d fetches\n",
+          pageBytes, percentile(page, 0.5), percentile(page, 0.99), kPageFetches);
+   printf("  the server ended with status %d\n", WIFEXITED(status) ? WEXITSTATUS(status) : -1);
+   return rows == created && other == 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv)
+{
+   int submissions = 1000;
+   std::string game = "/nonexistent";
+   int k = 1;
+   for (; k + 1 < argc && strncmp(argv[k], "--", 2) == 0; k += 2) {
+      if (strcmp(argv[k], "--submissions") == 0)
+         submissions = atoi(argv[k + 1]);
+      else if (strcmp(argv[k], "--game") == 0)
+         game = argv[k + 1];
+   }
+   if (argc - k < 2 || submissions < 1) {
+      fputs("usage: leaderboard_bench [--submissions N] [--game PATH] SERVER DATABASE...\n",
+            stderr);
+      return 2;
+   }
+   const std::vector<std::string> bodies = distinctReplays(submissions);
+   bool good = true;
+   for (int d = k + 1; d < argc; d++)
+      good = measure(argv[k], argv[d], game, bodies) && good;
+   return good ? 0 : 1;
+}
