@@ -14,7 +14,9 @@
 #include <string>
 
 #include "app/captures.h"
+#include "app/captures_folder.h"
 #include "app/main_loop.h"
+#include "app/still.h"
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/particle.h"

@@ -12,7 +12,10 @@
 
 #include "app/data_folder.h"
 #include "files/input_file.h"
+#include "files/paths.h"
 #include "files/replacement_file.h"
+
+std::string chosenCapturesFolder;
 
 namespace {
 

@@ -7,6 +7,10 @@
 #include <ctime>
 #include <string>
 
+// Where captures go, as the settings and the command line chose it
+// (empty: the player's pictures folder). Set once at start-up.
+extern std::string chosenCapturesFolder;
+
 // The pictures folder as `xdg-user-dir PICTURES` reports it, from the text
 // of user-dirs.dirs: the last XDG_PICTURES_DIR line whose value is
 // "$HOME/..." or an absolute path; HOME/Pictures when there is none. Empty

@@ -6,6 +6,7 @@
 
 #include "app/shown_text.h"
 #include "files/say.h"
+#include "screens/watching.h"
 
 namespace {
 
@@ -26,9 +27,9 @@ const char kKeysAfterPlay[] =
    "  game over       Enter, Space or Esc go on\n"
    "  name entry      type a name, Backspace deletes, Enter stores it, Esc gives up\n"
    "  high scores     Enter, Space or Esc back to the menu; Up/Down choose a row\n"
-   "                  with a replay, R watches it\n"
-   "  a replay        Space pauses, Right (held) runs four times as fast, Left\n"
-   "                  goes back five seconds, Esc leaves\n"
+   "                  with a replay, R watches it\n";
+
+const char kKeysOfDemoAndController[] =
    "  the menu's demo any key ends it\n"
    "\n"
    "game controller (any that SDL knows; more mappings in\n"
@@ -138,6 +139,17 @@ std::string playKeysHelp(const KeyBindings &b)
                   key(SavePicture) + " saves the picture in the captures folder");
 }
 
+// The keys of every screen, those of play as bound.
+std::string keysHelp(const KeyBindings &b)
+{
+   return kKeysBeforePlay + playKeysHelp(b) + kKeysAfterPlay +
+          wrapped("  a replay        ", std::string(18, ' '),
+                  "Space pauses, Right (held) runs " + counted(kFastSteps) +
+                     " times as fast, Left goes back " + counted(kBackSeconds) +
+                     " seconds, Esc leaves") +
+          kKeysOfDemoAndController;
+}
+
 // What the settings file may hold.
 std::string settingsHelp()
 {
@@ -222,9 +234,8 @@ int answerCommandLine(const CommandLine &line, FILE *out, FILE *err)
 {
    switch (line.request) {
    case Request::Help:
-      fprintf(out, "%s\n%s\n\n%s\n%s%s%s%s\n%s", usage().c_str(), kAbout, optionsHelp().c_str(),
-              kKeysBeforePlay, playKeysHelp(line.options.keys).c_str(), kKeysAfterPlay,
-              settingsHelp().c_str(), kExitStatus);
+      fprintf(out, "%s\n%s\n\n%s\n%s%s\n%s", usage().c_str(), kAbout, optionsHelp().c_str(),
+              keysHelp(line.options.keys).c_str(), settingsHelp().c_str(), kExitStatus);
       return written(out, err);
    case Request::Version:
       fprintf(out, "tossaro %s\n", TOSSARO_VERSION);

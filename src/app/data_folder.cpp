@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "files/replacement_file.h"
+#include "files/paths.h"
 #include "scores/highscores.h"
 
 namespace {

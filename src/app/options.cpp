@@ -7,20 +7,24 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "app/clip.h"
+#include "app/shown_text.h"
 #include "audio/mixer.h"
+#include "screens/attract.h"
+#include "screens/watching.h"
 
 namespace {
 
 const OptionPlace kBoth = OptionPlace::Both;
 const OptionPlace kCommandLine = OptionPlace::CommandLine;
 
-Option option(const char *name, OptionKind kind, OptionPlace place, const char *help)
+Option option(const char *name, OptionKind kind, OptionPlace place, const std::string &help)
 {
    return {name, kind, place, help};
 }
 
-Option switchOption(const char *name, bool Options::*flag, OptionPlace place, const char *help,
-                    bool byDefault = false)
+Option switchOption(const char *name, bool Options::*flag, OptionPlace place,
+                    const std::string &help, bool byDefault = false)
 {
    Option o = option(name, OptionKind::Switch, place, help);
    o.flag = flag;
@@ -29,7 +33,7 @@ Option switchOption(const char *name, bool Options::*flag, OptionPlace place, co
 }
 
 Option numberOption(const char *name, int Options::*number, int lo, int hi, int byDefault,
-                    OptionPlace place, const char *help, const char *word = nullptr,
+                    OptionPlace place, const std::string &help, const char *word = nullptr,
                     int wordValue = 0)
 {
    Option o = option(name, OptionKind::Number, place, help);
@@ -44,7 +48,7 @@ Option numberOption(const char *name, int Options::*number, int lo, int hi, int 
 }
 
 Option secondsOption(const char *name, int Options::*number, int hi, int byDefault,
-                     const char *help, const char *word = nullptr, int wordValue = 0)
+                     const std::string &help, const char *word = nullptr, int wordValue = 0)
 {
    Option o = numberOption(name, number, 0, hi, byDefault, kCommandLine, help, word, wordValue);
    o.value = "S";
@@ -52,8 +56,8 @@ Option secondsOption(const char *name, int Options::*number, int hi, int byDefau
    return o;
 }
 
-Option pathOption(const char *name, std::string Options::*path, OptionPlace place, const char *help,
-                  const char *value = "FILE")
+Option pathOption(const char *name, std::string Options::*path, OptionPlace place,
+                  const std::string &help, const char *value = "FILE")
 {
    Option o = option(name, OptionKind::Path, place, help);
    o.path = path;
@@ -61,14 +65,14 @@ Option pathOption(const char *name, std::string Options::*path, OptionPlace plac
    return o;
 }
 
-Option keyOption(PlayAction action, const char *help)
+Option keyOption(PlayAction action, const std::string &help)
 {
    Option o = option(nullptr, OptionKind::Key, OptionPlace::SettingsFile, help);
    o.action = action;
    return o;
 }
 
-Option requestOption(const char *name, OptionKind kind, Request request, const char *help)
+Option requestOption(const char *name, OptionKind kind, Request request, const std::string &help)
 {
    Option o = option(name, kind, kCommandLine, help);
    o.request = request;
@@ -135,8 +139,9 @@ const std::vector<Option> &optionTable()
                    "the sound's volume"),
       pathOption("scores", &Options::scoresFile, kCommandLine, "keep the high scores in FILE"),
       switchOption("attract", &Options::attract, kBoth,
-                   "after 30 seconds of quiet in the menu, a replay from the high scores plays "
-                   "as a silent demo until a key is pressed",
+                   "after " + counted(kAttractSeconds) +
+                      " seconds of quiet in the menu, a replay from the high scores plays as a "
+                      "silent demo until a key is pressed",
                    true),
       switchOption("marks", &Options::marks, kBoth,
                    "each ball and target shows the symbols of its colours: red a disc, green a "
@@ -144,8 +149,9 @@ const std::vector<Option> &optionTable()
       pathOption("config", &Options::configFile, kCommandLine,
                  "read the settings from FILE instead of $XDG_CONFIG_HOME/tossaro/tossaro.cfg"),
       pathOption("replay", &Options::replayFile, kCommandLine,
-                 "watch the replay in FILE in the window, then exit: Space pauses, Right "
-                 "runs four times as fast while held, Left goes back five seconds, Esc leaves"),
+                 "watch the replay in FILE in the window, then exit: Space pauses, Right runs " +
+                    counted(kFastSteps) + " times as fast while held, Left goes back " +
+                    counted(kBackSeconds) + " seconds, Esc leaves"),
       switchOption("verify", &Options::verify, kCommandLine,
                    "with --replay: play it without a window, sound or display, as fast as the "
                    "machine can, and print its score, ticks and length; status 1 when the file "
@@ -154,8 +160,8 @@ const std::vector<Option> &optionTable()
                  "save pictures and clips in DIR, made when missing; by default Tossaro in the "
                  "player's pictures folder",
                  "DIR"),
-      numberOption("clip-seconds", &Options::clipSeconds, 1, kMaxClipSeconds, 10, kBoth,
-                   "how many of the last seconds of the game F9 saves as a clip"),
+      numberOption("clip-seconds", &Options::clipSeconds, 1, kMaxClipSeconds, kDefaultClipSeconds,
+                   kBoth, "how many of the last seconds of the game F9 saves as a clip"),
       pathOption("gif", &Options::gifFile, kCommandLine,
                  "with --replay: render it without a window into an animated GIF, FILE, and "
                  "exit"),

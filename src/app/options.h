@@ -57,7 +57,7 @@ struct Option {
    const char *name;  // after -- on the command line, with _ for - in the file; null for a key
    OptionKind kind;
    OptionPlace place;
-   const char *help;  // what it does, without a capital or a full stop
+   std::string help;  // what it does, without a capital or a full stop
    const char *value = "";  // the value's name in the help, such as "N" or "FILE"
    int lo = 0, hi = 0;  // a number's range
    const char *word = nullptr;  // a number's other value, such as "auto", or null

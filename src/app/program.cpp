@@ -9,6 +9,8 @@
 #include <string>
 
 #include "app/captures.h"
+#include "app/captures_folder.h"
+#include "app/clip.h"
 #include "app/data_folder.h"
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
@@ -19,6 +21,7 @@
 #include "app/window_identity.h"
 #include "audio/mixer.h"
 #include "files/say.h"
+#include "game/ticks.h"
 #include "gif/gif.h"
 #include "scores/highscores.h"
 #include "screens/attract.h"
@@ -32,8 +35,6 @@
 #include "shell/window.h"
 
 namespace {
-
-const int kTicksPerSecond = 100;
 
 int failStartup(const std::string &what)
 {

@@ -12,9 +12,10 @@
 
 #include "app/data_folder.h"
 #include "files/netpbm_file.h"
-#include "files/replacement_file.h"
+#include "files/paths.h"
 #include "files/say.h"
 #include "game/game.h"
+#include "game/ticks.h"
 #include "gif/gif.h"
 #include "replay/playback.h"
 #include "screens/marks.h"
@@ -23,7 +24,6 @@
 
 namespace {
 
-const int kTicksPerSecond = 100;
 // The progress line is redrawn every so many frames.
 const uint32_t kProgressEvery = 25;
 

@@ -10,6 +10,7 @@
 #include "app/data_folder.h"
 #include "app/shown_text.h"
 #include "files/input_file.h"
+#include "files/paths.h"
 #include "files/replacement_file.h"
 #include "files/say.h"
 

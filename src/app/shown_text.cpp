@@ -1,6 +1,7 @@
 #include "app/shown_text.h"
 
 #include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -34,4 +35,11 @@ std::string wrapped(const std::string &first, const std::string &indent, const s
          words.push_back(text.substr(from, to - from));
    }
    return wrapped(first, indent, words);
+}
+
+std::string counted(int n)
+{
+   static const char *const kWords[] = {"one", "two",   "three", "four", "five",
+                                        "six", "seven", "eight", "nine", "ten"};
+   return n >= 1 && n <= int(std::size(kWords)) ? kWords[n - 1] : std::to_string(n);
 }

@@ -15,4 +15,8 @@ std::string wrapped(const std::string &first, const std::string &indent,
 // The same for the words of `text`, which blanks part.
 std::string wrapped(const std::string &first, const std::string &indent, const std::string &text);
 
+// A count as prose writes it: a word from one to ten ("four"), digits
+// otherwise.
+std::string counted(int n);
+
 #endif

@@ -5,12 +5,12 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "files/input_file.h"
+#include "files/paths.h"
 
 namespace {
 
@@ -94,70 +94,22 @@ bool write_all(int fd, const std::vector<unsigned char> &bytes)
    return true;
 }
 
-// As many links in a row as the kernel follows before it gives ELOOP.
-const int kMaxLinks = 40;
-
 }  // namespace
-
-std::string folder_of(const std::string &path)
-{
-   const size_t slash = path.rfind('/');
-   if (slash == std::string::npos)
-      return ".";
-   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-std::string name_of(const std::string &path)
-{
-   return path.substr(path.rfind('/') + 1);
-}
-
-std::string follow_links(std::string name)
-{
-   for (int hops = 0; hops < kMaxLinks; hops++) {
-      char target[PATH_MAX];
-      const ssize_t n = readlink(name.c_str(), target, sizeof target - 1);
-      if (n < 0)
-         return name;
-      target[n] = 0;
-      if (target[0] == '/' || name.find('/') == std::string::npos)
-         name = target;
-      else
-         name = name.substr(0, name.size() - name_of(name).size()) + target;
-   }
-   errno = ELOOP;
-   return std::string();
-}
 
 std::string replacement_prefix(const std::string &name)
 {
    return "." + name + ".tmp-";
 }
 
-std::string make_folder_of(const std::string &path)
-{
-   const std::string folder = folder_of(path);
-   struct stat st;
-   if (stat(folder.c_str(), &st) == 0)
-      return std::string();
-   // Only a missing folder is made; "." and "/" have none above them.
-   if (errno != ENOENT || folder_of(folder) == folder)
-      return folder + ": cannot reach the folder: " + strerror(errno);
-   const std::string above = make_folder_of(folder);
-   if (!above.empty())
-      return above;
-   if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST)
-      return folder + ": cannot make the folder: " + strerror(errno);
-   return std::string();
-}
-
 int open_replacement_file(const char *filename, ReplacementFile *file)
 {
    file->fd = -1;
    file->not_a_file = nullptr;
-   file->target = follow_links(filename);
-   if (file->target.empty())
+   // A loop of links is the one way following them fails.
+   if (!follow_links(filename, &file->target).empty()) {
+      errno = ELOOP;
       return -1;
+   }
    struct stat old;
    const bool exists = stat(file->target.c_str(), &old) == 0;
    // Renaming would put a file in place of a device, a FIFO or a folder.

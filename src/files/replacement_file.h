@@ -44,22 +44,6 @@ int commit_replacement_file(ReplacementFile *file);
 // Closes and removes the temporary file, keeping errno.
 void abandon_replacement_file(ReplacementFile *file);
 
-// The folder that holds `path`: "." for a bare name, "/" for one at the root.
-std::string folder_of(const std::string &path);
-
-// The last part of `path`: what follows its last slash, or all of it.
-std::string name_of(const std::string &path);
-
-// The file that `name` stands for: symbolic links followed one at a time,
-// so that a link to a file not yet made names where it will be. Empty,
-// errno set, for a loop of links.
-std::string follow_links(std::string name);
-
-// Makes the folder of `path` and those above it that are missing, private
-// to the user. Returns an empty string, or one line naming the folder that
-// could not be made or reached and why.
-std::string make_folder_of(const std::string &path);
-
 // Writes `bytes` as the whole contents of the file `path` names. Returns
 // an empty string, or one line naming the file and the step that failed;
 // then the older file is untouched.

@@ -6,6 +6,7 @@
 
 #include "audio/sound.h"
 #include "game/playfield.h"
+#include "game/ticks.h"
 
 int score = 0;
 float hitTimer = 0;
@@ -21,7 +22,7 @@ PlayListener *playListener = nullptr;
 namespace {
 
 const float kTimerSeconds = 10;
-const float kTickSeconds = 0.01f;
+const float kTickSeconds = 1.0f / kTicksPerSecond;
 const float kStartEnergy = 10;
 const float kDrainPerTick = 0.01f;
 const float kBottomEdge = kGameHeight;

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "files/input_file.h"
+#include "files/paths.h"
 #include "files/replacement_file.h"
 #include "scores/table_file.h"
 
@@ -93,9 +94,10 @@ std::string Highscores::save(const std::string &path, double wait)
    }
    // The lock and the clean-up are those of the folder the temporary
    // files go to: beside the file the links lead to.
-   const std::string target = follow_links(path);
-   if (target.empty())
-      return path + ": cannot follow its links: " + strerror(errno) + kNotSaved;
+   std::string target;
+   const std::string loop = follow_links(path, &target);
+   if (!loop.empty())
+      return loop + kNotSaved;
    const FolderLock lock(target, wait);
    if (!lock.problem().empty()) {
       lockedOut_ = lock.busy();

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "files/paths.h"
 #include "files/replacement_file.h"
 
 namespace {

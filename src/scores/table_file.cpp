@@ -12,6 +12,7 @@
 #include <ctime>
 #include <thread>
 
+#include "files/paths.h"
 #include "files/replacement_file.h"
 
 namespace {

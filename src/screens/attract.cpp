@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-
 #include "files/say.h"
+#include "game/ticks.h"
 #include "scores/highscores.h"
 #include "screens/menu.h"
 #include "screens/replay_keeping.h"
@@ -11,7 +11,7 @@
 #include "shell/screen_state.h"
 
 bool attractOn = true;
-int attractTicks = 3000;
+int attractTicks = kAttractSeconds * kTicksPerSecond;
 
 namespace {
 

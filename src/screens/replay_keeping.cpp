@@ -3,7 +3,7 @@
 #include <memory>
 #include <optional>
 
-#include "files/replacement_file.h"
+#include "files/paths.h"
 #include "files/say.h"
 #include "game/game.h"
 #include "replay/recorder.h"

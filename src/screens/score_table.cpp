@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "files/say.h"
+#include "game/ticks.h"
 #include "scores/highscores.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
@@ -21,7 +22,6 @@ const int kNoticeX1 = 144, kNoticeX2 = 480, kNoticeTextX = 160, kNoticeY = 430;
 const int kNoticeSpacing = 24;
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 const int kFirstRowY = 120, kRowSpacing = 30;
-const int kTicksPerSecond = 100;
 
 // The tries left to a save that waits for the lock; 0 when none waits.
 int savingTries = 0;

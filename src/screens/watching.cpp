@@ -7,6 +7,7 @@
 #include "audio/sound.h"
 #include "files/say.h"
 #include "game/game.h"
+#include "game/ticks.h"
 #include "replay/playback.h"
 #include "screens/playfield.h"
 #include "screens/screens.h"
@@ -16,9 +17,8 @@
 
 namespace {
 
-const int kBackTicks = 500;  // Left goes back five seconds
-const int kFastSteps = 4;  // Right plays four ticks a tick
-const int kLingerTicks = 200;  // the last picture stays two seconds
+const int kBackTicks = kBackSeconds * kTicksPerSecond;
+const int kLingerTicks = 2 * kTicksPerSecond;  // the last picture stays
 const int kBannerX1 = 170, kBannerY1 = 26, kBannerX2 = 470, kBannerY2 = 58;
 const int kTextX = 180, kLineY = 50;
 
@@ -174,9 +174,10 @@ void drawWatching()
    const int ink = makecol(kPanelInk);
    rect(backBuffer, kBannerX1, kBannerY1, kBannerX2, kBannerY2, ink);
    textprintf_ex(backBuffer, font, kTextX, kBannerY1 + 6, ink, -1, "%s", watch.title.c_str());
-   const std::string state = watch.paused                           ? "  paused"
-                             : !watch.demo && keys->held(KEY_RIGHT) ? "  x4"
-                                                                    : "";
+   const bool fast = !watch.demo && keys->held(KEY_RIGHT);
+   const std::string state = watch.paused ? "  paused"
+                             : fast       ? "  x" + std::to_string(kFastSteps)
+                                          : "";
    textprintf_ex(backBuffer, font, kTextX, kBannerY1 + 16, ink, -1, "%s of %s%s",
                  playingTime(p.tick()).c_str(), playingTime(r.ticks).c_str(), state.c_str());
    // The progress line fills as the replay plays.

@@ -1,7 +1,7 @@
 // A replay watched in the window: the game's own picture, a banner that
 // says whose game it is and its score, and a progress line. Space pauses,
-// Right runs four times as fast while held, Left goes back five seconds,
-// Esc leaves. A demo (the menu's attract mode) is silent, says "Demo:
+// Right runs kFastSteps times as fast while held, Left goes back
+// kBackSeconds, Esc leaves. A demo (the menu's attract mode) is silent, says "Demo:
 // press any key", and any key or button ends it. Whatever way it ends, the
 // screen after it waits until every key is let go, so that a key that
 // ended it does nothing else; and the game in memory is as it was before.
@@ -13,6 +13,11 @@
 
 #include "replay/replay_file.h"
 #include "shell/screen_state.h"
+
+// How many ticks of the replay Right plays a tick while held.
+const int kFastSteps = 4;
+// How far back Left goes, in seconds.
+const int kBackSeconds = 5;
 
 // Starts showing the replay read from `file`; `then` is the screen after
 // it (Exit for the command line's --replay). A playback that drifts from

@@ -10,8 +10,8 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/captures.h"
 #include "app/captures_folder.h"
+#include "app/clip.h"
 #include "app/command_line.h"
 #include "app/data_folder.h"
 #include "app/replay_export.h"

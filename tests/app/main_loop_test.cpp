@@ -3,7 +3,9 @@
 // when the focus goes, the picture key and its notice.
 #include <filesystem>
 
+#include "app/capture_notice.h"
 #include "app/captures.h"
+#include "app/captures_folder.h"
 #include "app/main_loop.h"
 #include "app_fixture.h"
 #include "game/game.h"

@@ -19,7 +19,7 @@
 
 #include "game_fixture.h"
 #include "oracle.h"
-#include "files/replacement_file.h"
+#include "files/paths.h"
 #include "replay/replay_file.h"
 #include "support/shell_command.h"
 

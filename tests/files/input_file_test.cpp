@@ -11,6 +11,7 @@
 #include <string>
 
 #include "files/input_file.h"
+#include "files/paths.h"
 #include "files/replacement_file.h"
 #include "support/ordinary_user.h"
 #include "support/scratch.h"
@@ -77,6 +78,15 @@ TEST(ReplacementFile, RefusesWhatIsNotARegularFileAndNamesAFolderItCannotReach)
    const std::string link = scratch.path("link");
    ASSERT_EQ(symlink("fifo", link.c_str()), 0);
    EXPECT_NE(replace_file(link, {'x'}).find("it is a FIFO, not a file"), std::string::npos);
+   std::string followed;
+   EXPECT_EQ(follow_links(link, &followed), "");
+   EXPECT_EQ(followed, fifo);
+   // A loop of links is named where it begins.
+   const std::string loop = scratch.path("loop");
+   ASSERT_EQ(symlink("loop", loop.c_str()), 0);
+   const std::string looped = "Too many levels of symbolic links";
+   EXPECT_EQ(follow_links(loop, &followed), loop + ": cannot follow its links: " + looped);
+   EXPECT_EQ(replace_file(loop, {'x'}), loop + ": cannot make a new file beside it: " + looped);
    // A new file is made only where nothing stands: never through a link,
    // even to where nothing is yet.
    const std::string dangling = scratch.path("dangling");
