@@ -225,15 +225,21 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    const auto file = client.Get(("/api/v1/replays/" + ids[2]).c_str());
    EXPECT_EQ(file->body, std::string(padGame.begin(), padGame.end()));
    EXPECT_EQ(client.Get("/api/v1/replays/0123456789abcdef")->status, 404);
-   EXPECT_EQ(client.Get("/healthz")->body, "ok\n");
+   const auto health = client.Get("/healthz");
+   EXPECT_EQ(health->body, "ok\n");
+   EXPECT_FALSE(health->has_header("Access-Control-Allow-Origin"));
    const std::string clip = "/clips/" + ids[2] + ".gif";
    EXPECT_EQ(client.Get(clip.c_str())->status, 404);
    EXPECT_NE(client.Get(("/runs/" + ids[2]).c_str())->body.find("not made yet"), std::string::npos);
    EXPECT_EQ(server->stop(), 0);
 
-   server = std::make_unique<ServerProcess>(arguments());
+   std::vector<std::string> withOrigin = arguments();
+   withOrigin.insert(withOrigin.end(), {"--allow-origin", "https://example.org"});
+   server = std::make_unique<ServerProcess>(withOrigin);
    httplib::Client restarted("127.0.0.1", server->port());
    EXPECT_EQ(table(restarted), ranked);
+   EXPECT_EQ(restarted.Get("/api/v1/scores")->get_header_value("Access-Control-Allow-Origin"),
+             "https://example.org");
    // The clips not made are made now, the last run's first.
    auto gif = restarted.Get(clip.c_str());
    for (int wait = 0; wait < 3000 && gif && gif->status == 404; wait++) {
