@@ -83,6 +83,36 @@ bool has_color(BITMAP *bitmap, int x0, int y0, int x1, int y1, int color)
    return false;
 }
 
+TextPlace find_text(BITMAP *bitmap, const std::string &text, int color)
+{
+   const int w = text_length(font, text.c_str()), h = text_height(font);
+   BITMAP *written = create_bitmap_ex(bitmap_color_depth(bitmap), w, h);
+   clear_bitmap(written);
+   textout_ex(written, font, text.c_str(), 0, 0, color, -1);
+   std::vector<bool> lit(size_t(w * h));
+   for (int y = 0; y < h; y++) {
+      for (int x = 0; x < w; x++)
+         lit[size_t(y * w + x)] = getpixel(written, x, y) == color;
+   }
+   destroy_bitmap(written);
+   const auto showsAt = [&](int left, int top) {
+      for (int y = 0; y < h; y++) {
+         for (int x = 0; x < w; x++) {
+            if ((getpixel(bitmap, left + x, top + y) == color) != lit[size_t(y * w + x)])
+               return false;
+         }
+      }
+      return true;
+   };
+   for (int top = 0; top + h <= bitmap->h; top++) {
+      for (int left = 0; left + w <= bitmap->w; left++) {
+         if (showsAt(left, top))
+            return {left, top};
+      }
+   }
+   return {-1, -1};
+}
+
 std::vector<RecordedSounds::Played> RecordedSounds::of(Cue cue) const
 {
    std::vector<Played> found;

@@ -9,6 +9,7 @@
 
 #include <deque>
 #include <set>
+#include <string>
 #include <vector>
 
 #include "audio/sound.h"
@@ -107,5 +108,14 @@ private:
 
 // Whether any pixel of the rectangle has the colour.
 bool has_color(BITMAP *bitmap, int x0, int y0, int x1, int y1, int color);
+
+// Where `text` shows in the bitmap, written in `color` (not black) by
+// the game's font: the top left of its first showing from the top, its
+// pixels in that colour exactly where the font's are; {-1, -1} when it
+// shows nowhere.
+struct TextPlace {
+   int x, y;
+};
+TextPlace find_text(BITMAP *bitmap, const std::string &text, int color);
 
 #endif

@@ -13,6 +13,7 @@
 #include "app/verify.h"
 #include "game/game.h"
 #include "game/playfield_fixture.h"
+#include "game/ticks.h"
 #include "replay/playback.h"
 #include "replay/recorder.h"
 #include "replay/replay_file.h"
@@ -285,7 +286,8 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
       screenState = ScoreTable;
       clear_bitmap(backBuffer);
       drawReplayTable();
-      return has_color(backBuffer, 145, 403, 479, 415, makecol(kPanelFace));
+      return find_text(backBuffer, "Replay not kept: cannot write replays/", makecol(255, 255, 255))
+                .y >= 0;
    };
    std::filesystem::remove_all(folder);
    scratch.write("replays", {1});
@@ -461,30 +463,53 @@ TEST_F(Replays, VerifyingPrintsTheEndOrWhatIsWrongAndWhere)
    }
 }
 
-// The layout's sizes: 4 magic, 2 format, 4 length, 1 + 5 version, 4 seed, 8 time,
-// 4 ticks, 4 score, 1 flags, 2 actions, 2 x 36 hands, 1 + 0 name, then
-// the runs (4 + 3 each below 128 ticks, 4 up to 16383) and the checks.
-TEST_F(Replays, HeldKeysTakeThreeOrFourBytesARun)
+// Where the hands begin, as the README's table of the format places them:
+// after the magic (4), the format version (2), the length (4), the game's
+// version (1 + its length), the seed (4), the start time (8), the ticks
+// (4), the score (4), the flags (1) and the actions (2).
+size_t handsAt(const Replay &replay)
+{
+   return 4 + 2 + 4 + 1 + replay.gameVersion.size() + 4 + 8 + 4 + 4 + 1 + 2;
+}
+
+// Where the count of runs is: after the two hands (36 bytes each) and the
+// name (1 + its length).
+size_t runsAt(const Replay &replay)
+{
+   return handsAt(replay) + 2 * 36 + 1 + replay.name.size();
+}
+
+// A file is the README's table, its length stated in it: the fields, then
+// for each run two bytes of actions and its ticks seven bits a byte (one
+// byte up to 127, two up to 16,383, then three), and four bytes a check
+// value. Keys held a second or more take three or four bytes a run.
+TEST_F(Replays, AFileIsTheFormatsTableAndHeldKeysTakeThreeOrFourBytesARun)
 {
    const Replay replay = scriptedGame(1234);
-   const size_t head = 4 + 2 + 4 + 6 + 4 + 8 + 4 + 4 + 1 + 2 + 72 + 1;
-   EXPECT_EQ(encodeReplay(replay).size(), head + 4 + 7 * 4 + 3 + 4 + 12 * 4);
-   Replay still = replay;
-   still.runs = {{0, 200000}};
-   still.ticks = 200000;
-   still.checks.assign(2000, 7);
-   EXPECT_EQ(encodeReplay(still).size(), head + 4 + 2 + 3 + 4 + 2000 * 4);
-   // A run's ticks take one byte up to 127, two up to 16,383, then three.
+   const std::vector<unsigned char> file = encodeReplay(replay);
+   EXPECT_EQ(file[6] | file[7] << 8 | file[8] << 16 | uint32_t(file[9]) << 24, file.size());
+   Replay none = replay;
+   none.ticks = 0;
+   none.runs.clear();
+   none.checks.clear();
+   EXPECT_EQ(encodeReplay(none).size(), runsAt(none) + 4 + 4);
+   const size_t runBytes = file.size() - runsAt(replay) - 4 - 4 - 4 * replay.checks.size();
+   EXPECT_GE(runBytes, 3 * replay.runs.size());
+   EXPECT_LE(runBytes, 4 * replay.runs.size());
+   // One run more, and the check values its ticks add.
    for (const auto &[ticks, bytes] :
-        {std::pair{127u, 1u}, {128u, 2u}, {16383u, 2u}, {16384u, 3u}}) {
-      still.runs = {{0, ticks}};
-      still.ticks = ticks;
-      still.checks.assign(ticks / 100, 7);
-      const std::vector<unsigned char> file = encodeReplay(still);
-      EXPECT_EQ(file.size(), head + 4 + 2 + bytes + 4 + ticks / 100 * 4) << ticks;
-      const ReplayReading back = decodeReplay(file.data(), file.size());
+        {std::pair{1u, 1u}, {127u, 1u}, {128u, 2u}, {16383u, 2u}, {16384u, 3u}, {200000u, 3u}}) {
+      Replay longer = replay;
+      longer.runs.push_back({ActionSet(1u << NewGame), ticks});
+      longer.ticks += ticks;
+      longer.checks.resize(longer.ticks / Replay::kCheckEvery, 7);
+      const std::vector<unsigned char> grown = encodeReplay(longer);
+      EXPECT_EQ(grown.size(),
+                file.size() + 2 + bytes + 4 * (longer.checks.size() - replay.checks.size()))
+         << ticks;
+      const ReplayReading back = decodeReplay(grown.data(), grown.size());
       ASSERT_EQ(back.fault, ReplayFault::None) << describeFault(back);
-      EXPECT_EQ(back.replay.runs[0].ticks, ticks);
+      EXPECT_EQ(back.replay.runs.back().ticks, ticks);
    }
 }
 
@@ -492,7 +517,7 @@ TEST_F(Replays, EveryBadFileIsNamedWithWhereItGoesWrong)
 {
    Replay replay = scriptedGame(250);
    const std::vector<unsigned char> good = encodeReplay(replay);
-   const size_t hands = 4 + 2 + 4 + 6 + 4 + 8 + 4 + 4 + 1 + 2, name = hands + 72, runs = name + 1;
+   const size_t hands = handsAt(replay), name = hands + 72, runs = runsAt(replay);
    const size_t checks = good.size() - 4 - 2 * 4;
    const size_t runsLeft = good.size() - runs - 4, checksLeft = good.size() - checks - 4;
    const auto with = [&](size_t at, std::vector<unsigned char> bytes) {
@@ -610,7 +635,13 @@ TEST_F(Replays, WatchingPlaysPausesRunsGoesBackAndLeavesTheGameAsItWas)
    EXPECT_EQ(gameCheck(), replay.checks[1]) << "back from 700 to 200";
    clear_bitmap(backBuffer);
    drawWatching();
-   EXPECT_TRUE(has_color(backBuffer, 170, 26, 470, 58, makecol(kPanelFace))) << "no banner";
+   // The banner says whose game it is, its score, and where the replay
+   // stands of its length.
+   const int ink = makecol(kPanelInk);
+   const std::string title = "Replay: " + std::to_string(replay.finalScore) + " points";
+   EXPECT_GE(find_text(backBuffer, title, ink).y, 0) << title;
+   const std::string where = "0:02.00 of " + playingTime(replay.ticks) + "  paused";
+   EXPECT_GE(find_text(backBuffer, where, ink).y, 0) << where;
    run(1, {KEY_ESC});
    run(5, {KEY_ESC});
    EXPECT_EQ(screenState, Watching) << "Esc still held";
@@ -656,11 +687,15 @@ TEST_F(Replays, TheTableWatchesItsReplaysAndTheQuietMenuShowsThemAsDemos)
    EXPECT_EQ(chosenRow, 1);
    clear_bitmap(backBuffer);
    drawReplayTable();
+   // A mark before the place of each row with a replay, on its line.
    const int white = makecol(255, 255, 255);
-   for (int row = 0; row < 6; row++)
-      EXPECT_EQ(has_color(backBuffer, 100, 120 + 30 * row, 106, 127 + 30 * row, white),
-                row == 1 || row == 4)
+   for (int row = 0; row < 6; row++) {
+      const TextPlace place = find_text(backBuffer, std::to_string(row + 1) + ".", white);
+      ASSERT_GE(place.y, 0) << row;
+      const int bottom = place.y + text_height(font) - 1;
+      EXPECT_EQ(has_color(backBuffer, 0, place.y, place.x - 1, bottom, white), row == 1 || row == 4)
          << row;
+   }
    tick(updateReplayTable, {KEY_DOWN});
    EXPECT_EQ(chosenRow, 4);
    tick(updateReplayTable, {KEY_DOWN});
@@ -702,7 +737,7 @@ TEST_F(Replays, TheTableWatchesItsReplaysAndTheQuietMenuShowsThemAsDemos)
       tick(updateAttractMenu, {});
    EXPECT_EQ(screenState, Menu);
    attractOn = true;
-   attractTicks = 3000;
+   attractTicks = kAttractSeconds * kTicksPerSecond;
    stopKeepingReplays();
    highscores.file = Highscores::kFile;
 }

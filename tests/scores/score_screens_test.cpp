@@ -14,6 +14,7 @@
 #include "screens/name_entry.h"
 #include "screens/score_table.h"
 #include "shell/assets.h"
+#include "shell/picture.h"
 #include "shell/screen_state.h"
 #include "support/scratch.h"
 
@@ -275,10 +276,48 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    std::filesystem::current_path(saved);
 }
 
+// The ten rows in order from the top, evenly spaced with room between
+// them; each row's place, name and score on one line, in that order from
+// the left, the names in one column.
+TEST_F(ScoreScreens, TheTableShowsItsRowsInOrderEvenlySpacedEachOnALine)
+{
+   for (size_t i = 0; i < highscores.entries.size(); i++)
+      highscores.entries[i].score = 5000 - 300 * int(i);
+   drawTable(highscores);
+   const int white = makecol(255, 255, 255);
+   std::vector<TextPlace> names;
+   for (size_t i = 0; i < highscores.entries.size(); i++) {
+      SCOPED_TRACE(i);
+      const TextPlace place = find_text(backBuffer, std::to_string(i + 1) + ".", white);
+      const TextPlace name = find_text(backBuffer, highscores.entries[i].name, white);
+      const TextPlace points =
+         find_text(backBuffer, std::to_string(highscores.entries[i].score), white);
+      ASSERT_GE(name.y, 0);
+      EXPECT_EQ(place.y, name.y);
+      EXPECT_EQ(points.y, name.y);
+      EXPECT_LT(place.x, name.x);
+      EXPECT_LT(name.x, points.x);
+      EXPECT_EQ(name.x, names.empty() ? name.x : names[0].x);
+      names.push_back(name);
+   }
+   ASSERT_EQ(names.size(), size_t(Highscores::kRows));
+   const int spacing = names[1].y - names[0].y;
+   EXPECT_GT(spacing, text_height(font));
+   for (size_t i = 1; i < names.size(); i++)
+      EXPECT_EQ(names[i].y - names[i - 1].y, spacing) << i;
+}
+
 TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
 {
    srand(7);
    highscores.pendingRow = 4;
+   // The row entered, and the ends of its line, as the table shows them.
+   drawTable(highscores);
+   const int white = makecol(255, 255, 255);
+   const TextPlace row = find_text(backBuffer, "5.", white);
+   const TextPlace points = find_text(backBuffer, "1000", white);
+   ASSERT_GE(row.y, 0);
+   const int lineEnd = points.x + text_length(font, "1000");
    int pairs = 0;
    for (int tick = 0; tick < 100; tick++) {
       const size_t before = sparks.size();
@@ -287,9 +326,10 @@ TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
       ASSERT_TRUE(sparks.size() == before || sparks.size() == before + 2);
       if (sparks.size() == before + 2) {
          pairs++;
-         EXPECT_EQ(sparks[before].drawX, 100);
-         EXPECT_EQ(sparks[before + 1].drawX, 520);
-         EXPECT_EQ(sparks[before].drawY, 30 * 4 + 118);
+         EXPECT_LT(sparks[before].drawX, row.x);
+         EXPECT_GT(sparks[before + 1].drawX, lineEnd);
+         for (const Particle &spark : {sparks[before], sparks[before + 1]})
+            EXPECT_LT(std::abs(spark.drawY - row.y), text_height(font));
       }
    }
    // About one tick in seven.
@@ -302,19 +342,40 @@ TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
    highscores.entries[0].name = kHeapStem + "\xF0";
    highscores.entries[1].name = kHeapStem + "\xC3";
    highscores.entries[2].name = std::string(100, 'M');
+   highscores.entries[3].score = 1234;
    highscores.pendingRow = 3;
+   // The row entered and those around it, as the table shows them.
+   drawTable(highscores);
+   const int white = makecol(255, 255, 255), line = text_height(font);
+   const TextPlace above = find_text(backBuffer, "3.", white),
+                   place = find_text(backBuffer, "4.", white),
+                   below = find_text(backBuffer, "5.", white);
+   const TextPlace name = find_text(backBuffer, highscores.entries[3].name, white),
+                   points = find_text(backBuffer, "1234", white);
+   ASSERT_GE(name.y, 0);
+   ASSERT_GE(points.y, 0);
    playerName = "Ada";
    spawnSparks(1, 320, 400);
    drawNameEntry();
-   const int white = makecol(255, 255, 255), khaki = makecol(137, 135, 95);
-   EXPECT_EQ(getpixel(backBuffer, 144, 206), makecol(69, 63, 48));
-   EXPECT_EQ(getpixel(backBuffer, 470, 213), khaki);
-   EXPECT_EQ(getpixel(backBuffer, 145, 207), khaki);
-   // The name in white; the old score hidden; the place number showing.
-   EXPECT_TRUE(has_color(backBuffer, 160, 210, 183, 217, white));
-   EXPECT_FALSE(has_color(backBuffer, 184, 210, 479, 217, white));
-   EXPECT_TRUE(has_color(backBuffer, 120, 210, 135, 217, white));
-   EXPECT_TRUE(has_color(backBuffer, 160, 120, 190, 127, white));
+   // The name typed in white where the row's name was, the place number
+   // still showing, the old name and score hidden by the panel, which has
+   // a border of its own between the lines around it.
+   const TextPlace typed = find_text(backBuffer, "Ada", white);
+   EXPECT_EQ(typed.x, name.x);
+   EXPECT_EQ(typed.y, name.y);
+   EXPECT_EQ(find_text(backBuffer, "4.", white).y, place.y);
+   EXPECT_EQ(find_text(backBuffer, highscores.entries[3].name, white).y, -1);
+   EXPECT_EQ(find_text(backBuffer, "1234", white).y, -1);
+   const int lineEnd = points.x + text_length(font, "1234") - 1;
+   EXPECT_FALSE(has_color(backBuffer, name.x + text_length(font, "Ada"), name.y, lineEnd,
+                          name.y + line - 1, white));
+   EXPECT_EQ(getpixel(backBuffer, name.x - 1, name.y), makecol(kPanelFace));
+   EXPECT_EQ(getpixel(backBuffer, lineEnd, name.y), makecol(kPanelFace));
+   const int ink = makecol(kPanelInk);
+   EXPECT_TRUE(has_color(backBuffer, name.x, above.y + line, name.x, name.y - 1, ink));
+   EXPECT_TRUE(has_color(backBuffer, name.x, name.y + line, name.x, below.y - 1, ink));
+   // The odd names are drawn, their rows in place.
+   EXPECT_EQ(find_text(backBuffer, kHeapStem, white).y, find_text(backBuffer, "1.", white).y);
    EXPECT_NE(getpixel(backBuffer, 312, 392), textureColor());
 }
 
