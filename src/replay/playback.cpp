@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "game/ticks.h"
 #include "replay/recorder.h"
 
 Playback::Playback(Replay replay) : replay_(std::move(replay))
@@ -92,6 +93,8 @@ std::string verifyReplay(const Replay &replay)
 std::string playingTime(uint32_t ticks)
 {
    char text[32];
-   snprintf(text, sizeof text, "%u:%02u.%02u", ticks / 6000, ticks / 100 % 60, ticks % 100);
+   const uint32_t seconds = ticks / kTicksPerSecond;
+   const uint32_t hundredths = ticks % kTicksPerSecond * 100 / kTicksPerSecond;
+   snprintf(text, sizeof text, "%u:%02u.%02u", seconds / 60, seconds % 60, hundredths);
    return text;
 }

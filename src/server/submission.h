@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <string>
 
+#include "game/ticks.h"
 #include "replay/replay_file.h"
 #include "server/store.h"
 
@@ -14,7 +15,7 @@
 const size_t kMaxBody = 1u << 20;
 // The most ticks a replay may claim: a day of play, which takes the
 // server about a second to play again.
-const uint32_t kMaxTicks = 24 * 60 * 60 * 100;
+const uint32_t kMaxTicks = 24 * 60 * 60 * kTicksPerSecond;
 
 struct Judgement {
    int status = 0;  // 0 when taken, else 400 or 422
