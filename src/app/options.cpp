@@ -65,6 +65,18 @@ Option pathOption(const char *name, std::string Options::*path, OptionPlace plac
    return o;
 }
 
+// Where the stored scores go: an address, or off (the file's undone).
+Option leaderboardOption()
+{
+   Option o = pathOption("leaderboard", &Options::leaderboard, kBoth,
+                         "send each game whose name is stored in the table to the leaderboard "
+                         "at URL, played again there and ranked; off: nothing leaves the "
+                         "machine",
+                         "URL");
+   o.word = "off";
+   return o;
+}
+
 Option keyOption(PlayAction action, const std::string &help)
 {
    Option o = option(nullptr, OptionKind::Key, OptionPlace::SettingsFile, help);
@@ -146,6 +158,13 @@ const std::vector<Option> &optionTable()
       switchOption("marks", &Options::marks, kBoth,
                    "each ball and target shows the symbols of its colours: red a disc, green a "
                    "triangle, blue a square"),
+      leaderboardOption(),
+      pathOption("submit", &Options::submitFile, kCommandLine,
+                 "send the replay in FILE (a row's of the table, or any with --name) to the "
+                 "leaderboard, print its rank there, and exit; status 1, with the reason, when "
+                 "it is not taken"),
+      pathOption("name", &Options::submitName, kCommandLine,
+                 "with --submit: send the replay under NAME", "NAME"),
       pathOption("config", &Options::configFile, kCommandLine,
                  "read the settings from FILE instead of $XDG_CONFIG_HOME/tossaro/tossaro.cfg"),
       pathOption("replay", &Options::replayFile, kCommandLine,
@@ -256,8 +275,15 @@ bool setOption(Options *options, const Option &o, const std::string &text)
          return readHundredths(text, o.lo, o.hi, &(options->*o.number));
       return readNumber(text, o.lo, o.hi, &(options->*o.number));
    case OptionKind::Path:
+      if (o.word && oneOf(text, {o.word})) {
+         (options->*o.path).clear();
+         return true;
+      }
       // No name holds a NUL: the system would end it there.
       if (text.empty() || text.find('\0') != std::string::npos)
+         return false;
+      if (o.value == std::string("URL") && text.compare(0, 7, "http://") != 0 &&
+          text.compare(0, 8, "https://") != 0)
          return false;
       options->*o.path = text;
       return true;
@@ -284,6 +310,10 @@ std::string acceptedValues(const Option &o)
       return std::to_string(o.lo) + " to " + std::to_string(o.hi) +
              (o.word ? std::string(", or ") + o.word : "");
    case OptionKind::Path:
+      if (o.value == std::string("URL"))
+         return "an http:// or https:// address, or off";
+      if (o.value == std::string("NAME"))
+         return "a name";
       return o.value == std::string("DIR") ? "a folder's name" : "a file name";
    case OptionKind::Key:
       return "a key's name, such as A, F1, LEFT or SPACE";
@@ -310,7 +340,7 @@ std::string valueText(const Option &o, const Options &options)
       }
       return std::to_string(options.*o.number);
    case OptionKind::Path:
-      return options.*o.path;
+      return o.word && (options.*o.path).empty() ? o.word : options.*o.path;
    case OptionKind::Key:
       return keyName(options.keys.keys[o.action]);
    case OptionKind::Answer:

@@ -35,6 +35,9 @@ struct Options {
    int fromTick, toTick;  // the part exported, in ticks from the start; toTick -1 for the end
    int exportFps;  // frames a second of an export, 1 to kMaxExportFps
    bool attract;  // the menu left alone plays a demo
+   std::string leaderboard;  // the leaderboard's address; empty for none
+   std::string submitFile;  // a replay to send to the leaderboard instead of playing; empty for none
+   std::string submitName;  // the name it is sent under; empty for its own
    KeyBindings keys;
 };
 
@@ -44,7 +47,7 @@ enum class Request { Play, Help, Version, WriteConfig, Mistake };
 enum class OptionKind {
    Switch,  // on or off; alone on the command line it means on
    Number,  // a whole number in a range, or a word for one value outside it
-   Path,  // a file's or a folder's name, not empty
+   Path,  // a file's or a folder's name, a name or an address, not empty; or the word for none
    Key,  // a key's name, for one action of play
    Answer,  // prints an answer and exits, whatever follows it (--help)
    Task,  // something to do instead of playing (--write-config)
@@ -60,8 +63,8 @@ struct Option {
    std::string help;  // what it does, without a capital or a full stop
    const char *value = "";  // the value's name in the help, such as "N" or "FILE"
    int lo = 0, hi = 0;  // a number's range
-   const char *word = nullptr;  // a number's other value, such as "auto", or null
-   int wordValue = 0;  // what that word stands for
+   const char *word = nullptr;  // a number's other value, such as "auto", or a path's for none
+   int wordValue = 0;  // what that word stands for, for a number
    int byDefault = 0;  // a number's or a switch's default (0 or 1)
    // A number of seconds with up to two decimals, kept in hundredths (ticks);
    // lo and hi are whole seconds.

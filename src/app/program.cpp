@@ -12,6 +12,7 @@
 #include "app/captures_folder.h"
 #include "app/clip.h"
 #include "app/data_folder.h"
+#include "app/leaderboard.h"
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
 #include "app/quit_signals.h"
@@ -202,6 +203,10 @@ int runTossaro(int argc, const char *const *argv)
    if (line.request != Request::Play)
       return answerCommandLine(line, stdout, stderr);
    const Options &o = line.options;
+   if (!o.submitName.empty() && o.submitFile.empty())
+      return answerCommandLine(commandLineMistake("--name needs --submit FILE"), stdout, stderr);
+   if (!o.submitFile.empty())
+      return submitReplayFile(o.submitFile, o.leaderboard, o.submitName, stdout, stderr);
    if (!o.gifFile.empty() || !o.framesFolder.empty()) {
       if (o.replayFile.empty() || (!o.gifFile.empty() && !o.framesFolder.empty()))
          return answerCommandLine(

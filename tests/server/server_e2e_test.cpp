@@ -284,6 +284,30 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    EXPECT_GT(warm, 640 * 480 / 2);
 }
 
+TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
+{
+   auto server = std::make_unique<ServerProcess>(arguments("/bin/false"));
+   ASSERT_NE(server->port(), 0) << server->listening();
+   const std::string site = "http://127.0.0.1:" + std::to_string(server->port());
+   const std::string game = quoted(TOSSARO_GAME) + " --leaderboard " + site + " --submit ";
+   const std::string good = scratch.write("good.rpl", recordedAs("short", "Dee")),
+                     forged = scratch.write("forged.rpl", changed(recordedAs("long", "Eve"),
+                                                                [](Replay &r) { r.finalScore++; }));
+   std::string said;
+   EXPECT_EQ(run(game + quoted(good), &said), 0) << said;
+   httplib::Client client("127.0.0.1", server->port());
+   const nlohmann::json board = nlohmann::json::parse(table(client));
+   ASSERT_EQ(board["total"], 1);
+   EXPECT_EQ(board["scores"][0]["name"], "Dee");
+   EXPECT_EQ(said, "rank 1 of 1 (" + board["scores"][0]["id"].get<std::string>() + ")\n");
+   EXPECT_EQ(run(game + quoted(forged), &said), 1);
+   EXPECT_EQ(said, "tossaro: " + forged +
+                      ": refused: diverged at tick 5350: score 5240, recorded 5241\n");
+   EXPECT_EQ(server->stop(), 0);
+   EXPECT_EQ(run(game + quoted(good), &said), 1);
+   EXPECT_NE(said.find(": no answer from " + site), std::string::npos) << said;
+}
+
 TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
 {
    ServerProcess first(arguments());
