@@ -83,6 +83,14 @@ TEST(CommandLine, OptionsAndTheirValues)
    }
    EXPECT_EQ(parse({}).options.scoresFile, "");
    EXPECT_EQ(parse({"--scores", "my table.bin"}).options.scoresFile, "my table.bin");
+   // Off by default; what the settings file names, --leaderboard=off undoes.
+   EXPECT_EQ(parse({}).options.leaderboard, "");
+   Options fromFile;
+   fromFile.leaderboard = "https://example.org/board";
+   const CommandLine undone = parseCommandLine(
+      2, std::vector<const char *>{"tossaro", "--leaderboard=off"}.data(), fromFile);
+   EXPECT_EQ(undone.request, Request::Play) << undone.mistake;
+   EXPECT_EQ(undone.options.leaderboard, "");
 }
 
 TEST(CommandLine, MistakesNameTheOptionOrValue)
@@ -118,6 +126,8 @@ TEST(CommandLine, MistakesNameTheOptionOrValue)
       {{"--volume=-1"}, "bad value for --volume: '-1' (0 to 100)"},
       {{"--scores="}, "bad value for --scores: '' (a file name)"},
       {{"--scores"}, "--scores needs a value"},
+      {{"--leaderboard", "example.org"},
+       "bad value for --leaderboard: 'example.org' (an http:// or https:// address, or off)"},
    };
    for (const Case &c : cases) {
       const CommandLine line = parse(c.args);
