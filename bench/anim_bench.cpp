@@ -62,27 +62,18 @@ struct Animation {
 
 std::string folder;
 
-ColorTable table_of(const std::vector<uint32_t> &colors)
-{
-   ColorTable t = {};
-   t.count = int(colors.size());
-   for (size_t k = 0; k < colors.size(); k++)
-      t.colors[k] = {uint8_t(colors[k] >> 16), uint8_t(colors[k] >> 8), uint8_t(colors[k]), 0};
-   return t;
-}
-
 bool write_plain(const Animation &a, const std::string &path)
 {
    GifSequence s = {};
    s.width = a.w;
    s.height = a.h;
    s.loop_count = 0;
-   s.palette = table_of(a.global);
+   s.palette = gif_color_table(a.global);
    std::vector<GifFrame> frames(a.frames.size());
    for (size_t i = 0; i < frames.size(); i++) {
       frames[i] = {};
       frames[i].bitmap = a.frames[i].indices.get();
-      frames[i].palette = table_of(a.frames[i].colors);
+      frames[i].palette = gif_color_table(a.frames[i].colors);
       frames[i].delay = a.frames[i].delay;
       frames[i].transparent_index = -1;
    }

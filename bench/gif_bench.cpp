@@ -81,11 +81,12 @@ void bench_ours(benchmark::State &state, const BenchInput &input)
 {
    const long faults = minor_faults();
    PALETTE palette;
+   std::string problem;
    for (auto _ : state) {
-      BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), palette);
+      BITMAP *bitmap = load_gif_bitmap(input.path.c_str(), palette, &problem);
       if (!bitmap) {
          g_failed = true;
-         state.SkipWithError(("load_gif_bitmap: " + gif_last_error_message()).c_str());
+         state.SkipWithError(("load_gif_bitmap: " + problem).c_str());
          break;
       }
       benchmark::DoNotOptimize(bitmap->line[0]);
@@ -97,11 +98,12 @@ void bench_ours(benchmark::State &state, const BenchInput &input)
 void bench_ours_decode(benchmark::State &state, const BenchInput &input)
 {
    const long faults = minor_faults();
+   std::string problem;
    for (auto _ : state) {
-      GifSequence *sequence = open_gif_sequence(input.path.c_str());
+      GifSequence *sequence = open_gif_sequence(input.path.c_str(), &problem);
       if (!sequence) {
          g_failed = true;
-         state.SkipWithError(("open_gif_sequence: " + gif_last_error_message()).c_str());
+         state.SkipWithError(("open_gif_sequence: " + problem).c_str());
          break;
       }
       benchmark::DoNotOptimize(sequence->frames);
@@ -210,10 +212,10 @@ bool check_input(const BenchInput &input)
       return false;
    }
    const int w = expected->w, h = expected->h;
-   const BitmapPtr bitmap(load_gif_bitmap(input.path.c_str(), nullptr));
+   std::string problem;
+   const BitmapPtr bitmap(load_gif_bitmap(input.path.c_str(), nullptr, &problem));
    if (!bitmap) {
-      fprintf(stderr, "%s: load_gif_bitmap: %s\n", input.name.c_str(),
-              gif_last_error_message().c_str());
+      fprintf(stderr, "%s: load_gif_bitmap: %s\n", input.name.c_str(), problem.c_str());
       return false;
    }
    if (bitmap->w != w || bitmap->h != h || bitmap_color_depth(bitmap.get()) != 32) {

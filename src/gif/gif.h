@@ -1,4 +1,7 @@
-// The GIF codec: everything the game, the tools and the tests call.
+// The GIF codec: everything the game, the tools and the tests call. A call
+// that fails returns null or -1 and, given a `std::string *problem`, sets
+// it to one line saying why; an animation that failed stays failed, each
+// later call giving the same reason.
 #ifndef TOSSARO_GIF_H
 #define TOSSARO_GIF_H
 
@@ -8,7 +11,6 @@
 
 #include "gif/gif_animation.h"
 #include "gif/gif_draw.h"
-#include "gif/gif_error.h"
 #include "gif/gif_reader.h"
 #include "gif/gif_register.h"
 #include "gif/gif_sequence.h"

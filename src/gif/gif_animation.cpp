@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "files/replacement_file.h"
+#include "gif/gif_blocks.h"
 #include "gif/gif_encoder.h"
 #include "gif/gif_format.h"
 #include "gif/gif_palette.h"
@@ -17,7 +18,6 @@ namespace {
 // screen shows nothing (transparent).
 const uint32_t kNothing = 0x01000000;
 
-const int kMaxWord = 0xFFFF;
 const int kMaxColors = 256;
 // The data kept in memory until the global table is known.
 const size_t kHeldBytes = size_t(4) << 20;
@@ -31,11 +31,6 @@ const long kTableOffset = 13;
 // a cursor gone).
 const long kChoiceEvery = 8;
 const long kSmallPart = 16;
-
-// Disposal methods the writer uses.
-const int kKeep = 1;
-const int kClear = 2;
-const int kRestore = 3;
 
 struct Rect {
    int x0, y0, x1, y1;  // x1, y1 one past the last column and row; empty when x0 >= x1
@@ -66,31 +61,6 @@ const Rect kNoRect = {1 << 30, 1 << 30, -1, -1};
 uint32_t rgb_of(const GifColor &c)
 {
    return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
-}
-
-void put_word(std::vector<uint8_t> *out, int value)
-{
-   out->push_back(uint8_t(value));
-   out->push_back(uint8_t(value >> 8));
-}
-
-void put_colors(std::vector<uint8_t> *out, const std::vector<uint32_t> &colors, int entries)
-{
-   for (int k = 0; k < entries; k++) {
-      const uint32_t c = k < int(colors.size()) ? colors[size_t(k)] : 0;
-      out->push_back(uint8_t(c >> 16));
-      out->push_back(uint8_t(c >> 8));
-      out->push_back(uint8_t(c));
-   }
-}
-
-// The size exponent of a table of `count` entries: 2^b entries, b from 1.
-int exponent_for(int count)
-{
-   int b = 1;
-   while ((1 << b) < count)
-      b++;
-   return b;
 }
 
 }  // namespace
@@ -154,29 +124,13 @@ bool fail(GifAnimation *a, const std::string &why, std::string *problem)
 
 void write_header(GifAnimation *a, int entries, std::vector<uint8_t> *out)
 {
-   static const char signature[] = "GIF89a";
-   out->insert(out->end(), signature, signature + 6);
-   put_word(out, a->w);
-   put_word(out, a->h);
-   // Colour resolution 7, the table flag and size with a table.
-   const int b = entries ? exponent_for(entries) : 0;
-   out->push_back(uint8_t(b ? 0xF0 + (b - 1) : 0x70));
-   out->push_back(0);  // background index
-   out->push_back(0);  // pixel aspect ratio
+   const int b = entries ? gif_table_exponent(entries) : 0;
+   put_gif_header(out, a->w, a->h, b, 0);
    if (b)
-      put_colors(out, a->global, 1 << b);
+      put_gif_table(out, gif_color_table(a->global), b);
    a->tableWritten = std::min(a->global.size(), size_t(b ? 1 << b : 0));
-   if (a->loop >= 0) {
-      out->push_back(uint8_t(GIF_EXTENSION_INTRODUCER));
-      out->push_back(uint8_t(GIF_APPLICATION_LABEL));
-      out->push_back(uint8_t(GIF_APPLICATION_ID_SIZE));
-      out->insert(out->end(), GIF_LOOP_APPLICATION_ID,
-                  GIF_LOOP_APPLICATION_ID + GIF_APPLICATION_ID_SIZE);
-      out->push_back(uint8_t(GIF_LOOP_BLOCK_SIZE));
-      out->push_back(1);
-      put_word(out, a->loop);
-      out->push_back(0);
-   }
+   if (a->loop >= 0)
+      put_gif_loop(out, a->loop);
    a->headerWritten = true;
 }
 
@@ -251,9 +205,21 @@ void reduce_changes(GifAnimation *a, const Rect &r)
    a->reducedFrames++;
 }
 
+// The blocks before a frame's data: its control, its descriptor and its
+// local table, when it has one.
+void put_frame_head(std::vector<uint8_t> *out, const Rect &r, GifDisposal disposal, int delay,
+                    int transparent, const std::vector<uint32_t> *local)
+{
+   put_gif_control(out, disposal, delay, transparent);
+   const int b = local ? gif_table_exponent(int(local->size())) : 0;
+   put_gif_descriptor(out, r.x0, r.y0, r.x1 - r.x0, r.y1 - r.y0, b);
+   if (local)
+      put_gif_table(out, gif_color_table(*local), b);
+}
+
 // Writes the pending frame: rectangle `r` of `shown`, drawn over `under`,
 // then disposed of by `disposal`.
-bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
+bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *problem)
 {
    if (r.empty())
       r = {0, 0, 1, 1};
@@ -397,25 +363,7 @@ bool write_frame(GifAnimation *a, Rect r, int disposal, std::string *problem)
 
    std::vector<uint8_t> &out = a->frameBytes;
    out.clear();
-   out.push_back(uint8_t(GIF_EXTENSION_INTRODUCER));
-   out.push_back(uint8_t(GIF_GRAPHIC_CONTROL_LABEL));
-   out.push_back(uint8_t(GIF_GRAPHIC_CONTROL_SIZE));
-   out.push_back(uint8_t(disposal << 2 | (transparent >= 0 ? 1 : 0)));
-   put_word(&out, a->pendingDelay);
-   out.push_back(uint8_t(transparent >= 0 ? transparent : 0));
-   out.push_back(0);
-   out.push_back(uint8_t(GIF_IMAGE_SEPARATOR));
-   put_word(&out, r.x0);
-   put_word(&out, r.y0);
-   put_word(&out, rw);
-   put_word(&out, rh);
-   if (local) {
-      const int b = exponent_for(int(table.size()));
-      out.push_back(uint8_t(GIF_TABLE_FLAG + (b - 1)));
-      put_colors(&out, table, 1 << b);
-   } else {
-      out.push_back(0);
-   }
+   put_frame_head(&out, r, disposal, a->pendingDelay, transparent, local ? &table : nullptr);
    // The shortest of the ways to make the choices, measured without
    // writing, on every eighth frame, whose way the frames between keep,
    // and on every small one, for itself alone.
@@ -479,7 +427,7 @@ bool changes_fit(const GifAnimation *a, const std::vector<uint32_t> &before,
 // empty after it: keeping the frame, or restoring what was under it, or
 // clearing its rectangle (grown to take in those pixels).
 struct Choice {
-   int disposal;
+   GifDisposal disposal;
    Rect rect;  // of the pending frame
 };
 
@@ -512,7 +460,7 @@ Choice choose_disposal(GifAnimation *a)
       }
    }
 
-   Choice best = {kKeep, changed};
+   Choice best = {GIF_DISPOSAL_KEEP, changed};
    long bestCost = -1;
    if (emptied.empty()) {
       bestCost = changed.area() + std::max(afterKeep.area(), 1L);
@@ -521,7 +469,7 @@ Choice choose_disposal(GifAnimation *a)
       const long cost = changed.area() + std::max(afterRestore.area(), 1L);
       if ((bestCost < 0 || cost < bestCost) &&
           (bestCost < 0 || changes_fit(a, a->under, a->next, afterRestore))) {
-         best = {kRestore, changed};
+         best = {GIF_DISPOSAL_PREVIOUS, changed};
          bestCost = cost;
       }
    }
@@ -545,7 +493,7 @@ Choice choose_disposal(GifAnimation *a)
    const long cost = cleared.area() + std::max(afterClear.area(), 1L);
    if (bestCost < 0 || cost < bestCost) {
       if (bestCost < 0 || changes_fit(a, a->shown, a->next, afterClear))
-         best = {kClear, cleared};
+         best = {GIF_DISPOSAL_BACKGROUND, cleared};
    }
    return best;
 }
@@ -557,9 +505,9 @@ bool write_pending(GifAnimation *a, std::string *problem)
    const Choice choice = choose_disposal(a);
    if (!write_frame(a, choice.rect, choice.disposal, problem))
       return false;
-   if (choice.disposal == kKeep) {
+   if (choice.disposal == GIF_DISPOSAL_KEEP) {
       a->under.swap(a->shown);
-   } else if (choice.disposal == kClear) {
+   } else if (choice.disposal == GIF_DISPOSAL_BACKGROUND) {
       a->under.swap(a->shown);
       const Rect &r = choice.rect;
       for (int y = r.y0; y < r.y1; y++)
@@ -711,8 +659,9 @@ void make_picture(GifAnimation *a)
 
 bool add_picture(GifAnimation *a, int delay, std::string *problem)
 {
-   if (delay < 0 || delay > kMaxWord)
-      return fail(a, "a delay of " + std::to_string(delay) + " (0 to 65535 hundredths)", problem);
+   const std::string unwritable = gif_out_of_range("a delay", delay, 0, GIF_MAX_WORD, " hundredths");
+   if (!unwritable.empty())
+      return fail(a, unwritable, problem);
    make_picture(a);
    a->added++;
    if (!a->pending) {
@@ -721,7 +670,7 @@ bool add_picture(GifAnimation *a, int delay, std::string *problem)
       a->pendingDelay = delay;
       return true;
    }
-   if (a->next == a->shown && a->pendingDelay + delay <= kMaxWord) {
+   if (a->next == a->shown && a->pendingDelay + delay <= GIF_MAX_WORD) {
       a->pendingDelay += delay;
       return true;
    }
@@ -748,15 +697,12 @@ bool usable(GifAnimation *a, int w, int h, std::string *problem)
 GifAnimation *open_gif_animation(const char *filename, const GifAnimationSettings &settings,
                                  std::string *problem)
 {
-   std::string why;
-   if (settings.width < 1 || settings.width > kMaxWord || settings.height < 1 ||
-       settings.height > kMaxWord)
-      why = "a screen of " + std::to_string(settings.width) + "x" +
-            std::to_string(settings.height) + " (1 to 65535 each way)";
-   else if (settings.loop_count < -1 || settings.loop_count > kMaxWord)
-      why = "a loop count of " + std::to_string(settings.loop_count) + " (-1 to 65535)";
-   else if (settings.palette && (settings.palette->count < 0 || settings.palette->count > 256))
-      why = "a palette of " + std::to_string(settings.palette->count) + " colours (0 to 256)";
+   std::string why =
+      gif_out_of_range("a screen", settings.width, settings.height, "x", 1, GIF_MAX_WORD);
+   if (why.empty())
+      why = gif_out_of_range("a loop count", settings.loop_count, -1, GIF_MAX_WORD);
+   if (why.empty() && settings.palette)
+      why = gif_out_of_range("a palette", settings.palette->count, 0, 256, " colours");
    if (why.empty() && long(settings.width) * settings.height > GIF_MAX_PIXELS)
       why = "a screen of over 2^28 pixels";
    if (!why.empty()) {
@@ -879,14 +825,12 @@ int close_gif_animation(GifAnimation *a, std::string *problem, GifAnimationRepor
    if (ok)
       ok = write_bytes(a, {uint8_t(GIF_TRAILER)}, problem);
    if (ok && a->tableWritten < a->global.size()) {
-      // The table's entries that came after it was written.
-      std::vector<uint8_t> late;
-      put_colors(&late, std::vector<uint32_t>(a->global.begin() + long(a->tableWritten),
-                                              a->global.end()),
-                 int(a->global.size() - a->tableWritten));
+      // The table again, with the entries that came after it was written.
+      std::vector<uint8_t> table;
+      put_gif_table(&table, gif_color_table(a->global), gif_table_exponent(kMaxColors));
       FILE *stream = a->file.stream();
-      ok = (fseek(stream, kTableOffset + 3 * long(a->tableWritten), SEEK_SET) == 0 &&
-            fwrite(late.data(), 1, late.size(), stream) == late.size()) ||
+      ok = (fseek(stream, kTableOffset, SEEK_SET) == 0 &&
+            fwrite(table.data(), 1, table.size(), stream) == table.size()) ||
            fail(a, std::string("cannot write: ") + strerror(errno), problem);
    }
    if (ok) {

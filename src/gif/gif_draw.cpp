@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "gif/gif_failure.h"
+#include "gif/gif_format.h"
 #include "gif/gif_reader.h"
 
 namespace {
@@ -132,7 +132,7 @@ bool covers_screen(const GifSequence *sequence, const GifFrame &frame)
 {
    return frame.x == 0 && frame.y == 0 && frame.bitmap->w >= sequence->width &&
           frame.bitmap->h >= sequence->height && frame.transparent_index < 0 &&
-          frame.missing_pixels == 0 && frame.disposal != 3;
+          frame.missing_pixels == 0 && frame.disposal != GIF_DISPOSAL_PREVIOUS;
 }
 
 void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
@@ -142,9 +142,9 @@ void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
          fill_mask(dest, {x, y, sequence->width, sequence->height});
    } else {
       const GifFrame &previous = sequence->frames[i - 1];
-      if (previous.disposal == 2) {
+      if (previous.disposal == GIF_DISPOSAL_BACKGROUND) {
          fill_mask(dest, frame_rect(previous, x, y));
-      } else if (previous.disposal == 3 && sequence->saved_area) {
+      } else if (previous.disposal == GIF_DISPOSAL_PREVIOUS && sequence->saved_area) {
          blit(sequence->saved_area, dest, 0, 0, x + previous.x, y + previous.y,
               sequence->saved_area->w, sequence->saved_area->h);
          destroy_bitmap(sequence->saved_area);
@@ -153,7 +153,7 @@ void compose_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
    }
 
    const GifFrame &frame = sequence->frames[i];
-   if (frame.disposal == 3) {
+   if (frame.disposal == GIF_DISPOSAL_PREVIOUS) {
       if (sequence->saved_area)
          destroy_bitmap(sequence->saved_area);
       sequence->saved_area = create_bitmap_ex(bitmap_color_depth(dest), frame.bitmap->w,
@@ -191,14 +191,15 @@ void draw_gif_frame(GifSequence *sequence, BITMAP *dest, int i, int x, int y)
    set_clip_state(dest, clipping);
 }
 
-BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
+BITMAP *load_gif_bitmap(const char *filename, RGB *palette, std::string *problem)
 {
-   GifSequence *sequence = open_gif_sequence(filename);
+   GifSequence *sequence = open_gif_sequence(filename, problem);
    if (!sequence)
       return nullptr;
    if (sequence->frame_count == 0 || sequence->width == 0 || sequence->height == 0) {
       free_gif_sequence(sequence);
-      set_gif_error(GIF_ERROR_NO_IMAGE);
+      if (problem)
+         *problem = "no image to show";
       return nullptr;
    }
 
@@ -219,8 +220,8 @@ BITMAP *load_gif_bitmap(const char *filename, RGB *palette)
       for (int i = 0; i < sequence->frame_count; i++)
          draw_gif_frame(sequence, result, i, 0, 0);
       unselect_palette();
-   } else {
-      set_gif_error(GIF_ERROR_NO_MEMORY);
+   } else if (problem) {
+      *problem = "out of memory";
    }
    free_gif_sequence(sequence);
    return result;

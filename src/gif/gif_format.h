@@ -18,6 +18,22 @@ const int GIF_APPLICATION_ID_SIZE = 11;
 const int GIF_LOOP_BLOCK_SIZE = 3;
 const char GIF_LOOP_APPLICATION_ID[] = "NETSCAPE2.0";
 
+// The largest word of the format (two bytes, low first): sizes, positions,
+// delays and the loop count.
+const int GIF_MAX_WORD = 0xFFFF;
+
+// What becomes of a frame before the next one is drawn: bits 2 to 4 of
+// its graphic control's packed byte. Values 4 to 7 are undefined and
+// leave the frame, as GIF_DISPOSAL_NONE does.
+enum GifDisposal {
+   GIF_DISPOSAL_NONE = 0,  // none given: the frame stays
+   GIF_DISPOSAL_KEEP = 1,  // the frame stays
+   GIF_DISPOSAL_BACKGROUND = 2,  // its rectangle is cleared
+   GIF_DISPOSAL_PREVIOUS = 3,  // what was under it is put back
+};
+const int GIF_DISPOSAL_SHIFT = 2;
+const int GIF_MAX_DISPOSAL = 7;  // the field's largest value
+
 // Packed-byte flags of the screen and image descriptors.
 const int GIF_TABLE_FLAG = 0x80;
 const int GIF_INTERLACE_FLAG = 0x40;

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "gif/gif_decoder.h"
-#include "gif/gif_failure.h"
 #include "gif/gif_format.h"
 
 namespace {
@@ -22,10 +21,6 @@ struct Failure {
    int frame = 0;  // the frames read before it, so the number of the one it is in
    int systemError = 0;  // errno, for GIF_ERROR_IO
 };
-
-// What gif_last_error() reports: the readers' signatures have no room for
-// a reason, and a thread's calls must not see another thread's.
-thread_local Failure lastFailure;
 
 // A stream of someone else's may fail without setting errno: then EIO.
 Failure system_failure(int error)
@@ -97,7 +92,7 @@ GifError read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pendi
       const int index = pack_getc(stream);
       if (packed < 0 || delay < 0 || index < 0)
          return GIF_ERROR_TRUNCATED;
-      pending->disposal = (packed / 4) & 7;
+      pending->disposal = (packed >> GIF_DISPOSAL_SHIFT) & GIF_MAX_DISPOSAL;
       pending->delay = delay;
       pending->transparent_index = (packed & 1) ? index : -1;
       return unless_ended(skip_sub_blocks(stream, pack_getc(stream)));
@@ -264,19 +259,8 @@ std::string where(const Failure &failure)
    }
 }
 
-}  // namespace
-
-void set_gif_error(GifError error)
-{
-   lastFailure = {error, Place::none, 0, 0};
-}
-
-GifError gif_last_error()
-{
-   return lastFailure.error;
-}
-
-const char *gif_error_string(GifError error)
+// A short phrase for the reason, such as "not a GIF file".
+const char *reason_of(GifError error)
 {
    switch (error) {
    case GIF_ERROR_NONE:
@@ -295,8 +279,6 @@ const char *gif_error_string(GifError error)
       return "an undefined LZW code";
    case GIF_ERROR_TOO_LARGE:
       return "a picture over 2^28 pixels";
-   case GIF_ERROR_NO_IMAGE:
-      return "no image to show";
    case GIF_ERROR_NO_MEMORY:
       return "out of memory";
    case GIF_ERROR_IO:
@@ -305,19 +287,27 @@ const char *gif_error_string(GifError error)
    return "an unknown error";
 }
 
-std::string gif_last_error_message()
+// The codec's way with a failure: null, and why in *problem when asked,
+// in one line that also says where the file holds the fault, such as
+// "truncated: the file ends in frame 3", or the system's message for an
+// I/O error.
+GifSequence *refuse(const Failure &failure, std::string *problem)
 {
-   const Failure &failure = lastFailure;
-   if (failure.error == GIF_ERROR_IO)
-      return strerror(failure.systemError);
+   if (!problem)
+      return nullptr;
    const std::string place = where(failure);
-   if (failure.error == GIF_ERROR_TRUNCATED)
-      return "truncated: the file ends " + place;
-   const std::string reason = gif_error_string(failure.error);
-   return place.empty() ? reason : reason + " " + place;
+   if (failure.error == GIF_ERROR_IO)
+      *problem = strerror(failure.systemError);
+   else if (failure.error == GIF_ERROR_TRUNCATED)
+      *problem = "truncated: the file ends " + place;
+   else
+      *problem = reason_of(failure.error) + (place.empty() ? "" : " " + place);
+   return nullptr;
 }
 
-GifSequence *parse_gif_sequence(PACKFILE *stream)
+}  // namespace
+
+GifSequence *parse_gif_sequence(PACKFILE *stream, std::string *problem)
 {
    Failure failure;
    GifSequence *sequence = static_cast<GifSequence *>(calloc(1, sizeof(GifSequence)));
@@ -331,38 +321,31 @@ GifSequence *parse_gif_sequence(PACKFILE *stream)
          failure.place = Place::header;
       failure.frame = sequence->frame_count;
    }
-   if (failure.error == GIF_ERROR_NONE) {
-      lastFailure = Failure();
+   if (failure.error == GIF_ERROR_NONE)
       return sequence;
-   }
    // A read error ends the stream as its end does; only the stream tells
    // the two apart.
    if (failure.error != GIF_ERROR_NO_MEMORY && pack_ferror(stream))
       failure = system_failure(errno);
-   lastFailure = failure;
    free_gif_sequence(sequence);
-   return nullptr;
+   return refuse(failure, problem);
 }
 
-GifSequence *read_gif_sequence(PACKFILE *stream)
+GifSequence *read_gif_sequence(PACKFILE *stream, std::string *problem)
 {
-   GifSequence *sequence = parse_gif_sequence(stream);
+   GifSequence *sequence = parse_gif_sequence(stream, problem);
    pack_fclose(stream);
    return sequence;
 }
 
-GifSequence *open_gif_sequence(const char *filename)
+GifSequence *open_gif_sequence(const char *filename, std::string *problem)
 {
    // Allegro opens a folder, then fails to read it with EFAULT.
    struct stat status;
-   if (stat(filename, &status) == 0 && S_ISDIR(status.st_mode)) {
-      lastFailure = system_failure(EISDIR);
-      return nullptr;
-   }
+   if (stat(filename, &status) == 0 && S_ISDIR(status.st_mode))
+      return refuse(system_failure(EISDIR), problem);
    PACKFILE *stream = pack_fopen(filename, "r");
-   if (!stream) {
-      lastFailure = system_failure(errno);
-      return nullptr;
-   }
-   return read_gif_sequence(stream);
+   if (!stream)
+      return refuse(system_failure(errno), problem);
+   return read_gif_sequence(stream, problem);
 }

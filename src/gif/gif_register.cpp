@@ -30,6 +30,11 @@ void destroy_gif_object(void *sequence)
 
 void register_gif_type()
 {
-   register_bitmap_file_type("gif", load_gif_bitmap, save_gif_bitmap);
+   // The library's loaders and savers take no reason.
+   register_bitmap_file_type(
+      "gif", [](const char *filename, RGB *palette) { return load_gif_bitmap(filename, palette); },
+      [](const char *filename, BITMAP *bitmap, const RGB *palette) {
+         return save_gif_bitmap(filename, bitmap, palette);
+      });
    register_datafile_object(GIF_DATAFILE_TYPE, load_gif_object, destroy_gif_object);
 }

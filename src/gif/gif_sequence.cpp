@@ -2,6 +2,15 @@
 
 #include <cstdlib>
 
+ColorTable gif_color_table(const std::vector<uint32_t> &colors)
+{
+   ColorTable table = {};
+   table.count = int(colors.size());
+   for (size_t k = 0; k < colors.size(); k++)
+      table.colors[k] = {uint8_t(colors[k] >> 16), uint8_t(colors[k] >> 8), uint8_t(colors[k]), 0};
+   return table;
+}
+
 void free_gif_sequence(GifSequence *sequence)
 {
    if (!sequence)

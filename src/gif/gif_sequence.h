@@ -4,6 +4,9 @@
 
 #include <allegro.h>
 
+#include <cstdint>
+#include <vector>
+
 // One colour of a table: red, green and blue as stored in the file.
 struct GifColor {
    unsigned char r, g, b;
@@ -22,7 +25,7 @@ struct GifFrame {
    ColorTable palette;  // local table; count 0 when the image has none
    int x, y;  // position within the logical screen
    int delay;  // hundredths of a second, as stored; 0 without an extension
-   int disposal;  // 0..7; 0 without an extension
+   int disposal;  // a GifDisposal (gif_format.h), or up to 7 as stored; 0 without an extension
    int transparent_index;  // -1 when the image has no transparent colour
    int interlaced;  // 1 when the file stored the rows interlaced
    // Pixels at the end of the image, in the order the file stores them,
@@ -43,8 +46,12 @@ struct GifSequence {
    int loop_block;  // 1 when the file held a loop block (read only)
    ColorTable palette;  // global table; count 0 when absent
    GifFrame *frames;  // heap array of frame_count records
-   BITMAP *saved_area;  // destination under the last frame of disposal 3
+   BITMAP *saved_area;  // destination under the last frame disposed of by GIF_DISPOSAL_PREVIOUS
 };
+
+// Colours given as 0xRRGGBB (256 at most) as a table holds them, the
+// entries past them zero.
+ColorTable gif_color_table(const std::vector<uint32_t> &colors);
 
 // Releases the sequence, its frames, their bitmaps and the saved area.
 void free_gif_sequence(GifSequence *sequence);

@@ -1,150 +1,141 @@
 #include "gif/gif_writer.h"
 
+#include <cerrno>
 #include <cstring>
+#include <vector>
 
 #include "files/replacement_file.h"
+#include "gif/gif_blocks.h"
 #include "gif/gif_encoder.h"
 #include "gif/gif_format.h"
 
 namespace {
 
-const int kMaxWord = 0xFFFF;
-
-bool is_word(int value)
+// The size exponent of a table that is written, or 0 for none: a table of
+// fewer than two entries is left out.
+int written_exponent(const ColorTable &table)
 {
-   return value >= 0 && value <= kMaxWord;
+   return table.count < 2 ? 0 : gif_table_exponent(table.count);
 }
 
-// The size exponent b of a table (2^b entries written), or 0 when the
-// table is not written.
-int table_exponent(const ColorTable &table)
+// The first of the reasons given that is not empty, or "".
+std::string first_of(std::initializer_list<std::string> reasons)
 {
-   if (table.count < 2)
-      return 0;
-   int b = 1;
-   while ((1 << b) < table.count)
-      b++;
-   return b;
-}
-
-bool writable(const GifSequence *sequence)
-{
-   if (!is_word(sequence->width) || !is_word(sequence->height) ||
-       sequence->background_index < 0 || sequence->background_index > 255 ||
-       sequence->loop_count < -1 || sequence->loop_count > kMaxWord ||
-       sequence->palette.count > 256 || sequence->frame_count < 0 ||
-       (sequence->frame_count > 0 && !sequence->frames))
-      return false;
-   for (int i = 0; i < sequence->frame_count; i++) {
-      const GifFrame &f = sequence->frames[i];
-      if (!f.bitmap || bitmap_color_depth(f.bitmap) != 8 || !is_word(f.bitmap->w) ||
-          !is_word(f.bitmap->h) || !is_word(f.x) || !is_word(f.y) || !is_word(f.delay) ||
-          f.disposal < 0 || f.disposal > 7 || f.transparent_index < -1 ||
-          f.transparent_index > 255 || f.palette.count > 256)
-         return false;
+   for (const std::string &why : reasons) {
+      if (!why.empty())
+         return why;
    }
-   return true;
+   return std::string();
 }
 
-// Writes entries 0 to 2^b - 1 of the table, three bytes each.
-void write_color_table(PACKFILE *stream, const ColorTable *table, int b)
+// Why a frame cannot be written, or "".
+std::string unwritable_frame(const GifFrame &f)
 {
-   for (int k = 0; k < (1 << b); k++) {
-      pack_putc(table->colors[k].r, stream);
-      pack_putc(table->colors[k].g, stream);
-      pack_putc(table->colors[k].b, stream);
+   if (!f.bitmap || bitmap_color_depth(f.bitmap) != 8)
+      return "indices in a bitmap that is not 8-bit";
+   return first_of({gif_out_of_range("a size", f.bitmap->w, f.bitmap->h, "x", 0, GIF_MAX_WORD),
+                    gif_out_of_range("a position", f.x, f.y, ", ", 0, GIF_MAX_WORD),
+                    gif_out_of_range("a delay", f.delay, 0, GIF_MAX_WORD, " hundredths"),
+                    gif_out_of_range("a disposal", f.disposal, 0, GIF_MAX_DISPOSAL),
+                    gif_out_of_range("a transparent index", f.transparent_index, -1, 255),
+                    gif_out_of_range("a table", f.palette.count, 0, 256, " colours")});
+}
+
+// Why the sequence holds what a GIF cannot, or "".
+std::string unwritable(const GifSequence *s)
+{
+   if (s->frame_count < 0 || (s->frame_count > 0 && !s->frames))
+      return "a frame count of " + std::to_string(s->frame_count) + " without its frames";
+   std::string why =
+      first_of({gif_out_of_range("a screen", s->width, s->height, "x", 0, GIF_MAX_WORD),
+                gif_out_of_range("a background index", s->background_index, 0, 255),
+                gif_out_of_range("a loop count", s->loop_count, -1, GIF_MAX_WORD),
+                gif_out_of_range("a global table", s->palette.count, 0, 256, " colours")});
+   for (int i = 0; why.empty() && i < s->frame_count; i++) {
+      why = unwritable_frame(s->frames[i]);
+      if (!why.empty())
+         why = "frame " + std::to_string(i) + ": " + why;
    }
+   return why;
 }
 
-void write_frame(PACKFILE *stream, const GifFrame &frame)
+void write_frame(PACKFILE *stream, const GifFrame &frame, std::vector<uint8_t> &blocks)
 {
-   const int transparent = frame.transparent_index != -1;
-   pack_putc(GIF_EXTENSION_INTRODUCER, stream);
-   pack_putc(GIF_GRAPHIC_CONTROL_LABEL, stream);
-   pack_putc(GIF_GRAPHIC_CONTROL_SIZE, stream);
-   pack_putc(frame.disposal * 4 + transparent, stream);
-   pack_iputw(frame.delay, stream);
-   pack_putc(transparent ? frame.transparent_index : 0, stream);
-   pack_putc(0, stream);
-
-   const int b = table_exponent(frame.palette);
-   pack_putc(GIF_IMAGE_SEPARATOR, stream);
-   pack_iputw(frame.x, stream);
-   pack_iputw(frame.y, stream);
-   pack_iputw(frame.bitmap->w, stream);
-   pack_iputw(frame.bitmap->h, stream);
-   pack_putc(b ? GIF_TABLE_FLAG + (b - 1) : 0, stream);
+   const int b = written_exponent(frame.palette);
+   blocks.clear();
+   put_gif_control(&blocks, frame.disposal, frame.delay, frame.transparent_index);
+   put_gif_descriptor(&blocks, frame.x, frame.y, frame.bitmap->w, frame.bitmap->h, b);
    if (b)
-      write_color_table(stream, &frame.palette, b);
+      put_gif_table(&blocks, frame.palette, b);
+   pack_fwrite(blocks.data(), long(blocks.size()), stream);
    encode_gif_image(stream, frame.bitmap);
    pack_putc(0, stream);
 }
 
 void write_stream(PACKFILE *stream, const GifSequence *sequence)
 {
-   static const char signature[] = "GIF89a";
-   pack_fwrite(signature, 6, stream);
-   const int b = table_exponent(sequence->palette);
-   pack_iputw(sequence->width, stream);
-   pack_iputw(sequence->height, stream);
-   // Colour resolution 7 in both cases, the table flag and size with one.
-   pack_putc(b ? 0xF0 + (b - 1) : 0x70, stream);
-   pack_putc(sequence->background_index, stream);
-   pack_putc(0, stream);
+   const int b = written_exponent(sequence->palette);
+   std::vector<uint8_t> blocks;
+   put_gif_header(&blocks, sequence->width, sequence->height, b, sequence->background_index);
    if (b)
-      write_color_table(stream, &sequence->palette, b);
-
-   if (sequence->loop_count != -1) {
-      pack_putc(GIF_EXTENSION_INTRODUCER, stream);
-      pack_putc(GIF_APPLICATION_LABEL, stream);
-      pack_putc(GIF_APPLICATION_ID_SIZE, stream);
-      pack_fwrite(GIF_LOOP_APPLICATION_ID, GIF_APPLICATION_ID_SIZE, stream);
-      pack_putc(GIF_LOOP_BLOCK_SIZE, stream);
-      pack_putc(1, stream);
-      pack_iputw(sequence->loop_count, stream);
-      pack_putc(0, stream);
-   }
-
+      put_gif_table(&blocks, sequence->palette, b);
+   if (sequence->loop_count != -1)
+      put_gif_loop(&blocks, sequence->loop_count);
+   pack_fwrite(blocks.data(), long(blocks.size()), stream);
    for (int i = 0; i < sequence->frame_count; i++)
-      write_frame(stream, sequence->frames[i]);
+      write_frame(stream, sequence->frames[i], blocks);
    pack_putc(GIF_TRAILER, stream);
+}
+
+// The codec's way with a failure: -1, and why in *problem when asked.
+int refuse(const std::string &why, std::string *problem)
+{
+   if (problem)
+      *problem = why;
+   return -1;
 }
 
 }  // namespace
 
-int write_gif_sequence(const char *filename, const GifSequence *sequence)
+int write_gif_sequence(const char *filename, const GifSequence *sequence, std::string *problem)
 {
-   if (!writable(sequence))
-      return -1;
+   const std::string why = unwritable(sequence);
+   if (!why.empty())
+      return refuse(why, problem);
    ReplacementFile file;
    if (open_replacement_file(filename, &file) < 0)
-      return -1;
+      return refuse(replacement_failure(file), problem);
    // Allegro writes the temporary file through its name; file.fd stays
    // open on it for the sync.
    PACKFILE *stream = pack_fopen(file.temporary.c_str(), "w");
-   if (!stream) {
-      abandon_replacement_file(&file);
-      return -1;
+   int error = errno;
+   if (stream) {
+      write_stream(stream, sequence);
+      // A failed write leaves its errno, unless a later call has set
+      // another.
+      const bool written = pack_ferror(stream) == 0;
+      error = errno;
+      const bool closed = pack_fclose(stream) == 0;
+      if (written && closed)
+         return commit_replacement_file(&file) == 0
+                   ? 0
+                   : refuse(std::string("cannot write: ") + strerror(errno), problem);
+      error = closed ? error : errno;
    }
-   write_stream(stream, sequence);
-   const bool failed = pack_ferror(stream) != 0;
-   if (pack_fclose(stream) != 0 || failed) {
-      abandon_replacement_file(&file);
-      return -1;
-   }
-   return commit_replacement_file(&file);
+   abandon_replacement_file(&file);
+   return refuse(std::string("cannot write: ") + strerror(error ? error : EIO), problem);
 }
 
-int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette)
+int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette, std::string *problem)
 {
    if (bitmap->w == 0 || bitmap->h == 0)
-      return -1;
+      return refuse("an empty bitmap", problem);
    GifFrame frame;
    memset(&frame, 0, sizeof frame);
    frame.transparent_index = -1;
    frame.bitmap = create_bitmap_ex(8, bitmap->w, bitmap->h);
    if (!frame.bitmap)
-      return -1;
+      return refuse("out of memory", problem);
 
    PALETTE current;
    if (palette) {
@@ -176,7 +167,7 @@ int save_gif_bitmap(const char *filename, BITMAP *bitmap, const RGB *palette)
    sequence.frame_count = 1;
    sequence.loop_count = -1;
    sequence.frames = &frame;
-   const int result = write_gif_sequence(filename, &sequence);
+   const int result = write_gif_sequence(filename, &sequence, problem);
    destroy_bitmap(frame.bitmap);
    return result;
 }

@@ -344,8 +344,8 @@ TEST_P(AnimationRoundTrip, EveryDecoderShowsTheFramesAdded)
    expected_showing(clip, &pictures, &delays);
    EXPECT_EQ(report.frames_written, long(pictures.size()));
 
-   GifSequencePtr sequence(open_gif_sequence(gif.c_str()));
-   ASSERT_TRUE(sequence) << gif_last_error_message();
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str(), &problem));
+   ASSERT_TRUE(sequence) << problem;
    ASSERT_EQ(sequence->frame_count, int(pictures.size()));
    EXPECT_EQ(sequence->loop_count, 0);
    BitmapPtr screen(create_bitmap_ex(32, clip.width, clip.height));

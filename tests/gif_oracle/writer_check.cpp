@@ -244,7 +244,7 @@ Sequence::Sequence(int width, int height, const std::vector<uint32_t> &global, i
    record_.height = height;
    record_.loop_count = loop;
    record_.background_index = background;
-   record_.palette = color_table(global);
+   record_.palette = gif_color_table(global);
 }
 
 Sequence::~Sequence()
@@ -266,7 +266,7 @@ GifFrame &Sequence::add(int x, int y, int width, int height,
       throw std::runtime_error("no memory for a frame");
    for (int r = 0; r < height; r++)
       memcpy(frame.bitmap->line[r], &pixels[size_t(r) * width], size_t(width));
-   frame.palette = color_table(local);
+   frame.palette = gif_color_table(local);
    frame.x = x;
    frame.y = y;
    frame.transparent_index = -1;
@@ -279,17 +279,6 @@ GifSequence *Sequence::get()
    record_.frames = frames_.data();
    record_.frame_count = int(frames_.size());
    return &record_;
-}
-
-ColorTable color_table(const std::vector<uint32_t> &colours)
-{
-   ColorTable table;
-   memset(&table, 0, sizeof table);
-   table.count = int(colours.size());
-   for (size_t k = 0; k < colours.size(); k++)
-      table.colors[k] = {uint8_t(colours[k] >> 16), uint8_t(colours[k] >> 8),
-                         uint8_t(colours[k]), 0};
-   return table;
 }
 
 std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,

@@ -41,10 +41,6 @@ private:
    std::vector<GifFrame> frames_;
 };
 
-// A colour table holding `colours` with count = their number (any number
-// up to 256; the writer rounds it up to a power of two).
-ColorTable color_table(const std::vector<uint32_t> &colours);
-
 // One frame of `pixels` covering the screen, with a random table of
 // `values` colours: local when `local`, else global.
 std::unique_ptr<Sequence> still(std::mt19937 &rng, int width, int height, int values,

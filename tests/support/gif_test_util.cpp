@@ -4,10 +4,10 @@
 
 #include "memory_stream.h"
 
-GifSequencePtr read_bytes(const GifBytes &gif)
+GifSequencePtr read_bytes(const GifBytes &gif, std::string *problem)
 {
    MemoryStream stream(gif.bytes);
-   GifSequencePtr sequence(read_gif_sequence(stream.open()));
+   GifSequencePtr sequence(read_gif_sequence(stream.open(), problem));
    EXPECT_EQ(stream.closes(), 1);
    return sequence;
 }

@@ -5,14 +5,15 @@
 
 #include <allegro.h>
 
+#include <string>
 #include <vector>
 
 #include "gif/gif.h"
 #include "gif_bytes.h"
 
-// Reads the bytes through read_gif_sequence; fails the test unless the
-// stream was closed exactly once.
-GifSequencePtr read_bytes(const GifBytes &gif);
+// Reads the bytes through read_gif_sequence, setting *problem as it does;
+// fails the test unless the stream was closed exactly once.
+GifSequencePtr read_bytes(const GifBytes &gif, std::string *problem = nullptr);
 
 // A frame's colour indices, row by row.
 std::vector<int> indices(const GifFrame &frame);

@@ -36,9 +36,10 @@ int fail(FILE *err, const char *file, const std::string &reason)
 // Reads a GIF file, or prints the codec's reason it cannot.
 GifSequencePtr read_or_explain(const char *file, FILE *err)
 {
-   GifSequencePtr sequence(open_gif_sequence(file));
+   std::string problem;
+   GifSequencePtr sequence(open_gif_sequence(file, &problem));
    if (!sequence)
-      fail(err, file, gif_last_error_message());
+      fail(err, file, problem);
    return sequence;
 }
 
