@@ -102,19 +102,29 @@ TEST(GifWriter, SavedBitmapHasTheFixedLayout)
    const std::string file = scratch.path("a.gif");
    ASSERT_EQ(save_gif_bitmap(file.c_str(), bitmap.get(), palette), 0);
 
-   Bytes table;
-   for (int k = 0; k < 256; k++) {
-      table.push_back(uint8_t(_rgb_scale_6[k % 64]));
-      table.push_back(uint8_t(_rgb_scale_6[63 - k % 64]));
-      table.push_back(uint8_t(_rgb_scale_6[k / 4]));
-   }
-   // One pixel of 0: clear 4, 0, end 5 at 3 bits each, in two bytes.
-   EXPECT_EQ(read_file(file),
+   const Bytes bytes = read_file(file);
+   // Header 13, control 8, descriptor 10, a local table of 256 entries;
+   // then one pixel of 0: clear 4, 0, end 5 at 3 bits each, in two bytes.
+   const size_t table = 13 + 8 + 10;
+   ASSERT_EQ(bytes.size(), table + 3 * 256 + 6);
+   EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + long(table)),
              concat({{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0x70, 0, 0},
                      {0x21, 0xF9, 4, 0, 0, 0, 0, 0},
-                     {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x87},
-                     table,
-                     {2, 2, 0x44, 0x01, 0, 0x3B}}));
+                     {0x2C, 0, 0, 0, 0, 1, 0, 1, 0, 0x87}}));
+   EXPECT_EQ(Bytes(bytes.end() - 6, bytes.end()), (Bytes{2, 2, 0x44, 0x01, 0, 0x3B}));
+   // The table's components have 8 bits, the palette's 6: each is spread
+   // over the whole range, 0 none and 63 full, and its top six bits are
+   // the palette's, so that the picture loads back with the same palette.
+   for (int k = 0; k < 256; k++) {
+      const int six[3] = {palette[k].r, palette[k].g, palette[k].b};
+      for (int c = 0; c < 3; c++) {
+         const int eight = bytes[table + 3 * size_t(k) + size_t(c)];
+         EXPECT_EQ(eight >> 2, six[c]) << "entry " << k;
+         if (six[c] == 0 || six[c] == 63) {
+            EXPECT_EQ(eight, six[c] ? 255 : 0) << "entry " << k;
+         }
+      }
+   }
 }
 
 TEST(GifWriter, MinimumCodeSizeFollowsTheLargestIndex)
