@@ -274,21 +274,28 @@ TEST(GifWriter, ReadSequenceWritesBackWithLoopBlockAndSameFrames)
    }
 }
 
+// Each refusal says why in one line.
 TEST(GifWriter, EmptyAndUnstorableInputsWriteNothing)
 {
    Scratch scratch;
    const std::string file = scratch.path("a.gif");
+   std::string problem;
    BitmapPtr empty(create_bitmap_ex(8, 0, 4));
-   EXPECT_EQ(save_gif_bitmap(file.c_str(), empty.get(), nullptr), -1);
+   EXPECT_EQ(save_gif_bitmap(file.c_str(), empty.get(), nullptr, &problem), -1);
+   EXPECT_EQ(problem, "an empty bitmap");
    BitmapPtr wide(create_bitmap_ex(8, 65536, 1));
-   EXPECT_EQ(save_gif_bitmap(file.c_str(), wide.get(), nullptr), -1);
-   BitmapPtr deep(create_bitmap_ex(32, 2, 2));
+   EXPECT_EQ(save_gif_bitmap(file.c_str(), wide.get(), nullptr, &problem), -1);
+   EXPECT_EQ(problem, "a screen of 65536x1 (0 to 65535 each way)");
+   BitmapPtr one = indexed(1, 1, {0}), deep(create_bitmap_ex(32, 2, 2));
    Sequence sequence(2, 2);
+   sequence.add(one.get());
    sequence.add(deep.get());
-   EXPECT_EQ(write_gif_sequence(file.c_str(), sequence.get()), -1);
+   EXPECT_EQ(write_gif_sequence(file.c_str(), sequence.get(), &problem), -1);
+   EXPECT_EQ(problem, "frame 1: indices in a bitmap that is not 8-bit");
    EXPECT_FALSE(file_exists(file));
-   BitmapPtr one = indexed(1, 1, {0});
-   EXPECT_EQ(save_gif_bitmap(scratch.path("no/such/dir.gif").c_str(), one.get(), nullptr), -1);
+   EXPECT_EQ(save_gif_bitmap(scratch.path("no/such/dir.gif").c_str(), one.get(), nullptr, &problem),
+             -1);
+   EXPECT_EQ(problem, std::string("cannot make a new file beside it: ") + strerror(ENOENT));
    EXPECT_EQ(std::filesystem::is_empty(scratch.path("")), true);
 }
 
