@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <cstdio>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -15,6 +16,13 @@ namespace {
 // that a dead one is soon given up.
 const long kConnectSeconds = 5;
 const long kAnswerSeconds = 20;
+
+std::atomic<bool> abandoned{false};
+
+int goOn(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
+{
+   return abandoned ? 1 : 0;
+}
 
 size_t keepAnswer(char *data, size_t size, size_t count, void *answer)
 {
@@ -64,6 +72,8 @@ Submission submitReplay(const std::string &url, const std::vector<unsigned char>
    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepAnswer);
    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, problem);
+   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, goOn);
+   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
    const CURLcode sent = curl_easy_perform(curl);
    long status = 0;
    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
@@ -96,6 +106,11 @@ Submission submitReplay(const std::string &url, const std::vector<unsigned char>
    else
       s.outcome = Submission::Refused;
    return s;
+}
+
+void abandonSubmissions()
+{
+   abandoned = true;
 }
 
 int submitReplayFile(const std::string &path, const std::string &url, const std::string &name,

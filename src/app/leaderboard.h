@@ -26,6 +26,10 @@ struct Submission {
 // one submission goes at a time: a second caller waits for the first.
 Submission submitReplay(const std::string &url, const std::vector<unsigned char> &bytes);
 
+// Makes the submission in flight, and any made after, give up at once
+// (as Offline): the game is leaving.
+void abandonSubmissions();
+
 // tossaro --submit FILE: prints "rank 3 of 120 (ID)" on `out` and returns
 // 0, or says why not in one line on `err` and returns 1. `name`, when not
 // empty, is the name the replay is sent under.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "app/captures.h"
+#include "app/leaderboard_sender.h"
 #include "app/pad_keys.h"
 #include "audio/sound.h"
 #include "screens/quit_prompt.h"
@@ -130,6 +131,7 @@ void runMainLoop()
          pendingTicks--;
       }
       keepReplays();
+      showLeaderboardAnswers();
       // Uncapped, the clock is not read at all.
       if (frameRateCap) {
          const double now = secondsNow();

@@ -13,6 +13,7 @@
 #include "app/clip.h"
 #include "app/data_folder.h"
 #include "app/leaderboard.h"
+#include "app/leaderboard_sender.h"
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
 #include "app/quit_signals.h"
@@ -148,6 +149,8 @@ int runProgram(const Options &options)
       say(unread);
 
    startKeepingReplays();
+   if (!options.leaderboard.empty() && replayShelf())
+      startSendingScores(options.leaderboard, replayShelf()->folder() + "/outbox");
 
    runMainLoop();
    finishCaptures();
@@ -155,6 +158,7 @@ int runProgram(const Options &options)
    // Whichever way the loop ended, the table is kept.
    const std::string unsaved = highscores.save();
    stopKeepingReplays();
+   stopSendingScores();
    shutdown();
    if (!unsaved.empty()) {
       say(unsaved);

@@ -28,6 +28,8 @@ void report(const std::string &problem)
 
 }  // namespace
 
+void (*rowReplayKept)(const Replay &replay) = nullptr;
+
 void startKeepingReplays()
 {
    recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
@@ -69,6 +71,8 @@ void keepReplays()
       if (lastGame && lastGame->finalScore == score) {
          lastGame->name = playerName;
          report(shelf->keepRow(*lastGame));
+         if (rowReplayKept)
+            rowReplayKept(*lastGame);
       }
       lastGame.reset();
       nameStored = false;

@@ -29,6 +29,10 @@ void keepReplays();
 // waits is written (and removed).
 void stopKeepingReplays();
 
+// Told of each row's replay as its name is stored (the leaderboard's
+// sender, when the player chose one); null for none.
+extern void (*rowReplayKept)(const Replay &replay);
+
 // The game in play (or paused on the quit prompt) as recorded so far;
 // none when no game is recorded.
 std::optional<Replay> gameSoFar();

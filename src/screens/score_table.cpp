@@ -23,6 +23,12 @@ const int kNoticeSpacing = 24;
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 const int kFirstRowY = 120, kRowSpacing = 30;
 
+const int kShownNoticeSeconds = 4;
+
+// The notice shown for a while, and the ticks it has left.
+std::string shownNotice;
+int shownNoticeTicks = 0;
+
 // The tries left to a save that waits for the lock; 0 when none waits.
 int savingTries = 0;
 
@@ -73,8 +79,16 @@ bool savingTable()
    return savingTries > 0;
 }
 
+void showTableNotice(const std::string &text)
+{
+   shownNotice = text;
+   shownNoticeTicks = kShownNoticeSeconds * kTicksPerSecond;
+}
+
 void updateScoreTable()
 {
+   if (shownNoticeTicks > 0)
+      shownNoticeTicks--;
    if (inputDelay != 0)
       return;
    if (keys->held(KEY_ENTER) || keys->held(KEY_ESC) || keys->held(KEY_SPACE)) {
@@ -90,6 +104,9 @@ void drawScoreTable()
       drawTableNotice(0, savingTable()               ? kSavingNotice
                          : highscores.keptInMemory() ? kInMemoryNotice
                                                      : kUnsavedNotice);
+   // Above the table's own notice and the replays', when they show.
+   if (shownNoticeTicks > 0)
+      drawTableNotice(highscores.unsaved() ? 2 : 0, shownNotice.c_str());
 }
 
 void drawTableNotice(int line, const char *text)

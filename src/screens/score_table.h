@@ -3,6 +3,8 @@
 #ifndef TOSSARO_SCREENS_SCORE_TABLE_H
 #define TOSSARO_SCREENS_SCORE_TABLE_H
 
+#include <string>
+
 #include "scores/highscores.h"
 
 void updateScoreTable();
@@ -21,6 +23,10 @@ void drawScoreTable();
 // A notice under the table's rows, in a panel like the name entry's: line
 // 0 the table's own, line 1 the one above it.
 void drawTableNotice(int line, const char *text);
+
+// A notice under the table for a few seconds of the table screen: the
+// leaderboard's answer.
+void showTableNotice(const std::string &text);
 
 // Saves the program's table once a name is stored, never holding a tick:
 // while another copy of the game holds the lock, the save is tried again

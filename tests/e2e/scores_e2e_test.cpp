@@ -8,6 +8,8 @@
 #include <filesystem>
 
 #include "game_fixture.h"
+#include "support/server_process.h"
+#include "support/shell_command.h"
 
 namespace {
 
@@ -153,8 +155,8 @@ protected:
    }
 
    // From the menu through a game left untouched to the name entry, which
-   // opens on the row the game's score takes.
-   void play_to_name_entry(GameRun &game, int *row)
+   // opens on the row the game's score takes, offering the name `offered`.
+   void play_to_name_entry(GameRun &game, int *row, const std::string &offered = "")
    {
       ASSERT_TRUE(press_until(game, "p", [&](const Screenshot &s) { return !cursor_on(s, art, 0); }));
       Screenshot shot;
@@ -162,7 +164,7 @@ protected:
       pause_ms(600);
       const auto entryShown = [&](const Screenshot &s) {
          for (*row = 0; *row < 10; (*row)++) {
-            if (panel_shows(s, art, *row, ""))
+            if (panel_shows(s, art, *row, offered))
                return true;
          }
          return false;
@@ -170,6 +172,17 @@ protected:
       ASSERT_TRUE(press_until(game, "Return", entryShown)) << "no name entry";
       // The entry takes keys two seconds after it opens.
       pause_ms(2000);
+   }
+
+   // Enter stores the name typed until the table holds it.
+   void store_name(GameRun &game, int row, const std::string &name)
+   {
+      const std::string table = folder + "/hiscores.bin";
+      for (int attempt = 0; attempt < 3 && rows_in(read_file(table))[size_t(row)].name != name;
+           attempt++) {
+         game.press("Return", 120);
+         pause_ms(1000);
+      }
    }
 
    // Esc to the menu, Esc to leave; the game ends normally, having said
@@ -349,11 +362,7 @@ TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
       pause_ms(200);
    }
    const std::string table = folder + "/hiscores.bin";
-   for (int attempt = 0; attempt < 3 && rows_in(read_file(table))[size_t(row)].name != "io";
-        attempt++) {
-      game.press("Return", 120);
-      pause_ms(1000);
-   }
+   store_name(game, row, "io");
    const std::vector<Row> rows = rows_in(read_file(table));
    ASSERT_EQ(rows[size_t(row)].name, "io");
    const BitmapPtr marked = table_picture(art, rows);
@@ -409,5 +418,88 @@ TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
    EXPECT_EQ(read_file(table), tableBefore);
    EXPECT_EQ(read_file(folder + "/replays/" + mine), replayBefore);
 }
+
+#ifdef TOSSARO_SERVER
+TEST_F(ScoresTest, StoredGamesReachTheLeaderboardOfflineOnesAtTheNextStart)
+{
+   const std::vector<std::string> database = {"--listen", "127.0.0.1:0", "--database",
+                                              "sqlite:" + scratch.path("leaderboard.db"),
+                                              "--game", "/bin/false"};
+   const auto board = [](int port) {
+      std::string said;
+      run("curl -s http://127.0.0.1:" + std::to_string(port) + "/api/v1/scores", &said);
+      return said;
+   };
+   const auto startGame = [&](int port) {
+      return std::make_unique<GameRun>(
+         server, kGame, folder, std::vector<std::string>{},
+         std::vector<std::string>{"--leaderboard", "http://127.0.0.1:" + std::to_string(port)});
+   };
+   // A game and its name: the board has its row, and the table says where.
+   scratch.write("game/hiscores.bin", file_of(kLowRows));
+   auto leaderboard = std::make_unique<ServerProcess>(TOSSARO_SERVER, database, folder);
+   ASSERT_NE(leaderboard->port(), 0) << leaderboard->listening();
+   auto game = startGame(leaderboard->port());
+   to_menu(*game);
+   int row = -1;
+   play_to_name_entry(*game, &row);
+   game->press("i", 60);
+   pause_ms(200);
+   store_name(*game, row, "i");
+   const std::vector<Row> rows = rows_in(read_file(folder + "/hiscores.bin"));
+   ASSERT_EQ(rows[size_t(row)].name, "i");
+   Screenshot shot;
+   EXPECT_TRUE(await(
+      *game, [&](const Screenshot &s) { return notice_shown(s, art, "Leaderboard: 1st of 1"); },
+      10, &shot))
+      << "no rank shown";
+   EXPECT_NE(board(leaderboard->port())
+                .find("\"name\":\"i\",\"score\":" + std::to_string(rows[size_t(row)].score)),
+             std::string::npos)
+      << board(leaderboard->port());
+
+   // The leaderboard gone, the next game waits in the outbox.
+   EXPECT_EQ(leaderboard->stop(), 0);
+   EXPECT_TRUE(press_until(*game, "Escape", [&](const Screenshot &s) { return cursor_on(s, art, 0); }));
+   pause_ms(400);
+   // The entry offers the last name: another takes its place.
+   play_to_name_entry(*game, &row, "i");
+   game->press("BackSpace", 60);
+   game->press("o", 60);
+   ASSERT_TRUE(await(
+      *game, [&](const Screenshot &s) { return panel_shows(s, art, row, "o"); }, 5, &shot));
+   store_name(*game, row, "o");
+   EXPECT_TRUE(await(
+      *game,
+      [&](const Screenshot &s) { return notice_shown(s, art, "Leaderboard: offline, sent later"); },
+      10, &shot))
+      << "no offline notice";
+   const int second = rows_in(read_file(folder + "/hiscores.bin"))[size_t(row)].score;
+   EXPECT_TRUE(press_until(*game, "Escape", [&](const Screenshot &s) { return cursor_on(s, art, 0); }));
+   pause_ms(400);
+   press_until_ended(*game, "Escape", 100);
+   EXPECT_EQ(game->wait(), 0);
+   EXPECT_NE(game->output().find("the game is sent later"), std::string::npos) << game->output();
+   const auto waiting = [&] {
+      return std::distance(std::filesystem::directory_iterator(folder + "/replays/outbox"),
+                           std::filesystem::directory_iterator());
+   };
+   EXPECT_EQ(waiting(), 1);
+
+   // Back again: the next start sends it.
+   leaderboard = std::make_unique<ServerProcess>(TOSSARO_SERVER, database, folder);
+   game = startGame(leaderboard->port());
+   ASSERT_NE(game->window(), 0u) << game->output();
+   for (int tries = 0; tries < 100 && waiting() > 0; tries++)
+      pause_ms(200);
+   EXPECT_EQ(waiting(), 0);
+   EXPECT_NE(board(leaderboard->port())
+                .find("\"name\":\"o\",\"score\":" + std::to_string(second)),
+             std::string::npos)
+      << board(leaderboard->port());
+   game->requestClose();
+   EXPECT_EQ(game->wait(), 0);
+}
+#endif
 
 }  // namespace

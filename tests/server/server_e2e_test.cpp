@@ -6,73 +6,25 @@
 
 #include <nlohmann/json.hpp>
 
-#include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "files/netpbm_file.h"
 #include "replay/replay_file.h"
 #include "server/store.h"
 #include "support/scratch.h"
+#include "support/server_process.h"
 #include "support/shell_command.h"
 
 namespace {
 
-// The server, started with `arguments` and the port it said it listens on.
-class ServerProcess {
+// The server, started with `arguments` from the source tree, where the
+// game of the build finds its art to make the clips.
+class Server : public ServerProcess {
 public:
-   explicit ServerProcess(const std::vector<std::string> &arguments)
+   explicit Server(const std::vector<std::string> &arguments)
+       : ServerProcess(TOSSARO_SERVER, arguments, TOSSARO_SOURCE_DIR)
    {
-      int out[2];
-      if (pipe(out) != 0)
-         throw std::runtime_error("no pipe");
-      pid_ = fork();
-      if (pid_ == 0) {
-         // Where the game of the build finds its art, to make the clips.
-         if (chdir(TOSSARO_SOURCE_DIR) != 0)
-            _exit(127);
-         dup2(out[1], 1);
-         close(out[0]);
-         std::vector<char *> argv{const_cast<char *>(TOSSARO_SERVER)};
-         for (const std::string &a : arguments)
-            argv.push_back(const_cast<char *>(a.c_str()));
-         argv.push_back(nullptr);
-         execv(argv[0], argv.data());
-         _exit(127);
-      }
-      close(out[1]);
-      FILE *said = fdopen(out[0], "r");
-      char line[256] = "";
-      if (!fgets(line, sizeof line, said))
-         line[0] = 0;
-      fclose(said);
-      listening_ = line;
-      const size_t colon = listening_.rfind(':');
-      if (listening_.rfind("listening on http://127.0.0.1:", 0) == 0)
-         port_ = std::stoi(listening_.substr(colon + 1));
    }
-   ~ServerProcess()
-   {
-      if (pid_ > 0)
-         stop();
-   }
-
-   int port() const { return port_; }
-   const std::string &listening() const { return listening_; }
-   // Ends it by SIGTERM; its exit status, or -1 when a signal killed it.
-   int stop()
-   {
-      kill(pid_, SIGTERM);
-      int status = 0;
-      waitpid(pid_, &status, 0);
-      pid_ = -1;
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-   }
-
-private:
-   pid_t pid_ = -1;
-   int port_ = 0;
-   std::string listening_;
 };
 
 Bytes recordedAs(const std::string &game, const std::string &name)
@@ -168,7 +120,7 @@ protected:
 TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossARestart)
 {
    // First with a game that makes no clip.
-   auto server = std::make_unique<ServerProcess>(arguments("/bin/false"));
+   auto server = std::make_unique<Server>(arguments("/bin/false"));
    ASSERT_NE(server->port(), 0) << server->listening();
    httplib::Client client("127.0.0.1", server->port());
    const Bytes shortGame = recordedAs("short", "Bea"), longGame = recordedAs("long", "Ann"),
@@ -235,7 +187,7 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
 
    std::vector<std::string> withOrigin = arguments();
    withOrigin.insert(withOrigin.end(), {"--allow-origin", "https://example.org"});
-   server = std::make_unique<ServerProcess>(withOrigin);
+   server = std::make_unique<Server>(withOrigin);
    httplib::Client restarted("127.0.0.1", server->port());
    EXPECT_EQ(table(restarted), ranked);
    EXPECT_EQ(restarted.Get("/api/v1/scores")->get_header_value("Access-Control-Allow-Origin"),
@@ -286,7 +238,7 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
 
 TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
 {
-   auto server = std::make_unique<ServerProcess>(arguments("/bin/false"));
+   auto server = std::make_unique<Server>(arguments("/bin/false"));
    ASSERT_NE(server->port(), 0) << server->listening();
    const std::string site = "http://127.0.0.1:" + std::to_string(server->port());
    const std::string game = quoted(TOSSARO_GAME) + " --leaderboard " + site + " --submit ";
@@ -310,7 +262,7 @@ TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
 
 TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
 {
-   ServerProcess first(arguments());
+   Server first(arguments());
    std::string said;
    const std::string server = quoted(TOSSARO_SERVER);
    EXPECT_EQ(run(server + " --listen 127.0.0.1:" + std::to_string(first.port()) +
