@@ -1,10 +1,7 @@
 #include "app/clip.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <sys/mman.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cctype>
@@ -18,6 +15,7 @@
 
 #include "app/capture_notice.h"
 #include "app/captures_folder.h"
+#include "files/background_process.h"
 #include "files/say.h"
 #include "game/ticks.h"
 #include "replay/replay_file.h"
@@ -31,10 +29,6 @@ std::string clipProgram;
 
 namespace {
 
-// The clip's process gives way to the game: it runs when a core would
-// otherwise be idle, and at the lowest priority where that policy is not
-// to be had.
-const int kClipNiceness = 19;
 // What the clip's process says on failure: its last line, from its
 // stderr, of a bounded length.
 const size_t kLongestReason = 4096;
@@ -74,36 +68,14 @@ std::string unescaped(const std::string &line)
 // string, or its last line on stderr (or how it ended) when it failed.
 std::string runClipProgram(const std::vector<std::string> &arguments, std::promise<void> *started)
 {
-   std::vector<char *> argv;
-   for (const std::string &a : arguments)
-      argv.push_back(const_cast<char *>(a.c_str()));
-   argv.push_back(nullptr);
+   // The clip's process gives way to the game, and in a session of its
+   // own it is finished whatever the game's end.
    int said[2];
-   const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
-   if (nothing < 0 || pipe2(said, O_CLOEXEC) != 0) {
-      if (nothing >= 0)
-         close(nothing);
+   if (pipe2(said, O_CLOEXEC) != 0)
       return std::string("cannot start its process: ") + strerror(errno);
-   }
-   const pid_t pid = fork();
-   if (pid == 0) {
-      // Only system calls until exec: the parent has other threads. A
-      // session of its own: Ctrl+C and the terminal's hang-up, meant for
-      // the game, never reach the clip, which is finished whatever the
-      // game's end.
-      setsid();
-      dup2(nothing, 0);
-      dup2(nothing, 1);
-      dup2(said[1], 2);
-      setpriority(PRIO_PROCESS, 0, kClipNiceness);
-      const struct sched_param idle = {};
-      sched_setscheduler(0, SCHED_IDLE, &idle);
-      execv(argv[0], argv.data());
-      _exit(127);
-   }
+   const pid_t pid = start_background_process(arguments, said[1]);
    const int error = errno;
    started->set_value();
-   close(nothing);
    close(said[1]);
    std::string text;
    char buffer[512];
@@ -118,20 +90,15 @@ std::string runClipProgram(const std::vector<std::string> &arguments, std::promi
    close(said[0]);
    if (pid < 0)
       return std::string("cannot start its process: ") + strerror(error);
-   int status = 0;
-   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-   }
-   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-      return std::string();
+   const std::string ended = wait_for_process(pid, "its process");
+   if (ended.empty())
+      return ended;
    while (!text.empty() && text.back() == '\n')
       text.pop_back();
    text.erase(0, text.rfind('\n') + 1);
    if (text.compare(0, 9, "tossaro: ") == 0)
       text.erase(0, 9);
-   if (!text.empty())
-      return unescaped(text);
-   return WIFEXITED(status) ? "its process ended with status " + std::to_string(WEXITSTATUS(status))
-                            : "its process ended on signal " + std::to_string(WTERMSIG(status));
+   return text.empty() ? ended : unescaped(text);
 }
 
 // What a clip's thread is given: it uses no global, so that it may still

@@ -1,9 +1,7 @@
 #include "server/clips.h"
 
 #include <fcntl.h>
-#include <sched.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,6 +10,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "files/background_process.h"
 #include "files/input_file.h"
 #include "files/say.h"
 #include "replay/replay_file.h"
@@ -163,57 +162,31 @@ std::string ClipMaker::make(const std::string &id)
 
 std::string ClipMaker::runExport(const std::vector<std::string> &command, const std::string &said)
 {
-   std::vector<char *> argv;
-   for (const std::string &a : command)
-      argv.push_back(const_cast<char *>(a.c_str()));
-   argv.push_back(nullptr);
-   // Opened before the fork: between fork and exec the child makes only
-   // system calls, the server having other threads.
-   const int nothing = open("/dev/null", O_RDWR | O_CLOEXEC);
+   // Only time a core would otherwise leave idle, so that answering
+   // players comes first; in its own session, the server ends it itself.
    const int log = open(said.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
    pid_t pid = -1;
    int failure = 0;
    {
       std::lock_guard<std::mutex> hold(mutex_);
-      if (nothing < 0 || log < 0 || stopping_) {
+      if (log < 0 || stopping_)
          failure = stopping_ ? ECANCELED : errno;
-      } else if ((pid = fork()) == 0) {
-         // Its own session, out of reach of the terminal's Ctrl+C (the
-         // server ends it itself), and only time a core would otherwise
-         // leave idle, so that answering players comes first.
-         setsid();
-         dup2(nothing, 0);
-         dup2(nothing, 1);
-         dup2(log, 2);
-         const sched_param idle = {};
-         sched_setscheduler(0, SCHED_IDLE, &idle);
-         execv(argv[0], argv.data());
-         _exit(127);
-      } else if (pid < 0) {
+      else if ((pid = start_background_process(command, log)) < 0)
          failure = errno;
-      } else {
+      else
          making_ = pid;
-      }
    }
-   if (nothing >= 0)
-      close(nothing);
    if (log >= 0)
       close(log);
    if (failure != 0)
       return "cannot run " + command[0] + ": " + strerror(failure);
-   int status = 0;
-   while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-   }
+   const std::string ended = wait_for_process(pid, command[0]);
    {
       std::lock_guard<std::mutex> hold(mutex_);
       making_ = 0;
    }
-   if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
-      return "";
+   if (ended.empty())
+      return ended;
    const std::string line = lastLine(said);
-   if (!line.empty())
-      return line;
-   return WIFEXITED(status)
-             ? command[0] + " ended with status " + std::to_string(WEXITSTATUS(status))
-             : command[0] + " ended on signal " + std::to_string(WTERMSIG(status));
+   return line.empty() ? ended : line;
 }
