@@ -69,45 +69,152 @@ inline int read_gif_code(CodeStream &in, int n)
    return code;
 }
 
-// Each dictionary string has already been written once, in full, to the
-// output: an entry is its prefix's string followed by the first pixel of
-// the next string, and those two were written side by side. So an entry
-// is kept as the place of that first copy and its length, and drawing it
-// is a copy from earlier output. The source always ends at or before the
-// place it is copied to: an entry is whole before the code that defines
-// it is drawn.
-struct Dictionary {
-   uint32_t offset[GIF_MAX_CODES];
-   uint16_t length[GIF_MAX_CODES];
-   uint8_t first[GIF_MAX_CODES];
-};
+// A dictionary entry in one word, so that one load gives all that drawing
+// a code and defining the next entry need. Bits 0 to 7 hold the string's
+// first pixel in both forms.
+//
+// A short string, of up to 7 pixels, is held whole: its pixels in bytes 0
+// to 6, zero past its length, and its length in byte 7. Drawing it is one
+// 8-byte store, and its successor is one addition.
+//
+// A longer one has byte 7 zero. Every such string has already been written
+// once, in full, to the output: an entry is its prefix's string followed
+// by the first pixel of the next string, and those two were written side
+// by side. So it is held as the place of that first copy and its length,
+// and drawing it is a copy from earlier output. The source always begins
+// before the place it is copied to, and ends there at the latest, but for
+// the code defined in the very step that draws it, whose last pixel is the
+// first one drawn.
+typedef uint64_t Entry;
 
-// Writes `length` pixels to out[p...], from out[source...] or, for a
-// single pixel, the value itself; whatever lies at or past `total` is
-// dropped.
-inline void put_string(uint8_t *out, size_t total, size_t p, uint32_t source,
-                       uint32_t length, uint8_t first)
+const int kShortMax = 7;
+const int kShortLengthShift = 56;
+const int kPlaceShift = 8;
+const uint64_t kPlaceMask = (uint64_t(1) << 29) - 1;  // places up to GIF_MAX_PIXELS
+const int kLongLengthShift = 37;
+const uint64_t kLongLengthMask = (1 << 13) - 1;  // lengths up to GIF_MAX_CODES
+
+inline Entry root_entry(int code)
 {
-   if (length == 1) {
-      if (p < total)
-         out[p] = first;
-      return;
+   return Entry(uint8_t(code)) | Entry(1) << kShortLengthShift;
+}
+
+inline uint32_t length_of(Entry e)
+{
+   const uint32_t shortLength = uint32_t(e >> kShortLengthShift);
+   return shortLength ? shortLength : uint32_t((e >> kLongLengthShift) & kLongLengthMask);
+}
+
+// The entry of `prefix`'s string followed by `pixel`, whose first copy
+// starts at `place` in the output.
+inline Entry successor(Entry prefix, uint8_t pixel, size_t place)
+{
+   const uint32_t shortLength = uint32_t(prefix >> kShortLengthShift);
+   if (shortLength && shortLength < kShortMax)
+      return prefix + (Entry(pixel) << (8 * shortLength)) + (Entry(1) << kShortLengthShift);
+   return (prefix & 0xff) | Entry(place) << kPlaceShift |
+          Entry(length_of(prefix) + 1) << kLongLengthShift;
+}
+
+// Writes the string of `e` at out[p...]; whatever lies at or past `total`
+// is dropped. Returns its length.
+inline uint32_t put_string(uint8_t *out, size_t total, size_t p, Entry e)
+{
+   const uint32_t shortLength = uint32_t(e >> kShortLengthShift);
+   if (shortLength) {
+      if (p + 8 <= total) {
+         // Bytes past the string are rewritten by later strings or
+         // cleared at the end.
+         memcpy(out + p, &e, 8);
+      } else {
+         for (uint32_t k = 0; k < shortLength && p + k < total; k++)
+            out[p + k] = uint8_t(e >> (8 * k));
+      }
+      return shortLength;
    }
-   if (p + length + 7 <= total) {
-      // Eight bytes at a time. Bytes past the string are rewritten by
-      // later strings or cleared at the end; bytes read past the source
-      // only ever land past the string.
+   const uint32_t length = uint32_t((e >> kLongLengthShift) & kLongLengthMask);
+   const size_t source = size_t((e >> kPlaceShift) & kPlaceMask);
+   if (p + length + 7 <= total && p - source >= 8) {
+      // Eight bytes at a time. A chunk that reaches past the source's end
+      // reads pixels at least 8 places before the ones it writes, which
+      // this copy has already written.
       for (uint32_t k = 0; k < length; k += 8) {
          uint64_t chunk;
          memcpy(&chunk, out + source + k, 8);
          memcpy(out + p + k, &chunk, 8);
       }
-      return;
+   } else {
+      // Forwards one pixel at a time, for a source that ends in the
+      // string itself.
+      for (uint32_t k = 0; k < length && p + k < total; k++)
+         out[p + k] = out[source + k];
    }
-   if (p >= total)
-      return;
-   const size_t room = total - p;
-   memmove(out + p, out + source, length < room ? length : room);
+   return length;
+}
+
+struct Decoder {
+   CodeStream in;
+   uint8_t *out;
+   size_t total;
+   size_t p = 0;  // output position
+   Entry dict[GIF_MAX_CODES + 1];  // the last takes definitions past a full dictionary
+
+   GifError run(int minCodeSize);
+};
+
+GifError Decoder::run(int minCodeSize)
+{
+   const int clearCode = 1 << minCodeSize;
+   const int endCode = clearCode + 1;
+   // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
+   // when the minimum code size is above 8.
+   for (int code = 0; code < clearCode; code++)
+      dict[code] = root_entry(code);
+
+   for (;;) {
+      // A stream normally opens with a clear code; one that does not starts
+      // in the same state. The first code after it defines nothing.
+      int nextFree = clearCode + 2;
+      int width = minCodeSize + 1;
+      int code = read_gif_code(in, width);
+      if (code < 0)
+         return in.end;
+      if (code == clearCode)
+         continue;
+      if (code == endCode)
+         return GIF_ERROR_NONE;
+      if (code > endCode)
+         return GIF_ERROR_UNDEFINED_CODE;
+      Entry previous = dict[code];
+      size_t previousPlace = p;
+      p += put_string(out, total, p, previous);
+      if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+         width++;
+
+      for (;;) {
+         code = read_gif_code(in, width);
+         if (code < 0)
+            return in.end;
+         if (code == clearCode)
+            break;
+         if (code == endCode)
+            return GIF_ERROR_NONE;
+         if (code > nextFree)
+            return GIF_ERROR_UNDEFINED_CODE;
+         // The code defined in this very step is the previous string and
+         // its own first pixel.
+         const uint8_t first = uint8_t(code < nextFree ? dict[code] : previous);
+         dict[nextFree] = successor(previous, first, previousPlace < total ? previousPlace : total);
+         const Entry e = dict[code];
+         if (nextFree < GIF_MAX_CODES)
+            nextFree++;
+         previousPlace = p;
+         p += put_string(out, total, p, e);
+         previous = e;
+         if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+            width++;
+      }
+   }
 }
 
 }  // namespace
@@ -119,81 +226,24 @@ GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *d
       return GIF_ERROR_TRUNCATED;
    if (minCodeSize > GIF_MAX_MIN_CODE_SIZE)
       return GIF_ERROR_CODE_SIZE;
-   const int clearCode = 1 << minCodeSize;
-   const int endCode = clearCode + 1;
 
-   const size_t total = size_t(bitmap->w) * size_t(bitmap->h);
-   uint8_t *out = total ? bitmap->line[0] : nullptr;
+   Decoder decoder;
+   decoder.in.stream = stream;
+   decoder.total = size_t(bitmap->w) * size_t(bitmap->h);
+   decoder.out = decoder.total ? bitmap->line[0] : nullptr;
+   const GifError result = decoder.run(minCodeSize);
+   const size_t total = decoder.total, p = decoder.p;
+   // Sub-blocks that end with every pixel drawn lose nothing but the end
+   // code: some encoders write it one bit narrower than the code width
+   // after the last entry, and the byte holding its last bit is never
+   // written. Anything short of the whole image still fails.
+   if (result != GIF_ERROR_NONE && !(result == GIF_ERROR_NO_END_CODE && p >= total))
+      return result;
 
-   Dictionary dict;
-   // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
-   // when the minimum code size is above 8.
-   for (int code = 0; code < clearCode; code++) {
-      dict.length[code] = 1;
-      dict.first[code] = uint8_t(code);
-   }
-
-   CodeStream in;
-   in.stream = stream;
-   int nextFree = clearCode + 2;
-   int width = minCodeSize + 1;
-   // A stream normally opens with a clear code; one that does not starts
-   // in the same state, and its first code is drawn like any other.
-   int prev = -1;
-   size_t prevPos = 0;
-   size_t p = 0;
-
-   for (;;) {
-      const int code = read_gif_code(in, width);
-      // Sub-blocks that end with every pixel drawn lose nothing but the
-      // end code: some encoders write it one bit narrower than the code
-      // width after the last entry, and the byte holding its last bit is
-      // never written. Anything short of the whole image still fails.
-      if (code < 0 && in.end == GIF_ERROR_NO_END_CODE && p >= total)
-         break;
-      if (code < 0)
-         return in.end;
-      if (code == clearCode) {
-         nextFree = clearCode + 2;
-         width = minCodeSize + 1;
-         prev = -1;
-         continue;
-      }
-      if (code == endCode)
-         break;
-
-      const size_t start = p;
-      if (code < nextFree) {
-         put_string(out, total, p, dict.offset[code], dict.length[code], dict.first[code]);
-         p += dict.length[code];
-      } else if (code == nextFree && prev >= 0) {
-         // The code defined in this very step: the previous string and
-         // its own first pixel.
-         put_string(out, total, p, dict.offset[prev], dict.length[prev], dict.first[prev]);
-         p += dict.length[prev];
-         if (p < total)
-            out[p] = dict.first[prev];
-         p++;
-      } else {
-         return GIF_ERROR_UNDEFINED_CODE;
-      }
-
-      if (prev >= 0 && nextFree < GIF_MAX_CODES) {
-         dict.offset[nextFree] = uint32_t(prevPos < total ? prevPos : total);
-         dict.length[nextFree] = uint16_t(dict.length[prev] + 1);
-         dict.first[nextFree] = dict.first[prev];
-         nextFree++;
-      }
-      if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
-         width++;
-      prevPos = start;
-      prev = code;
-   }
-
-   *data_bytes = 1 + in.loaded;
+   *data_bytes = 1 + decoder.in.loaded;
    const size_t reached = p < total ? p : total;
    if (reached < total)
-      memset(out + reached, 0, total - reached);
+      memset(decoder.out + reached, 0, total - reached);
    *missing = int(total - reached);
    return GIF_ERROR_NONE;
 }
