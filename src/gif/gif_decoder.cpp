@@ -15,13 +15,17 @@ struct CodeStream {
    int size = 0;
    int next = 0;
    int loaded = 0;  // bytes of the sub-blocks loaded, with their size bytes
-   // Unread bits, least significant first. Above `bitCount` it may also
-   // hold the bytes that follow in the sub-block, at the places they will
-   // be loaded to, so loading them again changes nothing.
-   uint64_t bits = 0;
-   int bitCount = 0;
    // Why the data ran out, once it has.
    GifError end = GIF_ERROR_NONE;
+};
+
+// Unread bits, least significant first; a value of the decoding loop's own
+// so that it stays in registers. Above `count` it may also hold the bytes
+// that follow in the sub-block, at the places they will be loaded to, so
+// loading them again changes nothing.
+struct Bits {
+   uint64_t value = 0;
+   int count = 0;
 };
 
 bool load_sub_block(CodeStream &in)
@@ -43,29 +47,29 @@ bool load_sub_block(CodeStream &in)
 
 // The next n-bit code, packed least significant bit first across
 // sub-block boundaries, or -1 when the data ends first.
-inline int read_gif_code(CodeStream &in, int n)
+inline int read_gif_code(CodeStream &in, Bits &bits, int n)
 {
-   if (in.bitCount < n) {
+   if (bits.count < n) {
       if (in.size - in.next >= 8) {
          // Eight bytes at once; whole bytes that fit are counted.
          uint64_t word;
          memcpy(&word, in.block + in.next, 8);
-         in.bits |= word << in.bitCount;
-         const int taken = (63 - in.bitCount) >> 3;
+         bits.value |= word << bits.count;
+         const int taken = (63 - bits.count) >> 3;
          in.next += taken;
-         in.bitCount += 8 * taken;
+         bits.count += 8 * taken;
       } else {
          do {
             if (in.next == in.size && !load_sub_block(in))
                return -1;
-            in.bits |= uint64_t(in.block[in.next++]) << in.bitCount;
-            in.bitCount += 8;
-         } while (in.bitCount < n);
+            bits.value |= uint64_t(in.block[in.next++]) << bits.count;
+            bits.count += 8;
+         } while (bits.count < n);
       }
    }
-   const int code = int(in.bits & ((1u << n) - 1));
-   in.bits >>= n;
-   in.bitCount -= n;
+   const int code = int(bits.value & ((1u << n) - 1));
+   bits.value >>= n;
+   bits.count -= n;
    return code;
 }
 
@@ -152,39 +156,35 @@ inline uint32_t put_string(uint8_t *out, size_t total, size_t p, Entry e)
    return length;
 }
 
-struct Decoder {
-   CodeStream in;
-   uint8_t *out;
-   size_t total;
-   size_t p = 0;  // output position
-   Entry dict[GIF_MAX_CODES + 1];  // the last takes definitions past a full dictionary
-
-   GifError run(int minCodeSize);
-};
-
-GifError Decoder::run(int minCodeSize)
+// Decodes the codes of `in` into out[0, total), the roots of `dict`
+// already set, and says in `*reached` how far the output went, dropped
+// pixels past `total` included.
+GifError decode_codes(CodeStream &in, Entry *dict, int minCodeSize, uint8_t *out, size_t total,
+                      size_t *reached)
 {
    const int clearCode = 1 << minCodeSize;
    const int endCode = clearCode + 1;
-   // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
-   // when the minimum code size is above 8.
-   for (int code = 0; code < clearCode; code++)
-      dict[code] = root_entry(code);
+   Bits bits;
+   size_t p = 0;
+   auto stop = [&](GifError error) {
+      *reached = p;
+      return error;
+   };
 
    for (;;) {
       // A stream normally opens with a clear code; one that does not starts
       // in the same state. The first code after it defines nothing.
       int nextFree = clearCode + 2;
       int width = minCodeSize + 1;
-      int code = read_gif_code(in, width);
+      int code = read_gif_code(in, bits, width);
       if (code < 0)
-         return in.end;
+         return stop(in.end);
       if (code == clearCode)
          continue;
       if (code == endCode)
-         return GIF_ERROR_NONE;
+         return stop(GIF_ERROR_NONE);
       if (code > endCode)
-         return GIF_ERROR_UNDEFINED_CODE;
+         return stop(GIF_ERROR_UNDEFINED_CODE);
       Entry previous = dict[code];
       size_t previousPlace = p;
       p += put_string(out, total, p, previous);
@@ -192,15 +192,15 @@ GifError Decoder::run(int minCodeSize)
          width++;
 
       for (;;) {
-         code = read_gif_code(in, width);
+         code = read_gif_code(in, bits, width);
          if (code < 0)
-            return in.end;
+            return stop(in.end);
          if (code == clearCode)
             break;
          if (code == endCode)
-            return GIF_ERROR_NONE;
+            return stop(GIF_ERROR_NONE);
          if (code > nextFree)
-            return GIF_ERROR_UNDEFINED_CODE;
+            return stop(GIF_ERROR_UNDEFINED_CODE);
          // The code defined in this very step is the previous string and
          // its own first pixel.
          const uint8_t first = uint8_t(code < nextFree ? dict[code] : previous);
@@ -227,12 +227,19 @@ GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *d
    if (minCodeSize > GIF_MAX_MIN_CODE_SIZE)
       return GIF_ERROR_CODE_SIZE;
 
-   Decoder decoder;
-   decoder.in.stream = stream;
-   decoder.total = size_t(bitmap->w) * size_t(bitmap->h);
-   decoder.out = decoder.total ? bitmap->line[0] : nullptr;
-   const GifError result = decoder.run(minCodeSize);
-   const size_t total = decoder.total, p = decoder.p;
+   // The last entry takes the definitions made past a full dictionary.
+   Entry dict[GIF_MAX_CODES + 1];
+   // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
+   // when the minimum code size is above 8.
+   for (int code = 0; code < (1 << minCodeSize); code++)
+      dict[code] = root_entry(code);
+
+   CodeStream in;
+   in.stream = stream;
+   const size_t total = size_t(bitmap->w) * size_t(bitmap->h);
+   uint8_t *out = total ? bitmap->line[0] : nullptr;
+   size_t p = 0;
+   const GifError result = decode_codes(in, dict, minCodeSize, out, total, &p);
    // Sub-blocks that end with every pixel drawn lose nothing but the end
    // code: some encoders write it one bit narrower than the code width
    // after the last entry, and the byte holding its last bit is never
@@ -240,10 +247,10 @@ GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *d
    if (result != GIF_ERROR_NONE && !(result == GIF_ERROR_NO_END_CODE && p >= total))
       return result;
 
-   *data_bytes = 1 + decoder.in.loaded;
+   *data_bytes = 1 + in.loaded;
    const size_t reached = p < total ? p : total;
    if (reached < total)
-      memset(decoder.out + reached, 0, total - reached);
+      memset(out + reached, 0, total - reached);
    *missing = int(total - reached);
    return GIF_ERROR_NONE;
 }

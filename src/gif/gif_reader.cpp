@@ -1,7 +1,10 @@
 #include "gif/gif_reader.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -305,6 +308,121 @@ GifSequence *refuse(const Failure &failure, std::string *problem)
    return nullptr;
 }
 
+// A file read through a buffer of its own: Allegro's file streams hand
+// pack_fread the bytes one at a time, which costs more than the LZW
+// decoding of a large picture.
+class FileStream {
+public:
+   // Opens `filename` for reading; null with errno set when it cannot.
+   static PACKFILE *open(const char *filename)
+   {
+      const int fd = ::open(filename, O_RDONLY | O_CLOEXEC);
+      if (fd < 0)
+         return nullptr;
+      FileStream *file = new FileStream(fd);
+      PACKFILE *stream = pack_fopen_vtable(&vtable_, file);
+      if (!stream) {
+         const int error = errno;
+         delete file;
+         errno = error ? error : ENOMEM;
+      }
+      return stream;
+   }
+
+private:
+   explicit FileStream(int fd) : fd_(fd) {}
+   ~FileStream() { ::close(fd_); }
+
+   static FileStream *of(void *self) { return static_cast<FileStream *>(self); }
+
+   // Refills the buffer; false at the end of the file or on an error.
+   bool fill()
+   {
+      ssize_t n;
+      do {
+         n = ::read(fd_, buffer_, sizeof buffer_);
+      } while (n < 0 && errno == EINTR);
+      if (n < 0)
+         failed_ = true;
+      next_ = buffer_;
+      end_ = buffer_ + (n > 0 ? n : 0);
+      return n > 0;
+   }
+
+   static int close(void *self)
+   {
+      delete of(self);
+      return 0;
+   }
+
+   static int getc(void *self)
+   {
+      FileStream *f = of(self);
+      if (f->next_ == f->end_ && !f->fill())
+         return EOF;
+      return *f->next_++;
+   }
+
+   static int ungetc(int c, void *self)
+   {
+      FileStream *f = of(self);
+      if (f->next_ == f->buffer_)
+         return EOF;
+      *--f->next_ = static_cast<unsigned char>(c);
+      return c;
+   }
+
+   static long read(void *p, long n, void *self)
+   {
+      FileStream *f = of(self);
+      unsigned char *to = static_cast<unsigned char *>(p);
+      long done = 0;
+      while (done < n && (f->next_ < f->end_ || f->fill())) {
+         const long part = std::min(n - done, long(f->end_ - f->next_));
+         memcpy(to + done, f->next_, size_t(part));
+         f->next_ += part;
+         done += part;
+      }
+      return done;
+   }
+
+   static int putc(int, void *) { return EOF; }
+   static long write(const void *, long, void *) { return 0; }
+
+   static int seek(void *self, int offset)
+   {
+      FileStream *f = of(self);
+      while (offset > 0 && (f->next_ < f->end_ || f->fill())) {
+         const long part = std::min(long(offset), long(f->end_ - f->next_));
+         f->next_ += part;
+         offset -= int(part);
+      }
+      return offset > 0 ? -1 : 0;
+   }
+
+   static int eof(void *self)
+   {
+      FileStream *f = of(self);
+      return f->next_ == f->end_ && !f->failed_ && !f->fill();
+   }
+
+   static int error(void *self) { return of(self)->failed_ ? -1 : 0; }
+
+   static const PACKFILE_VTABLE vtable_;
+
+   int fd_;
+   bool failed_ = false;
+   unsigned char *next_ = buffer_;
+   unsigned char *end_ = buffer_;
+   unsigned char buffer_[64 * 1024];
+};
+
+const PACKFILE_VTABLE FileStream::vtable_ = {
+   FileStream::close, FileStream::getc, FileStream::ungetc,
+   FileStream::read,  FileStream::putc, FileStream::write,
+   FileStream::seek,  FileStream::eof,  FileStream::error,
+};
+
 }  // namespace
 
 GifSequence *parse_gif_sequence(PACKFILE *stream, std::string *problem)
@@ -344,7 +462,8 @@ GifSequence *open_gif_sequence(const char *filename, std::string *problem)
    struct stat status;
    if (stat(filename, &status) == 0 && S_ISDIR(status.st_mode))
       return refuse(system_failure(EISDIR), problem);
-   PACKFILE *stream = pack_fopen(filename, "r");
+   // A name with '#' stands for an object of an Allegro datafile.
+   PACKFILE *stream = strchr(filename, '#') ? pack_fopen(filename, "r") : FileStream::open(filename);
    if (!stream)
       return refuse(system_failure(errno), problem);
    return read_gif_sequence(stream, problem);
