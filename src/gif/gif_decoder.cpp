@@ -1,5 +1,6 @@
 #include "gif/gif_decoder.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 
@@ -157,8 +158,8 @@ inline uint32_t put_string(uint8_t *out, size_t total, size_t p, Entry e)
 }
 
 // Decodes the codes of `in` into out[0, total), the roots of `dict`
-// already set, and says in `*reached` how far the output went, dropped
-// pixels past `total` included.
+// already set and every other entry 0, and says in `*reached` how far the
+// output went, dropped pixels past `total` included.
 GifError decode_codes(CodeStream &in, Entry *dict, int minCodeSize, uint8_t *out, size_t total,
                       size_t *reached)
 {
@@ -188,31 +189,61 @@ GifError decode_codes(CodeStream &in, Entry *dict, int minCodeSize, uint8_t *out
       Entry previous = dict[code];
       size_t previousPlace = p;
       p += put_string(out, total, p, previous);
-      if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
-         width++;
 
-      for (;;) {
+      // Runs of codes of one width, each defining an entry.
+      bool cleared = false;
+      while (!cleared) {
+         // The width grows when the next free code reaches 2^width, up to
+         // 12 bits; the run goes on to the next such code or to a full
+         // dictionary.
+         if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+            width++;
+         if (nextFree == GIF_MAX_CODES)
+            break;
+         const int end = (1 << width) > nextFree ? 1 << width : GIF_MAX_CODES;
+         do {
+            code = read_gif_code(in, bits, width);
+            if (code < 0)
+               return stop(in.end);
+            // One test of the code and one of its entry pass the codes
+            // that are neither the clear code, nor the end code, nor the
+            // next free one.
+            Entry e = dict[code];
+            if (code >= nextFree || e == 0) {
+               if (code == clearCode) {
+                  cleared = true;
+                  break;
+               }
+               if (code == endCode)
+                  return stop(GIF_ERROR_NONE);
+               if (code > nextFree)
+                  return stop(GIF_ERROR_UNDEFINED_CODE);
+               // The code defined in this very step is the previous string
+               // and its own first pixel.
+               e = successor(previous, uint8_t(previous), previousPlace < total ? previousPlace : total);
+            }
+            dict[nextFree++] =
+               successor(previous, uint8_t(e), previousPlace < total ? previousPlace : total);
+            previousPlace = p;
+            p += put_string(out, total, p, e);
+            previous = e;
+         } while (nextFree != end);
+      }
+
+      // A full dictionary takes no more entries: every code up to a clear
+      // code is drawn as it stands.
+      while (!cleared) {
          code = read_gif_code(in, bits, width);
          if (code < 0)
             return stop(in.end);
-         if (code == clearCode)
-            break;
-         if (code == endCode)
-            return stop(GIF_ERROR_NONE);
-         if (code > nextFree)
-            return stop(GIF_ERROR_UNDEFINED_CODE);
-         // The code defined in this very step is the previous string and
-         // its own first pixel.
-         const uint8_t first = uint8_t(code < nextFree ? dict[code] : previous);
-         dict[nextFree] = successor(previous, first, previousPlace < total ? previousPlace : total);
          const Entry e = dict[code];
-         if (nextFree < GIF_MAX_CODES)
-            nextFree++;
-         previousPlace = p;
-         p += put_string(out, total, p, e);
-         previous = e;
-         if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
-            width++;
+         if (e == 0) {
+            if (code == endCode)
+               return stop(GIF_ERROR_NONE);
+            cleared = true;
+         } else {
+            p += put_string(out, total, p, e);
+         }
       }
    }
 }
@@ -227,12 +258,14 @@ GifError decode_gif_image(PACKFILE *stream, BITMAP *bitmap, int *missing, int *d
    if (minCodeSize > GIF_MAX_MIN_CODE_SIZE)
       return GIF_ERROR_CODE_SIZE;
 
-   // The last entry takes the definitions made past a full dictionary.
-   Entry dict[GIF_MAX_CODES + 1];
+   Entry dict[GIF_MAX_CODES];
    // Roots: one pixel each; an 8-bit bitmap keeps the low byte of a code
    // when the minimum code size is above 8.
    for (int code = 0; code < (1 << minCodeSize); code++)
       dict[code] = root_entry(code);
+   // The other entries 0, which no string has: the control codes keep it,
+   // and the loop finds them by it.
+   std::fill(dict + (1 << minCodeSize), dict + GIF_MAX_CODES, Entry(0));
 
    CodeStream in;
    in.stream = stream;
