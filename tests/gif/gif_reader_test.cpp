@@ -226,6 +226,26 @@ TEST(GifReader, OpenGifSequenceReadsFilesAndRefusesMissingOnes)
    EXPECT_EQ(problem, strerror(ENOENT));
    EXPECT_EQ(open_gif_sequence(scratch.path("").c_str(), &problem), nullptr);
    EXPECT_EQ(problem, strerror(EISDIR));
+
+   // "art.dat#name" names an object of an Allegro datafile, as it does
+   // for the library's own loaders: here the file as object "title".
+   const std::vector<unsigned char> bytes = small_file().bytes;
+   PACKFILE *datafile = pack_fopen(scratch.path("art.dat").c_str(), F_WRITE_NOPACK);
+   ASSERT_TRUE(datafile);
+   pack_mputl(DAT_MAGIC, datafile);
+   pack_mputl(1, datafile);  // objects
+   pack_mputl(DAT_PROPERTY, datafile);
+   pack_mputl(DAT_NAME, datafile);
+   pack_mputl(5, datafile);
+   pack_fwrite("title", 5, datafile);
+   pack_mputl(DAT_ID('G', 'I', 'F', ' '), datafile);
+   pack_mputl(long(bytes.size()), datafile);  // stored, then unpacked size
+   pack_mputl(long(bytes.size()), datafile);
+   pack_fwrite(bytes.data(), long(bytes.size()), datafile);
+   pack_fclose(datafile);
+   GifSequencePtr object(open_gif_sequence(scratch.path("art.dat#title").c_str()));
+   ASSERT_TRUE(object);
+   EXPECT_EQ(indices(object->frames[0]), (std::vector<int>{0, 1, 1, 0}));
 }
 
 // The bytes of `gif` less its last `dropped`.
