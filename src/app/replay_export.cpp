@@ -53,22 +53,8 @@ public:
    }
    std::string add(BITMAP *picture, int delay) override
    {
-      // The library's colour of each pixel, through a table: a call for
-      // each channel of each pixel would take as long as the encoding.
-      if (rgb_.empty()) {
-         rgb_.resize(size_t(picture->w) * picture->h);
-         for (int c = 0; c < 65536; c++)
-            colors_[c] = 0xFF000000u | uint32_t(getr16(c)) << 16 | uint32_t(getg16(c)) << 8 |
-                         uint32_t(getb16(c));
-      }
-      uint32_t *out = rgb_.data();
-      for (int y = 0; y < picture->h; y++) {
-         const uint16_t *row = reinterpret_cast<const uint16_t *>(picture->line[y]);
-         for (int x = 0; x < picture->w; x++)
-            *out++ = colors_[row[x]];
-      }
       std::string problem;
-      if (add_gif_rgba_frame(animation_, rgb_.data(), delay, &problem) != 0)
+      if (add_gif_bitmap_frame(animation_, picture, -1, delay, &problem) != 0)
          return path_ + ": " + problem;
       return problem;
    }
@@ -85,8 +71,6 @@ public:
 private:
    std::string path_;
    GifAnimation *animation_ = nullptr;
-   std::vector<uint32_t> rgb_;  // the picture as 0xAARRGGBB
-   uint32_t colors_[65536];  // of each 16-bit pixel
 };
 
 // The name of the k-th frame in a folder of frames: 000001.ppm, ...

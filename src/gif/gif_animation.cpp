@@ -58,6 +58,37 @@ struct Rect {
 
 const Rect kNoRect = {1 << 30, 1 << 30, -1, -1};
 
+// The entries of colours in a table: a map, with a cache in front of it
+// that answers for the colours of 16-bit pictures in one step, those the
+// table lacks as well.
+class EntryIndex {
+public:
+   // The colour's entry, or -1.
+   int find(uint32_t rgb)
+   {
+      if (const uint16_t *cached = cache_.find(rgb))
+         return *cached == kNone ? -1 : int(*cached);
+      const uint32_t *found = map_.find(rgb);
+      cache_.put(rgb, found ? uint16_t(*found) : kNone);
+      return found ? int(*found) : -1;
+   }
+   void set(uint32_t rgb, int entry)
+   {
+      map_[rgb] = uint32_t(entry);
+      cache_.put(rgb, uint16_t(entry));
+   }
+   void clear()
+   {
+      map_.clear();
+      cache_.clear();
+   }
+
+private:
+   static const uint16_t kNone = 0xFFFF;
+   GifColorMap map_;
+   GifColorCache cache_;
+};
+
 uint32_t rgb_of(const GifColor &c)
 {
    return uint32_t(c.r) << 16 | uint32_t(c.g) << 8 | c.b;
@@ -75,7 +106,7 @@ struct GifAnimation {
    // The global table: colours in the order they came, the index of each,
    // and the entry kept for transparency (-1 until a frame needs one).
    std::vector<uint32_t> global;
-   GifColorMap globalIndex;
+   EntryIndex globalIndex;
    int transparentSlot = -1;
 
    // Output before the header (the table's size is not known yet) and,
@@ -91,16 +122,21 @@ struct GifAnimation {
    int pendingDelay = 0;
    bool pendingFirst = true;
    std::vector<uint32_t> shown, under, next, input;
+   bool nextHoles = false;  // whether the next picture shows nothing somewhere
+   // The colour of each pixel value of bitmaps of this depth (0 for none).
+   std::vector<uint32_t> pixelColors;
+   int pixelColorsDepth = 0;
 
-   // The table colours are reduced to, its colours' entries, and its mean
-   // error on the frame it was made from.
+   // The table colours are reduced to, the entry each colour takes in it,
+   // and its mean error on the frame it was made from.
    std::vector<uint32_t> reduced;
-   GifColorMap reducedIndex;
+   GifNearest reducedNearest;
+   GifColorCache reducedEntries;
    long reducedError = 0;
    bool everReduced = false;
 
    // One frame's colours, planes and blocks.
-   GifColorMap frameIndex;
+   EntryIndex frameIndex;
    std::vector<uint32_t> frameColors;
    std::vector<uint8_t> pixels, either, frameBytes;
 
@@ -162,23 +198,6 @@ bool emit(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string *probl
 // ---------------------------------------------------------------------------
 // Choosing a table for a frame and writing it.
 
-// The entry of `rgb` in the table the frame uses, or -1.
-struct Lookup {
-   const GifColorMap &map;
-   uint32_t lastColor = kNothing;
-   int lastIndex = -1;
-
-   int operator()(uint32_t rgb)
-   {
-      if (rgb != lastColor) {
-         const uint32_t *found = map.find(rgb);
-         lastColor = rgb;
-         lastIndex = found ? int(*found) : -1;
-      }
-      return lastIndex;
-   }
-};
-
 // Maps the colours of a frame's changes (more than fit in one table) to a
 // median cut of them, in `shown` too: the picture that is really shown.
 void reduce_changes(GifAnimation *a, const Rect &r)
@@ -193,8 +212,9 @@ void reduce_changes(GifAnimation *a, const Rect &r)
    }
    std::vector<GifColorCount> colors = counts.colors();
    const std::vector<uint32_t> table = median_cut(colors, kMaxColors - 1);
+   const GifNearest nearest(table);
    for (const GifColorCount &c : colors)
-      counts[c.rgb] = table[size_t(nearest_color(table, c.rgb))];
+      counts[c.rgb] = table[size_t(nearest(c.rgb))];
    for (int y = r.y0; y < r.y1; y++) {
       for (int x = r.x0; x < r.x1; x++) {
          const size_t p = size_t(y) * a->w + x;
@@ -229,24 +249,35 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    const bool uncovered = a->written == 0 && r.area() < long(a->w) * a->h;
 
    // The colours of the changes, in the order they come, and whether any
-   // pixel keeps what is under it.
+   // pixel keeps what is under it; in the planes, each change's place in
+   // that order and each kept pixel marked.
    a->frameIndex.clear();
    a->frameColors.clear();
+   a->pixels.resize(size_t(rw) * rh);
+   a->either.resize(size_t(rw) * rh);
    bool keeps = uncovered;
    uint32_t last = kNothing;
-   for (int y = r.y0; y < r.y1; y++) {
+   int lastPlace = 0;
+   uint8_t *pixel = a->pixels.data(), *flag = a->either.data();
+   for (int y = r.y0; y < r.y1 && a->frameColors.size() <= size_t(kMaxColors); y++) {
       const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
-      for (int x = r.x0; x < r.x1; x++) {
+      for (int x = r.x0; x < r.x1; x++, pixel++, flag++) {
          if (s[x] == u[x]) {
             keeps = true;
-         } else if (s[x] != last) {
+            *flag = 1;
+            continue;
+         }
+         if (s[x] != last) {
             last = s[x];
-            uint32_t &entry = a->frameIndex[last];
-            if (entry == 0) {
+            lastPlace = a->frameIndex.find(last);
+            if (lastPlace < 0) {
+               lastPlace = int(a->frameColors.size());
                a->frameColors.push_back(last);
-               entry = uint32_t(a->frameColors.size());
+               a->frameIndex.set(last, lastPlace);
             }
          }
+         *pixel = uint8_t(lastPlace);
+         *flag = 0;
       }
    }
    const int count = int(a->frameColors.size());
@@ -257,7 +288,7 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
       for (int y = r.y0; paintable && y < r.y1; y++) {
          for (int x = r.x0; x < r.x1; x++) {
             const size_t p = size_t(y) * a->w + x;
-            if (a->shown[p] == a->under[p] && !a->frameIndex.find(a->shown[p])) {
+            if (a->shown[p] == a->under[p] && a->frameIndex.find(a->shown[p]) < 0) {
                paintable = false;
                break;
             }
@@ -270,36 +301,70 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    }
 
    // The global table when it holds the colours or has room for them, else
-   // a local table of them.
+   // a local table of them, in the order they came.
    int fresh = 0;
    for (uint32_t c : a->frameColors)
-      fresh += a->globalIndex.find(c) ? 0 : 1;
+      fresh += a->globalIndex.find(c) < 0 ? 1 : 0;
    // The entry kept for transparency shows no colour in any frame before,
    // so the next new colour may take it while it is not yet in the file.
    const bool slotFree = a->transparentSlot >= int(a->tableWritten);
    const bool local = int(a->global.size()) - (slotFree ? 1 : 0) + fresh > kMaxColors;
    std::vector<uint32_t> localColors;
-   GifColorMap *index = &a->globalIndex;
+   EntryIndex *index = &a->frameIndex;
+   uint8_t entries[kMaxColors];  // of the changes' colours, by place
    if (local) {
       localColors = a->frameColors;
-      for (size_t k = 0; k < localColors.size(); k++)
-         a->frameIndex[localColors[k]] = uint32_t(k);
-      index = &a->frameIndex;
+      for (int k = 0; k < count; k++)
+         entries[k] = uint8_t(k);
    } else {
-      for (uint32_t c : a->frameColors) {
-         if (a->globalIndex.find(c))
-            continue;
-         if (a->transparentSlot >= int(a->tableWritten)) {
-            a->global[size_t(a->transparentSlot)] = c;
-            a->globalIndex[c] = uint32_t(a->transparentSlot);
+      for (int k = 0; k < count; k++) {
+         const uint32_t c = a->frameColors[size_t(k)];
+         int entry = a->globalIndex.find(c);
+         if (entry >= 0) {
+         } else if (a->transparentSlot >= int(a->tableWritten)) {
+            entry = a->transparentSlot;
+            a->global[size_t(entry)] = c;
             a->transparentSlot = -1;
          } else {
-            a->globalIndex[c] = uint32_t(a->global.size());
+            entry = int(a->global.size());
             a->global.push_back(c);
          }
+         a->globalIndex.set(c, entry);
+         entries[k] = uint8_t(entry);
       }
+      index = &a->globalIndex;
    }
    std::vector<uint32_t> &table = local ? localColors : a->global;
+
+   // The planes: a change takes its colour's entry; a kept pixel its own,
+   // counted for the choice of the transparent index, or is marked as
+   // having none.
+   // Counted a run of one colour at a time.
+   long kept[kMaxColors + 1] = {};
+   last = kNothing;
+   int lastEntry = -1;
+   long run = 0;
+   pixel = a->pixels.data();
+   flag = a->either.data();
+   for (int y = r.y0; y < r.y1; y++) {
+      const uint32_t *s = &a->shown[size_t(y) * a->w];
+      for (int x = r.x0; x < r.x1; x++, pixel++, flag++) {
+         if (*flag == 0) {
+            *pixel = entries[*pixel];
+            continue;
+         }
+         if (s[x] != last) {
+            kept[lastEntry < 0 ? kMaxColors : lastEntry] += run;
+            run = 0;
+            last = s[x];
+            lastEntry = last == kNothing ? -1 : index->find(last);
+         }
+         run++;
+         *pixel = uint8_t(lastEntry);
+         *flag = lastEntry >= 0 ? 1 : 2;
+      }
+   }
+   kept[lastEntry < 0 ? kMaxColors : lastEntry] += run;
 
    // The transparent index: of the entries no change uses, the one kept
    // pixels show most (they are then the same whichever way they are
@@ -307,20 +372,8 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    int transparent = -1;
    if (keeps) {
       bool used[kMaxColors] = {};
-      for (uint32_t c : a->frameColors)
-         used[*index->find(c)] = true;
-      long kept[kMaxColors] = {};
-      Lookup keptLookup{*index};
-      for (int y = r.y0; y < r.y1; y++) {
-         const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
-         for (int x = r.x0; x < r.x1; x++) {
-            if (s[x] == u[x] && s[x] != kNothing) {
-               const int k = keptLookup(s[x]);
-               if (k >= 0)
-                  kept[k]++;
-            }
-         }
-      }
+      for (int k = 0; k < count; k++)
+         used[entries[k]] = true;
       for (int k = 0; k < int(table.size()); k++) {
          if (!used[k] && (transparent < 0 || kept[k] > kept[transparent]))
             transparent = k;
@@ -335,28 +388,25 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
       }
    }
 
-   // The planes: a change takes its colour's entry; a kept pixel its own
-   // entry or the transparent one, whichever the encoder finds shorter.
-   a->pixels.resize(size_t(rw) * rh);
-   a->either.resize(size_t(rw) * rh);
+   // A kept pixel is then its own entry or the transparent one, whichever
+   // the encoder finds shorter; the transparent one when it has none.
    bool choices = false, paintable = true;
-   Lookup lookup{*index};
-   uint8_t *pixel = a->pixels.data(), *flag = a->either.data();
-   for (int y = r.y0; y < r.y1; y++) {
-      const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
-      for (int x = r.x0; x < r.x1; x++, pixel++, flag++) {
-         const int own = s[x] == kNothing ? -1 : lookup(s[x]);
-         if (s[x] != u[x] || transparent < 0) {
-            *pixel = uint8_t(own);
-            *flag = 0;
-         } else if (own >= 0 && own != transparent) {
-            *pixel = uint8_t(own);
-            *flag = 1;
+   if (keeps) {
+      const size_t n = size_t(rw) * rh;
+      pixel = a->pixels.data();
+      flag = a->either.data();
+      for (size_t i = 0; i < n; i++) {
+         if (flag[i] == 0)
+            continue;
+         if (transparent < 0) {
+            pixel[i] = flag[i] == 1 ? pixel[i] : uint8_t(-1);
+            flag[i] = 0;
+         } else if (flag[i] == 1 && pixel[i] != transparent) {
             choices = true;
          } else {
-            *pixel = uint8_t(transparent);
-            *flag = 0;
-            paintable = paintable && own >= 0;
+            paintable = paintable && flag[i] == 1;
+            pixel[i] = uint8_t(transparent);
+            flag[i] = 0;
          }
       }
    }
@@ -480,7 +530,12 @@ Choice choose_disposal(GifAnimation *a)
    if (cleared.empty())
       return best;
    Rect afterClear = kNoRect;
-   for (int y = 0; y < a->h; y++) {
+   if (!a->nextHoles) {
+      // Then the next frame draws all of the cleared rectangle.
+      afterClear = cleared;
+      afterClear.add(afterKeep);
+   }
+   for (int y = 0; a->nextHoles && y < a->h; y++) {
       const uint32_t *s = &a->shown[size_t(y) * w], *n = &a->next[size_t(y) * w];
       const bool inside = y >= cleared.y0 && y < cleared.y1;
       if (!inside && memcmp(n, s, size_t(w) * 4) == 0)
@@ -521,15 +576,26 @@ bool write_pending(GifAnimation *a, std::string *problem)
 // ---------------------------------------------------------------------------
 // Taking a frame in: `next` holds the input's colours.
 
+// The entry of the table for reduced frames nearest to `rgb`.
+int reduced_entry(GifAnimation *a, uint32_t rgb)
+{
+   if (const uint16_t *entry = a->reducedEntries.find(rgb))
+      return *entry;
+   const int entry = a->reducedNearest(rgb);
+   a->reducedEntries.put(rgb, uint16_t(entry));
+   return entry;
+}
+
 // The mean squared error, per pixel, of mapping the counted colours to
-// `table`; a sample of a few thousand colours stands for many.
-long mean_error(const std::vector<GifColorCount> &colors, const std::vector<uint32_t> &table)
+// the table for reduced frames; a sample of a few thousand colours stands
+// for many.
+long mean_error(GifAnimation *a, const std::vector<GifColorCount> &colors)
 {
    const size_t step = colors.size() / 4096 + 1;
    uint64_t sum = 0, n = 0;
    for (size_t i = 0; i < colors.size(); i += step) {
       const uint32_t c = colors[i].rgb;
-      sum += uint64_t(color_distance(c, table[size_t(nearest_color(table, c))])) * colors[i].count;
+      sum += uint64_t(color_distance(c, a->reduced[size_t(reduced_entry(a, c))])) * colors[i].count;
       n += colors[i].count;
    }
    return n ? long(sum / n) : 0;
@@ -537,10 +603,7 @@ long mean_error(const std::vector<GifColorCount> &colors, const std::vector<uint
 
 uint32_t reduced_color(GifAnimation *a, uint32_t rgb)
 {
-   uint32_t &entry = a->reducedIndex[rgb];
-   if (entry == 0)
-      entry = uint32_t(nearest_color(a->reduced, rgb)) + 1;
-   return a->reduced[entry - 1];
+   return a->reduced[size_t(reduced_entry(a, rgb))];
 }
 
 // Reduces the changed pixels of `next` (those unlike `input`) to the
@@ -549,10 +612,11 @@ uint32_t reduced_color(GifAnimation *a, uint32_t rgb)
 void reduce_input(GifAnimation *a, GifColorMap &counts)
 {
    std::vector<GifColorCount> colors = counts.colors();
-   if (a->reduced.empty() || mean_error(colors, a->reduced) > 3 * a->reducedError + 16) {
+   if (a->reduced.empty() || mean_error(a, colors) > 3 * a->reducedError + 16) {
       a->reduced = median_cut(colors, kMaxColors - 1);
-      a->reducedIndex.clear();
-      a->reducedError = mean_error(colors, a->reduced);
+      a->reducedNearest = GifNearest(a->reduced);
+      a->reducedEntries.clear();
+      a->reducedError = mean_error(a, colors);
    }
    a->everReduced = true;
    a->reducedFrames++;
@@ -613,34 +677,26 @@ void reduce_input(GifAnimation *a, GifColorMap &counts)
 // whose input did not change keep what they show.
 void make_picture(GifAnimation *a)
 {
-   // Counted a run of one colour at a time; without a reduction, only
-   // until there are too many colours.
+   // Counted a run of one colour at a time.
    GifColorMap counts;
-   const auto count = [&](bool all) {
-      uint32_t last = kNothing, run = 0;
-      const size_t n = a->next.size();
-      for (size_t p = 0; p < n; p++) {
-         const uint32_t c = a->next[p];
-         if (c == a->input[p] || c == kNothing)
-            continue;
-         if (c == last) {
-            run++;
-            continue;
-         }
-         if (run)
-            counts[last] += run;
-         last = c;
-         run = 1;
-         if (!all && counts.size() > size_t(kMaxColors))
-            return;
+   const size_t n = a->next.size();
+   uint32_t last = kNothing, run = 0;
+   for (size_t p = 0; p < n; p++) {
+      const uint32_t c = a->next[p];
+      if (c == a->input[p] || c == kNothing)
+         continue;
+      if (c == last) {
+         run++;
+         continue;
       }
       if (run)
          counts[last] += run;
-   };
-   count(false);
+      last = c;
+      run = 1;
+   }
+   if (run)
+      counts[last] += run;
    if (counts.size() > size_t(kMaxColors)) {
-      counts.clear();
-      count(true);
       reduce_input(a, counts);
       return;
    }
@@ -648,7 +704,6 @@ void make_picture(GifAnimation *a)
       a->input = a->next;
       return;
    }
-   const size_t n = a->next.size();
    for (size_t p = 0; p < n; p++) {
       if (a->next[p] == a->input[p])
          a->next[p] = a->shown[p];
@@ -727,8 +782,8 @@ GifAnimation *open_gif_animation(const char *filename, const GifAnimationSetting
       for (int k = 0; k < settings.palette->count; k++) {
          const uint32_t c = rgb_of(settings.palette->colors[k]);
          a->global.push_back(c);
-         if (!a->globalIndex.find(c))
-            a->globalIndex[c] = uint32_t(k);
+         if (a->globalIndex.find(c) < 0)
+            a->globalIndex.set(c, k);
       }
    }
    const size_t n = size_t(a->w) * a->h;
@@ -744,8 +799,13 @@ int add_gif_rgba_frame(GifAnimation *a, const uint32_t *pixels, int delay, std::
    if (!usable(a, a->w, a->h, problem))
       return -1;
    const size_t n = a->next.size();
-   for (size_t p = 0; p < n; p++)
-      a->next[p] = pixels[p] >> 24 ? pixels[p] & 0xFFFFFF : kNothing;
+   uint32_t opaque = 0xFF;
+   for (size_t p = 0; p < n; p++) {
+      const uint32_t alpha = pixels[p] >> 24;
+      a->next[p] = alpha ? pixels[p] & 0xFFFFFF : kNothing;
+      opaque &= alpha ? 0xFF : 0;
+   }
+   a->nextHoles = !opaque;
    return add_picture(a, delay, problem) ? 0 : -1;
 }
 
@@ -763,12 +823,16 @@ int add_gif_indexed_frame(GifAnimation *a, BITMAP *indices, const ColorTable *ta
       colors[k] = k == transparent_index ? kNothing
                   : k < table->count     ? rgb_of(table->colors[k])
                                          : 0;
+   uint8_t seen[256] = {};
    for (int y = 0; y < a->h; y++) {
       const uint8_t *in = indices->line[y];
       uint32_t *out = &a->next[size_t(y) * a->w];
-      for (int x = 0; x < a->w; x++)
+      for (int x = 0; x < a->w; x++) {
          out[x] = colors[in[x]];
+         seen[in[x]] = 1;
+      }
    }
+   a->nextHoles = transparent_index >= 0 && transparent_index < 256 && seen[transparent_index];
    return add_picture(a, delay, problem) ? 0 : -1;
 }
 
@@ -778,31 +842,51 @@ int add_gif_bitmap_frame(GifAnimation *a, BITMAP *frame, int transparent_color, 
    if (!usable(a, frame->w, frame->h, problem))
       return -1;
    const int depth = bitmap_color_depth(frame);
-   uint32_t colors[256];
-   if (depth == 8) {
-      for (int k = 0; k < 256; k++)
-         colors[k] = uint32_t(getr8(k)) << 16 | uint32_t(getg8(k)) << 8 | uint32_t(getb8(k));
+   // Pixels of 8 to 16 bits through a table of the colour of each value:
+   // the library's calls for each channel of each pixel would take longer
+   // than the rest of the writing. The palette of 8-bit ones may change
+   // between frames.
+   std::vector<uint32_t> &colors = a->pixelColors;
+   if (depth == 8 || (depth <= 16 && a->pixelColorsDepth != depth)) {
+      colors.resize(size_t(1) << (depth == 8 ? 8 : 16));
+      for (size_t c = 0; c < colors.size(); c++)
+         colors[c] = uint32_t(getr_depth(depth, int(c))) << 16 |
+                     uint32_t(getg_depth(depth, int(c))) << 8 | uint32_t(getb_depth(depth, int(c)));
+      a->pixelColorsDepth = depth;
    }
+   bool holes = false;
    for (int y = 0; y < a->h; y++) {
       uint32_t *out = &a->next[size_t(y) * a->w];
-      for (int x = 0; x < a->w; x++) {
-         int c;
-         switch (depth) {
-         case 8: c = frame->line[y][x]; break;
-         case 15:
-         case 16: c = reinterpret_cast<const uint16_t *>(frame->line[y])[x]; break;
-         case 24: c = int(bmp_read24(uintptr_t(frame->line[y] + 3 * x))); break;
-         default: c = int(reinterpret_cast<const uint32_t *>(frame->line[y])[x]); break;
-         }
-         if (c == transparent_color)
-            out[x] = kNothing;
-         else if (depth == 8)
-            out[x] = colors[c];
-         else
+      const uint8_t *bytes = frame->line[y];
+      const uint16_t *words = reinterpret_cast<const uint16_t *>(frame->line[y]);
+      if (depth == 8) {
+         for (int x = 0; x < a->w; x++)
+            out[x] = colors[bytes[x]];
+      } else if (depth <= 16) {
+         for (int x = 0; x < a->w; x++)
+            out[x] = colors[words[x]];
+      } else {
+         for (int x = 0; x < a->w; x++) {
+            const int c = depth == 24 ? int(bmp_read24(uintptr_t(bytes + 3 * x)))
+                                      : int(reinterpret_cast<const uint32_t *>(bytes)[x]);
             out[x] = uint32_t(getr_depth(depth, c)) << 16 | uint32_t(getg_depth(depth, c)) << 8 |
                      uint32_t(getb_depth(depth, c));
+         }
+      }
+      if (transparent_color < 0)
+         continue;
+      for (int x = 0; x < a->w; x++) {
+         const int c = depth == 8    ? bytes[x]
+                       : depth <= 16 ? words[x]
+                       : depth == 24 ? int(bmp_read24(uintptr_t(bytes + 3 * x)))
+                                     : int(reinterpret_cast<const uint32_t *>(bytes)[x]);
+         if (c == transparent_color) {
+            out[x] = kNothing;
+            holes = true;
+         }
       }
    }
+   a->nextHoles = holes;
    return add_picture(a, delay, problem) ? 0 : -1;
 }
 

@@ -169,3 +169,45 @@ int nearest_color(const std::vector<uint32_t> &table, uint32_t rgb)
    }
    return best;
 }
+
+GifNearest::GifNearest(const std::vector<uint32_t> &table)
+{
+   for (size_t k = 0; k < table.size(); k++)
+      sorted_.push_back({channel(table[k], 0), channel(table[k], 1), channel(table[k], 2), int(k)});
+   std::stable_sort(sorted_.begin(), sorted_.end(),
+                    [](const Entry &a, const Entry &b) { return a.g < b.g; });
+   size_t place = 0;
+   for (int g = 0; g <= 256; g++) {
+      while (place < sorted_.size() && sorted_[place].g < g)
+         place++;
+      from_[g] = int(place);
+   }
+}
+
+int GifNearest::operator()(uint32_t rgb) const
+{
+   const int r = channel(rgb, 0), g = channel(rgb, 1), b = channel(rgb, 2);
+   int best = -1;
+   long bestDistance = -1;
+   const auto consider = [&](const Entry &e) {
+      const long distance = long(e.r - r) * (e.r - r) + long(e.g - g) * (e.g - g) +
+                            long(e.b - b) * (e.b - b);
+      if (bestDistance < 0 || distance < bestDistance ||
+          (distance == bestDistance && e.index < best)) {
+         bestDistance = distance;
+         best = e.index;
+      }
+   };
+   // An entry whose green alone is further than the nearest found cannot
+   // be nearer, nor can those beyond it.
+   const auto reachable = [&](int i) {
+      const long dg = sorted_[size_t(i)].g - g;
+      return bestDistance < 0 || dg * dg <= bestDistance;
+   };
+   const int n = int(sorted_.size());
+   for (int i = from_[g]; i < n && reachable(i); i++)
+      consider(sorted_[size_t(i)]);
+   for (int i = from_[g] - 1; i >= 0 && reachable(i); i--)
+      consider(sorted_[size_t(i)]);
+   return best < 0 ? 0 : best;
+}

@@ -4,6 +4,7 @@
 #ifndef TOSSARO_GIF_PALETTE_H
 #define TOSSARO_GIF_PALETTE_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <vector>
@@ -47,6 +48,43 @@ private:
    size_t used_ = 0;
 };
 
+// A value of 16 bits per colour in a table of 65,536 slots, one for each colour of
+// 16 bits: a colour takes the slot of its top 5, 6 and 5 bits of red,
+// green and blue, so that the colours of 16-bit pictures each have their
+// own, found in one step. Other colours that share a slot take turns in
+// it, a colour put there pushing out the one before; find then misses
+// the one pushed out.
+class GifColorCache {
+public:
+   GifColorCache() : colors_(kSlots, kFree), values_(kSlots) {}
+
+   // The colour's value, or null when it has none.
+   const uint16_t *find(uint32_t rgb) const
+   {
+      const size_t s = slot(rgb);
+      return colors_[s] == rgb ? &values_[s] : nullptr;
+   }
+   void put(uint32_t rgb, uint16_t value)
+   {
+      const size_t s = slot(rgb);
+      colors_[s] = rgb;
+      values_[s] = value;
+   }
+   void clear() { std::fill(colors_.begin(), colors_.end(), kFree); }
+
+private:
+   static const size_t kSlots = 65536;
+   static const uint32_t kFree = 0xFF000000u;  // no colour's
+
+   static size_t slot(uint32_t rgb)
+   {
+      return (rgb >> 8 & 0xF800) | (rgb >> 5 & 0x07E0) | (rgb >> 3 & 0x001F);
+   }
+
+   std::vector<uint32_t> colors_;
+   std::vector<uint16_t> values_;
+};
+
 // At most `limit` colours for the counted ones by median cut: the box
 // whose colours spread furthest along a channel is split at its median
 // until there are `limit` boxes, each giving its mean colour. Sorted and
@@ -56,6 +94,23 @@ std::vector<uint32_t> median_cut(std::vector<GifColorCount> &colors, size_t limi
 // The index of the entry of `table` (not empty) nearest to `rgb`, by the
 // sum of squared differences of the channels; the first of equals.
 int nearest_color(const std::vector<uint32_t> &table, uint32_t rgb);
+
+// The same answers as nearest_color for one table, asked for many
+// colours: the entries sorted by green, each search looks outward from
+// the colour's green and stops where green alone is further than the
+// nearest found.
+class GifNearest {
+public:
+   explicit GifNearest(const std::vector<uint32_t> &table = {});
+   int operator()(uint32_t rgb) const;
+
+private:
+   struct Entry {
+      int r, g, b, index;
+   };
+   std::vector<Entry> sorted_;  // by green, then by index
+   int from_[257];  // the first place of each green or above, and the end
+};
 
 // That sum of squared differences between two colours.
 long color_distance(uint32_t a, uint32_t b);

@@ -199,6 +199,20 @@ Clip many_tables()
    return clip;
 }
 
+// Colours apart only in their lowest bits, as no two of a 16-bit
+// picture are: each keeps an entry of its own, also where it stays.
+Clip near_colours()
+{
+   Clip clip{24, 16, {}, {}};
+   std::vector<uint32_t> f = clip.blank(opaque(0x808080));
+   clip.add(f);
+   for (uint32_t i = 1; i < 8; i++) {
+      rect(clip, f, 3 * int(i), 2, 3, 12, opaque(0x808080 + 0x010101 * i));
+      clip.add(f);
+   }
+   return clip;
+}
+
 Clip indexed_input()
 {
    Clip clip = transparent_input();
@@ -374,7 +388,8 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"SinglePixel", single_pixel}, Case{"TransparentInput", transparent_input},
                      Case{"TransparentEntryTaken", transparent_entry_taken},
                      Case{"ColourAfterTheTable", colour_after_the_table},
-                     Case{"ManyTables", many_tables}, Case{"IndexedInput", indexed_input},
+                     Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
+                     Case{"IndexedInput", indexed_input},
                      Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
