@@ -7,14 +7,15 @@
 set -euo pipefail
 
 build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev libx11-dev
-       libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libpqxx-dev)
+       libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libpqxx-dev
+       libssl-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils clang libclang-rt-14-dev valgrind
       libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium tidy)
-# The package (debian/control's Build-Depends are the game's part of the
-# build's list: the package leaves the leaderboard's server out), and the
-# checks the tests make of it.
-packaging=(dpkg-dev debhelper lintian desktop-file-utils appstream man-db)
+# The packages (debian/control's Build-Depends are the build's list), and
+# the checks the tests make of them: systemd-analyze rates the server's
+# unit.
+packaging=(dpkg-dev debhelper lintian desktop-file-utils appstream man-db systemd)
 
 wanted=("${build[@]}")
 case ${1:-} in

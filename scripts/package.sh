@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package with dpkg-buildpackage, from a copy of the
+# Builds the Debian packages with dpkg-buildpackage, from a copy of the
 # source tree (what git ignores left out) so that the tree stays clean, and
-# puts tossaro_VERSION_ARCH.deb into OUT_DIR; prints its path. What the
+# puts tossaro_VERSION_ARCH.deb and tossaro-server_VERSION_ARCH.deb into
+# OUT_DIR; prints their paths, one a line. What the
 # build needs comes from `sudo bash scripts/install-deps.sh package`.
 # usage: bash scripts/package.sh [OUT_DIR]   (default: the repository's root)
 set -euo pipefail
@@ -35,6 +36,8 @@ if ! (cd "$copy" && dpkg-buildpackage -us -uc -b -Jauto) >"$work/build.log" 2>&1
    echo "package.sh: dpkg-buildpackage failed" >&2
    exit 1
 fi
-deb=tossaro_${version}_${arch}.deb
-cp "$work/$deb" "$out/$deb"
-echo "$out/$deb"
+for package in tossaro tossaro-server; do
+   deb=${package}_${version}_${arch}.deb
+   cp "$work/$deb" "$out/$deb"
+   echo "$out/$deb"
+done
