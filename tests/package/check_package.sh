@@ -55,7 +55,7 @@ echo "the service's exposure:"
 # is said on stderr, and counts.
 unit=$stage/lib/systemd/system/tossaro-server.service
 if ! rating=$(systemd-analyze security --offline=yes --threshold=20 "$unit" 2>"$stage/said"); then
-   grep -v '✓' <<<"$rating"
+   grep '^✗' <<<"$rating"
    status=1
 fi
 grep '^→' <<<"$rating" || true
@@ -65,7 +65,8 @@ echo "man pages:"
 for page_program in man6/tossaro.6.gz:usr/games/tossaro:KEYS \
                     man8/tossaro-server.8.gz:usr/bin/tossaro-server:ENVIRONMENT; do
    IFS=: read -r page program section <<<"$page_program"
-   page=$(MANWIDTH=200 man --warnings -l "$stage/usr/share/man/$page" 2>&1)
+   page=$(MANWIDTH=200 man --warnings -l "$stage/usr/share/man/$page" 2>&1) ||
+      { echo "$page"; status=1; continue; }
    if grep -q '^<standard input>\|^troff:' <<<"$page"; then
       echo "$page" | grep '^<standard input>\|^troff:'
       status=1
