@@ -121,18 +121,36 @@ GifError read_extension(PACKFILE *stream, GifSequence *sequence, GifFrame *pendi
 }
 
 // Moves the rows of an interlaced image from the order the file stores
-// them to their places on screen.
+// them to their places on screen, in place: each cycle of the reordering
+// is followed with one row held aside, so that every row moves once and no
+// copy of the picture is made.
 bool deinterlace(GifFrame *frame)
 {
    BITMAP *bitmap = frame->bitmap;
    const size_t rowBytes = size_t(bitmap->w);
-   unsigned char *stored = static_cast<unsigned char *>(malloc(rowBytes * bitmap->h));
-   if (!stored)
+   const int h = bitmap->h;
+   unsigned char *held = static_cast<unsigned char *>(malloc(rowBytes + size_t(h)));
+   if (!held)
       return false;
-   memcpy(stored, bitmap->line[0], rowBytes * bitmap->h);
-   for (int row = 0; row < bitmap->h; row++)
-      memcpy(bitmap->line[row], stored + rowBytes * gif_stored_row(frame, row), rowBytes);
-   free(stored);
+   unsigned char *placed = held + rowBytes;
+   memset(placed, 0, size_t(h));
+   for (int start = 0; start < h; start++) {
+      if (placed[start] || gif_stored_row(frame, start) == start)
+         continue;
+      memcpy(held, bitmap->line[start], rowBytes);
+      int row = start;
+      for (;;) {
+         placed[row] = 1;
+         const int from = gif_stored_row(frame, row);
+         if (from == start) {
+            memcpy(bitmap->line[row], held, rowBytes);
+            break;
+         }
+         memcpy(bitmap->line[row], bitmap->line[from], rowBytes);
+         row = from;
+      }
+   }
+   free(held);
    return true;
 }
 
