@@ -123,6 +123,7 @@ struct GifAnimation {
    bool pendingFirst = true;
    std::vector<uint32_t> shown, under, next, input;
    bool nextHoles = false;  // whether the next picture shows nothing somewhere
+   std::vector<uint8_t> changedRows;  // of the next picture's input, 1 for each that changed
    // The colour of each pixel value of bitmaps of this depth (0 for none).
    std::vector<uint32_t> pixelColors;
    int pixelColorsDepth = 0;
@@ -621,16 +622,22 @@ void reduce_input(GifAnimation *a, GifColorMap &counts)
    a->everReduced = true;
    a->reducedFrames++;
 
-   const size_t n = a->next.size();
    if (!a->dither) {
-      for (size_t p = 0; p < n; p++) {
-         const uint32_t c = a->next[p];
-         if (c == a->input[p]) {
-            a->next[p] = a->shown[p];
-         } else {
-            a->input[p] = c;
-            if (c != kNothing)
-               a->next[p] = reduced_color(a, c);
+      for (int y = 0; y < a->h; y++) {
+         const size_t row = size_t(y) * a->w;
+         if (!a->changedRows[size_t(y)]) {
+            std::copy_n(&a->shown[row], a->w, &a->next[row]);
+            continue;
+         }
+         for (size_t p = row; p < row + size_t(a->w); p++) {
+            const uint32_t c = a->next[p];
+            if (c == a->input[p]) {
+               a->next[p] = a->shown[p];
+            } else {
+               a->input[p] = c;
+               if (c != kNothing)
+                  a->next[p] = reduced_color(a, c);
+            }
          }
       }
       return;
@@ -677,22 +684,34 @@ void reduce_input(GifAnimation *a, GifColorMap &counts)
 // whose input did not change keep what they show.
 void make_picture(GifAnimation *a)
 {
+   // Most rows of a game's frames are as they were: those are compared
+   // whole, and take what is shown.
+   const int w = a->w;
+   a->changedRows.resize(size_t(a->h));
+   for (int y = 0; y < a->h; y++) {
+      const size_t row = size_t(y) * w;
+      a->changedRows[size_t(y)] = memcmp(&a->next[row], &a->input[row], size_t(w) * 4) != 0;
+   }
    // Counted a run of one colour at a time.
    GifColorMap counts;
-   const size_t n = a->next.size();
    uint32_t last = kNothing, run = 0;
-   for (size_t p = 0; p < n; p++) {
-      const uint32_t c = a->next[p];
-      if (c == a->input[p] || c == kNothing)
+   for (int y = 0; y < a->h; y++) {
+      if (!a->changedRows[size_t(y)])
          continue;
-      if (c == last) {
-         run++;
-         continue;
+      const uint32_t *next = &a->next[size_t(y) * w], *input = &a->input[size_t(y) * w];
+      for (int x = 0; x < w; x++) {
+         const uint32_t c = next[x];
+         if (c == input[x] || c == kNothing)
+            continue;
+         if (c == last) {
+            run++;
+            continue;
+         }
+         if (run)
+            counts[last] += run;
+         last = c;
+         run = 1;
       }
-      if (run)
-         counts[last] += run;
-      last = c;
-      run = 1;
    }
    if (run)
       counts[last] += run;
@@ -700,15 +719,20 @@ void make_picture(GifAnimation *a)
       reduce_input(a, counts);
       return;
    }
-   if (!a->everReduced) {
-      a->input = a->next;
-      return;
-   }
-   for (size_t p = 0; p < n; p++) {
-      if (a->next[p] == a->input[p])
-         a->next[p] = a->shown[p];
-      else
-         a->input[p] = a->next[p];
+   for (int y = 0; y < a->h; y++) {
+      const size_t row = size_t(y) * w;
+      if (a->changedRows[size_t(y)] && !a->everReduced) {
+         std::copy_n(&a->next[row], w, &a->input[row]);
+      } else if (a->changedRows[size_t(y)]) {
+         for (size_t p = row; p < row + size_t(w); p++) {
+            if (a->next[p] == a->input[p])
+               a->next[p] = a->shown[p];
+            else
+               a->input[p] = a->next[p];
+         }
+      } else if (a->everReduced) {
+         std::copy_n(&a->shown[row], w, &a->next[row]);
+      }
    }
 }
 
