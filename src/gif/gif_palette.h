@@ -74,7 +74,7 @@ public:
 
 private:
    static const size_t kSlots = 65536;
-   static const uint32_t kFree = 0xFF000000u;  // no colour's
+   static constexpr uint32_t kFree = 0xFF000000u;  // no colour's
 
    static size_t slot(uint32_t rgb)
    {
