@@ -109,10 +109,14 @@ std::string read_netpbm(const std::vector<unsigned char> &bytes, Picture *pictur
    picture->h = int(h);
    picture->pixels.resize(size_t(w) * size_t(h));
    const unsigned char *in = bytes.data() + header.at();
+   // Each value's 8 bits, worked out once rather than for every sample.
+   std::vector<uint32_t> scaled(size_t(maxval) + 1);
+   for (long value = 0; value <= maxval; value++)
+      scaled[size_t(value)] = uint32_t((value * 255 + maxval / 2) / maxval);
    for (uint32_t &pixel : picture->pixels) {
       auto sample = [&](int k) {
          const long value = bytesPerSample == 2 ? in[2 * k] << 8 | in[2 * k + 1] : in[k];
-         return uint32_t((std::min(value, maxval) * 255 + maxval / 2) / maxval);
+         return scaled[size_t(std::min(value, maxval))];
       };
       const uint32_t r = sample(0);
       const uint32_t g = gray ? r : sample(1);

@@ -109,11 +109,13 @@ std::vector<uint32_t> median_cut(std::vector<GifColorCount> &colors, size_t limi
          break;
       const Box box = *widest;
       const int c = box.widest;
+      // By the channel, then by the whole colour: one comparison of the
+      // channel put above the colour.
+      const auto key = [c](const GifColorCount &a) {
+         return uint64_t(channel(a.rgb, c)) << 24 | a.rgb;
+      };
       std::sort(colors.begin() + long(box.begin), colors.begin() + long(box.end),
-                [c](const GifColorCount &a, const GifColorCount &b) {
-                   return channel(a.rgb, c) != channel(b.rgb, c) ? channel(a.rgb, c) < channel(b.rgb, c)
-                                                                 : a.rgb < b.rgb;
-                });
+                [&key](const GifColorCount &a, const GifColorCount &b) { return key(a) < key(b); });
       uint64_t total = 0, half = 0;
       for (size_t i = box.begin; i < box.end; i++)
          total += colors[i].count;
