@@ -84,7 +84,7 @@ public:
    }
 
 private:
-   static const uint16_t kNone = 0xFFFF;
+   static constexpr uint16_t kNone = 0xFFFF;
    GifColorMap map_;
    GifColorCache cache_;
 };
