@@ -109,23 +109,35 @@ std::vector<uint32_t> median_cut(std::vector<GifColorCount> &colors, size_t limi
          break;
       const Box box = *widest;
       const int c = box.widest;
-      // By the channel, then by the whole colour: one comparison of the
-      // channel put above the colour.
-      const auto key = [c](const GifColorCount &a) {
-         return uint64_t(channel(a.rgb, c)) << 24 | a.rgb;
-      };
-      std::sort(colors.begin() + long(box.begin), colors.begin() + long(box.end),
-                [&key](const GifColorCount &a, const GifColorCount &b) { return key(a) < key(b); });
-      uint64_t total = 0, half = 0;
-      for (size_t i = box.begin; i < box.end; i++)
+      // The median is where the weight, in the order of the channel (then
+      // of the whole colour), reaches half of the box's: the colours of
+      // the channel's value it falls in are sorted, those below and above
+      // only put on their side.
+      uint64_t weights[256] = {}, total = 0;
+      for (size_t i = box.begin; i < box.end; i++) {
+         weights[channel(colors[i].rgb, c)] += colors[i].count;
          total += colors[i].count;
-      size_t cut = box.begin + 1;
-      for (size_t i = box.begin; i + 1 < box.end; i++) {
-         half += colors[i].count;
-         cut = i + 1;
-         if (2 * half >= total)
-            break;
       }
+      int median = 0;
+      uint64_t below = 0;
+      while (2 * (below + weights[median]) < total)
+         below += weights[median++];
+      const auto first = colors.begin() + long(box.begin), end = colors.begin() + long(box.end);
+      const auto at = std::partition(first, end, [c, median](const GifColorCount &k) {
+         return channel(k.rgb, c) < median;
+      });
+      const auto above = std::partition(at, end, [c, median](const GifColorCount &k) {
+         return channel(k.rgb, c) == median;
+      });
+      std::sort(at, above,
+                [](const GifColorCount &a, const GifColorCount &b) { return a.rgb < b.rgb; });
+      // The cut follows the colour that reaches half, leaving one colour
+      // at least on each side.
+      uint64_t half = below;
+      size_t cut = size_t(at - colors.begin());
+      while (2 * (half += colors[cut].count) < total)
+         cut++;
+      cut = std::min(cut + 1, box.end - 1);
       *widest = measure(colors, box.begin, cut);
       boxes.push_back(measure(colors, cut, box.end));
    }
