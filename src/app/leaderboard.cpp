@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <mutex>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "files/say.h"
 #include "replay/replay_file.h"
@@ -39,78 +40,142 @@ std::string errorOf(const std::string &body, long status)
    return "HTTP status " + std::to_string(status);
 }
 
-}  // namespace
-
-Submission submitReplay(const std::string &url, const std::vector<unsigned char> &bytes)
+// A whole number the answer holds under `key`, or nothing: a server's
+// answer of another shape is no reason to stop.
+std::optional<int64_t> numberOf(const nlohmann::json &object, const char *key)
 {
-   static std::mutex oneAtATime;
-   const std::lock_guard<std::mutex> lock(oneAtATime);
-   static const CURLcode ready = curl_global_init(CURL_GLOBAL_DEFAULT);
-   Submission s;
-   CURL *curl = ready == CURLE_OK ? curl_easy_init() : nullptr;
-   if (!curl) {
-      s.reason = "libcurl could not start";
-      return s;
-   }
+   if (!object.is_object() || !object.contains(key) || !object[key].is_number_integer())
+      return std::nullopt;
+   return object[key].get<int64_t>();
+}
+
+std::string rootOf(const std::string &url)
+{
    std::string root = url;
    while (!root.empty() && root.back() == '/')
       root.pop_back();
-   const std::string endpoint = root + "/api/v1/replays";
+   return root;
+}
+
+// One request and its answer: a GET, or a POST of a replay's bytes.
+struct Exchange {
+   CURLcode sent = CURLE_FAILED_INIT;
+   std::string problem;  // when not sent: libcurl's words
+   long status = 0;
    std::string answer;
+};
+
+Exchange exchange(const std::string &address, const std::vector<unsigned char> *replay)
+{
+   static const CURLcode ready = curl_global_init(CURL_GLOBAL_DEFAULT);
+   Exchange e;
+   CURL *curl = ready == CURLE_OK ? curl_easy_init() : nullptr;
+   if (!curl) {
+      e.problem = "libcurl could not start";
+      return e;
+   }
    char problem[CURL_ERROR_SIZE] = "";
-   curl_slist *headers = curl_slist_append(nullptr, "Content-Type: application/octet-stream");
-   curl_easy_setopt(curl, CURLOPT_URL, endpoint.c_str());
+   curl_slist *headers = nullptr;
+   curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-   curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-   curl_easy_setopt(curl, CURLOPT_POSTFIELDS, reinterpret_cast<const char *>(bytes.data()));
-   curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(bytes.size()));
+   if (replay) {
+      headers = curl_slist_append(headers, "Content-Type: application/octet-stream");
+      curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+      curl_easy_setopt(curl, CURLOPT_POSTFIELDS, reinterpret_cast<const char *>(replay->data()));
+      curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, curl_off_t(replay->size()));
+   }
    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectSeconds);
    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kAnswerSeconds);
    // No signal for the time-outs: the game's other threads keep theirs.
    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
    curl_easy_setopt(curl, CURLOPT_USERAGENT, "tossaro");
    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, keepAnswer);
-   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
+   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &e.answer);
    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, problem);
    curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, goOn);
    curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-   const CURLcode sent = curl_easy_perform(curl);
-   long status = 0;
-   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+   e.sent = curl_easy_perform(curl);
+   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &e.status);
    curl_slist_free_all(headers);
    curl_easy_cleanup(curl);
-   if (sent != CURLE_OK) {
-      s.reason = "no answer from " + root + ": " + (*problem ? problem : curl_easy_strerror(sent));
+   if (e.sent != CURLE_OK)
+      e.problem = *problem ? problem : curl_easy_strerror(e.sent);
+   return e;
+}
+
+}  // namespace
+
+Submission submitReplay(const std::string &url, const std::vector<unsigned char> &bytes)
+{
+   static std::mutex oneAtATime;
+   const std::lock_guard<std::mutex> lock(oneAtATime);
+   const std::string root = rootOf(url);
+   const Exchange e = exchange(root + "/api/v1/replays", &bytes);
+   Submission s;
+   if (e.sent != CURLE_OK) {
+      s.reason = "no answer from " + root + ": " + e.problem;
       return s;
    }
-   if (status == 200 || status == 201) {
-      const nlohmann::json taken = nlohmann::json::parse(answer, nullptr, false);
-      if (taken.is_object() && taken.value("rank", 0) > 0 && taken.value("of", 0) > 0 &&
-          taken.contains("id") && taken["id"].is_string() &&
+   if (e.status == 200 || e.status == 201) {
+      const nlohmann::json taken = nlohmann::json::parse(e.answer, nullptr, false);
+      const std::optional<int64_t> rank = numberOf(taken, "rank"), of = numberOf(taken, "of");
+      if (rank.value_or(0) > 0 && of.value_or(0) > 0 && taken.contains("id") &&
+          taken["id"].is_string() &&
           taken["id"].get<std::string>().find_first_not_of("0123456789abcdef") ==
              std::string::npos) {
          s.outcome = Submission::Ranked;
-         s.rank = taken["rank"].get<int>();
-         s.of = taken["of"].get<int>();
+         s.rank = int(*rank);
+         s.of = int(*of);
          s.id = taken["id"].get<std::string>();
       } else {
          s.reason = root + " answered with no rank: is it a leaderboard?";
       }
       return s;
    }
-   s.reason = errorOf(answer, status);
+   s.reason = errorOf(e.answer, e.status);
    // A full server or one whose database is down may take it later; any
    // other refusal is for good.
-   if (status == 429 || status >= 500)
-      s.reason = "the server said " + std::to_string(status) + ": " + s.reason;
+   if (e.status == 429 || e.status >= 500)
+      s.reason = "the server said " + std::to_string(e.status) + ": " + s.reason;
    else
       s.outcome = Submission::Refused;
    return s;
 }
 
-void abandonSubmissions()
+Board fetchBoard(const std::string &url, int count)
 {
-   abandoned = true;
+   const std::string root = rootOf(url);
+   const Exchange e = exchange(root + "/api/v1/scores?limit=" + std::to_string(count), nullptr);
+   Board board;
+   if (e.sent != CURLE_OK) {
+      board.problem = std::string("offline: ") + curl_easy_strerror(e.sent);
+      return board;
+   }
+   if (e.status != 200) {
+      board.problem =
+         "the server said " + std::to_string(e.status) + ": " + errorOf(e.answer, e.status);
+      return board;
+   }
+   const nlohmann::json answer = nlohmann::json::parse(e.answer, nullptr, false);
+   const std::optional<int64_t> total = numberOf(answer, "total");
+   bool whole = total && answer.contains("scores") && answer["scores"].is_array();
+   if (whole) {
+      board.total = *total;
+      for (const nlohmann::json &row : answer["scores"]) {
+         const std::optional<int64_t> rank = numberOf(row, "rank"), score = numberOf(row, "score");
+         whole = whole && rank && score && row.contains("name") && row["name"].is_string();
+         if (whole)
+            board.rows.push_back({*rank, row["name"].get<std::string>(), *score});
+      }
+   }
+   if (!whole)
+      board = {{}, 0, root + " answered with no board: is it a leaderboard?"};
+   return board;
+}
+
+void abandonTransfers(bool abandon)
+{
+   abandoned = abandon;
 }
 
 int submitReplayFile(const std::string &path, const std::string &url, const std::string &name,

@@ -1,11 +1,14 @@
 // The leaderboard the player chose, over HTTP through libcurl: a replay
-// sent to be played again and ranked. Each call waits for its answer (a
-// few seconds at most), so the game makes it on a thread of its own.
+// sent to be played again and ranked, and the board's best fetched. Each
+// call waits for its answer (a few seconds at most), so the game makes it
+// on a thread of its own.
 #ifndef TOSSARO_APP_LEADERBOARD_H
 #define TOSSARO_APP_LEADERBOARD_H
 
 #include <string>
 #include <vector>
+
+#include "screens/leaderboard_board.h"
 
 // What became of a replay sent.
 struct Submission {
@@ -26,9 +29,14 @@ struct Submission {
 // one submission goes at a time: a second caller waits for the first.
 Submission submitReplay(const std::string &url, const std::vector<unsigned char> &bytes);
 
-// Makes the submission in flight, and any made after, give up at once
-// (as Offline): the game is leaving.
-void abandonSubmissions();
+// The best `count` rows of the leaderboard at `url`, or why not in
+// `problem`: "offline: " and libcurl's words when it did not answer.
+Board fetchBoard(const std::string &url, int count);
+
+// With true, makes the transfer in flight, and any made after, give up at
+// once (a submission as Offline): the game is leaving. False lets them go
+// again.
+void abandonTransfers(bool abandon);
 
 // tossaro --submit FILE: prints "rank 3 of 120 (ID)" on `out` and returns
 // 0, or says why not in one line on `err` and returns 1. `name`, when not

@@ -1,5 +1,6 @@
 #include "app/leaderboard_sender.h"
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -15,6 +16,8 @@
 #include "files/replacement_file.h"
 #include "files/say.h"
 #include "replay/replay_file.h"
+#include "scores/highscores.h"
+#include "screens/leaderboard_board.h"
 #include "screens/replay_keeping.h"
 #include "screens/score_table.h"
 
@@ -22,10 +25,10 @@ namespace {
 
 using Bytes = std::vector<unsigned char>;
 
-const auto kResendEvery = std::chrono::minutes(5);
 const size_t kMostWaiting = 100;
 
 std::string url, outbox;
+std::chrono::milliseconds resendInterval;
 std::thread sender;
 std::mutex lock;
 std::condition_variable woken;
@@ -144,7 +147,7 @@ void sendScores()
          held.unlock();
          sendWaiting();
          held.lock();
-         resendAt = std::chrono::steady_clock::now() + kResendEvery;
+         resendAt = std::chrono::steady_clock::now() + resendInterval;
          continue;
       }
       woken.wait_until(held, resendAt);
@@ -158,19 +161,53 @@ void rowKept(const Replay &replay)
    woken.notify_one();
 }
 
+// The board, fetched apart from the sending: a submission the server
+// plays again for seconds does not hold it up.
+std::string boardUrl;
+std::thread fetcher;
+std::atomic<bool> fetched{false};
+Board board;  // the fetcher's until `fetched`
+
+void fetchBoardNow()
+{
+   // A fetch in flight answers this wish too.
+   if (fetcher.joinable())
+      return;
+   fetched = false;
+   fetcher = std::thread([] {
+      board = fetchBoard(boardUrl, Highscores::kRows);
+      fetched = true;
+   });
+}
+
 }  // namespace
 
-void startSendingScores(const std::string &address, const std::string &folder)
+void startSendingScores(const std::string &address, const std::string &folder,
+                        std::chrono::milliseconds resendEvery)
 {
    url = address;
    outbox = folder;
+   resendInterval = resendEvery;
    stopping = false;
+   answers.clear();
+   abandonTransfers(false);
    rowReplayKept = rowKept;
    sender = std::thread(sendScores);
 }
 
+void startShowingBoard(const std::string &address)
+{
+   boardUrl = address;
+   abandonTransfers(false);
+   boardWanted = fetchBoardNow;
+}
+
 void showLeaderboardAnswers()
 {
+   if (fetcher.joinable() && fetched) {
+      fetcher.join();
+      showBoard(board);
+   }
    if (!sender.joinable())
       return;
    const std::lock_guard<std::mutex> held(lock);
@@ -182,15 +219,18 @@ void showLeaderboardAnswers()
 
 void stopSendingScores()
 {
+   boardWanted = nullptr;
+   rowReplayKept = nullptr;
+   abandonTransfers(true);
+   if (fetcher.joinable())
+      fetcher.join();
    if (!sender.joinable())
       return;
-   rowReplayKept = nullptr;
    {
       const std::lock_guard<std::mutex> held(lock);
       stopping = true;
       woken.notify_one();
    }
-   abandonSubmissions();
    sender.join();
    // What was stored but not tried waits for the next start.
    for (const Bytes &bytes : toSend)

@@ -151,7 +151,12 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
       hold(up, KEY_UP);
       hold(down, KEY_DOWN);
       hold(pad.buttons[PadX], KEY_R);
+      hold(pad.buttons[PadY], KEY_L);
       hold(pad.buttons[PadA] || pad.buttons[PadB] || pad.buttons[PadStart], KEY_ENTER);
+      break;
+   case Leaderboard:
+      hold(pad.buttons[PadY], KEY_L);
+      hold(pad.buttons[PadB] || pad.buttons[PadBack], KEY_ESC);
       break;
    case GameOver:
       hold(pad.buttons[PadA] || pad.buttons[PadB] || pad.buttons[PadStart], KEY_ENTER);

@@ -151,6 +151,8 @@ int runProgram(const Options &options)
    startKeepingReplays();
    if (!options.leaderboard.empty() && replayShelf())
       startSendingScores(options.leaderboard, replayShelf()->folder() + "/outbox");
+   if (!options.leaderboard.empty())
+      startShowingBoard(options.leaderboard);
 
    runMainLoop();
    finishCaptures();

@@ -7,6 +7,7 @@
 #include "files/say.h"
 #include "game/ticks.h"
 #include "scores/highscores.h"
+#include "screens/leaderboard_board.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/picture.h"
@@ -18,8 +19,9 @@ namespace {
 const char *const kUnsavedNotice = "Not saved yet: tried again at exit";
 const char *const kInMemoryNotice = "Not saved: kept for this run only";
 const char *const kSavingNotice = "Saving...";
-const int kNoticeX1 = 144, kNoticeX2 = 480, kNoticeTextX = 160, kNoticeY = 430;
-const int kNoticeSpacing = 24;
+const char *const kNoBoardNotice = "No leaderboard set";
+const int kPanelX1 = 144, kPanelX2 = 480, kPanelTextX = 160, kPanelMargin = 16;
+const int kNoticeY = 430, kNoticeSpacing = 24;
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 const int kFirstRowY = 120, kRowSpacing = 30;
 
@@ -44,17 +46,25 @@ void trySaving()
 
 }  // namespace
 
-void drawTable(const Highscores &table)
+void drawTableBackdrop()
 {
    blit(texture, backBuffer, 0, 0, 0, 0, kGameWidth, kGameHeight);
    blit(titleScores, backBuffer, 0, 0, 0, 0, titleScores->w, titleScores->h);
-   const int white = makecol(255, 255, 255);
-   for (size_t i = 0; i < table.entries.size(); i++) {
-      const int y = tableRowTop(int(i));
-      textprintf_ex(backBuffer, font, kNumberX, y, white, -1, "%i. ", int(i) + 1);
-      textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", table.entries[i].name.c_str());
-      textprintf_ex(backBuffer, font, kScoreX, y, white, -1, "%i", int(table.entries[i].score));
-   }
+}
+
+void drawTableRow(int row, int64_t place, const std::string &name, int64_t score)
+{
+   const int y = tableRowTop(row), white = makecol(255, 255, 255);
+   textprintf_ex(backBuffer, font, kNumberX, y, white, -1, "%lld. ", static_cast<long long>(place));
+   textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", name.c_str());
+   textprintf_ex(backBuffer, font, kScoreX, y, white, -1, "%lld", static_cast<long long>(score));
+}
+
+void drawTable(const Highscores &table)
+{
+   drawTableBackdrop();
+   for (size_t i = 0; i < table.entries.size(); i++)
+      drawTableRow(int(i), int64_t(i) + 1, table.entries[i].name, table.entries[i].score);
 }
 
 int tableRowTop(int row)
@@ -94,6 +104,12 @@ void updateScoreTable()
    if (keys->held(KEY_ENTER) || keys->held(KEY_ESC) || keys->held(KEY_SPACE)) {
       screenState = Menu;
       inputDelay = kScreenChangeDelay;
+   } else if (keys->held(KEY_L)) {
+      if (boardWanted)
+         openBoard();
+      else
+         showTableNotice(kNoBoardNotice);
+      inputDelay = kScreenChangeDelay;
    }
 }
 
@@ -109,10 +125,18 @@ void drawScoreTable()
       drawTableNotice(highscores.unsaved() ? 2 : 0, shownNotice.c_str());
 }
 
+void drawPanel(int y, int textWidth)
+{
+   // A line longer than the panel widens it, as far as the window goes.
+   const int x2 = std::min(kGameWidth - 1 - kPanelMargin,
+                           std::max(kPanelX2, kPanelTextX + textWidth + kPanelMargin));
+   rectfill(backBuffer, kPanelX1, y - 4, x2, y + 10, makecol(kPanelFace));
+   rect(backBuffer, kPanelX1, y - 4, x2, y + 10, makecol(kPanelInk));
+}
+
 void drawTableNotice(int line, const char *text)
 {
    const int y = kNoticeY - kNoticeSpacing * line;
-   rectfill(backBuffer, kNoticeX1, y - 4, kNoticeX2, y + 10, makecol(kPanelFace));
-   rect(backBuffer, kNoticeX1, y - 4, kNoticeX2, y + 10, makecol(kPanelInk));
-   textprintf_ex(backBuffer, font, kNoticeTextX, y, makecol(255, 255, 255), -1, "%s", text);
+   drawPanel(y, text_length(font, text));
+   textprintf_ex(backBuffer, font, kPanelTextX, y, makecol(255, 255, 255), -1, "%s", text);
 }

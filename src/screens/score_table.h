@@ -1,8 +1,10 @@
 // The high-score screen: the table with no row marked, until Enter, Esc
-// or Space goes back to the menu.
+// or Space goes back to the menu; L shows the leaderboard's best (or says
+// that none is set).
 #ifndef TOSSARO_SCREENS_SCORE_TABLE_H
 #define TOSSARO_SCREENS_SCORE_TABLE_H
 
+#include <cstdint>
 #include <string>
 
 #include "scores/highscores.h"
@@ -11,6 +13,10 @@ void updateScoreTable();
 
 // The table's picture: backdrop, title and the ten rows.
 void drawTable(const Highscores &table);
+// Its backdrop and title alone.
+void drawTableBackdrop();
+// One row's line: its place, name and score.
+void drawTableRow(int row, int64_t place, const std::string &name, int64_t score);
 
 // The top of row `row`'s line of text in the table's picture.
 int tableRowTop(int row);
@@ -23,6 +29,9 @@ void drawScoreTable();
 // A notice under the table's rows, in a panel like the name entry's: line
 // 0 the table's own, line 1 the one above it.
 void drawTableNotice(int line, const char *text);
+// That panel behind the line of text whose top is `y`, from left of the
+// names to past the scores, longer for a line of `textWidth` that needs it.
+void drawPanel(int y, int textWidth = 0);
 
 // A notice under the table for a few seconds of the table screen: the
 // leaderboard's answer.

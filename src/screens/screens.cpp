@@ -3,6 +3,7 @@
 #include "screens/attract.h"
 #include "screens/game_over.h"
 #include "screens/intro.h"
+#include "screens/leaderboard_board.h"
 #include "screens/menu.h"
 #include "screens/name_entry.h"
 #include "screens/playfield.h"
@@ -26,6 +27,7 @@ const struct {
    {NameEntry, {updateNameEntry, drawNameEntry}},
    {GameOver, {updateGameOver, drawGameOver}},
    {Watching, {updateWatching, drawWatching}},
+   {Leaderboard, {updateBoard, drawBoard}},
 };
 
 }  // namespace

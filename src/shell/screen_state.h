@@ -14,6 +14,7 @@ enum ScreenState : int {
    GameOver = 7,
    Exit = 9,
    Watching = 10,  // a replay, or the menu's demo
+   Leaderboard = 11,  // its best, from the table
 };
 
 // The current screen. Set to Intro at start-up, then only by the screens'

@@ -62,14 +62,20 @@ int white()
    return makecol16(255, 255, 255);
 }
 
-// The table screen showing the rows.
-BitmapPtr table_picture(const Art &art, const std::vector<Row> &rows)
+// The table screen showing the rows, those of `panels` on the name
+// entry's panel.
+BitmapPtr table_picture(const Art &art, const std::vector<Row> &rows,
+                        const std::set<int> &panels = {})
 {
    BitmapPtr picture(create_bitmap_ex(16, 640, 480));
    blit(art.texture.get(), picture.get(), 0, 0, 0, 0, 640, 480);
    blit(art.titleScores.get(), picture.get(), 0, 0, 0, 0, art.titleScores->w, art.titleScores->h);
    for (size_t i = 0; i < rows.size(); i++) {
       const int y = 120 + 30 * int(i);
+      if (panels.count(int(i))) {
+         rectfill(picture.get(), 144, y - 4, 480, y + 10, makecol16(137, 135, 95));
+         rect(picture.get(), 144, y - 4, 480, y + 10, makecol16(69, 63, 48));
+      }
       textprintf_ex(picture.get(), font, 120, y, white(), -1, "%i. ", int(i) + 1);
       textprintf_ex(picture.get(), font, 160, y, white(), -1, "%s", rows[i].name.c_str());
       textprintf_ex(picture.get(), font, 420, y, white(), -1, "%i", rows[i].score);
@@ -457,6 +463,21 @@ TEST_F(ScoresTest, StoredGamesReachTheLeaderboardOfflineOnesAtTheNextStart)
                 .find("\"name\":\"i\",\"score\":" + std::to_string(rows[size_t(row)].score)),
              std::string::npos)
       << board(leaderboard->port());
+
+   // L shows the board, this table's game on the name entry's panel, and
+   // L comes back to the table.
+   const BitmapPtr best = table_picture(art, {rows[size_t(row)]}, {0});
+   textout_centre_ex(best.get(), font, "Leaderboard: 1 game", 320, 98, white(), -1);
+   textout_ex(best.get(), font, "L or Esc: back to your table", 160, 456, white(), -1);
+   EXPECT_TRUE(press_until(*game, "l", [&](const Screenshot &s) {
+      return shows_picture(s, best.get());
+   })) << "no board";
+   game->screenshot().save_ppm(std::string(TOSSARO_BINARY_DIR) + "/leaderboard.ppm");
+   // The table's frame round the row of the replay chosen, its left side.
+   const int top = 120 + 30 * row - 4;
+   EXPECT_TRUE(press_until(*game, "l", [&](const Screenshot &s) {
+      return count_in(s, 96, top, 96, top + 15, 255, 255, 255) == 16;
+   })) << "not back to the table";
 
    // The leaderboard gone, the next game waits in the outbox.
    EXPECT_EQ(leaderboard->stop(), 0);
