@@ -123,12 +123,10 @@ std::vector<uint32_t> median_cut(std::vector<GifColorCount> &colors, size_t limi
       while (2 * (below + weights[median]) < total)
          below += weights[median++];
       const auto first = colors.begin() + long(box.begin), end = colors.begin() + long(box.end);
-      const auto at = std::partition(first, end, [c, median](const GifColorCount &k) {
-         return channel(k.rgb, c) < median;
-      });
-      const auto above = std::partition(at, end, [c, median](const GifColorCount &k) {
-         return channel(k.rgb, c) == median;
-      });
+      const auto at = std::partition(
+         first, end, [c, median](const GifColorCount &k) { return channel(k.rgb, c) < median; });
+      const auto above = std::partition(
+         at, end, [c, median](const GifColorCount &k) { return channel(k.rgb, c) == median; });
       std::sort(at, above,
                 [](const GifColorCount &a, const GifColorCount &b) { return a.rgb < b.rgb; });
       // The cut follows the colour that reaches half, leaving one colour
@@ -201,13 +199,10 @@ GifNearest::GifNearest(const std::vector<uint32_t> &table)
 int GifNearest::operator()(uint32_t rgb) const
 {
    const int r = channel(rgb, 0), g = channel(rgb, 1), b = channel(rgb, 2);
-   int best = -1;
-   long bestDistance = -1;
+   int best = 0, bestDistance = 3 * 255 * 255 + 1;
    const auto consider = [&](const Entry &e) {
-      const long distance = long(e.r - r) * (e.r - r) + long(e.g - g) * (e.g - g) +
-                            long(e.b - b) * (e.b - b);
-      if (bestDistance < 0 || distance < bestDistance ||
-          (distance == bestDistance && e.index < best)) {
+      const int distance = (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
+      if (distance < bestDistance || (distance == bestDistance && e.index < best)) {
          bestDistance = distance;
          best = e.index;
       }
@@ -215,13 +210,13 @@ int GifNearest::operator()(uint32_t rgb) const
    // An entry whose green alone is further than the nearest found cannot
    // be nearer, nor can those beyond it.
    const auto reachable = [&](int i) {
-      const long dg = sorted_[size_t(i)].g - g;
-      return bestDistance < 0 || dg * dg <= bestDistance;
+      const int dg = sorted_[size_t(i)].g - g;
+      return dg * dg <= bestDistance;
    };
    const int n = int(sorted_.size());
    for (int i = from_[g]; i < n && reachable(i); i++)
       consider(sorted_[size_t(i)]);
    for (int i = from_[g] - 1; i >= 0 && reachable(i); i--)
       consider(sorted_[size_t(i)]);
-   return best < 0 ? 0 : best;
+   return best;
 }
