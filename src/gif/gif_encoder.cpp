@@ -92,8 +92,17 @@ struct Dictionary {
       return -1;
    }
 
+   int find(uint32_t key) const
+   {
+      int unused;
+      return find(key, &unused);
+   }
+
    void add(int at, uint32_t key, int code) { slot[at] = key << 12 | uint32_t(code); }
 };
+
+// Pixels a full dictionary is judged by at a time.
+const long kClearWindow = 512;
 
 // The OR of `count` bytes, folded to one: it has the same highest set bit
 // as the largest of them, which is all the minimum code size depends on.
@@ -122,34 +131,10 @@ int min_code_size_for(int largest)
    return minCodeSize;
 }
 
-// The rows of a bitmap, with no choices.
-struct BitmapRows {
-   static const bool kChoice = false;
-   BITMAP *bitmap;
-   int w() const { return bitmap->w; }
-   int h() const { return bitmap->h; }
-   const uint8_t *row(int y) const { return bitmap->line[y]; }
-   const uint8_t *either(int) const { return nullptr; }
-};
-
-// The rows of GifIndices; with kChoice, its `either` flags count.
-template <bool choice>
-struct IndexRows {
-   static const bool kChoice = choice;
-   const GifIndices &image;
-   int w() const { return image.w; }
-   int h() const { return image.h; }
-   const uint8_t *row(int y) const { return image.pixels + size_t(y) * image.w; }
-   const uint8_t *either(int y) const { return choice ? image.either + size_t(y) * image.w : nullptr; }
-};
-
-// Greedy LZW: each string grows while the dictionary holds it. A pixel
-// with a choice takes it as `choice` says; where it tries both and neither
-// continues the string, it starts the next one with the first it tried,
-// unless the second repeats the pixel before.
-template <typename Writer, typename Rows>
-void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent,
-                GifChoice choice = GIF_TRANSPARENT_FIRST)
+// Greedy LZW over a bitmap's rows: each string grows while the dictionary
+// holds it, and a full dictionary is cleared at once.
+template <typename Writer>
+void encode_lzw(Writer &out, BITMAP *bitmap, int minCodeSize)
 {
    const int clearCode = 1 << minCodeSize;
    const int endCode = clearCode + 1;
@@ -157,7 +142,7 @@ void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent,
    int nextFree = clearCode + 2;
    write_gif_code(out, width, clearCode);
 
-   if (rows.w() == 0 || rows.h() == 0) {
+   if (bitmap->w == 0 || bitmap->h == 0) {
       write_gif_code(out, width, endCode);
       finish_blocks(out);
       return;
@@ -165,37 +150,14 @@ void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent,
 
    std::unique_ptr<Dictionary> dict(new Dictionary);
    dict->clear();
-   int current = Rows::kChoice && rows.either(0)[0] && choice != GIF_OWN && choice != GIF_OWN_FIRST
-                    ? transparent
-                    : rows.row(0)[0];
-   int last = current;
-   for (int y = 0; y < rows.h(); y++) {
-      const uint8_t *row = rows.row(y);
-      const uint8_t *either = rows.either(y);
-      for (int x = y == 0 ? 1 : 0; x < rows.w(); x++) {
-         int pixel = row[x], second = -1;
-         if (Rows::kChoice && either[x]) {
-            switch (choice) {
-            case GIF_TRANSPARENT_FIRST: second = pixel; pixel = transparent; break;
-            case GIF_OWN_FIRST: second = transparent; break;
-            case GIF_TRANSPARENT: pixel = transparent; break;
-            case GIF_OWN: break;
-            }
-         }
-         uint32_t key = Dictionary::key_of(current, pixel);
+   int current = bitmap->line[0][0];
+   for (int y = 0; y < bitmap->h; y++) {
+      const uint8_t *row = bitmap->line[y];
+      for (int x = y == 0 ? 1 : 0; x < bitmap->w; x++) {
+         const int pixel = row[x];
+         const uint32_t key = Dictionary::key_of(current, pixel);
          int slot;
-         int found = dict->find(key, &slot);
-         if (found < 0 && second >= 0) {
-            const uint32_t other = Dictionary::key_of(current, second);
-            int otherSlot;
-            found = dict->find(other, &otherSlot);
-            if (found >= 0 || second == last) {
-               pixel = second;
-               key = other;
-               slot = otherSlot;
-            }
-         }
-         last = pixel;
+         const int found = dict->find(key, &slot);
          if (found >= 0) {
             current = found;
             continue;
@@ -225,21 +187,177 @@ void encode_lzw(Writer &out, const Rows &rows, int minCodeSize, int transparent,
    finish_blocks(out);
 }
 
+// A string of the dictionary at a position: its code, its length, and
+// its first and last pixels as written.
+struct Match {
+   int code;
+   int length;
+   int first;
+   int last;
+};
+
+// The parse of an image's indices into dictionary strings, where a pixel
+// with a choice may be written either way.
+class Parser {
+public:
+   explicit Parser(const GifIndices &image)
+       : pixels_(image.pixels),
+         either_(image.either && image.choice != GIF_OWN ? image.either : nullptr),
+         n_(long(image.w) * image.h), transparent_(image.transparent),
+         both_(image.choice == GIF_TRANSPARENT_FIRST || image.choice == GIF_OWN_FIRST),
+         ownFirst_(image.choice == GIF_OWN_FIRST)
+   {
+   }
+
+   long size() const { return n_; }
+
+   // The values pixel q may be written as, the one a string prefers first.
+   int values(long q, int *v) const
+   {
+      v[0] = pixels_[q];
+      if (!either_ || !either_[q])
+         return 1;
+      if (!both_) {
+         v[0] = transparent_;
+         return 1;
+      }
+      v[ownFirst_ ? 1 : 0] = transparent_;
+      v[ownFirst_ ? 0 : 1] = pixels_[q];
+      return 2;
+   }
+
+   // The string of `dict` that the pixels from i are written as, starting
+   // with `root` (a value of pixel i): it grows while the dictionary holds
+   // it, a pixel with a choice taking its preferred value if that
+   // continues the string and its other value if that does.
+   Match grow(const Dictionary &dict, long i, int root) const
+   {
+      Match m = {root, 1, root, root};
+      for (long q = i + 1; q < n_; q++) {
+         int v[2];
+         const int count = values(q, v);
+         int found = dict.find(Dictionary::key_of(m.code, v[0]));
+         int value = v[0];
+         if (found < 0 && count == 2) {
+            found = dict.find(Dictionary::key_of(m.code, v[1]));
+            value = v[1];
+         }
+         if (found < 0)
+            break;
+         m.code = found;
+         m.last = value;
+         m.length++;
+      }
+      return m;
+   }
+
+private:
+   const uint8_t *pixels_;
+   const uint8_t *either_;  // null when no pixel has a choice
+   long n_;
+   int transparent_;
+   bool both_;  // a pixel with a choice may take either value
+   bool ownFirst_;  // and prefers its own
+};
+
+// LZW over indices with choices: each string grows as Parser::grow says,
+// and where its first pixel has a choice, both values are tried and the
+// longer string kept. A full dictionary is kept while it compresses as
+// well as it did while it grew (bits per pixel), and cleared once a
+// stretch of pixels costs more: a picture whose second half repeats its
+// first is written better by the full dictionary than by a young one.
+template <typename Writer>
+void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
+{
+   const int clearCode = 1 << minCodeSize;
+   const int endCode = clearCode + 1;
+   int width = minCodeSize + 1;
+   int nextFree = clearCode + 2;
+   write_gif_code(out, width, clearCode);
+
+   Parser parser(image);
+   const long n = parser.size();
+   std::unique_ptr<Dictionary> dict(new Dictionary);
+   dict->clear();
+   long grownBits = 0, grownFrom = 0;  // since the last clear
+   long windowBits = 0, windowFrom = 0;  // since the dictionary filled
+   double grownRatio = 0;
+   // The next string from `at`, of each way of writing its first pixel
+   // the longest; of two as long, the one that repeats the pixel before.
+   // `define` is the code whose entry that first pixel completes, or -1.
+   auto following = [&](long at, int define, int before) {
+      int roots[2];
+      const int count = parser.values(at, roots);
+      Match chosen = {-1, 0, -1, -1};
+      int chosenSlot = -1;
+      for (int k = 0; k < count; k++) {
+         // The entry is in place while its string is searched, since the
+         // string may use it (a run makes one of each length).
+         const uint32_t key = Dictionary::key_of(define, roots[k]);
+         int slot = -1;
+         if (define >= 0 && dict->find(key, &slot) < 0)
+            dict->add(slot, key, nextFree);
+         const Match tried = parser.grow(*dict, at, roots[k]);
+         if (slot >= 0)
+            dict->slot[slot] = 0;
+         if (tried.length > chosen.length ||
+             (tried.length == chosen.length && roots[k] == before)) {
+            chosen = tried;
+            chosenSlot = slot;
+         }
+      }
+      if (chosenSlot >= 0)
+         dict->add(chosenSlot, Dictionary::key_of(define, chosen.first), nextFree);
+      return chosen;
+   };
+
+   Match m = following(0, -1, -1);
+   for (long at = m.length; at < n; at += m.length) {
+      write_gif_code(out, width, m.code);
+      if (nextFree < GIF_MAX_CODES) {
+         grownBits += width;
+         m = following(at, m.code, m.last);
+         nextFree++;
+         // One code later than the reader, which defines each entry a
+         // step after the encoder does.
+         if (nextFree == (1 << width) + 1 && width < GIF_MAX_CODE_WIDTH)
+            width++;
+         if (nextFree == GIF_MAX_CODES) {
+            grownRatio = double(grownBits) / double(at - grownFrom);
+            windowBits = 0;
+            windowFrom = at;
+         }
+         continue;
+      }
+      windowBits += width;
+      if (at - windowFrom >= kClearWindow) {
+         if (double(windowBits) / double(at - windowFrom) > grownRatio) {
+            write_gif_code(out, width, clearCode);
+            nextFree = clearCode + 2;
+            width = minCodeSize + 1;
+            dict->clear();
+            grownBits = 0;
+            grownFrom = at;
+         }
+         windowBits = 0;
+         windowFrom = at;
+      }
+      m = following(at, -1, m.last);
+   }
+   write_gif_code(out, width, m.code);
+   // As for a bitmap: the reader's entry for that code may widen the end.
+   if (nextFree == (1 << width) && width < GIF_MAX_CODE_WIDTH)
+      width++;
+   write_gif_code(out, width, endCode);
+   finish_blocks(out);
+}
+
 int min_code_size_of(const GifIndices &image)
 {
    int largest = or_of_bytes(image.pixels, image.w * image.h);
    if (image.either)
       largest |= image.transparent;
    return min_code_size_for(largest);
-}
-
-template <typename Writer>
-void encode_indices(Writer &out, const GifIndices &image, int minCodeSize)
-{
-   if (image.either)
-      encode_lzw(out, IndexRows<true>{image}, minCodeSize, image.transparent, image.choice);
-   else
-      encode_lzw(out, IndexRows<false>{image}, minCodeSize, image.transparent);
 }
 
 }  // namespace
@@ -253,7 +371,7 @@ void encode_gif_image(PACKFILE *stream, BITMAP *bitmap)
    pack_putc(minCodeSize, stream);
    BlockWriter out;
    out.stream = stream;
-   encode_lzw(out, BitmapRows{bitmap}, minCodeSize, 0);
+   encode_lzw(out, bitmap, minCodeSize);
 }
 
 void encode_gif_indices(const GifIndices &image, std::vector<uint8_t> *out)
@@ -262,13 +380,13 @@ void encode_gif_indices(const GifIndices &image, std::vector<uint8_t> *out)
    out->push_back(uint8_t(minCodeSize));
    BlockWriter writer;
    writer.vector = out;
-   encode_indices(writer, image, minCodeSize);
+   encode_parsed(writer, image, minCodeSize);
 }
 
 long count_gif_indices(const GifIndices &image)
 {
    BitCounter counter;
-   encode_indices(counter, image, min_code_size_of(image));
+   encode_parsed(counter, image, min_code_size_of(image));
    const long bytes = (counter.bits + 7) / 8;
    return 1 + bytes + (bytes + GIF_MAX_SUB_BLOCK - 1) / GIF_MAX_SUB_BLOCK;
 }

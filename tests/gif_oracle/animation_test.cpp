@@ -182,6 +182,19 @@ Clip colour_after_the_table()
    return clip;
 }
 
+// Noise whose lower half repeats its upper half: the dictionary fills on
+// the first half, and the second is written with it full, no new entries
+// being made and every code 12 bits wide.
+Clip full_dictionary()
+{
+   std::mt19937 rng(11);
+   Clip clip{256, 192, {}, {}};
+   std::vector<uint32_t> f = noise(rng, clip, colours(rng, 16));
+   std::copy_n(f.begin(), f.size() / 2, f.begin() + long(f.size() / 2));
+   clip.add(f);
+   return clip;
+}
+
 // Every frame brings 200 colours of its own: more than one table holds
 // over the animation, each frame's changes exact in a local table.
 Clip many_tables()
@@ -389,6 +402,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"TransparentEntryTaken", transparent_entry_taken},
                      Case{"ColourAfterTheTable", colour_after_the_table},
                      Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
+                     Case{"FullDictionary", full_dictionary},
                      Case{"IndexedInput", indexed_input},
                      Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
