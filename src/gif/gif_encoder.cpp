@@ -200,25 +200,27 @@ struct Match {
 // with a choice may be written either way.
 class Parser {
 public:
-   explicit Parser(const GifIndices &image)
-       : pixels_(image.pixels),
-         either_(image.either && image.choice != GIF_OWN ? image.either : nullptr),
-         n_(long(image.w) * image.h), transparent_(image.transparent),
+   Parser(const GifIndices &image, int minCodeSize)
+       : pixels_(image.pixels), either_(image.either), n_(long(image.w) * image.h),
+         transparent_(image.transparent),
          both_(image.choice == GIF_TRANSPARENT_FIRST || image.choice == GIF_OWN_FIRST),
-         ownFirst_(image.choice == GIF_OWN_FIRST)
+         ownFirst_(image.choice == GIF_OWN_FIRST), ownOnly_(image.choice == GIF_OWN),
+         roots_(1 << minCodeSize)
    {
    }
 
    long size() const { return n_; }
 
-   // The values pixel q may be written as, the one a string prefers first.
+   // The values pixel q may be written as, the one a string prefers first;
+   // its own only below the roots of the code size.
    int values(long q, int *v) const
    {
       v[0] = pixels_[q];
       if (!either_ || !either_[q])
          return 1;
-      if (!both_) {
-         v[0] = transparent_;
+      if (v[0] >= roots_ || !both_) {
+         if (v[0] >= roots_ || !ownOnly_)
+            v[0] = transparent_;
          return 1;
       }
       v[ownFirst_ ? 1 : 0] = transparent_;
@@ -258,6 +260,8 @@ private:
    int transparent_;
    bool both_;  // a pixel with a choice may take either value
    bool ownFirst_;  // and prefers its own
+   bool ownOnly_;  // or takes only its own
+   int roots_;  // values the code size holds
 };
 
 // LZW over indices with choices: each string grows as Parser::grow says,
@@ -275,7 +279,7 @@ void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
    int nextFree = clearCode + 2;
    write_gif_code(out, width, clearCode);
 
-   Parser parser(image);
+   Parser parser(image, minCodeSize);
    const long n = parser.size();
    std::unique_ptr<Dictionary> dict(new Dictionary);
    dict->clear();
@@ -352,12 +356,19 @@ void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
    finish_blocks(out);
 }
 
+// The code size the image needs: a pixel with a choice can always be
+// written as the transparent index, so its own index counts only where it
+// fits anyway, and a frame whose changes use low entries gets short codes
+// whatever the entries of the pixels it keeps.
 int min_code_size_of(const GifIndices &image)
 {
-   int largest = or_of_bytes(image.pixels, image.w * image.h);
-   if (image.either)
-      largest |= image.transparent;
-   return min_code_size_for(largest);
+   const long n = long(image.w) * image.h;
+   if (!image.either)
+      return min_code_size_for(or_of_bytes(image.pixels, int(n)));
+   int needed = image.transparent;
+   for (long q = 0; q < n; q++)
+      needed |= image.either[q] ? 0 : image.pixels[q];
+   return min_code_size_for(needed);
 }
 
 }  // namespace

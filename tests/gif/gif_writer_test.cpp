@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <random>
 
+#include "gif/gif_encoder.h"
 #include "reference_encoder.h"
 #include "support/gif_test_util.h"
 #include "support/ordinary_user.h"
@@ -220,6 +221,49 @@ TEST(GifWriter, EncoderMatchesThePlainAlgorithmByteForByte)
          ASSERT_TRUE(back) << c.w << "x" << c.h << " values " << c.values << (runs ? " runs" : "");
          EXPECT_EQ(indices(back->frames[0]), pixels) << c.w << "x" << c.h;
       }
+   }
+}
+
+// The animation's pixels that keep what is under them may be written as
+// their own index or as the transparent one; each decodes to one of the
+// two, whichever way the encoder prefers, and the codes are as short as
+// the other pixels and the transparent index allow: kept pixels whose own
+// index needs longer codes take the transparent one.
+TEST(GifWriter, PixelsWithAChoiceDecodeToTheirOwnIndexOrTheTransparentOne)
+{
+   const int w = 61, h = 37, transparent = 6;
+   const std::vector<int> changes = noise(size_t(w) * h, 4, 3), kept = noise(size_t(w) * h, 200, 4);
+   const std::vector<int> choice = noise(size_t(w) * h, 3, 5);
+   std::vector<uint8_t> pixels(changes.size()), either(changes.size());
+   for (size_t i = 0; i < pixels.size(); i++) {
+      either[i] = choice[i] != 0;
+      pixels[i] = uint8_t(either[i] ? kept[i] : changes[i]);
+   }
+   for (GifChoice way : {GIF_TRANSPARENT_FIRST, GIF_OWN_FIRST, GIF_TRANSPARENT, GIF_OWN}) {
+      const GifIndices image = {pixels.data(), either.data(), w, h, transparent, way};
+      std::vector<uint8_t> data;
+      encode_gif_indices(image, &data);
+      EXPECT_EQ(count_gif_indices(image), long(data.size())) << way;
+      EXPECT_EQ(data[0], 3) << way;  // holds the transparent 6
+
+      GifBytes gif;
+      gif.header(w, h, std::vector<uint32_t>(256, 0x102030)).control(0, 0, transparent);
+      gif.image(0, 0, w, h).bytes.insert(gif.bytes.end(), data.begin(), data.end());
+      gif.raw({0}).trailer();
+      GifSequencePtr back = read_bytes(gif);
+      ASSERT_TRUE(back) << way;
+      const std::vector<int> got = indices(back->frames[0]);
+      ASSERT_EQ(got.size(), pixels.size());
+      long own = 0;
+      for (size_t i = 0; i < got.size(); i++) {
+         if (!either[i]) {
+            ASSERT_EQ(got[i], pixels[i]) << way << " pixel " << i;
+         } else {
+            ASSERT_TRUE(got[i] == pixels[i] || got[i] == transparent) << way << " pixel " << i;
+            own += got[i] == pixels[i] && pixels[i] != transparent;
+         }
+      }
+      EXPECT_TRUE(way != GIF_TRANSPARENT || own == 0) << own << " pixels written as their own";
    }
 }
 
