@@ -15,7 +15,7 @@ void (*boardWanted)() = nullptr;
 
 namespace {
 
-const int kHeadingY = 98, kHintX = 160, kHintY = 456;
+const int kHeadingY = 98;
 // The names' column ends a blank before the scores' begins.
 const int kNameWidth = 248;
 
@@ -76,7 +76,7 @@ void drawBoard()
    drawTableBackdrop();
    const int white = makecol(255, 255, 255);
    textout_centre_ex(backBuffer, font, heading().c_str(), kGameWidth / 2, kHeadingY, white, -1);
-   textout_ex(backBuffer, font, "L or Esc: back to your table", kHintX, kHintY, white, -1);
+   drawTableHint("L or Esc: back to your table");
    if (loading) {
       drawTableNotice(0, "Loading...");
       return;

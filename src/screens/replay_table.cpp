@@ -2,10 +2,12 @@
 
 #include <allegro.h>
 
+#include <string>
 
 #include "audio/sound.h"
 #include "files/say.h"
 #include "scores/highscores.h"
+#include "screens/leaderboard_board.h"
 #include "screens/replay_keeping.h"
 #include "screens/score_table.h"
 #include "screens/watching.h"
@@ -17,7 +19,7 @@ int chosenRow = -1;
 
 namespace {
 
-const int kMarkX = 100, kFrameX1 = 96, kFrameX2 = 500, kHintX = 160, kHintY = 456;
+const int kMarkX = 100, kFrameX1 = 96, kFrameX2 = 500;
 
 std::vector<std::string> rowFiles()
 {
@@ -87,9 +89,12 @@ void drawReplayTable()
       if (r == chosenRow)
          rect(backBuffer, kFrameX1, y - 4, kFrameX2, y + 11, white);
    }
-   if (any)
-      textprintf_ex(backBuffer, font, kHintX, kHintY, white, -1,
-                    "Up/Down choose a replay, R watches it");
+   // The keys that do something here, L only where a leaderboard is set.
+   std::string hint = any ? "Up/Down choose a replay, R watches it" : "";
+   if (boardWanted)
+      hint += any ? ", L the leaderboard" : "L: the leaderboard's best";
+   if (!hint.empty())
+      drawTableHint(hint.c_str());
    if (replaysUnwritten())
       drawTableNotice(1, "Replay not kept: cannot write replays/");
 }

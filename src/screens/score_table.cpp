@@ -24,6 +24,7 @@ const int kPanelX1 = 144, kPanelX2 = 480, kPanelTextX = 160, kPanelMargin = 16;
 const int kNoticeY = 430, kNoticeSpacing = 24;
 const int kNumberX = 120, kNameX = 160, kScoreX = 420;
 const int kFirstRowY = 120, kRowSpacing = 30;
+const int kHintX = 160, kHintY = 456;
 
 const int kShownNoticeSeconds = 4;
 
@@ -123,6 +124,11 @@ void drawScoreTable()
    // Above the table's own notice and the replays', when they show.
    if (shownNoticeTicks > 0)
       drawTableNotice(highscores.unsaved() ? 2 : 0, shownNotice.c_str());
+}
+
+void drawTableHint(const char *text)
+{
+   textout_ex(backBuffer, font, text, kHintX, kHintY, makecol(255, 255, 255), -1);
 }
 
 void drawPanel(int y, int textWidth)

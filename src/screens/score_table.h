@@ -29,6 +29,9 @@ void drawScoreTable();
 // A notice under the table's rows, in a panel like the name entry's: line
 // 0 the table's own, line 1 the one above it.
 void drawTableNotice(int line, const char *text);
+
+// The line at the foot of the screen saying what a key does there.
+void drawTableHint(const char *text);
 // That panel behind the line of text whose top is `y`, from left of the
 // names to past the scores, longer for a line of `textWidth` that needs it.
 void drawPanel(int y, int textWidth = 0);
