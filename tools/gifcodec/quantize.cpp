@@ -31,8 +31,9 @@ bool index_picture(const Picture &picture, IndexedPicture *out)
    } else {
       out->colors = median_cut(colors, limit);
    }
+   const GifNearest nearest(out->colors);
    for (const GifColorCount &c : colors)
-      histogram[c.rgb] = uint32_t(nearest_color(out->colors, c.rgb));
+      histogram[c.rgb] = uint32_t(nearest(c.rgb));
    out->transparent = -1;
    if (transparent) {
       out->transparent = int(out->colors.size());
