@@ -17,6 +17,11 @@ namespace {
 // that a dead one is soon given up.
 const long kConnectSeconds = 5;
 const long kAnswerSeconds = 20;
+// Far more than the ten best rows or any rank a leaderboard gives: a
+// server sending more is no leaderboard, and the game keeps none of it.
+const size_t kMaxAnswerBytes = 64 * 1024;
+// The most of a server's words said on the table screen or stderr.
+const size_t kMaxReasonChars = 120;
 
 std::atomic<bool> abandoned{false};
 
@@ -27,8 +32,22 @@ int goOn(void *, curl_off_t, curl_off_t, curl_off_t, curl_off_t)
 
 size_t keepAnswer(char *data, size_t size, size_t count, void *answer)
 {
-   static_cast<std::string *>(answer)->append(data, size * count);
+   std::string *kept = static_cast<std::string *>(answer);
+   // Taking less than was given makes libcurl end the transfer.
+   if (kept->size() + size * count > kMaxAnswerBytes)
+      return 0;
+   kept->append(data, size * count);
    return size * count;
+}
+
+// A server's words as one line that a terminal shows as it is: control
+// characters become blanks, and a long text is cut.
+std::string oneLine(const std::string &words)
+{
+   std::string line;
+   for (const char c : words.substr(0, kMaxReasonChars))
+      line += (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) ? ' ' : c;
+   return words.size() > kMaxReasonChars ? line + "..." : line;
 }
 
 // The server's own words for a refusal, or the status when it gave none.
@@ -36,7 +55,7 @@ std::string errorOf(const std::string &body, long status)
 {
    const nlohmann::json answer = nlohmann::json::parse(body, nullptr, false);
    if (answer.is_object() && answer.contains("error") && answer["error"].is_string())
-      return answer["error"].get<std::string>();
+      return oneLine(answer["error"].get<std::string>());
    return "HTTP status " + std::to_string(status);
 }
 
@@ -98,7 +117,10 @@ Exchange exchange(const std::string &address, const std::vector<unsigned char> *
    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &e.status);
    curl_slist_free_all(headers);
    curl_easy_cleanup(curl);
-   if (e.sent != CURLE_OK)
+   if (e.sent == CURLE_WRITE_ERROR)
+      e.problem = "answered with more than " + std::to_string(kMaxAnswerBytes / 1024) +
+                  " KiB: is it a leaderboard?";
+   else if (e.sent != CURLE_OK)
       e.problem = *problem ? problem : curl_easy_strerror(e.sent);
    return e;
 }
@@ -112,6 +134,10 @@ Submission submitReplay(const std::string &url, const std::vector<unsigned char>
    const std::string root = rootOf(url);
    const Exchange e = exchange(root + "/api/v1/replays", &bytes);
    Submission s;
+   if (e.sent == CURLE_WRITE_ERROR) {
+      s.reason = root + " " + e.problem;
+      return s;
+   }
    if (e.sent != CURLE_OK) {
       s.reason = "no answer from " + root + ": " + e.problem;
       return s;
@@ -148,7 +174,8 @@ Board fetchBoard(const std::string &url, int count)
    const Exchange e = exchange(root + "/api/v1/scores?limit=" + std::to_string(count), nullptr);
    Board board;
    if (e.sent != CURLE_OK) {
-      board.problem = std::string("offline: ") + curl_easy_strerror(e.sent);
+      board.problem = e.sent == CURLE_WRITE_ERROR ? root + " " + e.problem
+                                                  : std::string("offline: ") + curl_easy_strerror(e.sent);
       return board;
    }
    if (e.status != 200) {

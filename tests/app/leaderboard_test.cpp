@@ -42,6 +42,9 @@ public:
          r.status = statuses.count(name) ? statuses[name] : 201;
          r.set_content(r.status == 201   ? R"({"id":"9f2c41d07ab3e815","rank":1,"of":1})"
                        : r.status == 422 ? R"({"error":"diverged at tick 2300"})"
+                       // A server's words that would clear a terminal, and go on.
+                       : r.status == 400 ? R"({"error":"\u001b[2Jcleared\nnext line)" +
+                                              std::string(300, 'x') + R"("})"
                                          : R"({"error":"try later"})",
                        "application/json");
       });
@@ -110,8 +113,9 @@ protected:
 // once. The interval is shortened, so that the rule shows in milliseconds.
 TEST_F(LeaderboardTest, TheOutboxKeepsWhatTheServerCannotTakeNowAndSendsItAgainWhileRunning)
 {
-   LoopbackBoard server({{"forged", 422}, {"busy", 429}, {"down", 503}});
+   LoopbackBoard server({{"forged", 422}, {"hostile", 400}, {"busy", 429}, {"down", 503}});
    scratch.write("outbox/0000000000000001.rpl", encodeReplay(gameOf("forged")));
+   scratch.write("outbox/0000000000000002.rpl", encodeReplay(gameOf("hostile")));
    testing::internal::CaptureStderr();
    startSendingScores(server.url, outbox, std::chrono::milliseconds(50));
    EXPECT_TRUE(awaited([&] { return waiting() == 0; })) << "the refused game is still there";
@@ -129,6 +133,10 @@ TEST_F(LeaderboardTest, TheOutboxKeepsWhatTheServerCannotTakeNowAndSendsItAgainW
    EXPECT_EQ(server.triesOf("forged"), 1);
    const size_t reason = said.find("diverged at tick 2300");
    EXPECT_TRUE(reason != said.npos && said.find("diverged", reason + 1) == said.npos) << said;
+   // The server's words as one line of printable text, cut short.
+   EXPECT_EQ(said.find('\x1b'), said.npos);
+   EXPECT_NE(said.find("[2Jcleared next line"), said.npos) << said;
+   EXPECT_EQ(said.find(std::string(200, 'x')), said.npos) << said;
 }
 
 TEST_F(LeaderboardTest, TheOutboxNeverHoldsMoreThanAHundredGames)
@@ -191,6 +199,14 @@ TEST_F(LeaderboardTest, LShowsTheBoardWithTheRowsOfThisTableMarked)
    press(KEY_L);
    EXPECT_TRUE(loaded());
    EXPECT_GE(shown("Leaderboard: offline: ").y, 0);
+   press(KEY_ESC);
+
+   // An answer no leaderboard gives is not kept, whatever its size.
+   LoopbackBoard flood({}, std::string(1 << 20, ' '));
+   startShowingBoard(flood.url);
+   press(KEY_L);
+   EXPECT_TRUE(loaded());
+   EXPECT_GE(shown("answered with more than").y, 0);
 }
 
 }  // namespace
