@@ -338,9 +338,8 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    std::vector<uint32_t> &table = local ? localColors : a->global;
 
    // The planes: a change takes its colour's entry; a kept pixel its own,
-   // counted for the choice of the transparent index, or is marked as
-   // having none.
-   // Counted a run of one colour at a time.
+   // counted a run of one colour at a time for the choice of the
+   // transparent index, or is marked as having none.
    long kept[kMaxColors + 1] = {};
    last = kNothing;
    int lastEntry = -1;
