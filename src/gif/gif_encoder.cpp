@@ -187,13 +187,15 @@ void encode_lzw(Writer &out, BITMAP *bitmap, int minCodeSize)
    finish_blocks(out);
 }
 
-// A string of the dictionary at a position: its code, its length, and
-// its first and last pixels as written.
+// A string of the dictionary at a position: its code, its length, its
+// first and last pixels as written, and the free slot where the string
+// followed by the next pixel's preferred value would go (-1 at the end).
 struct Match {
    int code;
    int length;
    int first;
    int last;
+   int free;
 };
 
 // The parse of an image's indices into dictionary strings, where a pixel
@@ -234,22 +236,23 @@ public:
    // continues the string and its other value if that does.
    Match grow(const Dictionary &dict, long i, int root) const
    {
-      Match m = {root, 1, root, root};
+      Match m = {root, 1, root, root, -1};
       for (long q = i + 1; q < n_; q++) {
          int v[2];
          const int count = values(q, v);
-         int found = dict.find(Dictionary::key_of(m.code, v[0]));
+         int found = dict.find(Dictionary::key_of(m.code, v[0]), &m.free);
          int value = v[0];
          if (found < 0 && count == 2) {
             found = dict.find(Dictionary::key_of(m.code, v[1]));
             value = v[1];
          }
          if (found < 0)
-            break;
+            return m;
          m.code = found;
          m.last = value;
          m.length++;
       }
+      m.free = -1;
       return m;
    }
 
@@ -288,18 +291,23 @@ void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
    double grownRatio = 0;
    // The next string from `at`, of each way of writing its first pixel
    // the longest; of two as long, the one that repeats the pixel before.
-   // `define` is the code whose entry that first pixel completes, or -1.
-   auto following = [&](long at, int define, int before) {
+   // `define` is the code whose entry that first pixel completes, or -1;
+   // `free` where that entry goes with the preferred value, if known.
+   auto following = [&](long at, int define, int before, int free) {
       int roots[2];
       const int count = parser.values(at, roots);
-      Match chosen = {-1, 0, -1, -1};
+      Match chosen = {-1, 0, -1, -1, -1};
       int chosenSlot = -1;
       for (int k = 0; k < count; k++) {
          // The entry is in place while its string is searched, since the
          // string may use it (a run makes one of each length).
          const uint32_t key = Dictionary::key_of(define, roots[k]);
-         int slot = -1;
-         if (define >= 0 && dict->find(key, &slot) < 0)
+         // The slot found free when the string before stopped stays the
+         // one for it unless the entry added since took it.
+         int slot = k == 0 && free >= 0 && dict->slot[free] == 0 ? free : -1;
+         if (define >= 0 && slot < 0 && dict->find(key, &slot) >= 0)
+            slot = -1;
+         if (slot >= 0)
             dict->add(slot, key, nextFree);
          const Match tried = parser.grow(*dict, at, roots[k]);
          if (slot >= 0)
@@ -315,12 +323,12 @@ void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
       return chosen;
    };
 
-   Match m = following(0, -1, -1);
+   Match m = following(0, -1, -1, -1);
    for (long at = m.length; at < n; at += m.length) {
       write_gif_code(out, width, m.code);
       if (nextFree < GIF_MAX_CODES) {
          grownBits += width;
-         m = following(at, m.code, m.last);
+         m = following(at, m.code, m.last, m.free);
          nextFree++;
          // One code later than the reader, which defines each entry a
          // step after the encoder does.
@@ -346,7 +354,7 @@ void encode_parsed(Writer &out, const GifIndices &image, int minCodeSize)
          windowBits = 0;
          windowFrom = at;
       }
-      m = following(at, -1, m.last);
+      m = following(at, -1, m.last, -1);
    }
    write_gif_code(out, width, m.code);
    // As for a bitmap: the reader's entry for that code may widen the end.
@@ -365,8 +373,22 @@ int min_code_size_of(const GifIndices &image)
    const long n = long(image.w) * image.h;
    if (!image.either)
       return min_code_size_for(or_of_bytes(image.pixels, int(n)));
+   // Eight pixels at a time: a byte of the mask is 0xFF where the flag is
+   // 0, from the top bit of each flag byte made nonzero-or-not.
+   const uint64_t low7 = 0x7F7F7F7F7F7F7F7Full, ones = 0x0101010101010101ull;
+   uint64_t bits = 0;
+   long q = 0;
+   for (; q + 8 <= n; q += 8) {
+      uint64_t pixels, flags;
+      memcpy(&pixels, image.pixels + q, 8);
+      memcpy(&flags, image.either + q, 8);
+      const uint64_t set = (((flags & low7) + low7) | flags) >> 7 & ones;
+      bits |= pixels & (ones - set) * 0xFF;
+   }
    int needed = image.transparent;
-   for (long q = 0; q < n; q++)
+   for (int k = 0; k < 8; k++)
+      needed |= int(bits >> (8 * k)) & 0xFF;
+   for (; q < n; q++)
       needed |= image.either[q] ? 0 : image.pixels[q];
    return min_code_size_for(needed);
 }
