@@ -257,8 +257,6 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    a->pixels.resize(size_t(rw) * rh);
    a->either.resize(size_t(rw) * rh);
    bool keeps = uncovered;
-   uint32_t last = kNothing;
-   int lastPlace = 0;
    uint8_t *pixel = a->pixels.data(), *flag = a->either.data();
    for (int y = r.y0; y < r.y1 && a->frameColors.size() <= size_t(kMaxColors); y++) {
       const uint32_t *s = &a->shown[size_t(y) * a->w], *u = &a->under[size_t(y) * a->w];
@@ -268,16 +266,13 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
             *flag = 1;
             continue;
          }
-         if (s[x] != last) {
-            last = s[x];
-            lastPlace = a->frameIndex.find(last);
-            if (lastPlace < 0) {
-               lastPlace = int(a->frameColors.size());
-               a->frameColors.push_back(last);
-               a->frameIndex.set(last, lastPlace);
-            }
+         int place = a->frameIndex.find(s[x]);
+         if (place < 0) {
+            place = int(a->frameColors.size());
+            a->frameColors.push_back(s[x]);
+            a->frameIndex.set(s[x], place);
          }
-         *pixel = uint8_t(lastPlace);
+         *pixel = uint8_t(place);
          *flag = 0;
       }
    }
@@ -338,12 +333,10 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    std::vector<uint32_t> &table = local ? localColors : a->global;
 
    // The planes: a change takes its colour's entry; a kept pixel its own,
-   // counted a run of one colour at a time for the choice of the
-   // transparent index, or is marked as having none.
-   long kept[kMaxColors + 1] = {};
-   last = kNothing;
-   int lastEntry = -1;
-   long run = 0;
+   // counted for the choice of the transparent index, or is marked as
+   // having none. Each kept pixel is looked up, which costs less than
+   // asking whether its colour is the one before.
+   long kept[4][kMaxColors + 1] = {};
    pixel = a->pixels.data();
    flag = a->either.data();
    for (int y = r.y0; y < r.y1; y++) {
@@ -353,18 +346,14 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
             *pixel = entries[*pixel];
             continue;
          }
-         if (s[x] != last) {
-            kept[lastEntry < 0 ? kMaxColors : lastEntry] += run;
-            run = 0;
-            last = s[x];
-            lastEntry = last == kNothing ? -1 : index->find(last);
-         }
-         run++;
-         *pixel = uint8_t(lastEntry);
-         *flag = lastEntry >= 0 ? 1 : 2;
+         const int own = s[x] == kNothing ? -1 : index->find(s[x]);
+         kept[x & 3][own + 1]++;
+         *pixel = uint8_t(own);
+         *flag = own >= 0 ? 1 : 2;
       }
    }
-   kept[lastEntry < 0 ? kMaxColors : lastEntry] += run;
+   for (int k = 0; k <= kMaxColors; k++)
+      kept[0][k] += kept[1][k] + kept[2][k] + kept[3][k];
 
    // The transparent index: of the entries no change uses, the one kept
    // pixels show most (they are then the same whichever way they are
@@ -375,7 +364,7 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
       for (int k = 0; k < count; k++)
          used[entries[k]] = true;
       for (int k = 0; k < int(table.size()); k++) {
-         if (!used[k] && (transparent < 0 || kept[k] > kept[transparent]))
+         if (!used[k] && (transparent < 0 || kept[0][k + 1] > kept[0][transparent + 1]))
             transparent = k;
       }
       if (transparent < 0 && !local && a->transparentSlot >= 0)
