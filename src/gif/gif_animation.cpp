@@ -132,6 +132,7 @@ struct GifAnimation {
    // and its mean error on the frame it was made from.
    std::vector<uint32_t> reduced;
    GifNearest reducedNearest;
+   int lastReduced = -1;  // the entry last found, likely near the next colour
    GifColorCache reducedEntries;
    long reducedError = 0;
    bool everReduced = false;
@@ -570,7 +571,8 @@ int reduced_entry(GifAnimation *a, uint32_t rgb)
 {
    if (const uint16_t *entry = a->reducedEntries.find(rgb))
       return *entry;
-   const int entry = a->reducedNearest(rgb);
+   const int entry = a->reducedNearest(rgb, a->lastReduced);
+   a->lastReduced = entry;
    a->reducedEntries.put(rgb, uint16_t(entry));
    return entry;
 }

@@ -182,7 +182,7 @@ int nearest_color(const std::vector<uint32_t> &table, uint32_t rgb)
    return best;
 }
 
-GifNearest::GifNearest(const std::vector<uint32_t> &table)
+GifNearest::GifNearest(const std::vector<uint32_t> &table) : table_(table)
 {
    for (size_t k = 0; k < table.size(); k++)
       sorted_.push_back({channel(table[k], 0), channel(table[k], 1), channel(table[k], 2), int(k)});
@@ -196,10 +196,14 @@ GifNearest::GifNearest(const std::vector<uint32_t> &table)
    }
 }
 
-int GifNearest::operator()(uint32_t rgb) const
+int GifNearest::operator()(uint32_t rgb, int near) const
 {
    const int r = channel(rgb, 0), g = channel(rgb, 1), b = channel(rgb, 2);
    int best = 0, bestDistance = 3 * 255 * 255 + 1;
+   if (near >= 0 && near < int(table_.size())) {
+      best = near;
+      bestDistance = int(color_distance(table_[size_t(near)], rgb));
+   }
    const auto consider = [&](const Entry &e) {
       const int distance = (e.r - r) * (e.r - r) + (e.g - g) * (e.g - g) + (e.b - b) * (e.b - b);
       if (distance < bestDistance || (distance == bestDistance && e.index < best)) {

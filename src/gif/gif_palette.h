@@ -102,12 +102,15 @@ int nearest_color(const std::vector<uint32_t> &table, uint32_t rgb);
 class GifNearest {
 public:
    explicit GifNearest(const std::vector<uint32_t> &table = {});
-   int operator()(uint32_t rgb) const;
+   // `near`, an entry likely to be near (the answer for a colour close
+   // by), makes the search shorter; -1 for none.
+   int operator()(uint32_t rgb, int near = -1) const;
 
 private:
    struct Entry {
       int r, g, b, index;
    };
+   std::vector<uint32_t> table_;
    std::vector<Entry> sorted_;  // by green, then by index
    int from_[257];  // the first place of each green or above, and the end
 };

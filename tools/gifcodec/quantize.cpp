@@ -31,9 +31,13 @@ bool index_picture(const Picture &picture, IndexedPicture *out)
    } else {
       out->colors = median_cut(colors, limit);
    }
+   // In the order of their values, each colour is near the one before.
    const GifNearest nearest(out->colors);
-   for (const GifColorCount &c : colors)
-      histogram[c.rgb] = uint32_t(nearest(c.rgb));
+   int entry = -1;
+   for (const GifColorCount &c : colors) {
+      entry = nearest(c.rgb, entry);
+      histogram[c.rgb] = uint32_t(entry);
+   }
    out->transparent = -1;
    if (transparent) {
       out->transparent = int(out->colors.size());
