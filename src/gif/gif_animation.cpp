@@ -136,6 +136,22 @@ struct GifAnimation {
    GifColorCache reducedEntries;
    long reducedError = 0;
    bool everReduced = false;
+   long reducedMade = 0;  // tables made so far
+
+   // The table for reduced frames that made the pending picture, which of
+   // those made it is, and the entry of each of its colours.
+   std::vector<uint32_t> shownReduced;
+   long shownReducedMade = 0;
+   GifColorMap shownReducedEntries;
+   // Held frames that carry a table for reduced frames: where it starts in
+   // `held`, which table it is, and its colours before the entry added
+   // for transparency.
+   struct SharedTable {
+      size_t at;
+      long made;
+      int colors;
+   };
+   std::vector<SharedTable> shared;
 
    // One frame's colours, planes and blocks.
    EntryIndex frameIndex;
@@ -180,6 +196,54 @@ bool write_bytes(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string
    return true;
 }
 
+// The table for reduced frames that most held frames carry becomes the
+// global table, and those frames go without theirs; their data is the
+// same, the entries meaning the same colours.
+void adopt_shared_table(GifAnimation *a)
+{
+   if (a->shared.empty())
+      return;
+   // The frames of a table come one after another.
+   size_t best = 0, bestFrames = 0;
+   for (size_t k = 0, first = 0; k < a->shared.size(); k++) {
+      if (a->shared[k].made != a->shared[first].made)
+         first = k;
+      if (k + 1 - first > bestFrames) {
+         best = first;
+         bestFrames = k + 1 - first;
+      }
+   }
+   const GifAnimation::SharedTable chosen = a->shared[best];
+   const uint8_t *table = &a->held[chosen.at];
+   for (int k = 0; k < chosen.colors; k++) {
+      const uint32_t c =
+         uint32_t(table[3 * k]) << 16 | uint32_t(table[3 * k + 1]) << 8 | table[3 * k + 2];
+      a->global.push_back(c);
+      if (a->globalIndex.find(c) < 0)
+         a->globalIndex.set(c, k);
+   }
+   if (chosen.colors < kMaxColors) {
+      a->transparentSlot = chosen.colors;
+      a->global.push_back(0);
+   }
+
+   // The bytes between the tables move down in place.
+   const size_t tableBytes = size_t(3) * kMaxColors;
+   uint8_t *held = a->held.data();
+   size_t from = 0, to = 0;
+   for (const GifAnimation::SharedTable &t : a->shared) {
+      if (t.made != chosen.made)
+         continue;
+      held[t.at - 1] &= uint8_t(~(GIF_TABLE_FLAG | 7));  // the descriptor's table bits
+      std::copy(held + from, held + t.at, held + to);
+      to += t.at - from;
+      from = t.at + tableBytes;
+   }
+   std::copy(held + from, held + a->held.size(), held + to);
+   a->held.resize(to + a->held.size() - from);
+   std::vector<GifAnimation::SharedTable>().swap(a->shared);
+}
+
 // Frames go to memory until there are too many bytes of them; then the
 // header goes out with a table of 256 entries, whose later colours are
 // written into place at the end.
@@ -190,6 +254,7 @@ bool emit(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string *probl
    a->held.insert(a->held.end(), bytes.begin(), bytes.end());
    if (a->held.size() <= kHeldBytes)
       return true;
+   adopt_shared_table(a);
    std::vector<uint8_t> header;
    write_header(a, kMaxColors, &header);
    const bool ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);
@@ -297,19 +362,36 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
       }
    }
 
-   // The global table when it holds the colours or has room for them, else
-   // a local table of them, in the order they came.
+   // While the frames are held and the global table is empty, a frame
+   // made of a table for reduced frames carries all of that table, so that
+   // the frames of one table carry the same, the one most carry becoming
+   // the global table; other frames then have tables of their own.
+   const bool holding = !a->headerWritten && a->global.empty();
+   bool shared = holding && !a->shownReduced.empty() && count > 0;
+   for (size_t k = 0; shared && k < a->frameColors.size(); k++)
+      shared = a->shownReducedEntries.find(a->frameColors[k]) != nullptr;
+   // Else the global table when it holds the colours or has room for
+   // them, else a local table of them, in the order they came.
    int fresh = 0;
    for (uint32_t c : a->frameColors)
       fresh += a->globalIndex.find(c) < 0 ? 1 : 0;
    // The entry kept for transparency shows no colour in any frame before,
    // so the next new colour may take it while it is not yet in the file.
    const bool slotFree = a->transparentSlot >= int(a->tableWritten);
-   const bool local = int(a->global.size()) - (slotFree ? 1 : 0) + fresh > kMaxColors;
+   const bool local = shared || (holding && !a->shared.empty()) ||
+                      int(a->global.size()) - (slotFree ? 1 : 0) + fresh > kMaxColors;
    std::vector<uint32_t> localColors;
    EntryIndex *index = &a->frameIndex;
    uint8_t entries[kMaxColors];  // of the changes' colours, by place
-   if (local) {
+   if (shared) {
+      localColors = a->shownReduced;
+      localColors.resize(kMaxColors, 0);
+      for (int k = 0; k < count; k++)
+         entries[k] = uint8_t(*a->shownReducedEntries.find(a->frameColors[size_t(k)]));
+      // Kept pixels find their entries in the whole table.
+      for (size_t k = 0; k < a->shownReduced.size(); k++)
+         a->frameIndex.set(a->shownReduced[k], int(k));
+   } else if (local) {
       localColors = a->frameColors;
       for (int k = 0; k < count; k++)
          entries[k] = uint8_t(k);
@@ -404,6 +486,9 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    std::vector<uint8_t> &out = a->frameBytes;
    out.clear();
    put_frame_head(&out, r, disposal, a->pendingDelay, transparent, local ? &table : nullptr);
+   if (shared)
+      a->shared.push_back({a->held.size() + out.size() - size_t(3) * kMaxColors,
+                           a->shownReducedMade, int(a->shownReduced.size())});
    // The shortest of the ways to make the choices, measured without
    // writing, on every eighth frame, whose way the frames between keep,
    // and on every small one, for itself alone.
@@ -608,6 +693,7 @@ void reduce_input(GifAnimation *a, GifColorMap &counts)
       a->reducedNearest = GifNearest(a->reduced);
       a->reducedEntries.clear();
       a->reducedError = mean_error(a, colors);
+      a->reducedMade++;
    }
    a->everReduced = true;
    a->reducedFrames++;
@@ -733,19 +819,23 @@ bool add_picture(GifAnimation *a, int delay, std::string *problem)
       return fail(a, unwritable, problem);
    make_picture(a);
    a->added++;
-   if (!a->pending) {
-      a->shown.swap(a->next);
-      a->pending = true;
-      a->pendingDelay = delay;
-      return true;
-   }
-   if (a->next == a->shown && a->pendingDelay + delay <= GIF_MAX_WORD) {
+   if (a->pending && a->next == a->shown && a->pendingDelay + delay <= GIF_MAX_WORD) {
       a->pendingDelay += delay;
       return true;
    }
-   if (!write_pending(a, problem))
+   if (!a->pending)
+      a->shown.swap(a->next);
+   else if (!write_pending(a, problem))
       return false;
+   a->pending = true;
    a->pendingDelay = delay;
+   if (a->shownReducedMade != a->reducedMade) {
+      a->shownReduced = a->reduced;
+      a->shownReducedMade = a->reducedMade;
+      a->shownReducedEntries.clear();
+      for (size_t k = 0; k < a->shownReduced.size(); k++)
+         a->shownReducedEntries[a->shownReduced[k]] = uint32_t(k);
+   }
    return true;
 }
 
@@ -916,6 +1006,7 @@ int close_gif_animation(GifAnimation *a, std::string *problem, GifAnimationRepor
       ok = write_pending(a, problem);
    }
    if (ok && !a->headerWritten) {
+      adopt_shared_table(a);
       std::vector<uint8_t> header;
       write_header(a, int(a->global.size()), &header);
       ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);

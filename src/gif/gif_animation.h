@@ -37,9 +37,13 @@
 // frame's changes, which later frames map to as well while it serves them
 // (a mean squared error within three times the one it had on its own
 // frame, plus 16); a frame it serves worse gets a table of its own, which
-// later frames then share. A colour maps to the same entry in every frame
-// and a pixel whose input does not change keeps the colour it shows, so
-// nothing shimmers. Error diffusion is used only when the settings ask
+// later frames then share. While the global table is still empty and
+// the frames are held, a reduced frame carries the whole table it was
+// reduced to; the table most of them carry becomes the global one when
+// the header is written, and those frames then carry none (frames of
+// other tables keep theirs). A colour maps to the same entry
+// in every frame and a pixel whose input does not change keeps the colour
+// it shows, so nothing shimmers. Error diffusion is used only when the settings ask
 // for it. (A frame of 256 changed colours that must also leave some
 // pixels transparent is reduced the same way, being more than one table
 // holds.)

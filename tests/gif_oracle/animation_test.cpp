@@ -419,18 +419,21 @@ INSTANTIATE_TEST_SUITE_P(
 // at 40 dB or more, and a pixel whose input stays the same keeps what it
 // showed (no shimmer), in our reader and in giflib: a gradient of 384
 // close colours that moves a column a frame, over rows of 128 others
-// that stay.
+// that stay, and then turns to colours far from those before, which need
+// a table of their own.
 TEST(AnimationReduced, ManyColoursStayCloseWithoutShimmer)
 {
    Clip clip{32, 16, {}, {}};
-   for (int i = 0; i < 6; i++) {
+   for (int i = 0; i < 9; i++) {
       std::vector<uint32_t> f = clip.blank(0);
       for (int y = 0; y < clip.height; y++)
          for (int x = 0; x < clip.width; x++)
             f[size_t(y) * clip.width + x] =
-               y < 12
+               y >= 12 ? opaque(0xC80000 | uint32_t(x * 2) << 8 | uint32_t(y * 2))
+               : i < 6
                   ? opaque(uint32_t(100 + (x + i) % 32 * 2) << 16 | uint32_t(50 + y * 3) << 8 | 90)
-                  : opaque(0xC80000 | uint32_t(x * 2) << 8 | uint32_t(y * 2));
+                  : opaque(uint32_t(20 + y * 3) << 16 | uint32_t(120 + (x + i) % 32 * 4) << 8 |
+                           230);
       clip.add(f);
    }
    Scratch scratch;
