@@ -54,6 +54,10 @@ struct Rect {
       y1 = std::max(y1, r.y1);
    }
    bool contains(int x, int y) const { return x >= x0 && x < x1 && y >= y0 && y < y1; }
+   bool operator==(const Rect &r) const
+   {
+      return x0 == r.x0 && y0 == r.y0 && x1 == r.x1 && y1 == r.y1;
+   }
 };
 
 const Rect kNoRect = {1 << 30, 1 << 30, -1, -1};
@@ -157,6 +161,10 @@ struct GifAnimation {
    EntryIndex frameIndex;
    std::vector<uint32_t> frameColors;
    std::vector<uint8_t> pixels, either, frameBytes;
+   // The planes and colours of the drawings that choose a small frame's
+   // disposal.
+   GifColorMap estimateMap;
+   std::vector<uint8_t> estimatePixels, estimateEither;
 
    long added = 0, written = 0, reducedFrames = 0;
    int choice = GIF_TRANSPARENT_FIRST;  // the way last found shortest
@@ -546,8 +554,41 @@ bool changes_fit(const GifAnimation *a, const std::vector<uint32_t> &before,
    return true;
 }
 
-// The disposal that leaves the next frame the least to draw, with the
-// rectangle the pending frame is then written with. A disposal is
+// About the bytes of drawing `after` within `r` over what is there: the
+// pending frame's `before`, with `cleared` showing nothing. Colours take
+// entries in the order they come and kept pixels may be transparent, as
+// the writer would have them; its tables and heads, the same whichever
+// disposal, are left out.
+long drawing_size(GifAnimation *a, const std::vector<uint32_t> &before, const Rect &cleared,
+                  const std::vector<uint32_t> &after, const Rect &r)
+{
+   if (r.empty())
+      return 1;
+   const int rw = r.x1 - r.x0, rh = r.y1 - r.y0;
+   a->estimateMap.clear();
+   a->estimatePixels.resize(size_t(rw) * rh);
+   a->estimateEither.resize(size_t(rw) * rh);
+   uint8_t *pixel = a->estimatePixels.data(), *flag = a->estimateEither.data();
+   for (int y = r.y0; y < r.y1; y++) {
+      const bool rowCleared = y >= cleared.y0 && y < cleared.y1;
+      for (int x = r.x0; x < r.x1; x++, pixel++, flag++) {
+         const size_t p = size_t(y) * a->w + x;
+         const bool gone = rowCleared && x >= cleared.x0 && x < cleared.x1;
+         const uint32_t was = gone ? kNothing : before[p];
+         uint32_t &order = a->estimateMap[after[p]];
+         if (order == 0)
+            order = uint32_t(a->estimateMap.size() % (kMaxColors - 1)) + 1;
+         *pixel = uint8_t(order - 1);
+         *flag = after[p] == was ? 1 : 0;
+      }
+   }
+   const GifIndices image = {a->estimatePixels.data(), a->estimateEither.data(), rw, rh,
+                             kMaxColors - 1, GifChoice(a->choice)};
+   return count_gif_indices(image);
+}
+
+// The disposal by which the pending frame and the next take the least,
+// with the rectangle the pending frame is then written with. A disposal is
 // possible only if every pixel that the next picture leaves empty is
 // empty after it: keeping the frame, or restoring what was under it, or
 // clearing its rectangle (grown to take in those pixels).
@@ -585,32 +626,17 @@ Choice choose_disposal(GifAnimation *a)
       }
    }
 
-   Choice best = {GIF_DISPOSAL_KEEP, changed};
-   long bestCost = -1;
-   if (emptied.empty()) {
-      bestCost = changed.area() + std::max(afterKeep.area(), 1L);
-   }
-   if (restorable) {
-      const long cost = changed.area() + std::max(afterRestore.area(), 1L);
-      if ((bestCost < 0 || cost < bestCost) &&
-          (bestCost < 0 || changes_fit(a, a->under, a->next, afterRestore))) {
-         best = {GIF_DISPOSAL_PREVIOUS, changed};
-         bestCost = cost;
-      }
-   }
    // Clearing: the next frame draws whatever it shows inside the cleared
    // rectangle, and its changes outside it.
    Rect cleared = changed;
    cleared.add(emptied);
-   if (cleared.empty())
-      return best;
    Rect afterClear = kNoRect;
    if (!a->nextHoles) {
       // Then the next frame draws all of the cleared rectangle.
       afterClear = cleared;
       afterClear.add(afterKeep);
    }
-   for (int y = 0; a->nextHoles && y < a->h; y++) {
+   for (int y = 0; a->nextHoles && !cleared.empty() && y < a->h; y++) {
       const uint32_t *s = &a->shown[size_t(y) * w], *n = &a->next[size_t(y) * w];
       const bool inside = y >= cleared.y0 && y < cleared.y1;
       if (!inside && memcmp(n, s, size_t(w) * 4) == 0)
@@ -620,8 +646,41 @@ Choice choose_disposal(GifAnimation *a)
             afterClear.add(x, y);
       }
    }
-   const long cost = cleared.area() + std::max(afterClear.area(), 1L);
-   if (bestCost < 0 || cost < bestCost) {
+
+   // The cost of each disposal: the area both frames cover, or, when
+   // all those rectangles are small, the bytes they take, which tell
+   // apart what areas alike do not (text that scrolls, a cursor that
+   // blinks).
+   const long small = long(w) * a->h / kSmallPart;
+   const bool measured = changed.area() <= small && afterKeep.area() <= small &&
+                         afterRestore.area() <= small && cleared.area() <= small &&
+                         afterClear.area() <= small;
+   const long pendingSize = measured ? drawing_size(a, a->under, kNoRect, a->shown, changed) : 0;
+   const auto cost = [&](const Rect &frame, const std::vector<uint32_t> &before,
+                         const Rect &gone, const Rect &next) {
+      if (!measured)
+         return frame.area() + std::max(next.area(), 1L);
+      const long own =
+         frame == changed ? pendingSize : drawing_size(a, a->under, kNoRect, a->shown, frame);
+      return own + drawing_size(a, before, gone, a->next, next);
+   };
+
+   Choice best = {GIF_DISPOSAL_KEEP, changed};
+   long bestCost = -1;
+   if (emptied.empty())
+      bestCost = cost(changed, a->shown, kNoRect, afterKeep);
+   if (restorable) {
+      const long c = cost(changed, a->under, kNoRect, afterRestore);
+      if ((bestCost < 0 || c < bestCost) &&
+          (bestCost < 0 || changes_fit(a, a->under, a->next, afterRestore))) {
+         best = {GIF_DISPOSAL_PREVIOUS, changed};
+         bestCost = c;
+      }
+   }
+   if (cleared.empty())
+      return best;
+   const long c = cost(cleared, a->shown, cleared, afterClear);
+   if (bestCost < 0 || c < bestCost) {
       if (bestCost < 0 || changes_fit(a, a->shown, a->next, afterClear))
          best = {GIF_DISPOSAL_BACKGROUND, cleared};
    }

@@ -21,12 +21,14 @@
 // for itself. The transparent index is the entry no change uses that kept
 // pixels show most, or an entry added for it, which the next new colour
 // takes while the table is not yet in the file. Each frame's disposal is
-// chosen once the next frame is known, so that the next one has the least
-// to draw (a frame whose pixels turn transparent gets the disposal that
-// clears them); a frame equal to the one before adds its delay to that
-// one's. A first frame that leaves part of the screen uncovered has a
-// transparent index, without which some decoders fill the rest with the
-// background colour.
+// chosen once the next frame is known, so that the two take the least:
+// the least area, or, when the frame, the next and the rectangles each
+// disposal leaves are all of at most a sixteenth of the screen, the
+// fewest bytes by the counting pass (a frame whose pixels turn
+// transparent gets a disposal that clears them); a frame equal to the
+// one before adds its delay to that one's. A first frame that leaves
+// part of the screen uncovered has a transparent index, without which
+// some decoders fill the rest with the background colour.
 //
 // Colours: every colour is kept exactly while each frame's changes hold
 // 256 colours or fewer. The global table takes the colours in the order

@@ -227,6 +227,31 @@ Clip near_colours()
    return clip;
 }
 
+// Glyphs typed on nothing after a blinking cursor, two rubbed out and
+// typed again: frames small enough that their disposals are chosen by
+// the bytes the next frame takes, some of which must clear.
+Clip typed_text()
+{
+   std::mt19937 rng(13);
+   Clip clip{64, 32, {}, {}};
+   const uint32_t ink = opaque(0xE0E0E0), cursor = opaque(0x40C040);
+   std::vector<uint32_t> f = clip.blank(kClear);
+   std::vector<std::vector<uint32_t>> typed = {f};
+   for (int i = 0; i < 8; i++) {
+      for (int p = 0; p < 15; p++)
+         if (rng() % 2)
+            rect(clip, f, 4 + 4 * i + p % 3, 10 + p / 3, 1, 1, ink);
+      typed.push_back(f);
+   }
+   for (int k : {1, 2, 3, 3, 8, 7, 6, 7, 8}) {
+      std::vector<uint32_t> g = typed[size_t(k)];
+      clip.add(g, 4);
+      rect(clip, g, 4 + 4 * k, 10, 3, 5, cursor);
+      clip.add(g, 4);
+   }
+   return clip;
+}
+
 Clip indexed_input()
 {
    Clip clip = transparent_input();
@@ -410,7 +435,7 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"TransparentEntryTaken", transparent_entry_taken},
                      Case{"ColourAfterTheTable", colour_after_the_table},
                      Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
-                     Case{"FullDictionary", full_dictionary},
+                     Case{"FullDictionary", full_dictionary}, Case{"TypedText", typed_text},
                      Case{"IndexedInput", indexed_input},
                      Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
