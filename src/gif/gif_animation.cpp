@@ -11,6 +11,7 @@
 #include "gif/gif_encoder.h"
 #include "gif/gif_format.h"
 #include "gif/gif_palette.h"
+#include "gif/gif_table_order.h"
 
 namespace {
 
@@ -24,6 +25,8 @@ const size_t kHeldBytes = size_t(4) << 20;
 // Where the global table starts: after the signature and the screen
 // descriptor.
 const long kTableOffset = 13;
+// Where a frame's transparent index lies in its graphic control block.
+const size_t kControlTransparent = 6;
 
 // How often a frame measures the ways of writing kept pixels; a frame
 // of at most this part of the screen measures them always, which costs
@@ -31,6 +34,9 @@ const long kTableOffset = 13;
 // a cursor gone).
 const long kChoiceEvery = 8;
 const long kSmallPart = 16;
+// The widest gap of kept pixels between two changes in a row that is
+// written in its own colours.
+const int kGap = 3;
 
 struct Rect {
    int x0, y0, x1, y1;  // x1, y1 one past the last column and row; empty when x0 >= x1
@@ -112,6 +118,7 @@ struct GifAnimation {
    std::vector<uint32_t> global;
    EntryIndex globalIndex;
    int transparentSlot = -1;
+   int fixedEntries = 0;  // the given palette's, which keep their places
 
    // Output before the header (the table's size is not known yet) and,
    // once it is written, how many table entries it holds.
@@ -156,6 +163,15 @@ struct GifAnimation {
       int colors;
    };
    std::vector<SharedTable> shared;
+   // Held frames drawn with the global table, whose values are renamed
+   // when its order is chosen: where the byte of each one's transparent
+   // index and its data start in `held`.
+   struct HeldFrame {
+      size_t transparentAt;
+      int transparent;
+      size_t data;
+   };
+   std::vector<HeldFrame> heldFrames;
 
    // One frame's colours, planes and blocks.
    EntryIndex frameIndex;
@@ -252,6 +268,65 @@ void adopt_shared_table(GifAnimation *a)
    std::vector<GifAnimation::SharedTable>().swap(a->shared);
 }
 
+// The global table's order, chosen when it is written from the values
+// of the held frames drawn with it: those frames' data are renamed to
+// the new entries, code by code.
+void order_table(GifAnimation *a)
+{
+   std::vector<GifTableFrame> frames;
+   for (const GifAnimation::HeldFrame &f : a->heldFrames) {
+      frames.push_back({summarize_gif_data(&a->held[f.data]), f.transparent >= 0});
+      if (f.transparent >= 0)
+         frames.back().data.values.reset(size_t(f.transparent));
+   }
+   const std::vector<uint8_t> rename =
+      order_gif_table(int(a->global.size()), a->fixedEntries, frames);
+   bool same = true;
+   for (size_t v = 0; v < rename.size(); v++)
+      same = same && rename[v] == v;
+   if (same) {
+      std::vector<GifAnimation::HeldFrame>().swap(a->heldFrames);
+      return;
+   }
+
+   // A frame's transparent index takes the lowest entry its other values
+   // leave: it shows no colour, so any unused entry serves.
+   std::vector<uint8_t> held;
+   held.reserve(a->held.size());
+   size_t from = 0;
+   uint8_t values[kMaxColors] = {};
+   std::copy(rename.begin(), rename.end(), values);
+   for (size_t k = 0; k < a->heldFrames.size(); k++) {
+      const GifAnimation::HeldFrame &f = a->heldFrames[k];
+      if (f.transparent >= 0) {
+         values[f.transparent] = uint8_t(renamed_transparent(frames[k], rename));
+         a->held[f.transparentAt] = values[f.transparent];
+      }
+      held.insert(held.end(), a->held.begin() + long(from), a->held.begin() + long(f.data));
+      rename_gif_data(&a->held[f.data], values, renamed_code_size(frames[k], rename), &held);
+      held.push_back(0);
+      from = f.data + frames[k].data.size;
+      if (f.transparent >= 0)
+         values[f.transparent] = rename[size_t(f.transparent)];
+   }
+   held.insert(held.end(), a->held.begin() + long(from), a->held.end());
+   a->held.swap(held);
+   std::vector<GifAnimation::HeldFrame>().swap(a->heldFrames);
+
+   std::vector<uint32_t> global(a->global.size());
+   EntryIndex index;
+   for (size_t v = 0; v < global.size(); v++) {
+      const uint32_t c = a->global[v];
+      global[rename[v]] = c;
+      if (a->globalIndex.find(c) == int(v))
+         index.set(c, rename[v]);
+   }
+   a->global.swap(global);
+   a->globalIndex = std::move(index);
+   if (a->transparentSlot >= 0)
+      a->transparentSlot = rename[size_t(a->transparentSlot)];
+}
+
 // Frames go to memory until there are too many bytes of them; then the
 // header goes out with a table of 256 entries, whose later colours are
 // written into place at the end.
@@ -263,6 +338,7 @@ bool emit(GifAnimation *a, const std::vector<uint8_t> &bytes, std::string *probl
    if (a->held.size() <= kHeldBytes)
       return true;
    adopt_shared_table(a);
+   order_table(a);
    std::vector<uint8_t> header;
    write_header(a, kMaxColors, &header);
    const bool ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);
@@ -298,6 +374,36 @@ void reduce_changes(GifAnimation *a, const Rect &r)
       }
    }
    a->reducedFrames++;
+}
+
+// A few kept pixels amid changes in a row take their own colours, where
+// the changes use those colours too: a sprite some of whose pixels happen
+// to match what was under it is then written whole, its strings unbroken
+// by transparent holes, and the frame needs no entry more. (Where a
+// pixel's flag is 1 it may be written as its own entry or transparent;
+// 0 fixes it.)
+void fill_gaps(const uint8_t *pixels, uint8_t *either, int w, int h, int transparent,
+               const bool *used)
+{
+   for (int y = 0; y < h; y++) {
+      const uint8_t *p = pixels + size_t(y) * w;
+      uint8_t *f = either + size_t(y) * w;
+      int lastChange = -1;
+      for (int x = 0; x < w; x++) {
+         if (f[x] == 1)
+            continue;
+         if (p[x] != transparent) {
+            bool fits = lastChange >= 0 && x - lastChange - 1 <= kGap;
+            for (int k = lastChange + 1; fits && k < x; k++)
+               fits = used[p[k]];
+            if (fits)
+               std::fill(f + lastChange + 1, f + x, 0);
+            lastChange = x;
+         } else {
+            lastChange = -1;
+         }
+      }
+   }
 }
 
 // The blocks before a frame's data: its control, its descriptor and its
@@ -450,10 +556,10 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
    // pixels show most (they are then the same whichever way they are
    // written); one added when there is none.
    int transparent = -1;
+   bool used[kMaxColors] = {};
+   for (int k = 0; k < count; k++)
+      used[entries[k]] = true;
    if (keeps) {
-      bool used[kMaxColors] = {};
-      for (int k = 0; k < count; k++)
-         used[entries[k]] = true;
       for (int k = 0; k < int(table.size()); k++) {
          if (!used[k] && (transparent < 0 || kept[0][k + 1] > kept[0][transparent + 1]))
             transparent = k;
@@ -491,12 +597,18 @@ bool write_frame(GifAnimation *a, Rect r, GifDisposal disposal, std::string *pro
       }
    }
 
+   if (choices)
+      fill_gaps(a->pixels.data(), a->either.data(), rw, rh, transparent, used);
+
    std::vector<uint8_t> &out = a->frameBytes;
    out.clear();
    put_frame_head(&out, r, disposal, a->pendingDelay, transparent, local ? &table : nullptr);
    if (shared)
       a->shared.push_back({a->held.size() + out.size() - size_t(3) * kMaxColors,
                            a->shownReducedMade, int(a->shownReduced.size())});
+   else if (!local && !a->headerWritten)
+      a->heldFrames.push_back(
+         {a->held.size() + kControlTransparent, transparent, a->held.size() + out.size()});
    // The shortest of the ways to make the choices, measured without
    // writing, on every eighth frame, whose way the frames between keep,
    // and on every small one, for itself alone.
@@ -948,6 +1060,7 @@ GifAnimation *open_gif_animation(const char *filename, const GifAnimationSetting
          if (a->globalIndex.find(c) < 0)
             a->globalIndex.set(c, k);
       }
+      a->fixedEntries = settings.palette->count;
    }
    const size_t n = size_t(a->w) * a->h;
    a->shown.assign(n, kNothing);
@@ -1066,6 +1179,7 @@ int close_gif_animation(GifAnimation *a, std::string *problem, GifAnimationRepor
    }
    if (ok && !a->headerWritten) {
       adopt_shared_table(a);
+      order_table(a);
       std::vector<uint8_t> header;
       write_header(a, int(a->global.size()), &header);
       ok = write_bytes(a, header, problem) && write_bytes(a, a->held, problem);

@@ -15,7 +15,8 @@
 // rectangle that changed is written; inside it, a pixel that stays the
 // same may take the transparent index or its own colour: the encoder
 // chooses as it goes, trying the transparent index first or its own, or
-// takes always the one; every eighth frame measures these four ways with a
+// takes always the one (a gap of up to three kept pixels between changes
+// in a row takes its own colours where the changes use them); every eighth frame measures these four ways with a
 // counting pass of the encoder, and it and the seven after it take the
 // shortest; a frame of at most a sixteenth of the screen measures them
 // for itself. The transparent index is the entry no change uses that kept
@@ -34,7 +35,12 @@
 // 256 colours or fewer. The global table takes the colours in the order
 // they come (after the given palette's, when there is one) until it is
 // full; a frame whose new colours do not fit in it gets a local table of
-// its changes' colours. Only a frame whose changes hold more than 256
+// its changes' colours. When the table is written, the colours that the
+// held frames drawn with it use are ordered so that as many frames as can
+// use only low entries (a frame's codes are as short as its largest
+// entry allows: a sprite's frames often fit 128 entries where the first
+// frame needs 256), and those frames' data are renamed to match, code by
+// code; the given palette's entries keep their places. Only a frame whose changes hold more than 256
 // colours is reduced: to a table of 255 made by median cut from that
 // frame's changes, which later frames map to as well while it serves them
 // (a mean squared error within three times the one it had on its own
@@ -55,10 +61,11 @@
 // two planes of a byte per pixel for the frame being encoded, and up to
 // 4 MB of written data until the global table is known (after that the
 // data goes to the file as it is made, and the table's later entries are
-// written into place at the end), and tables of 1.4 MB in which the
-// colours of 16-bit pictures find their entries in one step: about 18
-// bytes per screen pixel plus 5.4 MB, 11 MB for 640x480, whatever the
-// number of frames.
+// written into place at the end), twice that for the moment it is
+// renamed, and tables of 1.4 MB in which the colours of 16-bit pictures
+// find their entries in one step: about 18 bytes per screen pixel plus
+// 5.4 MB (9.4 MB at that moment), 11 MB for 640x480, whatever the number
+// of frames.
 //
 // The file is written beside its name and put in place by
 // close_gif_animation, so an animation that fails or is abandoned leaves

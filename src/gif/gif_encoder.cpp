@@ -1,5 +1,6 @@
 #include "gif/gif_encoder.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 
@@ -422,4 +423,166 @@ long count_gif_indices(const GifIndices &image)
    encode_parsed(counter, image, min_code_size_of(image));
    const long bytes = (counter.bits + 7) / 8;
    return 1 + bytes + (bytes + GIF_MAX_SUB_BLOCK - 1) / GIF_MAX_SUB_BLOCK;
+}
+
+namespace {
+
+// The codes of data this encoder wrote, read back with a reader's widths.
+class CodeReader {
+public:
+   explicit CodeReader(const uint8_t *data)
+       : start_(data), at_(data + 1), minCodeSize_(data[0]), clear_(1 << data[0])
+   {
+      restart();
+   }
+
+   int minCodeSize() const { return minCodeSize_; }
+   int clearCode() const { return clear_; }
+   int firstEntry() const { return clear_ + 2; }
+
+   // The next code, or -1 once the end code is read or the data ends.
+   int next()
+   {
+      if (done_)
+         return -1;
+      while (count_ < width_) {
+         if (left_ == 0) {
+            left_ = *at_++;
+            if (left_ == 0) {
+               done_ = true;
+               return -1;
+            }
+         }
+         bits_ |= uint32_t(*at_++) << count_;
+         count_ += 8;
+         left_--;
+      }
+      const int code = int(bits_ & ((1u << width_) - 1));
+      bits_ >>= width_;
+      count_ -= width_;
+      if (code == clear_) {
+         restart();
+      } else if (code == clear_ + 1) {
+         done_ = true;
+      } else {
+         if (!fresh_ && nextEntry_ < GIF_MAX_CODES) {
+            nextEntry_++;
+            if (nextEntry_ == 1 << width_ && width_ < GIF_MAX_CODE_WIDTH)
+               width_++;
+         }
+         fresh_ = false;
+      }
+      return code;
+   }
+
+   // Bytes from the code size byte to the terminator, once next() has
+   // given -1.
+   size_t size()
+   {
+      at_ += left_;
+      while (*at_ != 0)
+         at_ += *at_ + 1;
+      return size_t(at_ + 1 - start_);
+   }
+
+private:
+   void restart()
+   {
+      width_ = minCodeSize_ + 1;
+      nextEntry_ = clear_ + 2;
+      fresh_ = true;
+   }
+
+   const uint8_t *start_, *at_;
+   int minCodeSize_, clear_;
+   int left_ = 0;  // bytes left in the sub-block
+   uint32_t bits_ = 0;
+   int count_ = 0;
+   int width_ = 0, nextEntry_ = 0;
+   bool fresh_ = true;  // no code read since the last clear
+   bool done_ = false;
+};
+
+// The widths a reader reads codes of one minimum code size with.
+struct Widths {
+   int minCodeSize, width, nextEntry;
+   bool fresh;
+
+   explicit Widths(int size) : minCodeSize(size) { restart(); }
+   void restart()
+   {
+      width = minCodeSize + 1;
+      nextEntry = (1 << minCodeSize) + 2;
+      fresh = true;
+   }
+   // After a code that is neither clear nor end.
+   void step()
+   {
+      if (!fresh && nextEntry < GIF_MAX_CODES) {
+         nextEntry++;
+         if (nextEntry == 1 << width && width < GIF_MAX_CODE_WIDTH)
+            width++;
+      }
+      fresh = false;
+   }
+};
+
+const int kSmallestSize = 2, kLargestRenamed = 8;
+
+}  // namespace
+
+GifDataSummary summarize_gif_data(const uint8_t *data)
+{
+   GifDataSummary s = {};
+   CodeReader reader(data);
+   std::vector<Widths> sizes;
+   for (int m = kSmallestSize; m <= kLargestRenamed; m++)
+      sizes.emplace_back(m);
+   int deepest = -1;  // the furthest entry a code refers to
+   for (int code; (code = reader.next()) >= 0;) {
+      const bool clear = code == reader.clearCode();
+      for (Widths &w : sizes) {
+         s.bits[w.minCodeSize] += w.width;
+         if (clear)
+            w.restart();
+         else
+            w.step();
+      }
+      if (code < reader.clearCode())
+         s.values.set(size_t(code));
+      else if (code > reader.clearCode() + 1)
+         deepest = std::max(deepest, code - reader.firstEntry());
+   }
+   for (int m = kSmallestSize; m <= kLargestRenamed; m++) {
+      if ((1 << m) + 2 + deepest >= GIF_MAX_CODES)
+         s.bits[m] = -1;
+   }
+   s.size = reader.size();
+   return s;
+}
+
+void rename_gif_data(const uint8_t *data, const uint8_t rename[256], int minCodeSize,
+                     std::vector<uint8_t> *out)
+{
+   CodeReader reader(data);
+   Widths widths(minCodeSize);
+   const int clear = 1 << minCodeSize;
+   out->push_back(uint8_t(minCodeSize));
+   BlockWriter writer;
+   writer.vector = out;
+   for (int code; (code = reader.next()) >= 0;) {
+      if (code < reader.clearCode()) {
+         write_gif_code(writer, widths.width, rename[code]);
+         widths.step();
+      } else if (code == reader.clearCode()) {
+         write_gif_code(writer, widths.width, clear);
+         widths.restart();
+      } else if (code == reader.clearCode() + 1) {
+         write_gif_code(writer, widths.width, clear + 1);
+      } else {
+         write_gif_code(writer, widths.width, code - reader.firstEntry() + clear + 2);
+         widths.step();
+      }
+   }
+   finish_blocks(writer);
 }

@@ -4,6 +4,8 @@
 
 #include <allegro.h>
 
+#include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -39,5 +41,24 @@ void encode_gif_indices(const GifIndices &image, std::vector<uint8_t> *out);
 // The number of bytes encode_gif_indices appends, found without writing
 // them: the cheap measure that chooses between ways of writing a frame.
 long count_gif_indices(const GifIndices &image);
+
+// What LZW data this encoder wrote holds, read from its codes as a reader
+// would: the values its pixels take, and the bits its codes would take
+// at each minimum code size from 2 to 8, or -1 at a size whose dictionary
+// is too small for the codes it refers to (its values aside).
+struct GifDataSummary {
+   std::bitset<256> values;
+   long bits[9];
+   size_t size;  // bytes from the code size byte to the terminator, both included
+};
+GifDataSummary summarize_gif_data(const uint8_t *data);
+
+// Appends to `out` the same data with each value v written as rename[v]
+// and codes of `minCodeSize`, which must hold every renamed value and be
+// one of the sizes summarize_gif_data gives bits for; without the
+// terminator, as encode_gif_indices. The strings, and so the pixels the
+// data makes, are the same but for their values: no encoding again.
+void rename_gif_data(const uint8_t *data, const uint8_t rename[256], int minCodeSize,
+                     std::vector<uint8_t> *out);
 
 #endif

@@ -170,15 +170,29 @@ Clip transparent_entry_taken()
 // More data than the writer holds before its table is known, so the
 // table goes out early with an entry kept for transparency: the colour
 // that comes after must not take that entry, whose colour is written.
+// The first frame's last four colours come back alone in a small frame,
+// which moves them to the table's first entries, and again after the
+// table is written: they must keep their new entries.
 Clip colour_after_the_table()
 {
    std::mt19937 rng(5);
    Clip clip{1024, 768, {}, {}};
    const std::vector<uint32_t> pick = colours(rng, 200);
-   for (int i = 0; i < 6; i++)
+   clip.add(noise(rng, clip, pick));
+   std::vector<uint32_t> order;
+   for (uint32_t c : clip.frames[0])
+      if (std::find(order.begin(), order.end(), c) == order.end())
+         order.push_back(c);
+   std::vector<uint32_t> f = clip.frames[0];
+   for (int k = 0; k < 4; k++)
+      rect(clip, f, 10 + 3 * k, 10, 3, 6, order[order.size() - 1 - size_t(k)]);
+   clip.add(f);
+   for (int i = 0; i < 5; i++)
       clip.add(noise(rng, clip, pick));
-   std::vector<uint32_t> f = clip.frames.back();
+   f = clip.frames.back();
    rect(clip, f, 10, 10, 40, 30, colours(rng, 201).back());
+   for (int k = 0; k < 4; k++)
+      rect(clip, f, 60 + 3 * k, 10, 3, 6, order[order.size() - 1 - size_t(k)]);
    clip.add(f);
    return clip;
 }
@@ -193,6 +207,45 @@ Clip full_dictionary()
    std::vector<uint32_t> f = noise(rng, clip, colours(rng, 16));
    std::copy_n(f.begin(), f.size() / 2, f.begin() + long(f.size() / 2));
    clip.add(f);
+   return clip;
+}
+
+// A backdrop of 200 colours over the upper half, then a sprite of 16
+// colours of its own, which come last and so would take the table's last
+// entries, moving over the flat lower half: its frames' codes are as
+// short as its 18 values (with the flat colour and the transparent index)
+// allow once the table is ordered. The sprite is noise whose lower half
+// repeats its upper half, so its frames fill the dictionary. It passes
+// behind bars of a backdrop colour, which its frames keep, and which a
+// last frame draws anew among the backdrop's other colours.
+Clip sprite_colours_last()
+{
+   std::mt19937 rng(17);
+   Clip clip{256, 192, {}, {}};
+   const std::vector<uint32_t> backdrop = colours(rng, 216);
+   const std::vector<uint32_t> painted(backdrop.begin(), backdrop.begin() + 200);
+   const std::vector<uint32_t> sprite(backdrop.begin() + 200, backdrop.end());
+   std::vector<uint32_t> f = noise(rng, clip, painted);
+   rect(clip, f, 0, 96, clip.width, 96, opaque(0x102030));
+   const uint32_t bars = painted[150];
+   for (int x = 0; x < clip.width; x += 10)
+      rect(clip, f, x, 96, 1, 96, bars);
+   std::vector<uint32_t> block(size_t(160) * 64);
+   for (size_t p = 0; p < block.size() / 2; p++)
+      block[p] = block[p + block.size() / 2] = sprite[rng() % sprite.size()];
+   for (int i = 0; i < 4; i++) {
+      std::vector<uint32_t> g = f;
+      for (int y = 0; y < 64; y++)
+         for (int x = 0; x < 160; x++)
+            if ((8 + 20 * i + x) % 10 != 0)
+               g[size_t(110 + y) * clip.width + 8 + 20 * i + x] = block[size_t(y) * 160 + x];
+      clip.add(g, 3);
+   }
+   f = clip.frames.back();
+   const std::vector<uint32_t> more = noise(rng, clip, painted);
+   std::copy(more.end() - 16 * clip.width, more.end(), f.end() - 16 * clip.width);
+   rect(clip, f, 40, 180, 6, 6, bars);
+   clip.add(f, 3);
    return clip;
 }
 
@@ -315,11 +368,13 @@ void add_frames(GifAnimation *animation, const Clip &clip)
 }
 
 // The clip through the animation writer into `gif`.
-void write_clip(const Clip &clip, const std::string &gif, GifAnimationReport *report)
+void write_clip(const Clip &clip, const std::string &gif, GifAnimationReport *report,
+                const ColorTable *palette = nullptr)
 {
    GifAnimationSettings settings;
    settings.width = clip.width;
    settings.height = clip.height;
+   settings.palette = palette;
    std::string problem;
    GifAnimationPtr animation(open_gif_animation(gif.c_str(), settings, &problem));
    ASSERT_TRUE(animation) << problem;
@@ -436,9 +491,32 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"ColourAfterTheTable", colour_after_the_table},
                      Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
                      Case{"FullDictionary", full_dictionary}, Case{"TypedText", typed_text},
+                     Case{"SpriteColoursLast", sprite_colours_last},
                      Case{"IndexedInput", indexed_input},
                      Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
+
+// The sprite's frames take the codes of a table of 32 entries, the first
+// frame those of 256, whatever order the colours came in; a palette given
+// keeps its entries, here the sprite's last colour at 40.
+TEST(AnimationCodes, AsShortAsEachFramesColoursAllow)
+{
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   const Clip clip = sprite_colours_last();
+   ASSERT_NO_FATAL_FAILURE(write_clip(clip, gif, nullptr));
+   EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, 5, 5, 5, 8}));
+
+   ColorTable palette = {};
+   palette.count = 41;
+   const uint32_t last = clip.frames[1][size_t(173) * clip.width + 167] & 0xFFFFFF;
+   palette.colors[40] = {uint8_t(last >> 16), uint8_t(last >> 8), uint8_t(last), 0};
+   ASSERT_NO_FATAL_FAILURE(write_clip(clip, gif, nullptr, &palette));
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str(), nullptr));
+   ASSERT_TRUE(sequence);
+   EXPECT_EQ(table_entries(sequence->palette)[40], last);
+   EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, 6, 6, 6, 8}));
+}
 
 // Frames of more than 256 colours are reduced, yet each shows its picture
 // at 40 dB or more, and a pixel whose input stays the same keeps what it
