@@ -34,9 +34,11 @@ const size_t kControlTransparent = 6;
 // a cursor gone).
 const long kChoiceEvery = 8;
 const long kSmallPart = 16;
-// The widest gap of kept pixels between two changes in a row that is
-// written in its own colours.
+// The widest gaps of kept pixels between two changes in a row that are
+// written in their own colours: of any colours the changes use, or of
+// the colours of the changes on either side, whose runs they continue.
 const int kGap = 3;
+const int kRunGap = 16;
 
 struct Rect {
    int x0, y0, x1, y1;  // x1, y1 one past the last column and row; empty when x0 >= x1
@@ -379,9 +381,10 @@ void reduce_changes(GifAnimation *a, const Rect &r)
 // A few kept pixels amid changes in a row take their own colours, where
 // the changes use those colours too: a sprite some of whose pixels happen
 // to match what was under it is then written whole, its strings unbroken
-// by transparent holes, and the frame needs no entry more. (Where a
-// pixel's flag is 1 it may be written as its own entry or transparent;
-// 0 fixes it.)
+// by transparent holes, and a run of one colour (a ring the sprite leaves
+// behind, say) goes on through the pixels that already show it; the frame
+// needs no entry more. (Where a pixel's flag is 1 it may be written as
+// its own entry or transparent; 0 fixes it.)
 void fill_gaps(const uint8_t *pixels, uint8_t *either, int w, int h, int transparent,
                const bool *used)
 {
@@ -392,16 +395,21 @@ void fill_gaps(const uint8_t *pixels, uint8_t *either, int w, int h, int transpa
       for (int x = 0; x < w; x++) {
          if (f[x] == 1)
             continue;
-         if (p[x] != transparent) {
-            bool fits = lastChange >= 0 && x - lastChange - 1 <= kGap;
-            for (int k = lastChange + 1; fits && k < x; k++)
-               fits = used[p[k]];
-            if (fits)
-               std::fill(f + lastChange + 1, f + x, 0);
-            lastChange = x;
-         } else {
+         if (p[x] == transparent) {
             lastChange = -1;
+            continue;
          }
+         const int gap = x - lastChange - 1;
+         if (lastChange >= 0 && gap > 0 && gap <= kRunGap) {
+            bool usedColours = gap <= kGap, runs = true;
+            for (int k = lastChange + 1; k < x; k++) {
+               usedColours = usedColours && used[p[k]];
+               runs = runs && (p[k] == p[lastChange] || p[k] == p[x]);
+            }
+            if (usedColours || runs)
+               std::fill(f + lastChange + 1, f + x, 0);
+         }
+         lastChange = x;
       }
    }
 }

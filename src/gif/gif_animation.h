@@ -15,8 +15,10 @@
 // rectangle that changed is written; inside it, a pixel that stays the
 // same may take the transparent index or its own colour: the encoder
 // chooses as it goes, trying the transparent index first or its own, or
-// takes always the one (a gap of up to three kept pixels between changes
-// in a row takes its own colours where the changes use them); every eighth frame measures these four ways with a
+// takes always the one (a gap between changes in a row takes its own
+// colours where it is of up to three pixels whose colours the changes
+// use, or of up to 16 that carry on the colours of the changes on either
+// side); every eighth frame measures these four ways with a
 // counting pass of the encoder, and it and the seven after it take the
 // shortest; a frame of at most a sixteenth of the screen measures them
 // for itself. The transparent index is the entry no change uses that kept
