@@ -286,6 +286,10 @@ void order_table(GifAnimation *a)
    bool same = true;
    for (size_t v = 0; v < rename.size(); v++)
       same = same && rename[v] == v;
+   for (size_t k = 0; same && k < frames.size(); k++) {
+      const int t = a->heldFrames[k].transparent;
+      same = t < 0 || renamed_transparent(frames[k], rename) == t;
+   }
    if (same) {
       std::vector<GifAnimation::HeldFrame>().swap(a->heldFrames);
       return;
