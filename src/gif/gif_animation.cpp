@@ -283,20 +283,22 @@ void order_table(GifAnimation *a)
    }
    const std::vector<uint8_t> rename =
       order_gif_table(int(a->global.size()), a->fixedEntries, frames);
+   // A frame's transparent index takes the lowest entry its other values
+   // leave: it shows no colour, so any unused entry serves.
+   std::vector<int> transparents;
    bool same = true;
    for (size_t v = 0; v < rename.size(); v++)
       same = same && rename[v] == v;
-   for (size_t k = 0; same && k < frames.size(); k++) {
+   for (size_t k = 0; k < frames.size(); k++) {
       const int t = a->heldFrames[k].transparent;
-      same = t < 0 || renamed_transparent(frames[k], rename) == t;
+      transparents.push_back(t < 0 ? t : renamed_transparent(frames[k], rename));
+      same = same && transparents.back() == t;
    }
    if (same) {
       std::vector<GifAnimation::HeldFrame>().swap(a->heldFrames);
       return;
    }
 
-   // A frame's transparent index takes the lowest entry its other values
-   // leave: it shows no colour, so any unused entry serves.
    std::vector<uint8_t> held;
    held.reserve(a->held.size());
    size_t from = 0;
@@ -305,7 +307,7 @@ void order_table(GifAnimation *a)
    for (size_t k = 0; k < a->heldFrames.size(); k++) {
       const GifAnimation::HeldFrame &f = a->heldFrames[k];
       if (f.transparent >= 0) {
-         values[f.transparent] = uint8_t(renamed_transparent(frames[k], rename));
+         values[f.transparent] = uint8_t(transparents[k]);
          a->held[f.transparentAt] = values[f.transparent];
       }
       held.insert(held.end(), a->held.begin() + long(from), a->held.begin() + long(f.data));

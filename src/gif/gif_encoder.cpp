@@ -427,82 +427,6 @@ long count_gif_indices(const GifIndices &image)
 
 namespace {
 
-// The codes of data this encoder wrote, read back with a reader's widths.
-class CodeReader {
-public:
-   explicit CodeReader(const uint8_t *data)
-       : start_(data), at_(data + 1), minCodeSize_(data[0]), clear_(1 << data[0])
-   {
-      restart();
-   }
-
-   int minCodeSize() const { return minCodeSize_; }
-   int clearCode() const { return clear_; }
-   int firstEntry() const { return clear_ + 2; }
-
-   // The next code, or -1 once the end code is read or the data ends.
-   int next()
-   {
-      if (done_)
-         return -1;
-      while (count_ < width_) {
-         if (left_ == 0) {
-            left_ = *at_++;
-            if (left_ == 0) {
-               done_ = true;
-               return -1;
-            }
-         }
-         bits_ |= uint32_t(*at_++) << count_;
-         count_ += 8;
-         left_--;
-      }
-      const int code = int(bits_ & ((1u << width_) - 1));
-      bits_ >>= width_;
-      count_ -= width_;
-      if (code == clear_) {
-         restart();
-      } else if (code == clear_ + 1) {
-         done_ = true;
-      } else {
-         if (!fresh_ && nextEntry_ < GIF_MAX_CODES) {
-            nextEntry_++;
-            if (nextEntry_ == 1 << width_ && width_ < GIF_MAX_CODE_WIDTH)
-               width_++;
-         }
-         fresh_ = false;
-      }
-      return code;
-   }
-
-   // Bytes from the code size byte to the terminator, once next() has
-   // given -1.
-   size_t size()
-   {
-      at_ += left_;
-      while (*at_ != 0)
-         at_ += *at_ + 1;
-      return size_t(at_ + 1 - start_);
-   }
-
-private:
-   void restart()
-   {
-      width_ = minCodeSize_ + 1;
-      nextEntry_ = clear_ + 2;
-      fresh_ = true;
-   }
-
-   const uint8_t *start_, *at_;
-   int minCodeSize_, clear_;
-   int left_ = 0;  // bytes left in the sub-block
-   uint32_t bits_ = 0;
-   int count_ = 0;
-   int width_ = 0, nextEntry_ = 0;
-   bool fresh_ = true;  // no code read since the last clear
-   bool done_ = false;
-};
-
 // The widths a reader reads codes of one minimum code size with.
 struct Widths {
    int minCodeSize, width, nextEntry;
@@ -525,6 +449,67 @@ struct Widths {
       }
       fresh = false;
    }
+};
+
+// The codes of data this encoder wrote, read back with a reader's widths.
+class CodeReader {
+public:
+   explicit CodeReader(const uint8_t *data)
+       : start_(data), at_(data + 1), clear_(1 << data[0]), widths_(data[0])
+   {
+   }
+
+   int clearCode() const { return clear_; }
+   int firstEntry() const { return clear_ + 2; }
+
+   // The next code, or -1 once the end code is read or the data ends.
+   int next()
+   {
+      if (done_)
+         return -1;
+      const int width = widths_.width;
+      while (count_ < width) {
+         if (left_ == 0) {
+            left_ = *at_++;
+            if (left_ == 0) {
+               done_ = true;
+               return -1;
+            }
+         }
+         bits_ |= uint32_t(*at_++) << count_;
+         count_ += 8;
+         left_--;
+      }
+      const int code = int(bits_ & ((1u << width) - 1));
+      bits_ >>= width;
+      count_ -= width;
+      if (code == clear_)
+         widths_.restart();
+      else if (code == clear_ + 1)
+         done_ = true;
+      else
+         widths_.step();
+      return code;
+   }
+
+   // Bytes from the code size byte to the terminator, once next() has
+   // given -1.
+   size_t size()
+   {
+      at_ += left_;
+      while (*at_ != 0)
+         at_ += *at_ + 1;
+      return size_t(at_ + 1 - start_);
+   }
+
+private:
+   const uint8_t *start_, *at_;
+   int clear_;
+   Widths widths_;
+   int left_ = 0;  // bytes left in the sub-block
+   uint32_t bits_ = 0;
+   int count_ = 0;
+   bool done_ = false;
 };
 
 const int kSmallestSize = 2, kLargestRenamed = 8;

@@ -183,16 +183,18 @@ Clip colour_after_the_table()
    for (uint32_t c : clip.frames[0])
       if (std::find(order.begin(), order.end(), c) == order.end())
          order.push_back(c);
+   const auto lastFour = [&](std::vector<uint32_t> &f, int x) {
+      for (int k = 0; k < 4; k++)
+         rect(clip, f, x + 3 * k, 10, 3, 6, order[order.size() - 1 - size_t(k)]);
+   };
    std::vector<uint32_t> f = clip.frames[0];
-   for (int k = 0; k < 4; k++)
-      rect(clip, f, 10 + 3 * k, 10, 3, 6, order[order.size() - 1 - size_t(k)]);
+   lastFour(f, 10);
    clip.add(f);
    for (int i = 0; i < 5; i++)
       clip.add(noise(rng, clip, pick));
    f = clip.frames.back();
    rect(clip, f, 10, 10, 40, 30, colours(rng, 201).back());
-   for (int k = 0; k < 4; k++)
-      rect(clip, f, 60 + 3 * k, 10, 3, 6, order[order.size() - 1 - size_t(k)]);
+   lastFour(f, 60);
    clip.add(f);
    return clip;
 }
