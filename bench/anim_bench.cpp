@@ -133,9 +133,9 @@ Animation game_clip(int count)
    Animation a{"game-clip", 640, 480, {}, {}};
    std::vector<std::vector<uint32_t>> pictures;
    screenState = Playing;
-   gameClock = fixedClock;
+   playedGame().clock = fixedClock;
    newGame();
-   gameClock = time;
+   playedGame().clock = time;
    for (int i = 0; i < count; i++) {
       updateGame();
       updateGame();
@@ -220,8 +220,9 @@ Animation terminal()
    std::mt19937 rng(5);
    std::vector<std::string> lines(1, "");
    BitmapPtr screenBitmap(create_bitmap_ex(8, a.w, a.h));
-   const char *words[] = {"make", "build", "test", "gif", "frames", "-j2", "ctest", "cmake",
-                          "src/gif", "--output-on-failure", "passed", "0.12", "sec", "ok"};
+   const char *words[] = {"make",   "build", "test",  "gif",     "frames",
+                          "-j2",    "ctest", "cmake", "src/gif", "--output-on-failure",
+                          "passed", "0.12",  "sec",   "ok"};
    for (int i = 0; i < 240; i++) {
       if (rng() % 3) {
          std::string &line = lines.back();
@@ -238,8 +239,9 @@ Animation terminal()
          textout_ex(screenBitmap.get(), font, lines[k].c_str(), 4, 4 + 8 * int(k),
                     lines[k].rfind("$ ", 0) == 0 ? 2 : 1, -1);
       if (i / 4 % 2)
-         rectfill(screenBitmap.get(), 4 + 8 * int(lines.back().size()), 4 + 8 * int(lines.size() - 1),
-                  11 + 8 * int(lines.back().size()), 11 + 8 * int(lines.size() - 1), 3);
+         rectfill(screenBitmap.get(), 4 + 8 * int(lines.back().size()),
+                  4 + 8 * int(lines.size() - 1), 11 + 8 * int(lines.back().size()),
+                  11 + 8 * int(lines.size() - 1), 3);
       Frame f{BitmapPtr(create_bitmap_ex(8, a.w, a.h)), {}, 8};
       blit(screenBitmap.get(), f.indices.get(), 0, 0, 0, 0, a.w, a.h);
       a.frames.push_back(std::move(f));
@@ -381,8 +383,8 @@ void print_speed(const std::string &gifcodec, const std::string &what, const std
    for (int run = 0; run < 3; run++) {
       ours = std::min(ours, seconds_of("'" + gifcodec + "' animate --delay 2 -o '" + folder +
                                        "/animated.gif'" + files));
-      theirs = std::min(theirs, seconds_of("gifsicle -O3 '" + plain + "' -o '" + folder +
-                                           "/speed-gifsicle.gif'"));
+      theirs = std::min(
+         theirs, seconds_of("gifsicle -O3 '" + plain + "' -o '" + folder + "/speed-gifsicle.gif'"));
    }
    printf("speed animate %s %.3f s, gifsicle -O3 %.3f s, ratio %.2f\n", what.c_str(), ours, theirs,
           ours / theirs);
@@ -425,7 +427,8 @@ void painted_speed(const std::string &gifcodec)
    const std::string plainFile = folder + "/painted.gif";
    if (!write_plain(plain, plainFile))
       exit(1);
-   print_speed(gifcodec, std::to_string(plain.frames.size()) + " painted frames of more than 256 colours",
+   print_speed(gifcodec,
+               std::to_string(plain.frames.size()) + " painted frames of more than 256 colours",
                files, plainFile);
 }
 

@@ -88,12 +88,12 @@ Replay scriptedGame(time_t seed, uint32_t ticks)
    ScriptedPlayer player;
    KeySource *const before = keys;
    keys = &player;
-   playListener = &recorder;
+   Game &game = playedGame();
+   game.listener = &recorder;
    seedClock = seed;
-   gameClock = scriptedClock;
+   game.clock = scriptedClock;
    screenState = Playing;
    newGame();
-   // Its own numbers: the game's rand must see only the game's calls.
    std::mt19937 script{unsigned(seed)};
    for (uint32_t t = 0; t < ticks && screenState == Playing; t++) {
       if (t % 50 == 0) {
@@ -103,10 +103,10 @@ Replay scriptedGame(time_t seed, uint32_t ticks)
       }
       updateGame();
    }
-   recorder.finish();
-   playListener = nullptr;
+   recorder.finish(game.score);
+   game.listener = nullptr;
    keys = before;
-   gameClock = time;
+   game.clock = time;
    return *recorder.finished();
 }
 
@@ -225,7 +225,6 @@ void compareQuality(const std::string &gif, const std::string &frames)
 double longestFrameInterval(double seconds)
 {
    screenState = Playing;
-   srand(3);
    newGame();
    const double start = now();
    double last = start, longest = 0;
@@ -295,8 +294,8 @@ int main(int argc, char **argv)
    const std::string from = std::to_string(length > 10 ? length - 10 : 0.0);
    const std::string clip = folder + "/clip.gif", frames = folder + "/frames";
    run({game, "--replay", replay, "--gif", clip, "--from", from.substr(0, from.find('.') + 3)});
-   run({game, "--replay", replay, "--frames", frames, "--from",
-        from.substr(0, from.find('.') + 3)});
+   run(
+      {game, "--replay", replay, "--frames", frames, "--from", from.substr(0, from.find('.') + 3)});
    const std::string unoptimized = folder + "/clip-U.gif", theirs = folder + "/clip-O3.gif";
    run({"/usr/bin/gifsicle", "--unoptimize", clip, "-o", unoptimized});
    run({"/usr/bin/gifsicle", "-O3", unoptimized, "-o", theirs});

@@ -34,20 +34,22 @@ std::map<std::string, double> microseconds;
 // 25 sparks and three popups.
 void setUpBusyGame()
 {
-   srand(7);
    newGame();
    for (int i = 0; i < 150; i++)
       updateGame();
-   targets[0].kind = 3;
-   targets[0].restoreColours();
-   targets[0].hitBy(makecol(255, 0, 0));
-   sparks.clear();
-   spawnSparks(25, 320, 240);
+   Game &game = playedGame();
+   Powerup &waiting = game.targets[0];
+   waiting.kind = 3;
+   waiting.restoreColours();
+   waiting.hitBy(kRedBallValue);
+   game.sparks.clear();
+   GameRandom numbers(7);
+   spawnSparks(game.sparks, numbers, 25, 320, 240);
    for (int i = 0; i < 20; i++)
-      updateSparks();
-   popups.clear();
+      updateSparks(game.sparks);
+   game.popups.clear();
    for (int i = 0; i < 3; i++)
-      popups.push_back(TextFade(500 + 250 * i, 100 + 150 * i, 300));
+      game.popups.push_back(TextFade(500 + 250 * i, 100 + 150 * i, 300));
 }
 
 void frame(benchmark::State &state, int screenOf)
@@ -55,8 +57,8 @@ void frame(benchmark::State &state, int screenOf)
    screenState = ScreenState(screenOf);
    for (auto _ : state)
       drawFrame();
-   state.counters["frames/s"] = benchmark::Counter(double(state.iterations()),
-                                                   benchmark::Counter::kIsRate);
+   state.counters["frames/s"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
 void EmptyFrame(benchmark::State &state)

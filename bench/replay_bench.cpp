@@ -1,7 +1,8 @@
 // Replays: --verify of each recorded game of tests/replays against the
 // game time it holds (how many times faster than real time the logic
-// plays), the bytes a minute of play takes, what recording costs a tick,
-// and how long a replay's save takes (which the game never makes while a
+// plays), the long one checked on one thread and on two at once (each
+// thread its own game: the games checked a second), the bytes a minute of play takes, what
+// recording costs a tick, and how long a replay's save takes (which the game never makes while a
 // game is in play). The figures are printed at the end.
 #include <benchmark/benchmark.h>
 #include <unistd.h>
@@ -35,20 +36,34 @@ void Verify(benchmark::State &state, const std::string &name)
       benchmark::Counter(gameSeconds * double(state.iterations()), benchmark::Counter::kIsRate);
 }
 
+// The long game checked again and again on each thread: with a game each,
+// the threads never wait for one another.
+void VerifyAtOnce(benchmark::State &state)
+{
+   const Replay &replay = replays["long"];
+   for (auto _ : state) {
+      const std::string drift = verifyReplay(replay);
+      if (!drift.empty())
+         state.SkipWithError(drift.c_str());
+   }
+   state.counters["games/s"] =
+      benchmark::Counter(double(state.iterations()), benchmark::Counter::kIsRate);
+}
+
 // One tick's recording: a run grown or begun, and a check value every
 // 100 ticks.
 void RecordTick(benchmark::State &state)
 {
    Recorder recorder("bench");
-   recorder.started(replays["long"].start);
-   replayStart(replays["long"].start);
+   Game game(replays["long"].start);
+   recorder.started(game, replays["long"].start);
    ActionSet actions = 0;
    int tick = 0;
    for (auto _ : state) {
       // The keys change every 30 ticks, as a player's do often.
       if (++tick % 30 == 0)
          actions ^= 1u << (tick / 30 % 8);
-      recorder.ticked(actions, false);
+      recorder.ticked(game, actions, false);
    }
 }
 
@@ -89,6 +104,11 @@ int main(int argc, char **argv)
                                    [name](benchmark::State &s) { Verify(s, name); })
          ->Unit(benchmark::kMillisecond);
    }
+   benchmark::RegisterBenchmark("VerifyAtOnce/long", VerifyAtOnce)
+      ->Threads(1)
+      ->Threads(2)
+      ->UseRealTime()
+      ->Unit(benchmark::kMillisecond);
    benchmark::RegisterBenchmark("RecordTick", RecordTick);
    benchmark::RegisterBenchmark("SaveReplay", SaveReplay)->Unit(benchmark::kMillisecond);
    benchmark::Initialize(&argc, argv);

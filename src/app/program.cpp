@@ -97,7 +97,6 @@ int runProgram(const Options &options)
    if (install_int_ex(onLogicTick, BPS_TO_TIMER(kTicksPerSecond)) != 0 ||
        install_int(onSecondTick, 1000) != 0)
       return failStartup("cannot install the timers");
-   srand(unsigned(time(nullptr)));
    register_gif_type();
    set_color_depth(16);
    // Without its icon the game plays on.

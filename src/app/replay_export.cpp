@@ -14,12 +14,11 @@
 #include "files/netpbm_file.h"
 #include "files/paths.h"
 #include "files/say.h"
-#include "game/game.h"
 #include "game/ticks.h"
 #include "gif/gif.h"
 #include "replay/playback.h"
 #include "screens/marks.h"
-#include "screens/playfield.h"
+#include "screens/playfield_drawing.h"
 #include "shell/assets.h"
 
 namespace {
@@ -259,7 +258,7 @@ int exportReplay(const Options &o, FILE *err)
          problem = o.replayFile + ": " + playback.divergence();
          break;
       }
-      drawGame();
+      drawPlayfield(playback.game());
       problem = sink->add(backBuffer, part.shown(k));
       clear_bitmap(backBuffer);
       if (terminal && (k % kProgressEvery == 0 || k == total))

@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "audio/sound.h"
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/playfield.h"
@@ -29,11 +28,11 @@ float throwLoudness(const Ball &ball)
 }  // namespace
 
 Ball::Ball(int x, int y, int radius, int colour)
-    : radius(radius), colour(colour), vx(0), vy(0), x(float(x)), y(float(y)), hand(nullptr)
+    : radius(radius), colour(colour), vx(0), vy(0), x(float(x)), y(float(y)), hand(HandSide::None)
 {
 }
 
-void updateBall(Ball &ball)
+void updateBall(Game &game, Ball &ball)
 {
    if (ball.vx > kTrimVx)
       ball.vx -= kTrimVxStep;
@@ -41,17 +40,17 @@ void updateBall(Ball &ball)
       ball.vy += kTrimVyStep;
 
    // A tie goes to the left hand.
-   const int toLeft = std::abs(int(ball.x - leftHand.centreX));
-   const int toRight = std::abs(int(ball.x - rightHand.centreX));
-   ball.hand = toLeft > toRight ? &rightHand : &leftHand;
+   const int toLeft = std::abs(int(ball.x - game.leftHand.centreX));
+   const int toRight = std::abs(int(ball.x - game.rightHand.centreX));
+   ball.hand = toLeft > toRight ? HandSide::Right : HandSide::Left;
 
    ball.vx -= ball.vx / kDrag;
    ball.vy -= ball.vy / kDrag;
 
-   if (ball.y + ball.radius < kCatchLine || handsOff)
+   if (ball.y + ball.radius < kCatchLine || game.handsOff)
       ball.vy = float(ball.vy + kGravity);
    else
-      bounceBallOffHand(ball);
+      bounceBallOffHand(game, ball);
 
    ball.x += ball.vx;
    ball.y += ball.vy;
@@ -69,9 +68,9 @@ void updateBall(Ball &ball)
    }
 }
 
-void bounceBallOffHand(Ball &ball)
+void bounceBallOffHand(Game &game, Ball &ball)
 {
-   const Hand &hand = *ball.hand;
+   const Hand &hand = ball.hand == HandSide::Right ? game.rightHand : game.leftHand;
    // A falling ball is caught and thrown; a rising one below the catch
    // line is only pushed on.
    const bool caught = ball.vy > 0;
@@ -83,7 +82,7 @@ void bounceBallOffHand(Ball &ball)
    // A throw that does not point upwards becomes one straight up.
    ball.vy = v[1] < 0 ? v[1] : -hand.power;
    if (caught)
-      playSound(Cue::Throw, ballColourOf(ball.colour), throwLoudness(ball));
+      game.cue(Cue::Throw, ballColourOf(ball.colour), throwLoudness(ball));
 }
 
 int ballColourOf(int colour)

@@ -2,7 +2,9 @@
 #ifndef TOSSARO_GAME_BALL_H
 #define TOSSARO_GAME_BALL_H
 
-struct Hand;
+#include "game/hand.h"
+
+class Game;
 
 // The balls' identities: the 16-bit colour values (red in the top five
 // bits, green in the middle six, blue in the low five) the game has always
@@ -18,17 +20,17 @@ struct Ball {
    float x, y;  // centre
    // The nearer hand, chosen anew at the start of every update; none
    // before the first.
-   Hand *hand;
+   HandSide hand;
 };
 
-// One tick of flight: trims, nearer hand, drag, gravity or the catch, the
-// move and the side walls.
-void updateBall(Ball &ball);
+// One tick of flight in `game`: trims, nearer hand, drag, gravity or the
+// catch, the move and the side walls.
+void updateBall(Game &game, Ball &ball);
 
 // The catch and throw off the ball's hand: the velocity mirrored in the
 // hand's line and scaled by its power, relaunched straight up when the
 // result does not point upwards.
-void bounceBallOffHand(Ball &ball);
+void bounceBallOffHand(Game &game, Ball &ball);
 
 // Mirrors v = (vx, vy) in the hand's line through its two ends (the line
 // is not clipped to the hand).

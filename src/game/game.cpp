@@ -2,22 +2,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdlib>
+#include <cstring>
 
-#include "audio/sound.h"
 #include "game/playfield.h"
 #include "game/ticks.h"
-
-int score = 0;
-float hitTimer = 0;
-float energy = 0;
-bool handsOff = false;
-std::vector<Ball> balls;
-std::vector<Powerup> targets;
-std::vector<TextFade> popups;
-time_t (*gameClock)(time_t *) = time;
-ActionSet playActions = 0;
-PlayListener *playListener = nullptr;
 
 namespace {
 
@@ -32,8 +20,45 @@ const int kPointsPerSpark = 70;
 // each 400 points, up to the fourth.
 const int kPointsPerChimeTier = 400, kChimeTiers = 4;
 
+class Fnv {
+public:
+   void add(uint32_t v)
+   {
+      for (int k = 0; k < 4; k++) {
+         hash_ ^= v >> (8 * k) & 0xff;
+         hash_ *= 16777619u;
+      }
+   }
+   void add(float f)
+   {
+      uint32_t bits;
+      memcpy(&bits, &f, 4);
+      add(bits);
+   }
+   uint32_t value() const { return hash_; }
+
+private:
+   uint32_t hash_ = 2166136261u;
+};
+
+}  // namespace
+
+Game::Game(const GameStart &start) : leftHand(start.left), rightHand(start.right)
+{
+   actions = start.actions;
+   setUp(start.seed);
+   if (start.withinTick)
+      advanceField();
+}
+
+void Game::cue(Cue cue, int variant, float loudness) const
+{
+   if (heard)
+      playSound(cue, variant, loudness);
+}
+
 // A fresh field seeded with `seed`, each hand picking its ball at once.
-void setUp(unsigned seed)
+void Game::setUp(uint32_t seed)
 {
    score = 0;
    handsOff = false;
@@ -41,32 +66,32 @@ void setUp(unsigned seed)
    balls.push_back(Ball(320, 100, 10, kRedBallValue));
    balls.push_back(Ball(150, 150, 10, kGreenBallValue));
    balls.push_back(Ball(200, 200, 10, kBlueBallValue));
-   srand(seed);
+   random_.reseed(seed);
    targets.clear();
    sparks.clear();
    for (int i = 0; i < kTargetCount; i++)
-      targets.push_back(Powerup());
+      targets.push_back(Powerup(random_));
    hitTimer = 0;
    energy = kStartEnergy;
-   updateHand(leftHand);
-   updateHand(rightHand);
+   updateHand(*this, leftHand);
+   updateHand(*this, rightHand);
 }
 
-void collect(size_t index)
+void Game::collect(size_t index)
 {
    const Powerup target = targets[index];
-   playSound(Cue::Collected, std::min(kChimeTiers, 1 + target.value / kPointsPerChimeTier));
+   cue(Cue::Collected, std::min(kChimeTiers, 1 + target.value / kPointsPerChimeTier));
    score += target.value;
    popups.push_back(TextFade(target.value, target.x, target.y));
-   spawnSparks(target.value / kPointsPerSpark, target.x, target.y);
+   spawnSparks(sparks, random_, target.value / kPointsPerSpark, target.x, target.y);
    hitTimer = 0;
    targets.erase(targets.begin() + index);
-   targets.push_back(Powerup());
+   targets.push_back(Powerup(random_));
 }
 
 // Every ball against every target; a ball that collects a target tests no
 // further targets in this tick.
-void hitTargets()
+void Game::hitTargets()
 {
    for (const Ball &ball : balls) {
       for (size_t i = 0; i < targets.size(); i++) {
@@ -74,7 +99,8 @@ void hitTargets()
          if (!circlesOverlap(int(ball.x), int(ball.y), ball.radius, target.x, target.y,
                              target.radius))
             continue;
-         target.hitBy(ball.colour);
+         if (target.hitBy(ball.colour))
+            cue(Cue::ColourCleared, ballColourOf(ball.colour));
          if (target.isCleared()) {
             collect(i);
             break;
@@ -85,7 +111,7 @@ void hitTargets()
 
 // Only the first popup found finished goes in a tick; the ones after it
 // wait for the next.
-void updatePopups()
+void Game::updatePopups()
 {
    for (size_t i = 0; i < popups.size(); i++) {
       popups[i].update();
@@ -98,31 +124,31 @@ void updatePopups()
 
 // The warning when the timer runs out, then a tick each time a whole
 // unit of energy (a second's drain) has gone.
-void soundTheDrain(float timerBefore, float energyBefore)
+void Game::soundTheDrain(float timerBefore, float energyBefore)
 {
    if (timerBefore < kTimerSeconds)
-      playSound(Cue::TimerRanOut);
+      cue(Cue::TimerRanOut);
    else if (std::ceil(energy) != std::ceil(energyBefore) && energy > 0)
-      playSound(Cue::DrainSecond);
+      cue(Cue::DrainSecond);
 }
 
 // The steps of a tick before the keys: the timer, the hands letting go,
 // the drain. Returns whether the game is over.
-bool advanceClocks()
+bool Game::advanceClocks()
 {
    const float timerBefore = hitTimer, energyBefore = energy;
    if (hitTimer < kTimerSeconds)
       hitTimer += kTickSeconds;
    if (energy <= 0) {
       if (!handsOff)
-         playSound(Cue::HandsLetGo);
+         cue(Cue::HandsLetGo);
       handsOff = true;
       energy = 0;
    }
    const bool over =
       balls[0].y > kBottomEdge && balls[1].y > kBottomEdge && balls[2].y > kBottomEdge;
    if (over)
-      playSound(Cue::GameOver);
+      cue(Cue::GameOver);
    if (hitTimer >= kTimerSeconds && energy > 0) {
       energy -= kDrainPerTick;
       soundTheDrain(timerBefore, energyBefore);
@@ -131,83 +157,65 @@ bool advanceClocks()
 }
 
 // The steps of a tick after the keys: everything in the field moves.
-void advanceField()
+void Game::advanceField()
 {
-   updateSparks();
+   updateSparks(sparks);
    for (Ball &ball : balls)
-      updateBall(ball);
-   for (Powerup &target : targets)
-      target.update();
-   updateHand(leftHand);
-   updateHand(rightHand);
+      updateBall(*this, ball);
+   for (Powerup &target : targets) {
+      if (target.update())
+         cue(Cue::TargetExpired);
+   }
+   updateHand(*this, leftHand);
+   updateHand(*this, rightHand);
    hitTargets();
    updatePopups();
 }
 
-}  // namespace
-
-void startGame(ActionSet actions, bool withinTick)
+void Game::start(ActionSet tickActions, bool withinTick)
 {
-   playActions = actions;
-   const time_t now = gameClock(nullptr);
+   actions = tickActions;
+   const time_t now = clock(nullptr);
    const GameStart start = {
-      int64_t(now), uint32_t(now), leftHand, rightHand, playActions, withinTick,
+      int64_t(now), uint32_t(now), leftHand, rightHand, actions, withinTick,
    };
-   if (playListener)
-      playListener->started(start);
+   if (listener)
+      listener->started(*this, start);
    setUp(start.seed);
 }
 
-PlayTick playTick(ActionSet actions)
+PlayTick Game::tick(ActionSet tickActions)
 {
-   playActions = actions;
+   actions = tickActions;
    const bool over = advanceClocks();
    // The rest of the tick still runs on the game that has ended, or on
    // the one its new-game key begins.
-   const bool begun = actionHeld(NewGame);
+   const bool begun = held(NewGame);
    if (begun)
-      startGame(playActions, true);
+      start(actions, true);
    advanceField();
-   if (playListener && !begun)
-      playListener->ticked(playActions, over);
+   if (listener && !begun)
+      listener->ticked(*this, actions, over);
    return {over, begun};
 }
 
-void replayStart(const GameStart &start)
+bool Game::replayTick(ActionSet tickActions)
 {
-   leftHand = start.left;
-   rightHand = start.right;
-   playActions = start.actions;
-   setUp(start.seed);
-   if (start.withinTick)
-      advanceField();
-}
-
-bool replayTick(ActionSet actions)
-{
-   playActions = actions;
+   actions = tickActions;
    const bool over = advanceClocks();
    advanceField();
    return over;
 }
 
-GameState saveGame()
+uint32_t Game::check() const
 {
-   return {score,  hitTimer, energy,   handsOff,  balls,      targets,
-           popups, sparks,   leftHand, rightHand, playActions};
-}
-
-void restoreGame(const GameState &state)
-{
-   score = state.score;
-   hitTimer = state.hitTimer;
-   energy = state.energy;
-   handsOff = state.handsOff;
-   balls = state.balls;
-   targets = state.targets;
-   popups = state.popups;
-   sparks = state.sparks;
-   leftHand = state.leftHand;
-   rightHand = state.rightHand;
-   playActions = state.playActions;
+   Fnv fnv;
+   fnv.add(uint32_t(score));
+   fnv.add(energy);
+   fnv.add(hitTimer);
+   for (const Ball &ball : balls) {
+      for (float v : {ball.x, ball.y, ball.vx, ball.vy})
+         fnv.add(v);
+   }
+   return fnv.value();
 }

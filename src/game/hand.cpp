@@ -5,7 +5,6 @@
 namespace {
 
 const int kHalfWidth = 20;
-const int kRestY = 460;
 const float kTiltLimit = 15;
 const float kTiltStep = 0.3f;
 const float kPowerMin = 1.8f, kPowerMax = 5.5f;
@@ -24,8 +23,8 @@ void tilt(Hand &hand, float step)
    if (inside)
       hand.tilt += step;
    // The ends follow the tilt whenever a tilt key is held, stepped or not.
-   hand.y1 = kRestY - int(hand.tilt);
-   hand.y2 = kRestY + int(hand.tilt);
+   hand.y1 = kHandRestY - int(hand.tilt);
+   hand.y2 = kHandRestY + int(hand.tilt);
 }
 
 void addPower(Hand &hand, float step)
@@ -36,16 +35,16 @@ void addPower(Hand &hand, float step)
 }
 
 // 1. The lowest ball on the hand's half becomes its tracked ball.
-void chooseBall(Hand &hand)
+void chooseBall(const Game &game, Hand &hand)
 {
-   const int m = (leftHand.centreX + rightHand.centreX) / 2;
+   const int m = (game.leftHand.centreX + game.rightHand.centreX) / 2;
    int best = 0;
-   for (int i = 0; i < int(balls.size()); i++) {
-      const Ball &ball = balls[i];
+   for (int i = 0; i < int(game.balls.size()); i++) {
+      const Ball &ball = game.balls[i];
       if (ball.y + ball.radius > best) {
          hand.midX = m;
          // A ball exactly on the midpoint belongs to the left half.
-         const bool onHalf = &hand == &leftHand ? ball.x <= hand.midX : ball.x > hand.midX;
+         const bool onHalf = &hand == &game.leftHand ? ball.x <= hand.midX : ball.x > hand.midX;
          if (onHalf) {
             hand.trackedBall = i;
             best = int(ball.y + ball.radius);
@@ -55,11 +54,11 @@ void chooseBall(Hand &hand)
 }
 
 // 2. The hand jumps so that its end comes under a ball reaching past it.
-void followBall(Hand &hand)
+void followBall(const Game &game, Hand &hand)
 {
-   if (hand.trackedBall < 0 || hand.trackedBall >= int(balls.size()))
+   if (hand.trackedBall < 0 || hand.trackedBall >= int(game.balls.size()))
       return;
-   const Ball &ball = balls[hand.trackedBall];
+   const Ball &ball = game.balls[hand.trackedBall];
    const int x1 = hand.x1, x2 = hand.x2;
    if (x1 > ball.x - ball.radius)
       hand.centreX = int(hand.centreX - (x1 - ball.x));
@@ -69,47 +68,44 @@ void followBall(Hand &hand)
 
 // 3. Both hands step back from the midpoint this hand found, in either
 // hand's update.
-void keepApart(const Hand &hand)
+void keepApart(Game &game, const Hand &hand)
 {
-   if (leftHand.x2 > hand.midX)
-      leftHand.centreX--;
-   if (rightHand.x1 < hand.midX)
-      rightHand.centreX++;
+   if (game.leftHand.x2 > hand.midX)
+      game.leftHand.centreX--;
+   if (game.rightHand.x1 < hand.midX)
+      game.rightHand.centreX++;
 }
 
 // 5. Every held action acts in every hand's update, on its own hand.
-void readActions()
+void readActions(Game &game)
 {
    const HandActions handActions[] = {
-      {&leftHand, LeftTiltLeft, LeftTiltRight, LeftPowerUp, LeftPowerDown},
-      {&rightHand, RightTiltLeft, RightTiltRight, RightPowerUp, RightPowerDown},
+      {&game.leftHand, LeftTiltLeft, LeftTiltRight, LeftPowerUp, LeftPowerDown},
+      {&game.rightHand, RightTiltLeft, RightTiltRight, RightPowerUp, RightPowerDown},
    };
    for (const HandActions &a : handActions) {
-      if (actionHeld(a.tiltDown))
+      if (game.held(a.tiltDown))
          tilt(*a.hand, -kTiltStep);
-      if (actionHeld(a.tiltUp))
+      if (game.held(a.tiltUp))
          tilt(*a.hand, kTiltStep);
    }
    for (const HandActions &a : handActions) {
-      if (actionHeld(a.powerUp))
+      if (game.held(a.powerUp))
          addPower(*a.hand, kPowerStep);
-      if (actionHeld(a.powerDown))
+      if (game.held(a.powerDown))
          addPower(*a.hand, -kPowerStep);
    }
 }
 
 }  // namespace
 
-Hand leftHand = {20, kRestY, 60, kRestY, 40, 0, -1, 2.0f, 0};
-Hand rightHand = {340, kRestY, 380, kRestY, 360, 0, -1, 2.0f, 0};
-
-void updateHand(Hand &hand)
+void updateHand(Game &game, Hand &hand)
 {
-   chooseBall(hand);
-   followBall(hand);
-   keepApart(hand);
+   chooseBall(game, hand);
+   followBall(game, hand);
+   keepApart(game, hand);
    hand.x1 = hand.centreX - kHalfWidth;
    hand.x2 = hand.centreX + kHalfWidth;
-   readActions();
+   readActions(game);
    addPower(hand, -kPowerDecay);
 }

@@ -3,6 +3,8 @@
 #ifndef TOSSARO_GAME_HAND_H
 #define TOSSARO_GAME_HAND_H
 
+class Game;
+
 struct Hand {
    int x1, y1;  // the left end
    int x2, y2;  // the right end
@@ -19,14 +21,21 @@ struct Hand {
    int midX;
 };
 
-// The two hands, set once when the program starts and kept from one game
-// to the next. Changed only by updateHand.
-extern Hand leftHand;
-extern Hand rightHand;
+// Which of a game's two hands: a ball's nearer one, none before its first
+// update.
+enum class HandSide { None, Left, Right };
 
-// One tick of one hand: follow its ball, keep the hands apart, the play
-// actions of the tick (playActions) on both hands, the decay of its own
+// The height of a level hand's ends.
+constexpr int kHandRestY = 460;
+
+// The hands as the program starts; a game keeps them from one game to the
+// next.
+constexpr Hand kLeftHandAtStart = {20, kHandRestY, 60, kHandRestY, 40, 0, -1, 2.0f, 0};
+constexpr Hand kRightHandAtStart = {340, kHandRestY, 380, kHandRestY, 360, 0, -1, 2.0f, 0};
+
+// One tick of one of the game's hands: follow its ball, keep the hands
+// apart, the play actions of the tick on both hands, the decay of its own
 // power.
-void updateHand(Hand &hand);
+void updateHand(Game &game, Hand &hand);
 
 #endif

@@ -1,9 +1,6 @@
 #include "game/particle.h"
 
 #include <algorithm>
-#include <cstdlib>
-
-std::vector<Particle> sparks;
 
 namespace {
 
@@ -11,22 +8,22 @@ const int kStartAlpha = 254;
 const int kExpiredAlpha = 1;
 const double kGravity = 0.02;
 
-float randomSpeed()
+float randomSpeed(GameRandom &random)
 {
-   return float(rand() % 100) / 100.0f;
+   return float(random.next() % 100) / 100.0f;
 }
 
 }  // namespace
 
-Particle::Particle(int x, int y)
+Particle::Particle(int x, int y, GameRandom &random)
     : alpha(kStartAlpha), vx(0), vy(0), x(float(x)), y(float(y)), drawX(x), drawY(y), angle(0)
 {
-   angle = rand() % 256;
-   vx = randomSpeed();
-   vy = randomSpeed();
-   if (rand() % 2 == 0)
+   angle = random.next() % 256;
+   vx = randomSpeed(random);
+   vy = randomSpeed(random);
+   if (random.next() % 2 == 0)
       vx = -vx;
-   if (rand() % 2 == 0)
+   if (random.next() % 2 == 0)
       vy = -vy;
 }
 
@@ -46,13 +43,13 @@ bool Particle::isExpired() const
    return alpha == kExpiredAlpha;
 }
 
-void spawnSparks(int n, int x, int y)
+void spawnSparks(std::vector<Particle> &sparks, GameRandom &random, int n, int x, int y)
 {
    for (int i = 0; i < n; i++)
-      sparks.push_back(Particle(x, y));
+      sparks.push_back(Particle(x, y, random));
 }
 
-void updateSparks()
+void updateSparks(std::vector<Particle> &sparks)
 {
    for (Particle &spark : sparks)
       spark.update();

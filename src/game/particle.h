@@ -6,10 +6,13 @@
 
 #include <vector>
 
+#include "game/game_random.h"
+
 class Particle {
 public:
-   // A spark at (x, y) with a random spin and velocity: five calls of rand.
-   Particle(int x, int y);
+   // A spark at (x, y) with a random spin and velocity: five numbers
+   // drawn from `random`.
+   Particle(int x, int y, GameRandom &random);
    virtual ~Particle() = default;
 
    // One tick: spin, gravity, fade, move.
@@ -24,13 +27,9 @@ public:
    int angle;  // rotation in 1/256 of a turn
 };
 
-// Every live spark, oldest first. Appended to by spawnSparks, moved by
-// updateSparks, emptied by a new game.
-extern std::vector<Particle> sparks;
-
-// Appends n sparks at (x, y); none when n <= 0.
-void spawnSparks(int n, int x, int y);
+// Appends n sparks at (x, y) to `sparks`; none when n <= 0.
+void spawnSparks(std::vector<Particle> &sparks, GameRandom &random, int n, int x, int y);
 // One tick of every spark; removes those that expire, keeping the order.
-void updateSparks();
+void updateSparks(std::vector<Particle> &sparks);
 
 #endif

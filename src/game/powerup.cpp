@@ -1,8 +1,5 @@
 #include "game/powerup.h"
 
-#include <cstdlib>
-
-#include "audio/sound.h"
 #include "game/ball.h"
 #include "game/playfield.h"
 
@@ -24,18 +21,18 @@ const struct {
 
 }  // namespace
 
-Powerup::Powerup() : flashing(false), countdown(-1), resetDelay(kResetDelay)
+Powerup::Powerup(GameRandom &random) : flashing(false), countdown(-1), resetDelay(kResetDelay)
 {
-   radius = kSmallestRadius + rand() % kRadiusChoices;
+   radius = kSmallestRadius + random.next() % kRadiusChoices;
    // Smaller targets are worth more.
    value = 10 * (70 - radius);
    const int width = playfield.targetRight - playfield.targetLeft;
    const int height = playfield.targetBottom - playfield.targetTop;
-   x = playfield.targetLeft + radius + rand() % (width - 2 * radius);
+   x = playfield.targetLeft + radius + random.next() % (width - 2 * radius);
    // The radius is taken off the height once: the circle's top stays in
    // the band, its bottom may reach below it.
-   y = playfield.targetTop + radius + rand() % (height - radius);
-   kind = rand() % kKinds;
+   y = playfield.targetTop + radius + random.next() % (height - radius);
+   kind = random.next() % kKinds;
    value = int(value * kKindTable[kind].factor);
    restoreColours();
 }
@@ -47,37 +44,38 @@ void Powerup::restoreColours()
    needBlue = kKindTable[kind].blue;
 }
 
-void Powerup::update()
+bool Powerup::update()
 {
    if (flashing)
       countdown--;
    // Once expired, the countdown stays at 0 and the colours are restored
    // again every tick until a hit arms it anew.
+   const bool ranOut = countdown == 0 && flashing;
    if (countdown == 0) {
-      if (flashing)
-         playSound(Cue::TargetExpired);
       flashing = false;
       restoreColours();
    }
+   return ranOut;
 }
 
-void Powerup::hitBy(int colour)
+bool Powerup::hitBy(int colour)
 {
    // Each cleared colour that leaves another one required re-arms the wait.
-   const auto clear = [&](int &need, int other1, int other2, BallColour sound) {
+   const auto clear = [&](int &need, int other1, int other2) {
       need = 0;
-      if (other1 || other2) {
-         flashing = true;
-         countdown = resetDelay;
-         playSound(Cue::ColourCleared, sound);
-      }
+      if (!other1 && !other2)
+         return false;
+      flashing = true;
+      countdown = resetDelay;
+      return true;
    };
    if (colour == kRedBallValue && needRed == 1)
-      clear(needRed, needGreen, needBlue, RedBall);
+      return clear(needRed, needGreen, needBlue);
    if (colour == kGreenBallValue && needGreen == 1)
-      clear(needGreen, needRed, needBlue, GreenBall);
+      return clear(needGreen, needRed, needBlue);
    if (colour == kBlueBallValue && needBlue == 1)
-      clear(needBlue, needRed, needGreen, BlueBall);
+      return clear(needBlue, needRed, needGreen);
+   return false;
 }
 
 bool Powerup::isCleared() const

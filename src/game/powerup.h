@@ -3,18 +3,23 @@
 #ifndef TOSSARO_GAME_POWERUP_H
 #define TOSSARO_GAME_POWERUP_H
 
+#include "game/game_random.h"
+
 class Powerup {
 public:
-   // A random target in the target band: four calls of rand.
-   Powerup();
+   // A random target in the target band: four numbers drawn from
+   // `random`.
+   explicit Powerup(GameRandom &random);
    virtual ~Powerup() = default;
 
    // Requires again every colour of the kind.
    void restoreColours();
-   // One tick of the wait of a partly cleared target.
-   void update();
-   // A ball of this colour touches the target.
-   void hitBy(int colour);
+   // One tick of the wait of a partly cleared target. Returns whether the
+   // wait ran out in it.
+   bool update();
+   // A ball of this colour touches the target. Returns whether it cleared
+   // that colour and another is still required: the wait is armed anew.
+   bool hitBy(int colour);
    bool isCleared() const;
 
    int x, y;  // centre

@@ -4,10 +4,10 @@
 #include <cstdio>
 
 #include "game/ticks.h"
-#include "replay/recorder.h"
 
-Playback::Playback(Replay replay) : replay_(std::move(replay))
+Playback::Playback(Replay replay, bool heard) : replay_(std::move(replay))
 {
+   game_.heard = heard;
    restart();
 }
 
@@ -17,14 +17,17 @@ void Playback::restart()
    run_ = 0;
    usedOfRun_ = 0;
    divergence_.clear();
-   replayStart(replay_.start);
-   if (replay_.ticks == 0 && score != replay_.finalScore)
+   const bool heard = game_.heard;
+   game_ = Game(replay_.start);
+   game_.heard = heard;
+   if (replay_.ticks == 0 && game_.score != replay_.finalScore)
       diverge(scoreDifference());
 }
 
 std::string Playback::scoreDifference() const
 {
-   return ": score " + std::to_string(score) + ", recorded " + std::to_string(replay_.finalScore);
+   return ": score " + std::to_string(game_.score) + ", recorded " +
+          std::to_string(replay_.finalScore);
 }
 
 void Playback::diverge(const std::string &why)
@@ -41,17 +44,17 @@ bool Playback::step()
       usedOfRun_ = 0;
    }
    usedOfRun_++;
-   const bool lost = replayTick(replay_.runs[run_].actions);
+   const bool lost = game_.replayTick(replay_.runs[run_].actions);
    tick_++;
    const bool last = tick_ == replay_.ticks;
    if (tick_ % Replay::kCheckEvery == 0 &&
-       gameCheck() != replay_.checks[tick_ / Replay::kCheckEvery - 1])
+       game_.check() != replay_.checks[tick_ / Replay::kCheckEvery - 1])
       diverge("");
    else if (lost && !last)
       diverge(": the game was over there, before its recorded end");
    else if (last && replay_.endedByGameOver && !lost)
       diverge(": the recorded game was over there, this one is not");
-   else if (last && score != replay_.finalScore)
+   else if (last && game_.score != replay_.finalScore)
       diverge(scoreDifference());
    return true;
 }

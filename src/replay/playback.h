@@ -1,4 +1,4 @@
-// A replay played again on the game's own data: the game set up as the
+// A replay played again on a game of its own: the game set up as the
 // recorded one began, then its ticks one at a time with their actions,
 // each check value compared as it comes, so that a playback that drifts
 // from the recording is caught where it drifts.
@@ -8,12 +8,14 @@
 #include <cstdint>
 #include <string>
 
+#include "game/game.h"
 #include "replay/replay_file.h"
 
 class Playback {
 public:
-   // Sets the game up as the recorded one began.
-   explicit Playback(Replay replay);
+   // Sets its game up as the recorded one began; `heard` when its cues are
+   // to reach the program's sounds.
+   explicit Playback(Replay replay, bool heard = false);
 
    // The game set up again as it began, at tick 0.
    void restart();
@@ -24,6 +26,10 @@ public:
    void seek(uint32_t tick);
 
    const Replay &replay() const { return replay_; }
+   // The game as the ticks played so far leave it.
+   const Game &game() const { return game_; }
+   // Whether its cues reach the program's sounds from now on.
+   void hear(bool heard) { game_.heard = heard; }
    uint32_t tick() const { return tick_; }
    // The last tick played, or the playback drifted.
    bool over() const { return tick_ >= replay_.ticks || !divergence_.empty(); }
@@ -36,6 +42,7 @@ private:
    std::string scoreDifference() const;
 
    Replay replay_;
+   Game game_;
    uint32_t tick_ = 0;
    size_t run_ = 0;  // the run the next tick takes its actions from
    uint32_t usedOfRun_ = 0;  // ticks of that run already played

@@ -3,8 +3,8 @@
 #include <allegro.h>
 
 #include "audio/sound.h"
-#include "game/game.h"
 #include "scores/highscores.h"
+#include "screens/playfield.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/screen_state.h"
@@ -15,7 +15,7 @@ void updateGameOver()
       return;
    if (!keys->held(KEY_ESC) && !keys->held(KEY_ENTER) && !keys->held(KEY_SPACE))
       return;
-   if (highscores.rankOf(score) == -1) {
+   if (highscores.rankOf(playedGame().score) == -1) {
       screenState = Menu;
       inputDelay = kScreenChangeDelay;
    } else {

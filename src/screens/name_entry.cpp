@@ -2,12 +2,11 @@
 
 #include <allegro.h>
 
-#include <cstdlib>
+#include <ctime>
 
 #include "audio/sound.h"
-#include "game/game.h"
-#include "game/particle.h"
 #include "scores/highscores.h"
+#include "screens/playfield.h"
 #include "screens/playfield_drawing.h"
 #include "screens/score_table.h"
 #include "shell/assets.h"
@@ -25,9 +24,13 @@ const int kPanelX1 = 144, kPanelX2 = 480, kNameX = 160;
 const int kSparkChance = 7;
 const int kSparkLeftX = 100, kSparkRightX = 520;
 
+// The numbers of the sparkle: the screen's own, so that it never draws on
+// a game's.
+GameRandom sparkle(uint32_t(time(nullptr)));
+
 void confirm()
 {
-   highscores.insert(score, playerName);
+   highscores.insert(playedGame().score, playerName);
    // Saved at once, so a crash later in the run cannot lose the row. A
    // failure is said when the save gives up, and the table screen shows a
    // notice until a save succeeds; the save at exit tries again. A table
@@ -76,11 +79,13 @@ void updateNameEntry()
          type(c);
       }
    }
-   updateSparks();
-   if (rand() % kSparkChance == 1) {
+   // The sparks of the game just ended go on here, beside the new ones.
+   std::vector<Particle> &sparks = playedGame().sparks;
+   updateSparks(sparks);
+   if (sparkle.next() % kSparkChance == 1) {
       const int y = tableRowTop(highscores.pendingRow) - 2;
-      spawnSparks(1, kSparkLeftX, y);
-      spawnSparks(1, kSparkRightX, y);
+      spawnSparks(sparks, sparkle, 1, kSparkLeftX, y);
+      spawnSparks(sparks, sparkle, 1, kSparkRightX, y);
    }
 }
 
@@ -90,7 +95,6 @@ void drawNameEntry()
    const int y = tableRowTop(highscores.pendingRow);
    rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelFace));
    rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelInk));
-   textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s",
-                 playerName.c_str());
-   drawSparks();
+   textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s", playerName.c_str());
+   drawSparks(playedGame().sparks);
 }

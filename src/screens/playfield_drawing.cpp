@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "audio/sound.h"
-#include "game/particle.h"
+#include "game/playfield.h"
 #include "screens/marks.h"
 #include "screens/work_area.h"
 #include "shell/assets.h"
@@ -14,6 +14,12 @@
 namespace {
 
 const int kShadowOffset = 5;
+
+void drawGauge(int x1, int y1, int x2, int y2, int fill, int frameX2, int frameY2, int outline)
+{
+   rectfill(backBuffer, x1, y1, x2, y2, fill);
+   rect(backBuffer, x1, y1, frameX2, frameY2, outline);
+}
 
 }  // namespace
 
@@ -32,14 +38,14 @@ void drawBall(const Ball &ball)
       drawMark(colour, int(ball.x), int(ball.y));
 }
 
-void drawHand(const Hand &hand)
+void drawHand(const Hand &hand, HandSide side)
 {
    // A stronger hand is drawn lower; the image turns about its centre with
    // the tilt, and the right hand's is flipped and turned half round, which
    // mirrors it. One call of the library's rotate-scale-pivot operation,
    // with its fixed-point values made by multiplying: the library's own
    // shortcut shifts negative numbers, which C++ leaves undefined.
-   const bool left = &hand == &leftHand;
+   const bool left = side == HandSide::Left;
    const int x = left ? hand.x1 - 17 : hand.x1 - 5;
    const int y = int(4 * hand.power + 415);
    const int turn = int(1.5f * hand.tilt) + (left ? 0 : 128);
@@ -83,7 +89,7 @@ void drawPopup(const TextFade &popup)
    solid_mode();
 }
 
-void drawSparks()
+void drawSparks(const std::vector<Particle> &sparks)
 {
    const int w = particleImage->w, h = particleImage->h;
    // The image turns about its centre, so it reaches half its diagonal
@@ -97,4 +103,36 @@ void drawSparks()
       work.blend(spark.drawX - w, spark.drawY - h);
       solid_mode();
    }
+}
+
+void drawPlayfield(const Game &game)
+{
+   blit(texture, backBuffer, 0, 0, 0, 0, texture->w, texture->h);
+   // The juggler stands on the bottom edge, between the hands.
+   draw_sprite(backBuffer, characterImage, game.leftHand.midX - characterImage->w / 2,
+               kGameHeight - characterImage->h);
+   for (const Ball &ball : game.balls)
+      drawBall(ball);
+   set_trans_blender(128, 128, 128, 200);
+   for (const Powerup &target : game.targets)
+      drawTarget(target);
+   solid_mode();
+   for (const TextFade &popup : game.popups)
+      drawPopup(popup);
+   drawHand(game.leftHand, HandSide::Left);
+   drawHand(game.rightHand, HandSide::Right);
+   drawSparks(game.sparks);
+
+   textprintf_ex(backBuffer, scoresFont, 521, 21, makecol(0, 0, 0), -1, "%i", game.score);
+   textprintf_ex(backBuffer, scoresFont, 520, 20, makecol(253, 253, 51), -1, "%i", game.score);
+
+   const int power = makecol(150, 0, 0), powerOutline = makecol(0, 50, 0);
+   const int leftTop = int(kGameHeight - 20 * game.leftHand.power);
+   const int rightTop = int(kGameHeight - 20 * game.rightHand.power);
+   drawGauge(5, 475, 9, leftTop, power, 9, leftTop, powerOutline);
+   drawGauge(630, 475, 635, rightTop, power, 635, rightTop, powerOutline);
+   drawGauge(5, 5, int(20 * game.energy + 5), 10, makecol(255, 200, 200), 205, 10,
+             makecol(105, 50, 50));
+   drawGauge(5, 12, int((10 - game.hitTimer) * 20 + 5), 17, makecol(200, 200, 255), 205, 17,
+             makecol(50, 50, 105));
 }

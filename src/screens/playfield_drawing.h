@@ -4,16 +4,15 @@
 #ifndef TOSSARO_SCREENS_PLAYFIELD_DRAWING_H
 #define TOSSARO_SCREENS_PLAYFIELD_DRAWING_H
 
-#include "game/ball.h"
-#include "game/hand.h"
-#include "game/powerup.h"
-#include "game/text_fade.h"
+#include <vector>
+
+#include "game/game.h"
 
 // The ball's shadow and then the ball.
 void drawBall(const Ball &ball);
 
 // The left hand as the image is, the right one mirrored.
-void drawHand(const Hand &hand);
+void drawHand(const Hand &hand, HandSide side);
 
 // The target's disc and rim, under the blender the caller set.
 void drawTarget(const Powerup &target);
@@ -21,7 +20,11 @@ void drawTarget(const Powerup &target);
 // The popup's value, faded by its age.
 void drawPopup(const TextFade &popup);
 
-// Every live spark, oldest first.
-void drawSparks();
+// Every spark of the list, oldest first.
+void drawSparks(const std::vector<Particle> &sparks);
+
+// The whole playfield of a game: the backdrop, the juggler, everything in
+// the field, the score and the gauges.
+void drawPlayfield(const Game &game);
 
 #endif

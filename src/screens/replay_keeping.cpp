@@ -5,10 +5,10 @@
 
 #include "files/paths.h"
 #include "files/say.h"
-#include "game/game.h"
 #include "replay/recorder.h"
 #include "scores/highscores.h"
 #include "screens/name_entry.h"
+#include "screens/playfield.h"
 
 namespace {
 
@@ -33,7 +33,7 @@ void (*rowReplayKept)(const Replay &replay) = nullptr;
 void startKeepingReplays()
 {
    recorder = std::make_unique<Recorder>(TOSSARO_VERSION);
-   playListener = recorder.get();
+   playedGame().listener = recorder.get();
    shelf.reset();
    unwritten = false;
    // Rows left out before the shelf stood are not its to answer for.
@@ -55,7 +55,7 @@ void keepReplays()
    if (!recorder)
       return;
    if (recorder->recording() && screenState != Playing && screenState != QuitPrompt)
-      recorder->finish();
+      recorder->finish(playedGame().score);
    if (recorder->finished()) {
       lastGame = std::move(recorder->finished());
       recorder->finished().reset();
@@ -68,7 +68,7 @@ void keepReplays()
       lastWritten = true;
    }
    if (nameStored) {
-      if (lastGame && lastGame->finalScore == score) {
+      if (lastGame && lastGame->finalScore == playedGame().score) {
          lastGame->name = playerName;
          report(shelf->keepRow(*lastGame));
          if (rowReplayKept)
@@ -85,9 +85,9 @@ void keepReplays()
 void stopKeepingReplays()
 {
    if (recorder)
-      recorder->finish();
+      recorder->finish(playedGame().score);
    keepReplays();
-   playListener = nullptr;
+   playedGame().listener = nullptr;
    recorder.reset();
 }
 
@@ -95,7 +95,7 @@ std::optional<Replay> gameSoFar()
 {
    if (!recorder || !recorder->recording())
       return std::nullopt;
-   return recorder->soFar();
+   return recorder->soFar(playedGame().score);
 }
 
 const ReplayShelf *replayShelf()

@@ -4,12 +4,10 @@
 
 #include <memory>
 
-#include "audio/sound.h"
 #include "files/say.h"
-#include "game/game.h"
 #include "game/ticks.h"
 #include "replay/playback.h"
-#include "screens/playfield.h"
+#include "screens/playfield_drawing.h"
 #include "screens/screens.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
@@ -28,8 +26,6 @@ struct Watch {
    ScreenState then = Menu;
    bool demo = false;
    std::string title;
-   SoundSink *heard = nullptr;  // where the sounds went before a demo silenced them
-   GameState saved;  // the game in memory before the replay took it over
    bool paused = false;
    bool spaceHeld = false, leftHeld = false;  // at the last tick: a press acts once
    int lingering = 0;
@@ -38,8 +34,7 @@ struct Watch {
 
 Watch watch;
 
-// The replay is over: the game back as it was, the sounds back on, and
-// the screen after it once the keys are let go.
+// The replay is over: the screen after it once the keys are let go.
 void leave()
 {
    if (watch.leaving)
@@ -48,9 +43,6 @@ void leave()
    if (!watch.playback->divergence().empty())
       say(watch.file + ": " + watch.playback->divergence());
    watch.playback.reset();
-   restoreGame(watch.saved);
-   if (watch.demo)
-      sounds = watch.heard;
    keys->clearKeybuf();
 }
 
@@ -58,10 +50,9 @@ void leave()
 void goBack()
 {
    Playback &p = *watch.playback;
-   SoundSink *heard = sounds;
-   sounds = silence;
+   p.hear(false);
    p.seek(p.tick() > uint32_t(kBackTicks) ? p.tick() - kBackTicks : 0);
-   sounds = heard;
+   p.hear(true);
    watch.lingering = 0;
 }
 
@@ -98,7 +89,6 @@ bool demoShown()
 
 void watchReplay(const Replay &replay, const std::string &file, ScreenState then, bool demo)
 {
-   watch.saved = saveGame();
    watch.file = file;
    watch.then = then;
    watch.demo = demo;
@@ -110,22 +100,26 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
    watch.spaceHeld = watch.leftHeld = true;
    watch.lingering = 0;
    watch.leaving = false;
-   if (demo) {
-      watch.heard = sounds;
-      sounds = silence;
-   }
-   popups.clear();
    // Only what is typed from now on ends a demo.
    keys->clearKeybuf();
-   watch.playback = std::make_unique<Playback>(replay);
+   // A demo is silent.
+   watch.playback = std::make_unique<Playback>(replay, !demo);
    screenState = Watching;
+}
+
+const Game *watchedGame()
+{
+   if (screenState != Watching || !watch.playback || watch.leaving)
+      return nullptr;
+   return &watch.playback->game();
 }
 
 std::optional<Replay> watchedSoFar()
 {
    if (screenState != Watching || !watch.playback || watch.leaving)
       return std::nullopt;
-   return replayUpTo(watch.playback->replay(), watch.playback->tick(), score);
+   const Playback &p = *watch.playback;
+   return replayUpTo(p.replay(), p.tick(), p.game().score);
 }
 
 void updateWatching()
@@ -167,8 +161,8 @@ void drawWatching()
          after.draw();
       return;
    }
-   drawGame();
    const Playback &p = *watch.playback;
+   drawPlayfield(p.game());
    const Replay &r = p.replay();
    rectfill(backBuffer, kBannerX1, kBannerY1, kBannerX2, kBannerY2, makecol(kPanelFace));
    const int ink = makecol(kPanelInk);

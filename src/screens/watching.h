@@ -4,13 +4,15 @@
 // kBackSeconds, Esc leaves. A demo (the menu's attract mode) is silent, says "Demo:
 // press any key", and any key or button ends it. Whatever way it ends, the
 // screen after it waits until every key is let go, so that a key that
-// ended it does nothing else; and the game in memory is as it was before.
+// ended it does nothing else. The replay plays a game of its own: the
+// game in play is never touched.
 #ifndef TOSSARO_SCREENS_WATCHING_H
 #define TOSSARO_SCREENS_WATCHING_H
 
 #include <optional>
 #include <string>
 
+#include "game/game.h"
 #include "replay/replay_file.h"
 #include "shell/screen_state.h"
 
@@ -27,9 +29,12 @@ void watchReplay(const Replay &replay, const std::string &file, ScreenState then
 void updateWatching();
 void drawWatching();
 
-// Ends the replay being watched, if any, when the program ends: the sounds
-// go back to their sink (a demo silenced them), so that the mixer stops.
+// Ends the replay being watched, if any, when the program ends, saying
+// where it drifted if it did.
 void stopWatching();
+
+// The game of the replay being watched, as shown; null when none is.
+const Game *watchedGame();
 
 // The replay being watched up to the tick shown, for a clip of it; none
 // when none is.

@@ -25,8 +25,7 @@ struct Judgement {
 
 // Judges the bytes of a replay. `rules` is the version of the game whose
 // rules this server plays, named when a replay of another drifts. Any
-// thread may call it: the plays, which use the game's one set of data, go
-// one at a time.
+// number of threads may call it at once: each play is a game of its own.
 Judgement judgeReplay(const Bytes &bytes, const std::string &rules);
 
 // The bytes' SHA-256, in hexadecimal: the same bytes sent again are the

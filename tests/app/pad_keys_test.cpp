@@ -21,7 +21,8 @@ namespace {
 
 class PadTest : public AppTest {
 protected:
-   PadState with(std::initializer_list<PadButton> down, std::initializer_list<std::pair<PadAxis, int>> axes = {})
+   PadState with(std::initializer_list<PadButton> down,
+                 std::initializer_list<std::pair<PadAxis, int>> axes = {})
    {
       PadState pad;
       pad.connected = true;
@@ -109,8 +110,8 @@ TEST_F(PadTest, ANameEnteredWithTheDPadIsStored)
    std::filesystem::current_path(scratch.path(""));
    highscores.load(Highscores::kFile);
    playerName.clear();
-   score = 99999;
-   highscores.rankOf(score);
+   playedGame().score = 99999;
+   highscores.rankOf(playedGame().score);
    screenState = NameEntry;
    inputDelay = 0;
    PadKeys pad(&scripted);

@@ -22,7 +22,7 @@ Ball ballAt(float x, float y, float vx, float vy)
 
 TEST_F(BallFlight, OneTickInTheAir)
 {
-   handsOff = false;
+   played().handsOff = false;
    const struct {
       const char *what;
       float x, y, vx, vy;
@@ -38,7 +38,7 @@ TEST_F(BallFlight, OneTickInTheAir)
    };
    for (const auto &c : cases) {
       Ball ball = ballAt(c.x, c.y, c.vx, c.vy);
-      updateBall(ball);
+      updateBall(played(), ball);
       EXPECT_NEAR(ball.vx, c.wantVx, 1e-5) << c.what;
       EXPECT_NEAR(ball.vy, c.wantVy, 1e-5) << c.what;
       EXPECT_NEAR(ball.x, c.x + c.wantVx, 1e-4) << c.what;
@@ -48,17 +48,17 @@ TEST_F(BallFlight, OneTickInTheAir)
 
 TEST_F(BallFlight, FreeFallTendsToTwoPointFourAndLeavesWhenHandsAreOff)
 {
-   handsOff = true;
+   played().handsOff = true;
    Ball ball = ballAt(300, -5000, 0, 0);
    for (int i = 0; i < 3000; i++)
-      updateBall(ball);
+      updateBall(played(), ball);
    EXPECT_NEAR(ball.vy, 2.4f, 0.001f);
    EXPECT_GT(ball.y, 480);
 }
 
 TEST_F(BallFlight, WallsTurnTheBallAndNudgeItBackIn)
 {
-   handsOff = false;
+   played().handsOff = false;
    const struct {
       float x, vx;
       float wantX, wantY, wantVx;
@@ -73,7 +73,7 @@ TEST_F(BallFlight, WallsTurnTheBallAndNudgeItBackIn)
    };
    for (const auto &c : cases) {
       Ball ball = ballAt(c.x, 100, c.vx, 0);
-      updateBall(ball);
+      updateBall(played(), ball);
       EXPECT_NEAR(ball.x, c.wantX, 1e-4) << c.x;
       EXPECT_NEAR(ball.y, c.wantY, 1e-4) << c.x;
       EXPECT_NEAR(ball.vx, c.wantVx, 1e-5) << c.x;
@@ -82,32 +82,32 @@ TEST_F(BallFlight, WallsTurnTheBallAndNudgeItBackIn)
 
 TEST_F(BallFlight, TheNearerHandCatchesAtTheLine)
 {
-   handsOff = false;
+   played().handsOff = false;
    // Equally far from both centres (40 and 360): the left hand.
    Ball ball = ballAt(200, 100, 0, 0);
-   updateBall(ball);
-   EXPECT_EQ(ball.hand, &leftHand);
+   updateBall(played(), ball);
+   EXPECT_EQ(ball.hand, HandSide::Left);
    ball = ballAt(201, 100, 0, 0);
-   updateBall(ball);
-   EXPECT_EQ(ball.hand, &rightHand);
+   updateBall(played(), ball);
+   EXPECT_EQ(ball.hand, HandSide::Right);
 
    // Falling at 2 onto the level left hand of power 2, bottom exactly on
    // the line: the drag of the tick applies before the throw.
    ball = ballAt(40, 430, 0, 2);
-   updateBall(ball);
+   updateBall(played(), ball);
    EXPECT_NEAR(ball.vy, -2 * (2 - 2 / 60.0f), 1e-5);
    EXPECT_NEAR(ball.vx, 0, 1e-6);
 
    // Rising over the hand with its bottom still below the line: mirrored
    // downwards, so relaunched straight up at the hand's power.
    ball = ballAt(40, 440, 0, -1);
-   updateBall(ball);
+   updateBall(played(), ball);
    EXPECT_FLOAT_EQ(ball.vy, -2);
 
    // With the hands off it falls through.
-   handsOff = true;
+   played().handsOff = true;
    ball = ballAt(40, 430, 0, 2);
-   updateBall(ball);
+   updateBall(played(), ball);
    EXPECT_GT(ball.vy, 0);
 }
 
@@ -125,7 +125,7 @@ void mirror(double ax, double ay, double bx, double by, double *vx, double *vy)
 TEST_F(BallFlight, TheHandLineIsUnboundedAndACentreOnItStillBounces)
 {
    // A tilted hand: left end high, right end low.
-   Hand hand = kLeftHandAtStart;
+   Hand &hand = played().leftHand;
    hand.y1 = 450;
    hand.y2 = 470;
    hand.power = 3;
@@ -139,8 +139,8 @@ TEST_F(BallFlight, TheHandLineIsUnboundedAndACentreOnItStillBounces)
    };
    for (const auto &c : cases) {
       Ball ball = ballAt(c.x, c.y, c.vx, c.vy);
-      ball.hand = &hand;
-      bounceBallOffHand(ball);
+      ball.hand = HandSide::Left;
+      bounceBallOffHand(played(), ball);
       double vx = c.vx, vy = c.vy;
       mirror(hand.x1, hand.y1, hand.x2, hand.y2, &vx, &vy);
       EXPECT_NEAR(ball.vx, vx * hand.power, 1e-4) << c.what;

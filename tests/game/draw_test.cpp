@@ -37,11 +37,11 @@ std::string firstDifference(BITMAP *a, BITMAP *b)
 TEST_F(Drawing, GaugesAndScore)
 {
    quietGame();
-   leftHand.power = 2.0f;
-   rightHand.power = 5.5f;
-   energy = 5;
-   hitTimer = 2.5f;
-   score = 12345;
+   played().leftHand.power = 2.0f;
+   played().rightHand.power = 5.5f;
+   played().energy = 5;
+   played().hitTimer = 2.5f;
+   played().score = 12345;
    drawGame();
    const int powerFill = makecol(150, 0, 0), powerFrame = makecol(0, 50, 0);
    const struct {
@@ -49,15 +49,22 @@ TEST_F(Drawing, GaugesAndScore)
       bool is;
    } pixels[] = {
       // Left power 2: from 475 up to 440, outlined at its own corners.
-      {7, 441, powerFill, true}, {7, 440, powerFrame, true}, {5, 475, powerFrame, true},
+      {7, 441, powerFill, true},
+      {7, 440, powerFrame, true},
+      {5, 475, powerFrame, true},
       {7, 439, powerFrame, false},
       // Right power 5.5: up to 370.
-      {632, 371, powerFill, true}, {632, 370, powerFrame, true}, {632, 369, powerFrame, false},
+      {632, 371, powerFill, true},
+      {632, 370, powerFrame, true},
+      {632, 369, powerFrame, false},
       // Energy 5: half of the frame's 200 pixels.
-      {104, 7, makecol(255, 200, 200), true}, {106, 7, makecol(255, 200, 200), false},
-      {205, 7, makecol(105, 50, 50), true}, {150, 5, makecol(105, 50, 50), true},
+      {104, 7, makecol(255, 200, 200), true},
+      {106, 7, makecol(255, 200, 200), false},
+      {205, 7, makecol(105, 50, 50), true},
+      {150, 5, makecol(105, 50, 50), true},
       // 7.5 s left before the drain: 150 pixels.
-      {154, 14, makecol(200, 200, 255), true}, {156, 14, makecol(200, 200, 255), false},
+      {154, 14, makecol(200, 200, 255), true},
+      {156, 14, makecol(200, 200, 255), false},
       {205, 14, makecol(50, 50, 105), true},
    };
    for (const auto &p : pixels)
@@ -89,7 +96,7 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
    // A red-and-green target over black: a translucent (154, 154, 0) disc,
    // ringed in white while it waits.
    quietGame();
-   Powerup target = targets[0];
+   Powerup target = played().targets[0];
    target.kind = 3;
    target.restoreColours();
    target.x = 300;
@@ -127,32 +134,33 @@ TEST_F(Drawing, TargetsBallShadowsAndHandsInTheirPlaces)
    BitmapPtr expected(create_bitmap(640, 480));
    for (float power : {2.0f, 5.5f}) {
       const int top = power == 2.0f ? 423 : 437;
-      leftHand.power = rightHand.power = power;
-      leftHand.tilt = rightHand.tilt = 0;
+      played().leftHand.power = played().rightHand.power = power;
+      played().leftHand.tilt = played().rightHand.tilt = 0;
       clear_bitmap(backBuffer);
-      drawHand(leftHand);
-      drawHand(rightHand);
+      drawHand(played().leftHand, HandSide::Left);
+      drawHand(played().rightHand, HandSide::Right);
       clear_bitmap(expected.get());
-      draw_sprite(expected.get(), handImage, leftHand.x1 - 17, top);
-      draw_sprite_h_flip(expected.get(), handImage, rightHand.x1 - 5, top);
+      draw_sprite(expected.get(), handImage, played().leftHand.x1 - 17, top);
+      draw_sprite_h_flip(expected.get(), handImage, played().rightHand.x1 - 5, top);
       EXPECT_EQ(firstDifference(backBuffer, expected.get()), "") << power;
    }
    // Tilted either way: as the library's own rotation draws them.
    for (float tilt : {-15.0f, -4.0f, 9.5f}) {
-      leftHand.tilt = rightHand.tilt = tilt;
+      played().leftHand.tilt = played().rightHand.tilt = tilt;
       clear_bitmap(backBuffer);
-      drawHand(leftHand);
-      drawHand(rightHand);
+      drawHand(played().leftHand, HandSide::Left);
+      drawHand(played().rightHand, HandSide::Right);
       clear_bitmap(expected.get());
       const fixed turn = ftofix(int(1.5f * tilt));
-      rotate_sprite(expected.get(), handImage, leftHand.x1 - 17, 437, turn);
-      rotate_sprite_v_flip(expected.get(), handImage, rightHand.x1 - 5, 437, turn + itofix(128));
+      rotate_sprite(expected.get(), handImage, played().leftHand.x1 - 17, 437, turn);
+      rotate_sprite_v_flip(expected.get(), handImage, played().rightHand.x1 - 5, 437,
+                           turn + itofix(128));
       EXPECT_EQ(firstDifference(backBuffer, expected.get()), "") << tilt;
    }
    // Near the left edge, partly off the picture.
-   leftHand.x1 = 2;
+   played().leftHand.x1 = 2;
    clear_bitmap(backBuffer);
-   drawHand(leftHand);
+   drawHand(played().leftHand, HandSide::Left);
    EXPECT_NE(getpixel(backBuffer, 10, 460), 0);
 }
 
@@ -190,7 +198,7 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
    quietGame();
    for (int radius = 20; radius < 50; radius++) {
       const int kind = radius % 7;
-      Powerup target = targets[0];
+      Powerup target = played().targets[0];
       target.kind = kind;
       target.restoreColours();
       target.radius = radius;
@@ -198,40 +206,47 @@ TEST_F(Drawing, TranslucentObjectsLookAsThroughTheWholeScratchBitmap)
       target.y = (radius - 20) * 17;
       target.flashing = kind % 2;
       const auto r = target.radius;
-      const auto disc = makecol(154 * target.needRed, 154 * target.needGreen, 154 * target.needBlue);
+      const auto disc =
+         makecol(154 * target.needRed, 154 * target.needGreen, 154 * target.needBlue);
       const auto rim = makecol(55 * target.needRed, 55 * target.needGreen, 55 * target.needBlue);
-      compare([&] { set_trans_blender(128, 128, 128, 200); drawTarget(target); solid_mode(); },
-              [&] {
-                 set_trans_blender(128, 128, 128, 200);
-                 clear_to_color(workBitmap, mask);
-                 circlefill(workBitmap, r, r, r, disc);
-                 draw_trans_sprite(backBuffer, workBitmap, target.x - r, target.y - r);
-                 clear_to_color(workBitmap, mask);
-                 circle(workBitmap, r, r, r, rim);
-                 circle(workBitmap, r, r, r - 1, rim);
-                 draw_trans_sprite(backBuffer, workBitmap, target.x - r, target.y - r);
-                 if (target.flashing) {
-                    circle(backBuffer, target.x, target.y, r, makecol(255, 255, 255));
-                    circle(backBuffer, target.x, target.y, r + 1, makecol(255, 255, 255));
-                 }
-                 solid_mode();
-              },
-              "target of radius " + std::to_string(radius));
+      compare(
+         [&] {
+            set_trans_blender(128, 128, 128, 200);
+            drawTarget(target);
+            solid_mode();
+         },
+         [&] {
+            set_trans_blender(128, 128, 128, 200);
+            clear_to_color(workBitmap, mask);
+            circlefill(workBitmap, r, r, r, disc);
+            draw_trans_sprite(backBuffer, workBitmap, target.x - r, target.y - r);
+            clear_to_color(workBitmap, mask);
+            circle(workBitmap, r, r, r, rim);
+            circle(workBitmap, r, r, r - 1, rim);
+            draw_trans_sprite(backBuffer, workBitmap, target.x - r, target.y - r);
+            if (target.flashing) {
+               circle(backBuffer, target.x, target.y, r, makecol(255, 255, 255));
+               circle(backBuffer, target.x, target.y, r + 1, makecol(255, 255, 255));
+            }
+            solid_mode();
+         },
+         "target of radius " + std::to_string(radius));
    }
 
    // Every angle of a spark, at every few alphas, some past the edges.
-   sparks.clear();
+   played().sparks.clear();
+   GameRandom numbers;
    for (int angle = 0; angle <= 256; angle++) {
-      sparks.push_back(Particle(0, 0));
-      Particle &spark = sparks.back();
+      played().sparks.push_back(Particle(0, 0, numbers));
+      Particle &spark = played().sparks.back();
       spark.angle = angle;
       spark.alpha = 2 + angle % 253;
       spark.drawX = (angle * 37) % 700 - 20;
       spark.drawY = (angle * 53) % 520 - 20;
    }
-   compare(drawSparks,
+   compare([] { drawSparks(played().sparks); },
            [&] {
-              for (const Particle &spark : sparks) {
+              for (const Particle &spark : played().sparks) {
                  set_trans_blender(254, 254, 254, spark.alpha);
                  clear_to_color(workBitmap, mask);
                  rotate_sprite(workBitmap, particleImage, 0, 0, itofix(spark.angle));
@@ -278,15 +293,20 @@ TEST_F(Drawing, MarksOnEachBallAndOnATargetOfEachKindOnlyWhenAsked)
    quietGame();
    // Kinds 0 to 6 need red; green; blue; red and green; red and blue;
    // green and blue; all three.
-   const std::vector<std::vector<int>> needs = {
-      {RedBall}, {GreenBall}, {BlueBall}, {RedBall, GreenBall}, {RedBall, BlueBall},
-      {GreenBall, BlueBall}, {RedBall, GreenBall, BlueBall}};
+   const std::vector<std::vector<int>> needs = {{RedBall},
+                                                {GreenBall},
+                                                {BlueBall},
+                                                {RedBall, GreenBall},
+                                                {RedBall, BlueBall},
+                                                {GreenBall, BlueBall},
+                                                {RedBall, GreenBall, BlueBall}};
    for (bool shown : {false, true}) {
       showMarks = shown;
       clear_bitmap(backBuffer);
-      set_trans_blender(128, 128, 128, 200);  // the targets' blender, as drawGame sets it
+      set_trans_blender(128, 128, 128, 200);  // the played().targets' blender, as drawGame sets it
       for (int kind = 0; kind < 7; kind++) {
-         Powerup target;
+         GameRandom numbers;
+         Powerup target(numbers);
          target.kind = kind;
          target.restoreColours();
          target.radius = 30;
@@ -295,14 +315,15 @@ TEST_F(Drawing, MarksOnEachBallAndOnATargetOfEachKindOnlyWhenAsked)
          drawTarget(target);
          const int count = int(needs[size_t(kind)].size());
          for (int i = 0; i < count; i++)
-            EXPECT_EQ(markAt(needs[size_t(kind)][size_t(i)], target.x - (count - 1) * 5 + 10 * i, 100),
-                      shown)
+            EXPECT_EQ(
+               markAt(needs[size_t(kind)][size_t(i)], target.x - (count - 1) * 5 + 10 * i, 100),
+               shown)
                << "kind " << kind << ", mark " << i;
       }
       for (int b = 0; b < 3; b++) {
-         balls[size_t(b)].x = float(100 + 60 * b);
-         balls[size_t(b)].y = 300;
-         drawBall(balls[size_t(b)]);
+         played().balls[size_t(b)].x = float(100 + 60 * b);
+         played().balls[size_t(b)].y = 300;
+         drawBall(played().balls[size_t(b)]);
          EXPECT_EQ(markAt(b, 100 + 60 * b, 300), shown) << "ball " << b;
       }
    }

@@ -1,6 +1,4 @@
 // Sparks and score popups: their making, lives and removal.
-#include <cstdlib>
-
 #include "game/game.h"
 #include "game/particle.h"
 #include "game/text_fade.h"
@@ -14,11 +12,11 @@ TEST_F(Effects, SparksBurstWithinTheSquareFromFiveRandomNumbers)
 {
    for (unsigned seed = 1; seed <= 500; seed++) {
       // The spin, the two speeds and their two signs, in order.
-      srand(seed);
-      const int numbers[6] = {rand(), rand(), rand(), rand(), rand(), rand()};
-      srand(seed);
-      const Particle spark(100, 200);
-      ASSERT_EQ(rand(), numbers[5]) << seed;
+      GameRandom oracle(seed), random(seed);
+      const int numbers[6] = {oracle.next(), oracle.next(), oracle.next(),
+                              oracle.next(), oracle.next(), oracle.next()};
+      const Particle spark(100, 200, random);
+      ASSERT_EQ(random.next(), numbers[5]) << seed;
       ASSERT_EQ(spark.angle, numbers[0] % 256) << seed;
       ASSERT_EQ(spark.vx, (numbers[3] % 2 ? 1 : -1) * float(numbers[1] % 100) / 100) << seed;
       ASSERT_EQ(spark.vy, (numbers[4] % 2 ? 1 : -1) * float(numbers[2] % 100) / 100) << seed;
@@ -30,42 +28,43 @@ TEST_F(Effects, SparksBurstWithinTheSquareFromFiveRandomNumbers)
 
 TEST_F(Effects, SparksFallLiveTwoHundredFiftyThreeTicksAndGoInOrder)
 {
-   spawnSparks(0, 0, 0);
-   spawnSparks(-2, 0, 0);
-   EXPECT_TRUE(sparks.empty());
+   GameRandom numbers;
+   spawnSparks(played().sparks, numbers, 0, 0, 0);
+   spawnSparks(played().sparks, numbers, -2, 0, 0);
+   EXPECT_TRUE(played().sparks.empty());
 
    // Still, then falling about 0.01 n (n + 1) pixels in n ticks.
-   spawnSparks(1, 300, 100);
-   sparks[0].vx = sparks[0].vy = 0;
-   sparks[0].angle = 0;
+   spawnSparks(played().sparks, numbers, 1, 300, 100);
+   played().sparks[0].vx = played().sparks[0].vy = 0;
+   played().sparks[0].angle = 0;
    for (int i = 0; i < 100; i++)
-      updateSparks();
-   EXPECT_NEAR(sparks[0].y, 201, 0.01);
-   EXPECT_EQ(sparks[0].drawY, int(sparks[0].y));
-   EXPECT_EQ(sparks[0].x, 300);
-   EXPECT_EQ(sparks[0].angle, 157);
+      updateSparks(played().sparks);
+   EXPECT_NEAR(played().sparks[0].y, 201, 0.01);
+   EXPECT_EQ(played().sparks[0].drawY, int(played().sparks[0].y));
+   EXPECT_EQ(played().sparks[0].x, 300);
+   EXPECT_EQ(played().sparks[0].angle, 157);
 
    // Bursts 100 and 150 ticks after the first spark: each goes whole on
    // its 253rd tick while the others live on.
-   spawnSparks(3, 10, 10);
+   spawnSparks(played().sparks, numbers, 3, 10, 10);
    for (int i = 0; i < 50; i++)
-      updateSparks();
-   spawnSparks(2, 20, 20);
+      updateSparks(played().sparks);
+   spawnSparks(played().sparks, numbers, 2, 20, 20);
    for (int i = 0; i < 102; i++)
-      updateSparks();
-   ASSERT_EQ(sparks.size(), 6u);
-   updateSparks();
-   ASSERT_EQ(sparks.size(), 5u);
+      updateSparks(played().sparks);
+   ASSERT_EQ(played().sparks.size(), 6u);
+   updateSparks(played().sparks);
+   ASSERT_EQ(played().sparks.size(), 5u);
    for (int i = 0; i < 99; i++)
-      updateSparks();
-   ASSERT_EQ(sparks.size(), 5u);
-   updateSparks();
-   ASSERT_EQ(sparks.size(), 2u);
+      updateSparks(played().sparks);
+   ASSERT_EQ(played().sparks.size(), 5u);
+   updateSparks(played().sparks);
+   ASSERT_EQ(played().sparks.size(), 2u);
    for (int i = 0; i < 49; i++)
-      updateSparks();
-   EXPECT_EQ(sparks[0].alpha, 2);
-   updateSparks();
-   EXPECT_TRUE(sparks.empty());
+      updateSparks(played().sparks);
+   EXPECT_EQ(played().sparks[0].alpha, 2);
+   updateSparks(played().sparks);
+   EXPECT_TRUE(played().sparks.empty());
 }
 
 TEST_F(Effects, PopupsRiseFadeAndGoOneATick)
@@ -80,21 +79,21 @@ TEST_F(Effects, PopupsRiseFadeAndGoOneATick)
 
    // Through the game's tick: two popups due in the same tick go in two.
    quietGame();
-   popups.clear();
-   popups.push_back(TextFade(1, 0, 0));
-   popups.push_back(TextFade(2, 0, 0));
-   popups.push_back(TextFade(3, 0, 0));
-   popups[2].alpha = 10;
+   played().popups.clear();
+   played().popups.push_back(TextFade(1, 0, 0));
+   played().popups.push_back(TextFade(2, 0, 0));
+   played().popups.push_back(TextFade(3, 0, 0));
+   played().popups[2].alpha = 10;
    ticks(254);
-   ASSERT_EQ(popups.size(), 2u);
-   EXPECT_EQ(popups[0].value, 1);
+   ASSERT_EQ(played().popups.size(), 2u);
+   EXPECT_EQ(played().popups[0].value, 1);
    ticks(1);
-   ASSERT_EQ(popups.size(), 1u);
+   ASSERT_EQ(played().popups.size(), 1u);
    // Not updated in the tick that removed the one before it.
-   EXPECT_EQ(popups[0].value, 2);
-   EXPECT_EQ(popups[0].alpha, 1);
+   EXPECT_EQ(played().popups[0].value, 2);
+   EXPECT_EQ(played().popups[0].alpha, 1);
    ticks(1);
-   EXPECT_TRUE(popups.empty());
+   EXPECT_TRUE(played().popups.empty());
 }
 
 }  // namespace

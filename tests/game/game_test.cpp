@@ -16,33 +16,33 @@
 
 namespace {
 
-using Game = PlayfieldTest;
+using GamePlay = PlayfieldTest;
 
 // Puts a red-only target of the given value over the first (red) ball.
 void targetUnderRedBall(int value)
 {
-   Powerup &target = targets[1];
+   Powerup &target = played().targets[1];
    target.kind = 0;
    target.restoreColours();
    target.value = value;
    target.radius = 20;
-   target.x = int(balls[0].x);
-   target.y = int(balls[0].y);
+   target.x = int(played().balls[0].x);
+   target.y = int(played().balls[0].y);
 }
 
-TEST_F(Game, WithoutACollectionTheHandsGoOffOnTheTwoThousandthTick)
+TEST_F(GamePlay, WithoutACollectionTheHandsGoOffOnTheTwoThousandthTick)
 {
    quietGame();
    ticks(999);
-   EXPECT_EQ(energy, 10);
+   EXPECT_EQ(played().energy, 10);
    ticks(1);
-   EXPECT_LT(energy, 10);
+   EXPECT_LT(played().energy, 10);
    ticks(999);
-   EXPECT_LT(energy, 0.00001);
-   EXPECT_FALSE(handsOff);
+   EXPECT_LT(played().energy, 0.00001);
+   EXPECT_FALSE(played().handsOff);
    ticks(1);
-   EXPECT_TRUE(handsOff);
-   EXPECT_EQ(energy, 0);
+   EXPECT_TRUE(played().handsOff);
+   EXPECT_EQ(played().energy, 0);
 
    // The balls fall out; the game ends once the last is below the edge.
    int tick = 0;
@@ -51,72 +51,73 @@ TEST_F(Game, WithoutACollectionTheHandsGoOffOnTheTwoThousandthTick)
    EXPECT_EQ(screenState, GameOver);
    EXPECT_EQ(inputDelay, 50);
    EXPECT_EQ(scripted.clears, 1);
-   EXPECT_TRUE(balls[0].y > 480 && balls[1].y > 480 && balls[2].y > 480);
+   EXPECT_TRUE(played().balls[0].y > 480 && played().balls[1].y > 480 && played().balls[2].y > 480);
 }
 
-TEST_F(Game, ACollectionScoresAndStopsTheDrainForAThousandTicks)
+TEST_F(GamePlay, ACollectionScoresAndStopsTheDrainForAThousandTicks)
 {
    quietGame();
    ticks(1500);
-   popups.push_back(TextFade(1, 0, 0));
-   const Powerup last = targets[2];
+   played().popups.push_back(TextFade(1, 0, 0));
+   const Powerup last = played().targets[2];
    targetUnderRedBall(500);
    ticks(1);
-   EXPECT_EQ(score, 500);
-   ASSERT_EQ(popups.size(), 2u);
-   EXPECT_EQ(popups[1].value, 500);
-   EXPECT_EQ(sparks.size(), 7u);
+   EXPECT_EQ(played().score, 500);
+   ASSERT_EQ(played().popups.size(), 2u);
+   EXPECT_EQ(played().popups[1].value, 500);
+   EXPECT_EQ(played().sparks.size(), 7u);
    // The collected target goes, the others move up, a new one comes last.
-   ASSERT_EQ(targets.size(), 3u);
-   EXPECT_EQ(targets[1].x, last.x);
-   EXPECT_EQ(targets[1].y, last.y);
-   EXPECT_EQ(targets[1].value, last.value);
+   ASSERT_EQ(played().targets.size(), 3u);
+   EXPECT_EQ(played().targets[1].x, last.x);
+   EXPECT_EQ(played().targets[1].y, last.y);
+   EXPECT_EQ(played().targets[1].value, last.value);
 
-   for (Powerup &target : targets)
+   for (Powerup &target : played().targets)
       target.x = -1000;
-   const float left = energy;
+   const float left = played().energy;
    // Drained from tick 1000 to 1501, the collection's own tick included.
    EXPECT_NEAR(left, 4.98f, 0.005);
    ticks(999);
-   EXPECT_EQ(energy, left);
+   EXPECT_EQ(played().energy, left);
    ticks(1);
-   EXPECT_LT(energy, left);
+   EXPECT_LT(played().energy, left);
 }
 
-TEST_F(Game, ABallCollectsOneTargetATickAndHitsEveryOtherItTouches)
+TEST_F(GamePlay, ABallCollectsOneTargetATickAndHitsEveryOtherItTouches)
 {
    quietGame();
    ticks(1);
    // Two red-only targets and a red-and-green one, all over the red ball.
    for (int i = 0; i < 3; i++) {
-      targets[i].kind = i == 1 ? 3 : 0;
-      targets[i].restoreColours();
-      targets[i].value = 300 + i;
-      targets[i].radius = 30;
-      targets[i].x = int(balls[0].x);
-      targets[i].y = int(balls[0].y) + 5;
+      played().targets[i].kind = i == 1 ? 3 : 0;
+      played().targets[i].restoreColours();
+      played().targets[i].value = 300 + i;
+      played().targets[i].radius = 30;
+      played().targets[i].x = int(played().balls[0].x);
+      played().targets[i].y = int(played().balls[0].y) + 5;
    }
    ticks(1);
    // The first is collected; the ball then tests no more targets.
-   EXPECT_EQ(score, 300);
-   EXPECT_EQ(targets[0].value, 301);
-   EXPECT_EQ(targets[0].needRed, 1);
-   EXPECT_EQ(targets[1].value, 302);
+   EXPECT_EQ(played().score, 300);
+   EXPECT_EQ(played().targets[0].value, 301);
+   EXPECT_EQ(played().targets[0].needRed, 1);
+   EXPECT_EQ(played().targets[1].value, 302);
    ticks(1);
    // Next tick: the two-colour one is hit and waits, the other collected.
-   EXPECT_EQ(score, 602);
-   EXPECT_EQ(targets[0].value, 301);
-   EXPECT_EQ(targets[0].needRed, 0);
-   EXPECT_TRUE(targets[0].flashing);
+   EXPECT_EQ(played().score, 602);
+   EXPECT_EQ(played().targets[0].value, 301);
+   EXPECT_EQ(played().targets[0].needRed, 0);
+   EXPECT_TRUE(played().targets[0].flashing);
 }
 
-TEST_F(Game, PlayKeys)
+TEST_F(GamePlay, PlayKeys)
 {
    quietGame();
    ticks(10);
-   popups.push_back(TextFade(1, 0, 0));
-   spawnSparks(3, 0, 0);
-   score = 99;
+   played().popups.push_back(TextFade(1, 0, 0));
+   GameRandom numbers;
+   spawnSparks(played().sparks, numbers, 3, 0, 0);
+   played().score = 99;
 
    // Esc waits for the input delay, then the quit prompt opens once the
    // tick is done.
@@ -134,10 +135,10 @@ TEST_F(Game, PlayKeys)
    screenState = Playing;
    scripted.down = {KEY_SPACE};
    updateGame();
-   EXPECT_EQ(score, 0);
+   EXPECT_EQ(played().score, 0);
    EXPECT_EQ(screenState, Playing);
-   EXPECT_TRUE(sparks.empty());
-   EXPECT_EQ(popups.size(), 1u);
+   EXPECT_TRUE(played().sparks.empty());
+   EXPECT_EQ(played().popups.size(), 1u);
 
    scripted.down = {KEY_Q};
    updateGame();
@@ -146,24 +147,24 @@ TEST_F(Game, PlayKeys)
 }
 
 // An AZERTY player's keys: Q and Z for the left hand, quitting on F10.
-TEST_F(Game, BoundKeysDriveTheHandsAndTheDefaultsNoLonger)
+TEST_F(GamePlay, BoundKeysDriveTheHandsAndTheDefaultsNoLonger)
 {
    playKeys.keys[LeftTiltLeft] = KEY_Q;
    playKeys.keys[LeftPowerUp] = KEY_Z;
    playKeys.keys[QuitGame] = KEY_F10;
    quietGame();
-   const Hand before = leftHand;
+   const Hand before = played().leftHand;
    scripted.down = {KEY_A, KEY_W, KEY_Q};
    ticks(5);
-   EXPECT_LT(leftHand.tilt, before.tilt) << "Q tilts the left hand";
+   EXPECT_LT(played().leftHand.tilt, before.tilt) << "Q tilts the left hand";
    EXPECT_EQ(screenState, Playing) << "Q no longer quits";
-   const float tilted = leftHand.tilt;
+   const float tilted = played().leftHand.tilt;
    scripted.down = {KEY_A, KEY_W};
    ticks(5);
-   EXPECT_EQ(leftHand.tilt, tilted) << "A no longer tilts";
+   EXPECT_EQ(played().leftHand.tilt, tilted) << "A no longer tilts";
    scripted.down = {KEY_Z};
    ticks(3);
-   EXPECT_GT(leftHand.power, 2.0f);
+   EXPECT_GT(played().leftHand.power, 2.0f);
    scripted.down = {KEY_F10};
    updateGame();
    EXPECT_EQ(screenState, Exit);
@@ -176,7 +177,7 @@ TEST_F(Game, BoundKeysDriveTheHandsAndTheDefaultsNoLonger)
 // again with the same presses from SDL's virtual game controller, it is
 // the same game: the same cues at the same ticks, each where its event
 // happens, and the same end.
-TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
+TEST_F(GamePlay, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
 {
    // Each set of keys is held for 150 ticks, in turn.
    const std::set<int> script[] = {
@@ -192,9 +193,9 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
    };
    std::vector<int> collections, drainStarts;
    const auto replay = [&]() {
-      leftHand = kLeftHandAtStart;
-      rightHand = kRightHandAtStart;
-      popups.clear();
+      played().leftHand = kLeftHandAtStart;
+      played().rightHand = kRightHandAtStart;
+      played().popups.clear();
       heard.played.clear();
       scripted.down.clear();
       testSeed = 14;
@@ -207,22 +208,22 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
       for (; tick < check.tick; tick++) {
          scripted.down = script[tick / 150 % std::size(script)];
          heard.tick = tick;
-         const int scoreBefore = score;
-         const float energyBefore = energy;
+         const int scoreBefore = played().score;
+         const float energyBefore = played().energy;
          updateGame();
-         if (score != scoreBefore)
+         if (played().score != scoreBefore)
             collections.push_back(tick);
-         if (energy < energyBefore && !draining)
+         if (played().energy < energyBefore && !draining)
             drainStarts.push_back(tick);
-         draining = energy < energyBefore;
+         draining = played().energy < energyBefore;
       }
       EXPECT_EQ(screenState, Playing);
-      EXPECT_EQ(score, check.score) << tick;
-      EXPECT_NEAR(energy, check.energy, 0.001) << tick;
-      EXPECT_NEAR(balls[0].x, check.redX, 0.01) << tick;
-      EXPECT_NEAR(balls[0].y, check.redY, 0.01) << tick;
-      EXPECT_NEAR(balls[2].x, check.blueX, 0.01) << tick;
-      EXPECT_NEAR(balls[2].y, check.blueY, 0.01) << tick;
+      EXPECT_EQ(played().score, check.score) << tick;
+      EXPECT_NEAR(played().energy, check.energy, 0.001) << tick;
+      EXPECT_NEAR(played().balls[0].x, check.redX, 0.01) << tick;
+      EXPECT_NEAR(played().balls[0].y, check.redY, 0.01) << tick;
+      EXPECT_NEAR(played().balls[2].x, check.blueX, 0.01) << tick;
+      EXPECT_NEAR(played().balls[2].y, check.blueY, 0.01) << tick;
    }
    const auto ticksOf = [&](Cue cue) {
       std::vector<int> ticks;
@@ -243,7 +244,7 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
    EXPECT_EQ(thrown, (std::set<int>{RedBall, GreenBall, BlueBall}));
 
    const std::vector<RecordedSounds::Played> first = heard.played;
-   const Ball red = balls[0], blue = balls[2];
+   const Ball red = played().balls[0], blue = played().balls[2];
    startPadKeys();
    ASSERT_NE(keys, &scripted) << "SDL's game controllers did not start";
    VirtualPad pad;
@@ -277,11 +278,11 @@ TEST_F(Game, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
    pad.unplug();
    stopPadKeys();
    EXPECT_TRUE(heard.played == first);
-   EXPECT_EQ(score, checks[2].score);
-   EXPECT_EQ(balls[0].x, red.x);
-   EXPECT_EQ(balls[0].y, red.y);
-   EXPECT_EQ(balls[2].x, blue.x);
-   EXPECT_EQ(balls[2].y, blue.y);
+   EXPECT_EQ(played().score, checks[2].score);
+   EXPECT_EQ(played().balls[0].x, red.x);
+   EXPECT_EQ(played().balls[0].y, red.y);
+   EXPECT_EQ(played().balls[2].x, blue.x);
+   EXPECT_EQ(played().balls[2].y, blue.y);
 }
 
 }  // namespace

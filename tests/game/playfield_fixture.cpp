@@ -3,12 +3,10 @@
 #include <unistd.h>
 
 #include "game/game.h"
-#include "game/particle.h"
 #include "screens/playfield.h"
 #include "shell/assets.h"
 #include "shell/screen_state.h"
 
-const Hand kLeftHandAtStart = leftHand, kRightHandAtStart = rightHand;
 time_t testSeed = 1;
 
 namespace {
@@ -29,11 +27,10 @@ void PlayfieldTest::SetUp()
    const std::string problem = loadAssets();
    ASSERT_EQ(chdir(here), 0);
    ASSERT_EQ(problem, "");
-   gameClock = fixedClock;
-   leftHand = kLeftHandAtStart;
-   rightHand = kRightHandAtStart;
-   popups.clear();
-   sparks.clear();
+   Game &game = playedGame();
+   game = Game();
+   game.heard = true;
+   game.clock = fixedClock;
    screenState = Menu;
    inputDelay = 0;
 }
@@ -42,14 +39,14 @@ void PlayfieldTest::TearDown()
 {
    freeAssets();
    restoreScreenAndKeys();
-   gameClock = time;
+   playedGame().clock = time;
 }
 
 void PlayfieldTest::quietGame(time_t seed)
 {
    testSeed = seed;
    newGame();
-   for (Powerup &target : targets)
+   for (Powerup &target : playedGame().targets)
       target.x = -1000;
 }
 

@@ -5,7 +5,8 @@
 #define TOSSARO_TESTS_PLAYFIELD_FIXTURE_H
 
 #include "app/app_fixture.h"
-#include "game/hand.h"
+#include "game/game.h"
+#include "screens/playfield.h"
 
 class PlayfieldTest : public AppTest {
 protected:
@@ -19,8 +20,11 @@ protected:
    void ticks(int n);
 };
 
-// The hands as the program starts.
-extern const Hand kLeftHandAtStart, kRightHandAtStart;
+// The game the playfield screen plays.
+inline Game &played()
+{
+   return playedGame();
+}
 
 // The seed newGame takes from its clock.
 extern time_t testSeed;

@@ -1,7 +1,5 @@
 // Targets: their random making, the colours each kind needs, and the wait
 // of a partly cleared target.
-#include <cstdlib>
-
 #include "game/ball.h"
 #include "game/powerup.h"
 #include "playfield_fixture.h"
@@ -16,11 +14,11 @@ TEST_F(Targets, MadeFromFourRandomNumbersInsideTheBand)
    int kinds[7] = {};
    for (unsigned seed = 1; seed <= 2000; seed++) {
       // The radius, x, y and kind take the next four numbers, in order.
-      srand(seed);
-      const int numbers[5] = {rand(), rand(), rand(), rand(), rand()};
-      srand(seed);
-      const Powerup target;
-      ASSERT_EQ(rand(), numbers[4]) << seed;
+      GameRandom oracle(seed), random(seed);
+      const int numbers[5] = {oracle.next(), oracle.next(), oracle.next(), oracle.next(),
+                              oracle.next()};
+      const Powerup target(random);
+      ASSERT_EQ(random.next(), numbers[4]) << seed;
       ASSERT_EQ(target.radius, 20 + numbers[0] % 30) << seed;
       ASSERT_EQ(target.x, 50 + target.radius + numbers[1] % (540 - 2 * target.radius)) << seed;
       ASSERT_EQ(target.y, 50 + target.radius + numbers[2] % (380 - target.radius)) << seed;
@@ -41,7 +39,8 @@ TEST_F(Targets, MadeFromFourRandomNumbersInsideTheBand)
 
 Powerup ofKind(int kind)
 {
-   Powerup target;
+   GameRandom random;
+   Powerup target(random);
    target.kind = kind;
    target.restoreColours();
    return target;

@@ -20,6 +20,7 @@
 #include "game/game.h"
 #include "replay/playback.h"
 #include "replay/recorder.h"
+#include "screens/playfield.h"
 #include "shell/key_bindings.h"
 #include "shell/screen_state.h"
 
@@ -60,12 +61,12 @@ std::set<int> turn(const std::vector<std::set<int>> &turns, int tick, int every)
 // The seven kinds of target each collected at least once.
 class Kinds {
 public:
-   void before() { was_ = targets; }
+   void before() { was_ = playedGame().targets; }
    void after()
    {
       for (const Powerup &t : was_) {
          bool still = false;
-         for (const Powerup &now : targets)
+         for (const Powerup &now : playedGame().targets)
             still = still || (now.x == t.x && now.y == t.y && now.kind == t.kind);
          if (!still)
             seen_.insert(t.kind);
@@ -90,7 +91,7 @@ Replay shortGame()
    for (int t = 0; t < 80; t++)
       tick({});
    tick({KEY_Y});
-   recorder.finish();
+   recorder.finish(playedGame().score);
    return *recorder.finished();
 }
 
@@ -109,7 +110,7 @@ Replay longGame()
          tick(turn(turns, t, 130));
          kinds.after();
       }
-      recorder.finish();
+      recorder.finish(playedGame().score);
       if (t >= 5000 && kinds.all() && recorder.finished()->endedByGameOver)
          return *recorder.finished();
    }
@@ -174,11 +175,11 @@ Replay padGame(std::string *problem)
             hold({}, {});
          }
       }
-      recorder.finish();
+      recorder.finish(playedGame().score);
       if (recorder.finished()->finalScore > 0)
          break;
    }
-   recorder.finish();
+   recorder.finish(playedGame().score);
    pad.unplug();
    stopPadKeys();
    return *recorder.finished();
@@ -207,8 +208,8 @@ int main(int argc, char **argv)
    // The quit prompt keeps a copy of the screen.
    screen = create_bitmap(640, 480);
    keys = &scripted;
-   gameClock = fixedClock;
-   playListener = &recorder;
+   playedGame().clock = fixedClock;
+   playedGame().listener = &recorder;
    const std::string folder = argv[1];
    std::string problem = keep(folder, "short.rpl", shortGame());
    if (problem.empty())

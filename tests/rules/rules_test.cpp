@@ -1,9 +1,12 @@
 // The rules of play and their replays on their own, built without the
-// graphics library: a game played by its actions alone is recorded, plays
-// the same again, and watching it leaves the game in memory as it was.
+// graphics library: a game played by its actions alone is recorded and
+// plays the same again, games are values that play side by side, and a
+// game's numbers are the C library's.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <ctime>
+#include <thread>
 
 #include "game/game.h"
 #include "replay/playback.h"
@@ -17,50 +20,14 @@ time_t fixedClock(time_t *)
    return 1733600000;
 }
 
-// Every field of two games' states, by name, so that a failure says which.
-void expectSameGame(const GameState &a, const GameState &b)
-{
-   EXPECT_EQ(a.score, b.score);
-   EXPECT_EQ(a.hitTimer, b.hitTimer);
-   EXPECT_EQ(a.energy, b.energy);
-   EXPECT_EQ(a.handsOff, b.handsOff);
-   EXPECT_EQ(a.playActions, b.playActions);
-   ASSERT_EQ(a.balls.size(), b.balls.size());
-   for (size_t i = 0; i < a.balls.size(); i++) {
-      const Ball &p = a.balls[i], &q = b.balls[i];
-      EXPECT_TRUE(p.x == q.x && p.y == q.y && p.vx == q.vx && p.vy == q.vy &&
-                  p.colour == q.colour && p.radius == q.radius)
-         << "ball " << i;
-   }
-   ASSERT_EQ(a.targets.size(), b.targets.size());
-   for (size_t i = 0; i < a.targets.size(); i++) {
-      const Powerup &p = a.targets[i], &q = b.targets[i];
-      EXPECT_TRUE(p.x == q.x && p.y == q.y && p.radius == q.radius && p.kind == q.kind &&
-                  p.value == q.value && p.needRed == q.needRed && p.needGreen == q.needGreen &&
-                  p.needBlue == q.needBlue && p.flashing == q.flashing &&
-                  p.countdown == q.countdown)
-         << "target " << i;
-   }
-   ASSERT_EQ(a.popups.size(), b.popups.size());
-   for (size_t i = 0; i < a.popups.size(); i++)
-      EXPECT_TRUE(a.popups[i].y == b.popups[i].y && a.popups[i].alpha == b.popups[i].alpha);
-   ASSERT_EQ(a.sparks.size(), b.sparks.size());
-   for (size_t i = 0; i < a.sparks.size(); i++)
-      EXPECT_TRUE(a.sparks[i].x == b.sparks[i].x && a.sparks[i].alpha == b.sparks[i].alpha);
-   for (const auto &[p, q] : {std::pair{a.leftHand, b.leftHand}, {a.rightHand, b.rightHand}}) {
-      EXPECT_TRUE(p.x1 == q.x1 && p.y1 == q.y1 && p.x2 == q.x2 && p.y2 == q.y2 &&
-                  p.centreX == q.centreX && p.tilt == q.tilt && p.trackedBall == q.trackedBall &&
-                  p.power == q.power && p.midX == q.midX);
-   }
-}
-
-TEST(RulesAlone, AGamePlayedByItsActionsPlaysTheSameAgainAndWatchingItChangesNothing)
+// A game played from its actions, with both hands worked in turns of a
+// second and a half, until it is lost or a minute has gone.
+Replay scriptedGame()
 {
    Recorder recorder("9.8.7");
-   playListener = &recorder;
-   gameClock = fixedClock;
-   // Both hands worked in turns of a second and a half, until the game
-   // is lost or a minute has gone.
+   Game game;
+   game.listener = &recorder;
+   game.clock = fixedClock;
    const ActionSet script[] = {
       0,
       1 << LeftPowerUp | 1 << RightTiltRight,
@@ -68,22 +35,19 @@ TEST(RulesAlone, AGamePlayedByItsActionsPlaysTheSameAgainAndWatchingItChangesNot
       1 << LeftTiltRight,
       1 << LeftPowerDown | 1 << RightTiltLeft,
    };
-   startGame(0, false);
+   game.start(0, false);
    bool over = false;
    for (int tick = 0; tick < 6000 && !over; tick++)
-      over = playTick(script[tick / 150 % std::size(script)]).over;
-   recorder.finish();
-   playListener = nullptr;
-   gameClock = time;
-   const Replay recorded = *recorder.finished();
-   ASSERT_GT(recorded.ticks, 1000u);
+      over = game.tick(script[tick / 150 % std::size(script)]).over;
+   recorder.finish(game.score);
+   return *recorder.finished();
+}
 
-   // Some state the replay does not start from: a game half played, with
-   // sparks and popups in the air.
-   playTick(1 << LeftPowerUp);
-   spawnSparks(4, 100, 100);
-   popups.push_back(TextFade(70, 50, 60));
-   const GameState before = saveGame();
+TEST(RulesAlone, AGamePlayedByItsActionsPlaysTheSameAgain)
+{
+   const Replay recorded = scriptedGame();
+   ASSERT_GT(recorded.ticks, 1000u);
+   ASSERT_GT(recorded.finalScore, 0);
 
    const std::vector<unsigned char> bytes = encodeReplay(recorded);
    const ReplayReading reading = decodeReplay(bytes.data(), bytes.size());
@@ -93,10 +57,65 @@ TEST(RulesAlone, AGamePlayedByItsActionsPlaysTheSameAgainAndWatchingItChangesNot
    }
    EXPECT_EQ(playback.divergence(), "");
    EXPECT_EQ(playback.tick(), recorded.ticks);
-   EXPECT_EQ(score, recorded.finalScore);
+   EXPECT_EQ(playback.game().score, recorded.finalScore);
+}
 
-   restoreGame(before);
-   expectSameGame(saveGame(), before);
+// Each game owns everything it plays with, its numbers included: two
+// played a tick each in turn, or on two threads, both end as recorded,
+// and neither changes a game played beside them.
+TEST(RulesAlone, GamesPlaySideBySideWithoutTouchingEachOther)
+{
+   const Replay recorded = scriptedGame();
+   Game bystander;
+   bystander.clock = fixedClock;
+   bystander.start(1 << LeftPowerUp, false);
+   const uint32_t bystanderCheck = bystander.check();
+   const int bystanderTargetX = bystander.targets[0].x;
+
+   Playback first(recorded), second(recorded);
+   // The second a few ticks behind, so that the two draw their numbers at
+   // different moments.
+   for (int i = 0; i < 37; i++)
+      first.step();
+   while (first.step() | second.step()) {
+   }
+   EXPECT_EQ(first.divergence(), "");
+   EXPECT_EQ(second.divergence(), "");
+   EXPECT_EQ(second.game().score, recorded.finalScore);
+   EXPECT_EQ(bystander.check(), bystanderCheck);
+   EXPECT_EQ(bystander.targets[0].x, bystanderTargetX);
+
+   std::string drifts[4];
+   std::vector<std::thread> checkers;
+   for (std::string &drift : drifts)
+      checkers.emplace_back([&drift, &recorded] {
+         for (int k = 0; k < 3; k++)
+            drift += verifyReplay(recorded);
+      });
+   for (std::thread &checker : checkers)
+      checker.join();
+   for (const std::string &drift : drifts)
+      EXPECT_EQ(drift, "");
+}
+
+// Every recorded game depends on the numbers being exactly the C
+// library's: srand(seed) and rand(), for any seed a clock can give.
+TEST(RulesAlone, AGamesNumbersAreTheCLibrarysOwn)
+{
+   for (const uint32_t seed : {0u, 1u, 42u, 1733600000u, 2147483647u, 2147483648u, 4000000000u}) {
+      srand(seed);
+      GameRandom numbers(seed);
+      int differ = 0;
+      for (int draw = 0; draw < 1000000; draw++)
+         differ += numbers.next() != rand();
+      EXPECT_EQ(differ, 0) << "seed " << seed;
+   }
+   // Seeded again, a generator starts its sequence over.
+   GameRandom numbers(99);
+   const int first = numbers.next();
+   numbers.next();
+   numbers.reseed(99);
+   EXPECT_EQ(numbers.next(), first);
 }
 
 }  // namespace

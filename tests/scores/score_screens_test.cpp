@@ -6,12 +6,11 @@
 #include <filesystem>
 
 #include "app/app_fixture.h"
-#include "game/game.h"
-#include "game/particle.h"
 #include "scores/highscores.h"
 #include "scores_test_util.h"
 #include "screens/game_over.h"
 #include "screens/name_entry.h"
+#include "screens/playfield.h"
 #include "screens/score_table.h"
 #include "shell/assets.h"
 #include "shell/picture.h"
@@ -28,8 +27,8 @@ protected:
       highscores.entries = default_rows();
       highscores.pendingRow = 0;
       playerName.clear();
-      sparks.clear();
-      score = 0;
+      playedGame().sparks.clear();
+      playedGame().score = 0;
    }
 
    // A name-entry tick with the delay run out and these keys typed.
@@ -76,7 +75,7 @@ TEST_F(ScoreScreens, GameOverKeysAskTheTable)
       scripted.buffer = {' '};
       screenState = GameOver;
       inputDelay = c.delay;
-      score = c.points;
+      playedGame().score = c.points;
       heard.played.clear();
       updateGameOver();
       EXPECT_EQ(screenState, c.state);
@@ -129,7 +128,7 @@ TEST_F(ScoreScreens, TheNameStopsAtTwentySixAndOneKeyIsReadATick)
 
 TEST_F(ScoreScreens, TheKeyThatLeftGameOverReachesTheName)
 {
-   score = 2000;
+   playedGame().score = 2000;
    for (const auto &[key, character, name] :
         {std::make_tuple(KEY_SPACE, ' ', " "), std::make_tuple(KEY_ENTER, '\r', ""),
          std::make_tuple(KEY_ESC, '\x1b', "")}) {
@@ -156,8 +155,8 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    Scratch scratch;
    const std::filesystem::path saved = std::filesystem::current_path();
    std::filesystem::current_path(scratch.path(""));
-   score = 1500;
-   highscores.rankOf(score);
+   playedGame().score = 1500;
+   highscores.rankOf(playedGame().score);
 
    // Enter does nothing without a name, and acts only with a key typed.
    typeKeys({13}, {KEY_ENTER});
@@ -176,8 +175,8 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    EXPECT_EQ(file.entries, highscores.entries);
    EXPECT_EQ(playerName, "Ada");
 
-   score = 1200;
-   highscores.rankOf(score);
+   playedGame().score = 1200;
+   highscores.rankOf(playedGame().score);
    typeKeys({}, {KEY_ESC});
    EXPECT_EQ(screenState, Menu);
    EXPECT_EQ(inputDelay, 20);
@@ -192,7 +191,7 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    EXPECT_FALSE(has_color(backBuffer, 145, 427, 479, 439, khaki));
    std::filesystem::create_directory("blocked");
    highscores.file = "blocked";
-   highscores.rankOf(score);
+   highscores.rankOf(playedGame().score);
    testing::internal::CaptureStderr();
    typeKeys({13}, {KEY_ENTER});
    EXPECT_EQ(testing::internal::GetCapturedStderr(),
@@ -231,8 +230,8 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    for (const int32_t points : {1300, 1250}) {
       const int lock = open(".", O_RDONLY | O_DIRECTORY);
       ASSERT_EQ(flock(lock, LOCK_EX), 0);
-      score = points;
-      highscores.rankOf(score);
+      playedGame().score = points;
+      highscores.rankOf(points);
       testing::internal::CaptureStderr();
       typeKeys({13}, {KEY_ENTER});
       EXPECT_EQ(screenState, ScoreTable);
@@ -263,7 +262,7 @@ TEST_F(ScoreScreens, EnterStoresTheRowAndSavesItEscAbandons)
    // A table with no file saves nothing and says so only at exit; the
    // notice promises no save.
    highscores.file = "";
-   highscores.rankOf(score);
+   highscores.rankOf(playedGame().score);
    testing::internal::CaptureStderr();
    typeKeys({13}, {KEY_ENTER});
    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -309,7 +308,6 @@ TEST_F(ScoreScreens, TheTableShowsItsRowsInOrderEvenlySpacedEachOnALine)
 
 TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
 {
-   srand(7);
    highscores.pendingRow = 4;
    // The row entered, and the ends of its line, as the table shows them.
    drawTable(highscores);
@@ -320,15 +318,16 @@ TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
    const int lineEnd = points.x + text_length(font, "1000");
    int pairs = 0;
    for (int tick = 0; tick < 100; tick++) {
-      const size_t before = sparks.size();
+      const size_t before = playedGame().sparks.size();
       inputDelay = 150;
       updateNameEntry();
-      ASSERT_TRUE(sparks.size() == before || sparks.size() == before + 2);
-      if (sparks.size() == before + 2) {
+      ASSERT_TRUE(playedGame().sparks.size() == before || playedGame().sparks.size() == before + 2);
+      if (playedGame().sparks.size() == before + 2) {
          pairs++;
-         EXPECT_LT(sparks[before].drawX, row.x);
-         EXPECT_GT(sparks[before + 1].drawX, lineEnd);
-         for (const Particle &spark : {sparks[before], sparks[before + 1]})
+         EXPECT_LT(playedGame().sparks[before].drawX, row.x);
+         EXPECT_GT(playedGame().sparks[before + 1].drawX, lineEnd);
+         for (const Particle &spark :
+              {playedGame().sparks[before], playedGame().sparks[before + 1]})
             EXPECT_LT(std::abs(spark.drawY - row.y), text_height(font));
       }
    }
@@ -355,7 +354,8 @@ TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
    ASSERT_GE(name.y, 0);
    ASSERT_GE(points.y, 0);
    playerName = "Ada";
-   spawnSparks(1, 320, 400);
+   GameRandom numbers;
+   spawnSparks(playedGame().sparks, numbers, 1, 320, 400);
    drawNameEntry();
    // The name typed in white where the row's name was, the place number
    // still showing, the old name and score hidden by the panel, which has
@@ -385,8 +385,11 @@ TEST_F(ScoreScreens, TheTableGoesBackToTheMenuOnEnterEscOrSpace)
       std::set<int> down;
       int delay;
       int state;
-   } cases[] = {{{KEY_ENTER}, 0, Menu}, {{KEY_ESC}, 0, Menu}, {{KEY_SPACE}, 0, Menu},
-                {{KEY_P, KEY_H}, 0, ScoreTable}, {{KEY_ENTER}, 1, ScoreTable}};
+   } cases[] = {{{KEY_ENTER}, 0, Menu},
+                {{KEY_ESC}, 0, Menu},
+                {{KEY_SPACE}, 0, Menu},
+                {{KEY_P, KEY_H}, 0, ScoreTable},
+                {{KEY_ENTER}, 1, ScoreTable}};
    for (const auto &c : cases) {
       scripted.down = c.down;
       screenState = ScoreTable;
