@@ -7,9 +7,9 @@
 
 namespace {
 
-const char kUsage[] =
-   "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
-   "                      [--allow-origin ORIGIN] [--game PATH] [--help] [--version]\n";
+const char kUsage[] = "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
+                      "                      [--allow-origin ORIGIN] [--game PATH] [--checkers N]\n"
+                      "                      [--help] [--version]\n";
 
 const char kHelp[] =
    "A leaderboard of Tossaro's games: each submitted replay is played again by\n"
@@ -27,23 +27,29 @@ const char kHelp[] =
    "  --allow-origin ORIGIN  let pages of ORIGIN (https://example.org) call the API\n"
    "  --game PATH            the tossaro program that makes the clips (the one\n"
    "                         installed beside this server)\n"
+   "  --checkers N           play N submissions again at once, 1 to 256 (one a\n"
+   "                         core)\n"
    "\n"
    "exit status: 0 when stopped by SIGTERM or SIGINT; 1 when it cannot listen or\n"
    "open the database; 2 for a mistake on the command line.\n";
 
-bool parsePort(const std::string &text, int *port)
+const int kMostCheckers = 256;
+
+// A whole number of at most five digits, from 0 to `most`.
+bool parseNumber(const std::string &text, int most, int *number)
 {
    if (text.empty() || text.size() > 5 || text.find_first_not_of("0123456789") != std::string::npos)
       return false;
-   *port = std::stoi(text);
-   return *port <= 65535;
+   *number = std::stoi(text);
+   return *number <= most;
 }
 
 // "HOST:PORT" or "[V6]:PORT".
 bool parseListen(const std::string &text, ServerOptions *o)
 {
    const size_t colon = text.rfind(':');
-   if (colon == std::string::npos || colon == 0 || !parsePort(text.substr(colon + 1), &o->port))
+   if (colon == std::string::npos || colon == 0 ||
+       !parseNumber(text.substr(colon + 1), 65535, &o->port))
       return false;
    std::string host = text.substr(0, colon);
    if (host.front() == '[') {
@@ -94,7 +100,7 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
          continue;
       }
       if (name != "--listen" && name != "--database" && name != "--allow-origin" &&
-          name != "--game")
+          name != "--game" && name != "--checkers")
          return mistake("unknown option " + std::string(argv[k]));
       if (!joined) {
          if (k + 1 == argc)
@@ -121,6 +127,13 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
          if (value.empty())
             return mistake("--game needs a program");
          o.game = value;
+      }
+      if (name == "--checkers") {
+         int checkers = 0;
+         if (!parseNumber(value, kMostCheckers, &checkers) || checkers < 1)
+            return mistake("--checkers " + value + ": give a number from 1 to " +
+                           std::to_string(kMostCheckers));
+         o.checkers = unsigned(checkers);
       }
    }
    return line;

@@ -1,6 +1,6 @@
 // tossaro-server's command line: where it listens, the database, the one
-// origin other sites may call it from, and the game its clips are made
-// with.
+// origin other sites may call it from, the game its clips are made with,
+// and how many submissions it checks at once.
 #ifndef TOSSARO_SERVER_SERVER_OPTIONS_H
 #define TOSSARO_SERVER_SERVER_OPTIONS_H
 
@@ -13,6 +13,7 @@ struct ServerOptions {
    std::string database;  // "sqlite:PATH" or "postgresql://..."
    std::string allowOrigin;  // empty: no cross-origin access
    std::string game;  // the tossaro program that makes the clips
+   unsigned checkers = 0;  // submissions played again at once; 0: one a core
 };
 
 enum class ServerRequest { Serve, Help, Version, Mistake };

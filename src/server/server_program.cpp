@@ -57,7 +57,7 @@ int runServer(int argc, char **argv)
    std::unique_ptr<ClipMaker> clips;
    if (access(o.game.c_str(), X_OK) == 0)
       clips = std::make_unique<ClipMaker>(*store, o.game);
-   Service service(*store, clips.get(), {o.allowOrigin, TOSSARO_VERSION});
+   Service service(*store, clips.get(), {o.allowOrigin, TOSSARO_VERSION, o.checkers});
    HttpServer &http = service.http();
    errno = 0;
    int port = o.port;

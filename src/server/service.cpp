@@ -19,6 +19,9 @@ const char kJson[] = "application/json";
 const char kHtml[] = "text/html; charset=utf-8";
 const int kPageRows = 100;
 const size_t kThreads = 64;
+// Submissions that may wait for a checker, for each checker: a burst of
+// players is queued, a flood is turned away at once.
+const size_t kWaitingPerChecker = 16;
 const char kId[] = "([0-9a-f]{16})";
 
 void answer(Response &response, int status, const json &body)
@@ -66,7 +69,9 @@ bool loopback(const std::string &address)
 }  // namespace
 
 Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
-    : store_(store), clips_(clips), settings_(std::move(settings)), limiter_(kSubmissionsAMinute)
+    : store_(store), clips_(clips), settings_(std::move(settings)), limiter_(kSubmissionsAMinute),
+      checkers_(settings_.checkers ? settings_.checkers : Checkers::cores(),
+                kWaitingPerChecker * (settings_.checkers ? settings_.checkers : Checkers::cores()))
 {
    // Nothing loads from elsewhere, and nothing is taken for another type
    // than it is sent as.
@@ -181,7 +186,11 @@ void Service::submit(const Request &request, Response &response)
    if (strcasecmp(type.c_str(), "application/octet-stream") != 0)
       return refuse(response, 415, "send the replay file as application/octet-stream");
    const Bytes bytes(request.body.begin(), request.body.end());
-   const Judgement judgement = judgeReplay(bytes, settings_.rules);
+   Judgement judgement;
+   if (!checkers_.run([&] { judgement = judgeReplay(bytes, settings_.rules); })) {
+      response.set_header("Retry-After", "10");
+      return refuse(response, 503, "busy checking other games: send it again in a few seconds");
+   }
    if (judgement.status != 0)
       return refuse(response, judgement.status, judgement.error);
    Run run;

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "server/checkers.h"
 #include "server/clips.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
@@ -26,6 +27,7 @@ public:
 struct ServiceSettings {
    std::string allowOrigin;  // empty: no cross-origin access
    std::string rules;  // the game's version whose rules judge the replays
+   unsigned checkers = 0;  // submissions played again at once; 0: one a core
 };
 
 class Service {
@@ -47,6 +49,7 @@ private:
    ClipMaker *clips_;
    ServiceSettings settings_;
    RateLimiter limiter_;
+   Checkers checkers_;
    HttpServer http_;
 };
 

@@ -186,7 +186,8 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    EXPECT_EQ(server->stop(), 0);
 
    std::vector<std::string> withOrigin = arguments();
-   withOrigin.insert(withOrigin.end(), {"--allow-origin", "https://example.org"});
+   withOrigin.insert(withOrigin.end(),
+                     {"--allow-origin", "https://example.org", "--checkers", "1"});
    server = std::make_unique<Server>(withOrigin);
    httplib::Client restarted("127.0.0.1", server->port());
    EXPECT_EQ(table(restarted), ranked);
@@ -243,8 +244,9 @@ TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
    const std::string site = "http://127.0.0.1:" + std::to_string(server->port());
    const std::string game = quoted(TOSSARO_GAME) + " --leaderboard " + site + " --submit ";
    const std::string good = scratch.write("good.rpl", recordedAs("short", "Dee")),
-                     forged = scratch.write("forged.rpl", changed(recordedAs("long", "Eve"),
-                                                                [](Replay &r) { r.finalScore++; }));
+                     forged =
+                        scratch.write("forged.rpl", changed(recordedAs("long", "Eve"),
+                                                            [](Replay &r) { r.finalScore++; }));
    std::string said;
    EXPECT_EQ(run(game + quoted(good), &said), 0) << said;
    httplib::Client client("127.0.0.1", server->port());
@@ -277,6 +279,12 @@ TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
    EXPECT_EQ(run(server + " --listen 8765", &said), 2);
    EXPECT_EQ(said.substr(0, said.find('\n')),
              "tossaro-server: --listen 8765: give HOST:PORT, such as 127.0.0.1:8765");
+   for (const char *checkers : {"0", "257", "two"}) {
+      EXPECT_EQ(run(server + " --checkers " + checkers, &said), 2);
+      EXPECT_EQ(said.substr(0, said.find('\n')), "tossaro-server: --checkers " +
+                                                    std::string(checkers) +
+                                                    ": give a number from 1 to 256");
+   }
 }
 
 }  // namespace

@@ -9,9 +9,16 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <stdexcept>
+#include <thread>
 
 #include "replay/replay_file.h"
+#include "server/checkers.h"
 #include "server/clips.h"
 #include "server/pages.h"
 #include "server/rate_limiter.h"
@@ -298,6 +305,73 @@ TEST(Pages, EscapeEveryName)
       EXPECT_EQ(page.find("<script"), std::string::npos) << page;
       EXPECT_EQ(page.find("'x'"), std::string::npos) << page;
    }
+}
+
+// --- Checkers ----------------------------------------------------------
+
+// A gate the checks wait at: it counts those that came, and lets them all
+// go at once.
+class Gate {
+public:
+   void pass()
+   {
+      std::unique_lock<std::mutex> hold(lock_);
+      came_++;
+      changed_.notify_all();
+      changed_.wait(hold, [this] { return open_; });
+   }
+   // Whether `count` checks are at the gate together; false if they are
+   // not within a minute, which no pool that makes them at once takes.
+   bool reached(int count)
+   {
+      std::unique_lock<std::mutex> hold(lock_);
+      return changed_.wait_for(hold, std::chrono::minutes(1), [&] { return came_ >= count; });
+   }
+   void open()
+   {
+      std::lock_guard<std::mutex> hold(lock_);
+      open_ = true;
+      changed_.notify_all();
+   }
+
+private:
+   std::mutex lock_;
+   std::condition_variable changed_;
+   int came_ = 0;
+   bool open_ = false;
+};
+
+// Two checkers make two checks at once; one more may wait its turn, and
+// one past that is turned away at once; what a check throws reaches the
+// one who asked for it.
+TEST(Checkers, MakeAsManyChecksAtOnceAsThereAreCheckersAndTurnAwayPastTheQueue)
+{
+   Checkers checkers(2, 1);
+   Gate gate;
+   std::atomic<int> made{0};
+   const std::function<void()> check = [&] {
+      gate.pass();
+      made++;
+   };
+   std::vector<std::thread> askers;
+   std::atomic<int> taken{0};
+   for (int k = 0; k < 3; k++)
+      askers.emplace_back([&] { taken += checkers.run(check); });
+   ASSERT_TRUE(gate.reached(2));
+   while (checkers.waiting() < 1)
+      std::this_thread::yield();
+   EXPECT_FALSE(checkers.run(check));
+   EXPECT_EQ(made, 0);
+   gate.open();
+   for (std::thread &asker : askers)
+      asker.join();
+   EXPECT_EQ(taken, 3);
+   EXPECT_EQ(made, 3);
+   EXPECT_EQ(checkers.waiting(), 0u);
+
+   EXPECT_THROW(checkers.run([] { throw std::runtime_error("no memory"); }), std::runtime_error);
+   EXPECT_TRUE(checkers.run([&] { made++; }));
+   EXPECT_EQ(made, 4);
 }
 
 // --- Judging -----------------------------------------------------------
