@@ -7,7 +7,13 @@
 // Each submission names an address of its own in X-Real-IP (which the
 // server takes from the loopback, as from a proxy): the rate limit is
 // for players, and this is a thousand of them.
-// usage: leaderboard_bench [--submissions N] [--game PATH] SERVER DATABASE...
+// Then, against the first DATABASE, costly submissions: long games made
+// by the rules (--long-games of up to --long-ticks ticks each), 20 of
+// them sent one at a time and then two at a time, to a server with one
+// checker and to one with two. Prints the games checked a second and the
+// time two at a time took of the time one at a time took.
+// usage: leaderboard_bench [--submissions N] [--game PATH] [--long-games N]
+//                          [--long-ticks N] SERVER DATABASE...
 #include <httplib.h>
 
 #include <signal.h>
@@ -24,6 +30,7 @@
 #include <vector>
 
 #include "files/input_file.h"
+#include "long_games.h"
 #include "replay/replay_file.h"
 
 namespace {
@@ -31,6 +38,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 const int kClients = 16;
 const int kPageFetches = 200;
+const int kCostlySubmissions = 20;
 
 double milliseconds(Clock::duration d)
 {
@@ -46,8 +54,9 @@ double percentile(std::vector<double> values, double p)
 }
 
 // The server on any free port; its port, or 0 when it did not say.
+// `checkers` of 0 leaves the server its default, one a core.
 pid_t startServer(const std::string &server, const std::string &database, const std::string &game,
-                  int *port)
+                  unsigned checkers, int *port)
 {
    int out[2];
    if (pipe(out) != 0)
@@ -56,8 +65,14 @@ pid_t startServer(const std::string &server, const std::string &database, const 
    if (pid == 0) {
       dup2(out[1], 1);
       close(out[0]);
-      execl(server.c_str(), server.c_str(), "--listen", "127.0.0.1:0", "--database",
-            database.c_str(), "--game", game.c_str(), static_cast<char *>(nullptr));
+      const std::string count = std::to_string(checkers);
+      if (checkers)
+         execl(server.c_str(), server.c_str(), "--listen", "127.0.0.1:0", "--database",
+               database.c_str(), "--game", game.c_str(), "--checkers", count.c_str(),
+               static_cast<char *>(nullptr));
+      else
+         execl(server.c_str(), server.c_str(), "--listen", "127.0.0.1:0", "--database",
+               database.c_str(), "--game", game.c_str(), static_cast<char *>(nullptr));
       _exit(127);
    }
    close(out[1]);
@@ -93,7 +108,7 @@ bool measure(const std::string &server, const std::string &database, const std::
              const std::vector<std::string> &bodies)
 {
    int port = 0;
-   const pid_t pid = startServer(server, database, game, &port);
+   const pid_t pid = startServer(server, database, game, 0, &port);
    if (port == 0) {
       fprintf(stderr, "leaderboard_bench: %s did not start on %s\n", server.c_str(),
               database.c_str());
@@ -154,11 +169,85 @@ bool measure(const std::string &server, const std::string &database, const std::
    return rows == created && other == 0;
 }
 
+// Sends every body from `clients` clients at once, each under an address
+// of its own; the seconds it took, or a negative number when one was not
+// taken.
+double sendAll(int port, const std::vector<std::string> &bodies, int clients, int firstAddress)
+{
+   std::atomic<size_t> next{0};
+   std::atomic<int> refused{0};
+   const Clock::time_point start = Clock::now();
+   std::vector<std::thread> senders;
+   for (int c = 0; c < clients; c++) {
+      senders.emplace_back([&] {
+         httplib::Client client("127.0.0.1", port);
+         client.set_read_timeout(600);
+         for (size_t k; (k = next++) < bodies.size();) {
+            const std::string address = "198.19.0." + std::to_string(firstAddress + int(k));
+            const auto got = client.Post("/api/v1/replays", {{"X-Real-IP", address}}, bodies[k],
+                                         "application/octet-stream");
+            if (!got || got->status != 201)
+               refused++;
+         }
+      });
+   }
+   for (std::thread &sender : senders)
+      sender.join();
+   const double seconds = milliseconds(Clock::now() - start) / 1000;
+   return refused ? -1 : seconds;
+}
+
+// Costly submissions to a server of one checker and to one of two.
+bool measureCostly(const std::string &server, const std::string &database,
+                   const std::vector<Replay> &games)
+{
+   uint64_t ticks = 0;
+   for (const Replay &game : games)
+      ticks += game.ticks;
+   printf("costly submissions: %d long games of %.0f ticks on average, %s\n", kCostlySubmissions,
+          double(ticks) / double(games.size()), database.substr(0, database.find(':')).c_str());
+   bool good = true;
+   for (unsigned checkers : {1u, 2u}) {
+      // Names of their own for each run: every one is a new row.
+      std::vector<std::string> once, twice;
+      for (int k = 0; k < kCostlySubmissions; k++) {
+         for (auto *bodies : {&once, &twice}) {
+            Replay replay = games[size_t(k) % games.size()];
+            replay.name = "Long " + std::to_string(checkers) + (bodies == &once ? "a" : "b") +
+                          std::to_string(k);
+            const std::vector<unsigned char> bytes = encodeReplay(replay);
+            bodies->emplace_back(bytes.begin(), bytes.end());
+         }
+      }
+      int port = 0;
+      const pid_t pid = startServer(server, database, "/nonexistent", checkers, &port);
+      if (port == 0) {
+         fprintf(stderr, "leaderboard_bench: %s did not start\n", server.c_str());
+         return false;
+      }
+      const double alone = sendAll(port, once, 1, 1);
+      const double paired = sendAll(port, twice, 2, 100);
+      kill(pid, SIGTERM);
+      waitpid(pid, nullptr, 0);
+      if (alone < 0 || paired < 0) {
+         printf("  %u checker(s): a submission was not taken\n", checkers);
+         good = false;
+         continue;
+      }
+      printf("  %u checker(s): one at a time %.2f s (%.1f games a second), two at a time %.2f s "
+             "(%.1f a second): %.2f of the time\n",
+             checkers, alone, kCostlySubmissions / alone, paired, kCostlySubmissions / paired,
+             paired / alone);
+   }
+   return good;
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
-   int submissions = 1000;
+   int submissions = 1000, longGames = 4;
+   uint32_t longTicks = 300000;
    std::string game = "/nonexistent";
    int k = 1;
    for (; k + 1 < argc && strncmp(argv[k], "--", 2) == 0; k += 2) {
@@ -166,9 +255,14 @@ int main(int argc, char **argv)
          submissions = atoi(argv[k + 1]);
       else if (strcmp(argv[k], "--game") == 0)
          game = argv[k + 1];
+      else if (strcmp(argv[k], "--long-games") == 0)
+         longGames = atoi(argv[k + 1]);
+      else if (strcmp(argv[k], "--long-ticks") == 0)
+         longTicks = uint32_t(atol(argv[k + 1]));
    }
    if (argc - k < 2 || submissions < 1) {
-      fputs("usage: leaderboard_bench [--submissions N] [--game PATH] SERVER DATABASE...\n",
+      fputs("usage: leaderboard_bench [--submissions N] [--game PATH] [--long-games N]\n"
+            "                         [--long-ticks N] SERVER DATABASE...\n",
             stderr);
       return 2;
    }
@@ -176,5 +270,10 @@ int main(int argc, char **argv)
    bool good = true;
    for (int d = k + 1; d < argc; d++)
       good = measure(argv[k], argv[d], game, bodies) && good;
+   std::vector<Replay> games;
+   for (int g = 0; g < longGames; g++)
+      games.push_back(longGame(1733600000 + g, longTicks, "Long"));
+   if (!games.empty())
+      good = measureCostly(argv[k], argv[k + 1], games) && good;
    return good ? 0 : 1;
 }
