@@ -10,14 +10,11 @@
 
 class GameRandom {
 public:
-   // The largest number next() returns: glibc's RAND_MAX.
-   static constexpr int kMax = 2147483647;
-
    // The sequence srand(seed) starts.
    explicit GameRandom(uint32_t seed = 1) { reseed(seed); }
 
    void reseed(uint32_t seed);
-   // The next number, 0 to kMax: what rand() would return.
+   // The next number, 0 to 2^31 - 1: what rand() would return.
    int next();
 
 private:

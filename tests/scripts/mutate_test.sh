@@ -47,12 +47,17 @@ expect_restored() {
    [[ $(git status --porcelain) == "$status_before" ]] || fail "$1: git status changed"
 }
 
+# A new repository with a src/ folder at $1, made the working folder.
+new_repo() {
+   mkdir -p "$1/src"
+   cd "$1"
+   git init -q
+   git config user.email mutate@test
+   git config user.name mutate
+}
+
 repo="$scratch/a repo"
-mkdir -p "$repo/src"
-cd "$repo"
-git init -q
-git config user.email mutate@test
-git config user.name mutate
+new_repo "$repo"
 source_file="src/in range.cpp"
 # Its one line is not part of the change, so has no mutant.
 cat >"$source_file" <<'EOF'
@@ -185,11 +190,7 @@ mutate usage --base HEAD --build "$build"
 # and of literals other than integers; the default base is origin/main,
 # else the last tag.
 kinds_repo="$scratch/kinds repo"
-mkdir -p "$kinds_repo/src"
-cd "$kinds_repo"
-git init -q
-git config user.email mutate@test
-git config user.name mutate
+new_repo "$kinds_repo"
 git commit -q --allow-empty -m first
 git tag v1
 echo 'int tagged() { return 2; }' >src/tagged.cpp
