@@ -62,6 +62,8 @@ TEST_F(Drawing, GaugesAndScore)
       {106, 7, makecol(255, 200, 200), false},
       {205, 7, makecol(105, 50, 50), true},
       {150, 5, makecol(105, 50, 50), true},
+      {150, 10, makecol(105, 50, 50), true},
+      {150, 11, makecol(105, 50, 50), false},
       // 7.5 s left before the drain: 150 pixels.
       {154, 14, makecol(200, 200, 255), true},
       {156, 14, makecol(200, 200, 255), false},

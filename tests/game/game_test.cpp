@@ -4,6 +4,7 @@
 
 #include "app/main_loop.h"
 #include "app/pad_keys.h"
+#include "audio/sound_files.h"
 #include "game/game.h"
 #include "game/hand.h"
 #include "game/particle.h"
@@ -242,6 +243,9 @@ TEST_F(GamePlay, ReplayOfAScriptedGameItsSoundsAndThePadsReplay)
       EXPECT_LE(p.loudness, 1.0f);
    }
    EXPECT_EQ(thrown, (std::set<int>{RedBall, GreenBall, BlueBall}));
+   // Every cue of the game is one the player hears: each has its effect.
+   for (const RecordedSounds::Played &p : heard.played)
+      EXPECT_GE(soundFileIndex(p.cue, p.variant), 0) << int(p.cue) << " " << p.variant;
 
    const std::vector<RecordedSounds::Played> first = heard.played;
    const Ball red = played().balls[0], blue = played().balls[2];

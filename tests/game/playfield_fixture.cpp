@@ -27,10 +27,13 @@ void PlayfieldTest::SetUp()
    const std::string problem = loadAssets();
    ASSERT_EQ(chdir(here), 0);
    ASSERT_EQ(problem, "");
+   // The playfield's own game, as a run of the program begins it.
    Game &game = playedGame();
-   game = Game();
-   game.heard = true;
    game.clock = fixedClock;
+   game.leftHand = kLeftHandAtStart;
+   game.rightHand = kRightHandAtStart;
+   game.popups.clear();
+   game.sparks.clear();
    screenState = Menu;
    inputDelay = 0;
 }

@@ -157,6 +157,10 @@ TEST_F(Replays, APlaybackIsTheGameAgainAndADriftIsCaughtWhereItShows)
    }
    // No play scores nothing.
    EXPECT_EQ(verifyReplay(replayUpTo(replay, 0, 5)), "diverged at tick 0: score 0, recorded 5");
+   // A check is silent: no one watches it.
+   heard.played.clear();
+   EXPECT_EQ(verifyReplay(replay), "");
+   EXPECT_TRUE(heard.played.empty());
 
    scripted.down = {KEY_SPACE, KEY_A, KEY_UP};
    ticks(1);

@@ -334,6 +334,12 @@ TEST_F(ScoreScreens, SparksAppearInPairsBesideThePanelAtAnyDelay)
    // About one tick in seven.
    EXPECT_GT(pairs, 5);
    EXPECT_LT(pairs, 30);
+   // They fall and fade as the ticks go.
+   ASSERT_FALSE(playedGame().sparks.empty());
+   const Particle first = playedGame().sparks.front();
+   updateNameEntry();
+   EXPECT_EQ(playedGame().sparks.front().alpha, first.alpha - 1);
+   EXPECT_GT(playedGame().sparks.front().vy, first.vy);
 }
 
 TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)

@@ -22,6 +22,7 @@
 #include "server/clips.h"
 #include "server/pages.h"
 #include "server/rate_limiter.h"
+#include "server/server_options.h"
 #include "server/store.h"
 #include "server/submission.h"
 #include "support/ordinary_user.h"
@@ -304,6 +305,41 @@ TEST(Pages, EscapeEveryName)
       EXPECT_NE(page.find(escaped), std::string::npos) << page;
       EXPECT_EQ(page.find("<script"), std::string::npos) << page;
       EXPECT_EQ(page.find("'x'"), std::string::npos) << page;
+   }
+}
+
+// --- Command line ------------------------------------------------------
+
+// Each number the command line takes, at both ends of its range and one
+// past them.
+TEST(ServerCommandLine, TakesEachNumberWithinItsRangeAndNoneBeyond)
+{
+   const struct {
+      std::vector<const char *> arguments;
+      bool taken;
+      int port;
+      unsigned checkers;
+   } cases[] = {
+      {{}, true, 8765, 0},
+      {{"--listen", "127.0.0.1:0"}, true, 0, 0},
+      {{"--listen", "127.0.0.1:65535"}, true, 65535, 0},
+      {{"--listen", "127.0.0.1:65536"}, false, 0, 0},
+      {{"--checkers", "1"}, true, 8765, 1},
+      {{"--checkers=256"}, true, 8765, 256},
+      {{"--checkers", "257"}, false, 0, 0},
+      {{"--checkers", "0"}, false, 0, 0},
+   };
+   for (const auto &c : cases) {
+      std::vector<const char *> argv = {"tossaro-server"};
+      argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
+      const ServerCommandLine line =
+         parseServerCommandLine(int(argv.size()), argv.data(), nullptr, "/usr/bin/tossaro-server");
+      const std::string what = c.arguments.empty() ? "none" : c.arguments.back();
+      EXPECT_EQ(line.request == ServerRequest::Serve, c.taken) << what << ": " << line.mistake;
+      if (c.taken) {
+         EXPECT_EQ(line.options.port, c.port) << what;
+         EXPECT_EQ(line.options.checkers, c.checkers) << what;
+      }
    }
 }
 
