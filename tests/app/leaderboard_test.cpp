@@ -108,12 +108,14 @@ protected:
    const std::string outbox = scratch.path("outbox");
 };
 
-// A game the server cannot take now (429, 5xx) waits in the outbox and is
-// sent again while the game runs; one it refuses goes, its reason said
-// once. The interval is shortened, so that the rule shows in milliseconds.
+// A game the server cannot take now (429, any 5xx: 500 as much as 503)
+// waits in the outbox and is sent again while the game runs; one it
+// refuses goes, its reason said once. The interval is shortened, so that
+// the rule shows in milliseconds.
 TEST_F(LeaderboardTest, TheOutboxKeepsWhatTheServerCannotTakeNowAndSendsItAgainWhileRunning)
 {
-   LoopbackBoard server({{"forged", 422}, {"hostile", 400}, {"busy", 429}, {"down", 503}});
+   LoopbackBoard server(
+      {{"forged", 422}, {"hostile", 400}, {"busy", 429}, {"down", 503}, {"failing", 500}});
    scratch.write("outbox/0000000000000001.rpl", encodeReplay(gameOf("forged")));
    scratch.write("outbox/0000000000000002.rpl", encodeReplay(gameOf("hostile")));
    testing::internal::CaptureStderr();
@@ -121,8 +123,11 @@ TEST_F(LeaderboardTest, TheOutboxKeepsWhatTheServerCannotTakeNowAndSendsItAgainW
    EXPECT_TRUE(awaited([&] { return waiting() == 0; })) << "the refused game is still there";
    rowReplayKept(gameOf("busy"));
    rowReplayKept(gameOf("down"));
-   EXPECT_TRUE(awaited([&] { return server.triesOf("busy") + server.triesOf("down") >= 6; }));
-   EXPECT_EQ(waiting(), 2u);
+   rowReplayKept(gameOf("failing"));
+   EXPECT_TRUE(awaited([&] {
+      return server.triesOf("busy") + server.triesOf("down") + server.triesOf("failing") >= 9;
+   }));
+   EXPECT_EQ(waiting(), 3u);
    {
       const std::lock_guard<std::mutex> held(server.lock);
       server.statuses.clear();
