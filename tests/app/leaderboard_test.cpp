@@ -184,9 +184,13 @@ TEST_F(LeaderboardTest, LShowsTheBoardWithTheRowsOfThisTableMarked)
    drawScoreTable();
    EXPECT_GE(shown("No leaderboard set").y, 0);
 
+   std::string accented;  // letters of two and three bytes, too many for the column
+   for (int i = 0; i < 40; i++)
+      accented += "é€";
    LoopbackBoard server({}, R"({"total": 120, "scores": [{"rank": 1, "name": "Ann", "score": 5000},
       {"rank": 2, "name": "Ann", "score": 5240}, {"rank": 3, "name": ")" +
-                               std::string(60, 'W') + R"(", "score": 800}]})");
+                               std::string(60, 'W') + R"(", "score": 800}, {"rank": 4, "name": ")" +
+                               accented + R"(", "score": 700}]})");
    startShowingBoard(server.url);
    press(KEY_L);
    drawBoard();
@@ -198,6 +202,12 @@ TEST_F(LeaderboardTest, LShowsTheBoardWithTheRowsOfThisTableMarked)
    EXPECT_EQ(getpixel(backBuffer, namesX, mine.y), marked);
    ASSERT_GE(points.y, 0);
    EXPECT_FALSE(has_color(backBuffer, points.x - 4, points.y, points.x - 1, points.y + 7, white));
+   // A name of letters longer than one byte is cut at a letter's end: no
+   // broken letter, which Allegro would draw as '^'.
+   const TextPlace fourth = shown("4.");
+   ASSERT_GE(fourth.y, 0);
+   EXPECT_EQ(shown("é€é€").y, fourth.y);
+   EXPECT_LT(shown("^").y, 0);
    press(KEY_ESC);
    EXPECT_EQ(screenState, ScoreTable);
    server.stop();
