@@ -28,7 +28,8 @@ Replay gameOf(const std::string &name)
 }
 
 // Each game answered with its name's status (201 and a rank for a name
-// not listed), the board with `board`; `tries` counts the games by name.
+// not listed: the number a name of digits says, else 1), the board with
+// `board`; `tries` counts the games by name.
 class LoopbackBoard {
 public:
    LoopbackBoard(std::map<std::string, int> answers, const std::string &board = "")
@@ -40,7 +41,9 @@ public:
          const std::lock_guard<std::mutex> held(lock);
          tries[name]++;
          r.status = statuses.count(name) ? statuses[name] : 201;
-         r.set_content(r.status == 201   ? R"({"id":"9f2c41d07ab3e815","rank":1,"of":1})"
+         const bool number = !name.empty() && name.find_first_not_of("0123456789") == name.npos;
+         r.set_content(r.status == 201 ? R"({"id":"9f2c41d07ab3e815","rank":)" +
+                                            (number ? name : "1") + R"(,"of":500})"
                        : r.status == 422 ? R"({"error":"diverged at tick 2300"})"
                        // A server's words that would clear a terminal, and go on.
                        : r.status == 400 ? R"({"error":"\u001b[2Jcleared\nnext line)" +
@@ -157,6 +160,29 @@ TEST_F(LeaderboardTest, TheOutboxNeverHoldsMoreThanAHundredGames)
    const std::string said = testing::internal::GetCapturedStderr();
    EXPECT_EQ(waiting(), 100u);
    EXPECT_NE(said.find("holds 100 games already"), std::string::npos) << said;
+}
+
+// The rank under the table as English says it: 1st, 2nd, 3rd, 21st...,
+// but 11th, 12th, 13th in the teens of each hundred.
+TEST_F(LeaderboardTest, TheRankIsSaidAsAnOrdinal)
+{
+   LoopbackBoard server({});
+   startSendingScores(server.url, outbox);
+   const std::pair<const char *, const char *> ranks[] = {
+      {"1", "1st"},     {"2", "2nd"},     {"3", "3rd"},     {"4", "4th"},     {"11", "11th"},
+      {"12", "12th"},   {"13", "13th"},   {"21", "21st"},   {"22", "22nd"},   {"23", "23rd"},
+      {"101", "101st"}, {"111", "111th"}, {"112", "112th"}, {"113", "113th"}, {"122", "122nd"}};
+   const auto shown = [&](const std::string &text) {
+      showLeaderboardAnswers();
+      drawScoreTable();
+      return find_text(backBuffer, text, makecol(255, 255, 255)).y >= 0;
+   };
+   for (const auto &[rank, said] : ranks) {
+      showTableNotice("");
+      rowReplayKept(gameOf(rank));
+      ASSERT_TRUE(awaited([&] { return shown(" of 500"); })) << "no answer for " << rank;
+      EXPECT_TRUE(shown(std::string("Leaderboard: ") + said + " of 500")) << said;
+   }
 }
 
 // L on the table: without a leaderboard it says so; with one, the board
