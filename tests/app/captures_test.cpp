@@ -113,16 +113,22 @@ TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
       EXPECT_EQ(line.options.gifFile, "c.gif");
    }
    // The ticks after which frames are taken: the first a step in, the last
-   // at the end where the steps meet it.
+   // at the end where the steps meet it; each frame shown until the next
+   // one's tick (at 30 a second, frames after ticks 3, 6, 10 and 13 are
+   // shown 3, 4 and 3 hundredths).
    const struct {
       uint32_t from, to;
       int fps;
       uint32_t count;
       uint32_t first, last;
-   } exports[] = {{0, 1000, 50, 500, 2, 1000}, {30234, 31234, 50, 500, 30236, 31234},
-                  {0, 1001, 50, 500, 2, 1000}, {0, 1000, 25, 250, 4, 1000},
-                  {0, 100, 30, 30, 3, 100},    {0, 1, 50, 0, 0, 0},
-                  {7, 9, 50, 1, 9, 9}};
+      std::vector<int> shown;  // the first frames' delays, in hundredths
+   } exports[] = {{0, 1000, 50, 500, 2, 1000, {2, 2, 2}},
+                  {30234, 31234, 50, 500, 30236, 31234, {2, 2}},
+                  {0, 1001, 50, 500, 2, 1000, {2}},
+                  {0, 1000, 25, 250, 4, 1000, {4, 4}},
+                  {0, 100, 30, 30, 3, 100, {3, 4, 3}},
+                  {0, 1, 50, 0, 0, 0, {}},
+                  {7, 9, 50, 1, 9, 9, {2}}};
    for (const auto &e : exports) {
       const ExportFrames frames{e.from, e.to, e.fps};
       ASSERT_EQ(frames.count(), e.count) << e.from << " " << e.to << " " << e.fps;
@@ -130,6 +136,8 @@ TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
          EXPECT_EQ(frames.tick(1), e.first);
          EXPECT_EQ(frames.tick(frames.count()), e.last);
       }
+      for (size_t k = 0; k < e.shown.size(); k++)
+         EXPECT_EQ(frames.shown(uint32_t(k + 1)), e.shown[k]) << e.fps << " frame " << k + 1;
    }
 }
 
