@@ -93,8 +93,8 @@ TEST(Captures, AClipHoldsTheLastSecondsAndAnExportAFrameAfterEachStep)
       uint32_t ticks;
       int seconds;
       uint32_t from;
-   } clips[] = {{1, 10, 0}, {999, 10, 0}, {1000, 10, 0}, {1001, 10, 1}, {31234, 10, 30234},
-                {31234, 60, 25234}, {5000, 1, 4900}};
+   } clips[] = {{1, 10, 0},         {999, 10, 0},       {1000, 10, 0},  {1001, 10, 1},
+                {31234, 10, 30234}, {31234, 60, 25234}, {5000, 1, 4900}};
    // Its process is asked for that part: from its first tick to the end of
    // the replay it is given, which ends with the clip.
    for (const auto &c : clips) {
