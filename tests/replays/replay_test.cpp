@@ -374,7 +374,15 @@ TEST_F(Replays, ARowsReplayGoesOnlyWhenASaveOfItsOwnTableLeavesTheRowOut)
    old.start.startTime = 5;
    scratch.write("replays/5-100.rpl", encodeReplay(old));
    scratch.write("replays/friend.rpl", encodeReplay(old));
-   std::set<std::string> kept = {"last.rpl", "friend.rpl", "5-100.rpl", "other.bin-20-50.rpl"};
+   // An untitled Io of 50, older than this table's: it may be another
+   // table's, so the rows take their table's own files first.
+   Replay oldIo = old;
+   oldIo.name = "Io";
+   oldIo.finalScore = 50;
+   oldIo.start.startTime = 3;
+   scratch.write("replays/3-50.rpl", encodeReplay(oldIo));
+   std::set<std::string> kept = {"last.rpl", "friend.rpl", "5-100.rpl", "3-50.rpl",
+                                 "other.bin-20-50.rpl"};
    kept.insert({"hiscores.bin-10-50.rpl", "hiscores.bin-10-50-2.rpl"});
    EXPECT_EQ(names(), kept);
    std::vector<std::string> files(Highscores::kRows);
