@@ -15,7 +15,16 @@ bool RateLimiter::admit(const std::string &address, Clock::time_point now)
       forgetBefore(now - kWindow);
       swept_ = now;
    }
-   std::deque<Clock::time_point> &times = recent_[address];
+   auto at = recent_.find(address);
+   if (at == recent_.end()) {
+      if (recent_.size() >= mostAddresses_)
+         forget(recent_.find(heardOrder_.front()));
+      heardOrder_.push_back(address);
+      at = recent_.emplace(address, Recent{{}, std::prev(heardOrder_.end())}).first;
+   } else {
+      heardOrder_.splice(heardOrder_.end(), heardOrder_, at->second.heard);
+   }
+   std::deque<Clock::time_point> &times = at->second.times;
    while (!times.empty() && times.front() <= now - kWindow)
       times.pop_front();
    // A refused submission counts too: a flood stays refused until it
@@ -34,12 +43,18 @@ size_t RateLimiter::addresses()
    return recent_.size();
 }
 
+void RateLimiter::forget(std::unordered_map<std::string, Recent>::iterator at)
+{
+   heardOrder_.erase(at->second.heard);
+   recent_.erase(at);
+}
+
 void RateLimiter::forgetBefore(Clock::time_point start)
 {
    for (auto k = recent_.begin(); k != recent_.end();) {
-      if (k->second.empty() || k->second.back() <= start)
-         k = recent_.erase(k);
-      else
-         ++k;
+      const auto next = std::next(k);
+      if (k->second.times.empty() || k->second.times.back() <= start)
+         forget(k);
+      k = next;
    }
 }

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "files/say.h"
+#include "server/client_address.h"
 #include "server/pages.h"
 #include "server/submission.h"
 
@@ -59,11 +60,6 @@ bool numberParameter(const Request &request, const char *name, int64_t least, in
       return false;
    *value = std::stoll(text);
    return *value >= least && *value <= most;
-}
-
-bool loopback(const std::string &address)
-{
-   return address.rfind("127.", 0) == 0 || address == "::1" || address.rfind("::ffff:127.", 0) == 0;
 }
 
 }  // namespace
@@ -165,17 +161,10 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
    }
 }
 
-std::string Service::clientOf(const Request &request)
-{
-   const std::string proxied = request.get_header_value("X-Real-IP");
-   if (loopback(request.remote_addr) && !proxied.empty())
-      return proxied;
-   return request.remote_addr;
-}
-
 void Service::submit(const Request &request, Response &response)
 {
-   if (!limiter_.admit(clientOf(request), RateLimiter::Clock::now())) {
+   if (!limiter_.admit(clientKey(request.remote_addr, request.get_header_value("X-Real-IP")),
+                       RateLimiter::Clock::now())) {
       response.set_header("Retry-After", "60");
       return refuse(response, 429, "more than 30 submissions a minute from this address");
    }

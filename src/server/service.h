@@ -41,9 +41,6 @@ private:
    void submit(const httplib::Request &request, httplib::Response &response);
    void scores(const httplib::Request &request, httplib::Response &response);
    void replayFile(const httplib::Request &request, httplib::Response &response);
-   // The address a submission counts against: the peer's, or the one a
-   // reverse proxy on this machine names in X-Real-IP.
-   static std::string clientOf(const httplib::Request &request);
 
    Store &store_;
    ClipMaker *clips_;

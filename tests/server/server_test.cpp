@@ -19,6 +19,7 @@
 
 #include "replay/replay_file.h"
 #include "server/checkers.h"
+#include "server/client_address.h"
 #include "server/clips.h"
 #include "server/pages.h"
 #include "server/rate_limiter.h"
@@ -274,9 +275,54 @@ TEST(RateLimiter, TakesThirtyAMinuteFromEachAddress)
    // takes more.
    EXPECT_FALSE(limiter.admit("192.0.2.1", at(60.5)));
    EXPECT_TRUE(limiter.admit("192.0.2.1", at(89)));
+   // One exactly a minute old no longer counts.
+   for (int k = 0; k < 30; k++)
+      EXPECT_TRUE(limiter.admit("192.0.2.4", at(100 + k))) << k;
+   EXPECT_TRUE(limiter.admit("192.0.2.4", at(160)));
    // Addresses gone quiet for a minute are forgotten.
-   EXPECT_TRUE(limiter.admit("192.0.2.3", at(200)));
+   EXPECT_TRUE(limiter.admit("192.0.2.3", at(300)));
    EXPECT_EQ(limiter.addresses(), 1u);
+}
+
+// Past the most addresses it holds, the one heard from longest ago is
+// forgotten, and the others keep their counts.
+TEST(RateLimiter, HoldsAtMostSoManyAddressesForgettingTheQuietestFirst)
+{
+   RateLimiter limiter(2, 3);
+   const RateLimiter::Clock::time_point now{};
+   for (const char *address : {"a", "b", "c", "a", "a"})
+      limiter.admit(address, now);
+   EXPECT_EQ(limiter.addresses(), 3u);
+   EXPECT_TRUE(limiter.admit("d", now));
+   EXPECT_EQ(limiter.addresses(), 3u);
+   // "b" went; "a", heard from last but one, still has its two.
+   EXPECT_TRUE(limiter.admit("b", now));
+   EXPECT_FALSE(limiter.admit("a", now));
+}
+
+// One machine is one key however it writes its address; a proxy on the
+// loopback names the player, and no one else can.
+TEST(ClientAddress, OneKeyAMachineAndXRealIpOnlyFromTheLoopback)
+{
+   const struct {
+      const char *peer, *realIp, *key;
+   } cases[] = {
+      {"198.51.100.7", "", "198.51.100.7"},
+      {"::ffff:198.51.100.7", "", "198.51.100.7"},
+      {"2001:db8:1:2:aaaa::1", "", "2001:db8:1:2::/64"},
+      {"2001:db8:1:2:bbbb::9", "", "2001:db8:1:2::/64"},
+      {"2001:db8:1:3::1", "", "2001:db8:1:3::/64"},
+      {"127.0.0.1", "198.51.100.7", "198.51.100.7"},
+      {"::1", "::ffff:198.51.100.8", "198.51.100.8"},
+      {"::ffff:127.0.0.1", "2001:db8::5", "2001:db8::/64"},
+      {"127.0.0.1", "198.51.100.07", "127.0.0.1"},
+      {"127.0.0.1", "not an address", "127.0.0.1"},
+      {"198.51.100.9", "203.0.113.1", "198.51.100.9"},
+      {"::2", "203.0.113.1", "::/64"},
+   };
+   for (const auto &c : cases)
+      EXPECT_EQ(clientKey(c.peer, c.realIp), c.key) << c.peer << " " << c.realIp;
+   EXPECT_FALSE(addressKey(std::string(100, '1')));
 }
 
 // --- The clips ---------------------------------------------------------
@@ -446,6 +492,7 @@ INSTANTIATE_TEST_SUITE_P(
       Refusal{"NoName", [](Bytes &b) { b = named(""); }, 400, "no name"},
       Refusal{"ANameOfControls", [](Bytes &b) { b = named("Ann\x1b[2J"); }, 400, "not printable"},
       Refusal{"ANameNotUtf8", [](Bytes &b) { b = named("Ann\xff"); }, 400, "not printable"},
+      Refusal{"ANameWithDelete", [](Bytes &b) { b = named("Ann\x7f"); }, 400, "not printable"},
       Refusal{"AnotherFormat", [](Bytes &b) { b[4] = 2; }, 422, "format version 2"},
       Refusal{"MoreThanADay",
               [](Bytes &b) {
