@@ -85,11 +85,13 @@ Replay replayUpTo(const Replay &replay, uint32_t tick, int32_t score)
    return part;
 }
 
-std::string verifyReplay(const Replay &replay)
+std::string verifyReplay(const Replay &replay, uint32_t *played)
 {
    Playback playback(replay);
    while (playback.step()) {
    }
+   if (played)
+      *played = playback.tick();
    return playback.divergence();
 }
 

@@ -54,8 +54,9 @@ private:
 Replay replayUpTo(const Replay &replay, uint32_t tick, int32_t score);
 
 // Plays the replay through, as fast as the machine can. Returns where it
-// drifted from the recording, or an empty string.
-std::string verifyReplay(const Replay &replay);
+// drifted from the recording, or an empty string; `played`, when given,
+// is told how many ticks were played.
+std::string verifyReplay(const Replay &replay, uint32_t *played = nullptr);
 
 // The playing time of so many ticks, as "0:51.12".
 std::string playingTime(uint32_t ticks);

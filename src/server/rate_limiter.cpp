@@ -12,19 +12,13 @@ bool RateLimiter::admit(const std::string &address, Clock::time_point now)
    // Addresses that have gone quiet are dropped once a minute, so that
    // many addresses, each once, take no memory for long.
    if (now - swept_ >= kWindow) {
-      forgetBefore(now - kWindow);
+      const Clock::time_point start = now - kWindow;
+      recent_.forgetIf([start](const std::deque<Clock::time_point> &times) {
+         return times.empty() || times.back() <= start;
+      });
       swept_ = now;
    }
-   auto at = recent_.find(address);
-   if (at == recent_.end()) {
-      if (recent_.size() >= mostAddresses_)
-         forget(recent_.find(heardOrder_.front()));
-      heardOrder_.push_back(address);
-      at = recent_.emplace(address, Recent{{}, std::prev(heardOrder_.end())}).first;
-   } else {
-      heardOrder_.splice(heardOrder_.end(), heardOrder_, at->second.heard);
-   }
-   std::deque<Clock::time_point> &times = at->second.times;
+   std::deque<Clock::time_point> &times = recent_.heard(address);
    while (!times.empty() && times.front() <= now - kWindow)
       times.pop_front();
    // A refused submission counts too: a flood stays refused until it
@@ -41,20 +35,4 @@ size_t RateLimiter::addresses()
 {
    std::lock_guard<std::mutex> hold(mutex_);
    return recent_.size();
-}
-
-void RateLimiter::forget(std::unordered_map<std::string, Recent>::iterator at)
-{
-   heardOrder_.erase(at->second.heard);
-   recent_.erase(at);
-}
-
-void RateLimiter::forgetBefore(Clock::time_point start)
-{
-   for (auto k = recent_.begin(); k != recent_.end();) {
-      const auto next = std::next(k);
-      if (k->second.times.empty() || k->second.times.back() <= start)
-         forget(k);
-      k = next;
-   }
 }

@@ -1,17 +1,15 @@
 // At most so many submissions a minute from one address: a sliding
 // window of the times of each address's last ones. The time is given by
 // the caller, so that the window never depends on when it is checked.
-// The addresses it holds are bounded: past the most, the one heard from
-// longest ago is forgotten first.
 #ifndef TOSSARO_SERVER_RATE_LIMITER_H
 #define TOSSARO_SERVER_RATE_LIMITER_H
 
 #include <chrono>
 #include <deque>
-#include <list>
 #include <mutex>
 #include <string>
-#include <unordered_map>
+
+#include "server/address_table.h"
 
 class RateLimiter {
 public:
@@ -21,7 +19,7 @@ public:
    static const size_t kMostAddresses = 100000;
 
    explicit RateLimiter(size_t perMinute, size_t mostAddresses = kMostAddresses)
-       : perMinute_(perMinute), mostAddresses_(mostAddresses)
+       : perMinute_(perMinute), recent_(mostAddresses)
    {
    }
 
@@ -33,19 +31,9 @@ public:
    size_t addresses();
 
 private:
-   struct Recent {
-      std::deque<Clock::time_point> times;
-      std::list<std::string>::iterator heard;  // its place in heardOrder_
-   };
-
-   void forgetBefore(Clock::time_point start);
-   void forget(std::unordered_map<std::string, Recent>::iterator at);
-
    size_t perMinute_;
-   size_t mostAddresses_;
    std::mutex mutex_;
-   std::unordered_map<std::string, Recent> recent_;
-   std::list<std::string> heardOrder_;  // the addresses, the one heard from longest ago first
+   AddressTable<std::deque<Clock::time_point>> recent_;
    Clock::time_point swept_{};
 };
 

@@ -20,9 +20,12 @@ const char kJson[] = "application/json";
 const char kHtml[] = "text/html; charset=utf-8";
 const int kPageRows = 100;
 const size_t kThreads = 64;
-// Submissions that may wait for a checker, for each checker: a burst of
-// players is queued, a flood is turned away at once.
+// Submissions that may wait for a checker, for each checker, and from one
+// address: a burst of players is queued, a flood is turned away at once.
 const size_t kWaitingPerChecker = 16;
+const size_t kWaitingFromOne = 4;
+// The play each address may have checked in a minute: two hours.
+const uint64_t kTicksAMinute = 2 * 60 * 60 * kTicksPerSecond;
 const char kId[] = "([0-9a-f]{16})";
 
 void answer(Response &response, int status, const json &body)
@@ -62,12 +65,19 @@ bool numberParameter(const Request &request, const char *name, int64_t least, in
    return *value >= least && *value <= most;
 }
 
+// The checkers asked for, or one a core.
+unsigned checkerCount(unsigned asked)
+{
+   return asked ? asked : Checkers::cores();
+}
+
 }  // namespace
 
 Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
     : store_(store), clips_(clips), settings_(std::move(settings)), limiter_(kSubmissionsAMinute),
-      checkers_(settings_.checkers ? settings_.checkers : Checkers::cores(),
-                kWaitingPerChecker * (settings_.checkers ? settings_.checkers : Checkers::cores()))
+      budget_(kTicksAMinute, RateLimiter::kMostAddresses),
+      checkers_(checkerCount(settings_.checkers),
+                kWaitingPerChecker * checkerCount(settings_.checkers), kWaitingFromOne)
 {
    // Nothing loads from elsewhere, and nothing is taken for another type
    // than it is sent as.
@@ -163,8 +173,9 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
 
 void Service::submit(const Request &request, Response &response)
 {
-   if (!limiter_.admit(clientKey(request.remote_addr, request.get_header_value("X-Real-IP")),
-                       RateLimiter::Clock::now())) {
+   const std::string client = clientKey(request.remote_addr, request.get_header_value("X-Real-IP"));
+   const RateLimiter::Clock::time_point now = RateLimiter::Clock::now();
+   if (!limiter_.admit(client, now)) {
       response.set_header("Retry-After", "60");
       return refuse(response, 429, "more than 30 submissions a minute from this address");
    }
@@ -175,8 +186,23 @@ void Service::submit(const Request &request, Response &response)
    if (strcasecmp(type.c_str(), "application/octet-stream") != 0)
       return refuse(response, 415, "send the replay file as application/octet-stream");
    const Bytes bytes(request.body.begin(), request.body.end());
-   Judgement judgement;
-   if (!checkers_.run([&] { judgement = judgeReplay(bytes, settings_.rules); })) {
+   Judgement judgement = examineReplay(bytes);
+   if (judgement.status != 0)
+      return refuse(response, judgement.status, judgement.error);
+   const uint64_t reservation = budget_.reserve(client, judgement.replay.ticks, now);
+   if (reservation == 0) {
+      response.set_header("Retry-After", "60");
+      return refuse(response, 429,
+                    "more than two hours of play checked in a minute from this address");
+   }
+   const Checkers::Outcome outcome =
+      checkers_.run(client, [&] { playAgain(judgement, settings_.rules); });
+   budget_.settle(client, reservation, judgement.played);
+   if (outcome == Checkers::Outcome::TooMany) {
+      response.set_header("Retry-After", "10");
+      return refuse(response, 429, "this address has as many games waiting as it may");
+   }
+   if (outcome == Checkers::Outcome::Busy) {
       response.set_header("Retry-After", "10");
       return refuse(response, 503, "busy checking other games: send it again in a few seconds");
    }

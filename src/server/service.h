@@ -11,6 +11,7 @@
 
 #include "server/checkers.h"
 #include "server/clips.h"
+#include "server/play_budget.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
 
@@ -46,6 +47,7 @@ private:
    ClipMaker *clips_;
    ServiceSettings settings_;
    RateLimiter limiter_;
+   PlayBudget budget_;
    Checkers checkers_;
    HttpServer http_;
 };

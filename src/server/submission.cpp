@@ -28,7 +28,7 @@ bool printable(const std::string &name)
 
 }  // namespace
 
-Judgement judgeReplay(const Bytes &bytes, const std::string &rules)
+Judgement examineReplay(const Bytes &bytes)
 {
    ReplayReading reading = decodeReplay(bytes.data(), bytes.size());
    if (reading.fault == ReplayFault::OtherFormat)
@@ -43,16 +43,30 @@ Judgement judgeReplay(const Bytes &bytes, const std::string &rules)
    if (replay.ticks > kMaxTicks)
       return refused(422, "claims " + std::to_string(replay.ticks) +
                              " ticks, more than a day of play (" + std::to_string(kMaxTicks) + ")");
-   std::string drift = verifyReplay(replay);
-   if (!drift.empty()) {
-      if (replay.gameVersion != rules)
-         drift += " (recorded by tossaro " + replay.gameVersion +
-                  "; this server plays the rules of " + rules + ")";
-      return refused(422, drift);
-   }
-   Judgement taken;
-   taken.replay = std::move(reading.replay);
-   return taken;
+   Judgement examined;
+   examined.replay = std::move(reading.replay);
+   return examined;
+}
+
+void playAgain(Judgement &judgement, const std::string &rules)
+{
+   const Replay &replay = judgement.replay;
+   std::string drift = verifyReplay(replay, &judgement.played);
+   if (drift.empty())
+      return;
+   if (replay.gameVersion != rules)
+      drift += " (recorded by tossaro " + replay.gameVersion + "; this server plays the rules of " +
+               rules + ")";
+   judgement.status = 422;
+   judgement.error = drift;
+}
+
+Judgement judgeReplay(const Bytes &bytes, const std::string &rules)
+{
+   Judgement judgement = examineReplay(bytes);
+   if (judgement.status == 0)
+      playAgain(judgement, rules);
+   return judgement;
 }
 
 std::string digestOf(const Bytes &bytes)

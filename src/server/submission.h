@@ -21,11 +21,20 @@ struct Judgement {
    int status = 0;  // 0 when taken, else 400 or 422
    std::string error;  // what is wrong, and where
    Replay replay;
+   uint32_t played = 0;  // the ticks played again to judge it
 };
 
-// Judges the bytes of a replay. `rules` is the version of the game whose
-// rules this server plays, named when a replay of another drifts. Any
-// number of threads may call it at once: each play is a game of its own.
+// The replay read from its bytes, its name and length checked: what can
+// be judged at once, without playing it.
+Judgement examineReplay(const Bytes &bytes);
+
+// Plays an examined replay again: refused when it does not end as it
+// says. `rules` is the version of the game whose rules this server plays,
+// named when a replay of another drifts. Any number of threads may call
+// it at once: each play is a game of its own.
+void playAgain(Judgement &judgement, const std::string &rules);
+
+// Both, one after the other.
 Judgement judgeReplay(const Bytes &bytes, const std::string &rules);
 
 // The bytes' SHA-256, in hexadecimal: the same bytes sent again are the

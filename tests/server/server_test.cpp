@@ -22,6 +22,7 @@
 #include "server/client_address.h"
 #include "server/clips.h"
 #include "server/pages.h"
+#include "server/play_budget.h"
 #include "server/rate_limiter.h"
 #include "server/server_options.h"
 #include "server/store.h"
@@ -428,7 +429,7 @@ private:
 // one who asked for it.
 TEST(Checkers, MakeAsManyChecksAtOnceAsThereAreCheckersAndTurnAwayPastTheQueue)
 {
-   Checkers checkers(2, 1);
+   Checkers checkers(2, 1, 4);
    Gate gate;
    std::atomic<int> made{0};
    const std::function<void()> check = [&] {
@@ -437,12 +438,13 @@ TEST(Checkers, MakeAsManyChecksAtOnceAsThereAreCheckersAndTurnAwayPastTheQueue)
    };
    std::vector<std::thread> askers;
    std::atomic<int> taken{0};
-   for (int k = 0; k < 3; k++)
-      askers.emplace_back([&] { taken += checkers.run(check); });
+   for (const char *address : {"a", "b", "c"})
+      askers.emplace_back(
+         [&, address] { taken += checkers.run(address, check) == Checkers::Outcome::Done; });
    ASSERT_TRUE(gate.reached(2));
    while (checkers.waiting() < 1)
       std::this_thread::yield();
-   EXPECT_FALSE(checkers.run(check));
+   EXPECT_EQ(checkers.run("d", check), Checkers::Outcome::Busy);
    EXPECT_EQ(made, 0);
    gate.open();
    for (std::thread &asker : askers)
@@ -451,9 +453,67 @@ TEST(Checkers, MakeAsManyChecksAtOnceAsThereAreCheckersAndTurnAwayPastTheQueue)
    EXPECT_EQ(made, 3);
    EXPECT_EQ(checkers.waiting(), 0u);
 
-   EXPECT_THROW(checkers.run([] { throw std::runtime_error("no memory"); }), std::runtime_error);
-   EXPECT_TRUE(checkers.run([&] { made++; }));
+   EXPECT_THROW(checkers.run("a", [] { throw std::runtime_error("no memory"); }),
+                std::runtime_error);
+   EXPECT_EQ(checkers.run("a", [&] { made++; }), Checkers::Outcome::Done);
    EXPECT_EQ(made, 4);
+}
+
+// The addresses that wait are served in turn: a second address's first
+// check goes before the first address's backlog, which may not grow past
+// its share.
+TEST(Checkers, ServeTheAddressesInTurnAndBoundEachOnesBacklog)
+{
+   Checkers checkers(1, 10, 2);
+   Gate gate;
+   std::mutex lock;
+   std::vector<std::string> order;
+   std::vector<std::thread> askers;
+   const auto ask = [&](const std::string &address, const std::string &name, bool first) {
+      askers.emplace_back([&, address, name, first] {
+         checkers.run(address, [&, name, first] {
+            if (first)
+               gate.pass();
+            std::lock_guard<std::mutex> hold(lock);
+            order.push_back(name);
+         });
+      });
+   };
+   ask("a", "a1", true);
+   ASSERT_TRUE(gate.reached(1));
+   size_t waiting = 0;
+   for (const char *name : {"a2", "a3", "b1"}) {
+      ask(name[0] == 'a' ? "a" : "b", name, false);
+      while (checkers.waiting() <= waiting)
+         std::this_thread::yield();
+      waiting++;
+   }
+   EXPECT_EQ(checkers.run("a", [] {}), Checkers::Outcome::TooMany);
+   gate.open();
+   for (std::thread &asker : askers)
+      asker.join();
+   EXPECT_EQ(order, (std::vector<std::string>{"a1", "a2", "b1", "a3"}));
+}
+
+// An address may have two hours of play checked in a minute; a check is
+// charged what it played, and a minute later its play no longer counts.
+TEST(PlayBudget, ChargesEachAddressThePlayItsChecksCost)
+{
+   PlayBudget budget(1000, 10);
+   const PlayBudget::Clock::time_point start{};
+   const auto at = [&](int seconds) { return start + std::chrono::seconds(seconds); };
+   const uint64_t first = budget.reserve("a", 900, at(0));
+   ASSERT_NE(first, 0u);
+   // Reserved, not yet played: the claim counts.
+   EXPECT_NE(budget.reserve("a", 100, at(1)), 0u);
+   EXPECT_EQ(budget.reserve("a", 1, at(2)), 0u);
+   EXPECT_NE(budget.reserve("b", 5000, at(2)), 0u) << "another address";
+   // A forgery caught after 100 ticks costs 100.
+   budget.settle("a", first, 100);
+   EXPECT_NE(budget.reserve("a", 5000, at(3)), 0u);
+   EXPECT_EQ(budget.reserve("a", 1, at(30)), 0u);
+   EXPECT_EQ(budget.reserve("a", 1, at(62)), 0u) << "the 5000 of second 3 still counts";
+   EXPECT_NE(budget.reserve("a", 1, at(63)), 0u);
 }
 
 // --- Judging -----------------------------------------------------------
