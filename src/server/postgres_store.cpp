@@ -18,6 +18,10 @@ const char *const kMigrations[] = {
    " replay bytea NOT NULL);"
    "CREATE INDEX runs_by_place ON runs (score DESC, seq);"
    "CREATE TABLE clips (seq bigint PRIMARY KEY REFERENCES runs (seq), gif bytea NOT NULL);",
+   // What was played, digested: the same play is one run. Empty in the
+   // runs kept before, until digestPlays().
+   "ALTER TABLE runs ADD COLUMN play text;"
+   "CREATE UNIQUE INDEX runs_by_play ON runs (play);",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -68,19 +72,49 @@ public:
       });
    }
 
-   Placed add(const Run &given, const std::string &digest, const Bytes &replay,
-              bool *added) override
+   Placed add(const Run &given, const std::string &digest, const std::string &play,
+              const Bytes &replay, Addition *how) override
    {
       return use([&](pqxx::work &work) {
+         // Another server may add the same run meanwhile: the unique
+         // digests decide, and the run that is there is found after.
          const pqxx::result inserted = work.exec_params(
-            "INSERT INTO runs (id, digest, name, score, ticks, played, submitted, replay)"
-            " VALUES ($1, $2, $3, $4, $5, $6, $7, $8) ON CONFLICT (digest) DO NOTHING RETURNING "
-            "seq",
-            given.id, digest, given.name, given.score, int64_t(given.ticks), given.played,
+            "INSERT INTO runs (id, digest, play, name, score, ticks, played, submitted, replay)"
+            " VALUES ($1, $2, $3, $4, $5, $6, $7, $8, $9) ON CONFLICT DO NOTHING RETURNING seq",
+            given.id, digest, play, given.name, given.score, int64_t(given.ticks), given.played,
             given.submitted, binary(replay));
-         *added = !inserted.empty();
-         return placed(work,
-                       work.exec_params1(std::string(kRunColumns) + "WHERE digest = $1", digest));
+         *how = Addition::New;
+         if (!inserted.empty())
+            return placed(
+               work, work.exec_params1(std::string(kRunColumns) + "WHERE digest = $1", digest));
+         const pqxx::result same =
+            work.exec_params(std::string(kRunColumns) + "WHERE digest = $1", digest);
+         *how = same.empty() ? Addition::SamePlay : Addition::SameBytes;
+         if (!same.empty())
+            return placed(work, same[0]);
+         return placed(work, work.exec_params1(std::string(kRunColumns) + "WHERE play = $1", play));
+      });
+   }
+
+   int64_t digestPlays(const PlayOf &playOf) override
+   {
+      return use([&](pqxx::work &work) {
+         // Servers starting together digest one at a time.
+         work.exec_params("SELECT pg_advisory_xact_lock($1)", kMigrationLock);
+         int64_t given = 0;
+         for (const pqxx::row &row :
+              work.exec("SELECT seq, replay FROM runs WHERE play IS NULL ORDER BY seq")) {
+            const pqxx::binarystring bytes(row[1]);
+            const std::string play = playOf(Bytes(bytes.data(), bytes.data() + bytes.size()));
+            if (play.empty())
+               continue;
+            given += work
+                        .exec_params("UPDATE runs SET play = $1 WHERE seq = $2 AND NOT EXISTS"
+                                     " (SELECT 1 FROM runs WHERE play = $1)",
+                                     play, row[0].as<int64_t>())
+                        .affected_rows();
+         }
+         return given;
       });
    }
 

@@ -12,6 +12,7 @@
 #include "server/server_options.h"
 #include "server/service.h"
 #include "server/store.h"
+#include "server/submission.h"
 
 namespace {
 
@@ -51,6 +52,18 @@ int runServer(int argc, char **argv)
    std::unique_ptr<Store> store = openStore(o.database, &problem);
    if (!store) {
       fail(problem);
+      return 1;
+   }
+   // Runs kept before plays were digested are digested once.
+   try {
+      const int64_t digested = store->digestPlays([](const Bytes &bytes) {
+         const ReplayReading reading = decodeReplay(bytes.data(), bytes.size());
+         return reading.fault == ReplayFault::None ? playDigestOf(reading.replay) : std::string();
+      });
+      if (digested > 0)
+         fail("digested the play of " + std::to_string(digested) + " runs kept before");
+   } catch (const StoreError &error) {
+      fail(std::string("the database: ") + error.what());
       return 1;
    }
    // Without the game, the server keeps its table and makes no clips.

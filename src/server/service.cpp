@@ -186,7 +186,7 @@ void Service::submit(const Request &request, Response &response)
    if (strcasecmp(type.c_str(), "application/octet-stream") != 0)
       return refuse(response, 415, "send the replay file as application/octet-stream");
    const Bytes bytes(request.body.begin(), request.body.end());
-   Judgement judgement = examineReplay(bytes);
+   Judgement judgement = examineReplay(bytes, time(nullptr));
    if (judgement.status != 0)
       return refuse(response, judgement.status, judgement.error);
    const uint64_t reservation = budget_.reserve(client, judgement.replay.ticks, now);
@@ -215,11 +215,17 @@ void Service::submit(const Request &request, Response &response)
    run.ticks = judgement.replay.ticks;
    run.played = judgement.replay.start.startTime;
    run.submitted = time(nullptr);
-   bool added = false;
-   const Placed placed = store_.add(run, digestOf(bytes), bytes, &added);
-   if (added && clips_)
+   Addition how = Addition::New;
+   const Placed placed =
+      store_.add(run, digestOf(bytes), playDigestOf(judgement.replay), bytes, &how);
+   if (how == Addition::SamePlay)
+      return answer(response, 409,
+                    json{{"error", "the same play as run " + placed.run.id +
+                                      ", sent before under another name, time or version"},
+                         {"id", placed.run.id}});
+   if (how == Addition::New && clips_)
       clips_->ask(placed.run.id);
-   answer(response, added ? 201 : 200,
+   answer(response, how == Addition::New ? 201 : 200,
           json{{"id", placed.run.id},
                {"name", placed.run.name},
                {"score", placed.run.score},

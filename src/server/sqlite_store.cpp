@@ -4,6 +4,7 @@
 #include <sqlite3.h>
 
 #include <mutex>
+#include <tuple>
 
 #include "server/store.h"
 
@@ -18,6 +19,10 @@ const char *const kMigrations[] = {
    " replay BLOB NOT NULL);"
    "CREATE INDEX runs_by_place ON runs (score DESC, seq);"
    "CREATE TABLE clips (seq INTEGER PRIMARY KEY REFERENCES runs (seq), gif BLOB NOT NULL);",
+   // What was played, digested: the same play is one run. Empty in the
+   // runs kept before, until digestPlays().
+   "ALTER TABLE runs ADD COLUMN play TEXT;"
+   "CREATE UNIQUE INDEX runs_by_play ON runs (play);",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -51,6 +56,12 @@ public:
       check(sqlite3_bind_blob(statement_, at, bytes.empty() ? "" : (const void *)bytes.data(),
                               int(bytes.size()), SQLITE_TRANSIENT));
       return *this;
+   }
+   // Ready to be bound and stepped again.
+   void reset()
+   {
+      sqlite3_reset(statement_);
+      sqlite3_clear_bindings(statement_);
    }
    // Whether a row came.
    bool step()
@@ -134,21 +145,52 @@ public:
       }
    }
 
-   Placed add(const Run &given, const std::string &digest, const Bytes &replay,
-              bool *added) override
+   Placed add(const Run &given, const std::string &digest, const std::string &play,
+              const Bytes &replay, Addition *how) override
    {
       std::lock_guard<std::mutex> hold(mutex_);
-      Statement insert(db_,
-                       "INSERT INTO runs (id, digest, name, score, ticks, played, submitted,"
-                       " replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?) ON CONFLICT (digest) DO NOTHING");
-      insert.bind(1, given.id).bind(2, digest).bind(3, given.name).bind(4, given.score);
-      insert.bind(5, given.ticks).bind(6, given.played).bind(7, given.submitted).bind(8, replay);
+      // One connection, taken in turn: nothing comes between the look and
+      // the insert.
+      for (const auto &[column, value, addition] :
+           {std::tuple{"digest", digest, Addition::SameBytes},
+            {"play", play, Addition::SamePlay}}) {
+         Statement same(db_, (std::string(kRunColumns) + "WHERE " + column + " = ?").c_str());
+         same.bind(1, value);
+         if (same.step()) {
+            *how = addition;
+            return placed(same);
+         }
+      }
+      Statement insert(db_, "INSERT INTO runs (id, digest, play, name, score, ticks, played,"
+                            " submitted, replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+      insert.bind(1, given.id).bind(2, digest).bind(3, play).bind(4, given.name);
+      insert.bind(5, given.score).bind(6, given.ticks).bind(7, given.played);
+      insert.bind(8, given.submitted).bind(9, replay);
       insert.step();
-      *added = sqlite3_changes(db_) == 1;
-      Statement same(db_, (std::string(kRunColumns) + "WHERE digest = ?").c_str());
-      same.bind(1, digest);
-      same.step();
-      return placed(same);
+      *how = Addition::New;
+      Statement added(db_, (std::string(kRunColumns) + "WHERE digest = ?").c_str());
+      added.bind(1, digest);
+      added.step();
+      return placed(added);
+   }
+
+   int64_t digestPlays(const PlayOf &playOf) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement rows(db_, "SELECT seq, replay FROM runs WHERE play IS NULL ORDER BY seq");
+      Statement give(db_, "UPDATE runs SET play = ?1 WHERE seq = ?2"
+                          " AND NOT EXISTS (SELECT 1 FROM runs WHERE play = ?1)");
+      int64_t given = 0;
+      while (rows.step()) {
+         const std::string play = playOf(rows.bytes(1));
+         if (play.empty())
+            continue;
+         give.reset();
+         give.bind(1, play).bind(2, rows.integer(0));
+         give.step();
+         given += sqlite3_changes(db_);
+      }
+      return given;
    }
 
    std::vector<Placed> top(int limit, int64_t offset) override

@@ -7,6 +7,7 @@
 #define TOSSARO_SERVER_STORE_H
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <stdexcept>
@@ -42,15 +43,30 @@ public:
    using std::runtime_error::runtime_error;
 };
 
+// What add() made of a run.
+enum class Addition {
+   New,  // a row of its own
+   SameBytes,  // the same bytes as a run there already: that run
+   SamePlay,  // the same play as a run there already, under another name or time: that run
+};
+
+// Digests a replay's bytes to its play (playDigestOf); empty when they
+// are no replay.
+using PlayOf = std::function<std::string(const Bytes &replay)>;
+
 class Store {
 public:
    virtual ~Store() = default;
 
    // Adds the run with its replay's bytes, unless a run of the same digest
-   // (of the same bytes) is there already: then that one, and `added`
-   // false.
-   virtual Placed add(const Run &run, const std::string &digest, const Bytes &replay,
-                      bool *added) = 0;
+   // (of the same bytes) or of the same play is there already: then that
+   // one, and `how` says which.
+   virtual Placed add(const Run &run, const std::string &digest, const std::string &play,
+                      const Bytes &replay, Addition *how) = 0;
+   // Gives the runs kept before plays were digested their play's digest,
+   // the earliest first; a later copy of a play keeps none. Returns how
+   // many it gave one.
+   virtual int64_t digestPlays(const PlayOf &playOf) = 0;
    // The runs in order from the `offset`-th (from 0), at most `limit`.
    virtual std::vector<Placed> top(int limit, int64_t offset) = 0;
    virtual int64_t count() = 0;
@@ -66,7 +82,7 @@ public:
 
 // The schema's version that this server writes; a database of a later one
 // is refused.
-const int kSchemaVersion = 1;
+const int kSchemaVersion = 2;
 
 // Opens "sqlite:PATH" (made when missing) or "postgresql://..." (or
 // "postgresql:" and any connection string libpq takes) and brings its

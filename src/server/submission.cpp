@@ -28,7 +28,7 @@ bool printable(const std::string &name)
 
 }  // namespace
 
-Judgement examineReplay(const Bytes &bytes)
+Judgement examineReplay(const Bytes &bytes, int64_t now)
 {
    ReplayReading reading = decodeReplay(bytes.data(), bytes.size());
    if (reading.fault == ReplayFault::OtherFormat)
@@ -40,6 +40,12 @@ Judgement examineReplay(const Bytes &bytes)
       return refused(400, "no name: its name field is empty");
    if (!printable(replay.name))
       return refused(400, "its name is not printable UTF-8 text");
+   // A game's numbers are seeded with its start time's low 32 bits.
+   if (replay.start.seed != uint32_t(replay.start.startTime))
+      return refused(422, "its seed is not its start time's");
+   if (replay.start.startTime < kEarliestStart || replay.start.startTime > now + kLatestStartAhead)
+      return refused(422, "it claims to start at " + std::to_string(replay.start.startTime) +
+                             ", before 2024 or more than a day after this server's clock");
    if (replay.ticks > kMaxTicks)
       return refused(422, "claims " + std::to_string(replay.ticks) +
                              " ticks, more than a day of play (" + std::to_string(kMaxTicks) + ")");
@@ -61,9 +67,9 @@ void playAgain(Judgement &judgement, const std::string &rules)
    judgement.error = drift;
 }
 
-Judgement judgeReplay(const Bytes &bytes, const std::string &rules)
+Judgement judgeReplay(const Bytes &bytes, const std::string &rules, int64_t now)
 {
-   Judgement judgement = examineReplay(bytes);
+   Judgement judgement = examineReplay(bytes, now);
    if (judgement.status == 0)
       playAgain(judgement, rules);
    return judgement;
@@ -81,4 +87,15 @@ std::string digestOf(const Bytes &bytes)
       text += hex[digest[k] & 15];
    }
    return text;
+}
+
+std::string playDigestOf(const Replay &replay)
+{
+   // The replay's own layout, with what is not play left out.
+   Replay play = replay;
+   play.name.clear();
+   play.gameVersion.clear();
+   play.start.startTime = 0;
+   play.endedByGameOver = false;
+   return digestOf(encodeReplay(play));
 }

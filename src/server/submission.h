@@ -16,6 +16,10 @@ const size_t kMaxBody = 1u << 20;
 // The most ticks a replay may claim: a day of play, which takes the
 // server about a second to play again.
 const uint32_t kMaxTicks = 24 * 60 * 60 * kTicksPerSecond;
+// The earliest start a game may have: 2024-01-01, before any game of
+// this server; and how far past the server's clock one may begin.
+const int64_t kEarliestStart = 1704067200;
+const int64_t kLatestStartAhead = 24 * 60 * 60;
 
 struct Judgement {
    int status = 0;  // 0 when taken, else 400 or 422
@@ -24,9 +28,10 @@ struct Judgement {
    uint32_t played = 0;  // the ticks played again to judge it
 };
 
-// The replay read from its bytes, its name and length checked: what can
-// be judged at once, without playing it.
-Judgement examineReplay(const Bytes &bytes);
+// The replay read from its bytes, its name, start and length checked:
+// what can be judged at once, without playing it. `now` is the server's
+// clock, in seconds since 1970.
+Judgement examineReplay(const Bytes &bytes, int64_t now);
 
 // Plays an examined replay again: refused when it does not end as it
 // says. `rules` is the version of the game whose rules this server plays,
@@ -35,10 +40,17 @@ Judgement examineReplay(const Bytes &bytes);
 void playAgain(Judgement &judgement, const std::string &rules);
 
 // Both, one after the other.
-Judgement judgeReplay(const Bytes &bytes, const std::string &rules);
+Judgement judgeReplay(const Bytes &bytes, const std::string &rules, int64_t now);
 
 // The bytes' SHA-256, in hexadecimal: the same bytes sent again are the
 // same run.
 std::string digestOf(const Bytes &bytes);
+
+// The SHA-256 of what was played, in hexadecimal: the seed, the hands and
+// actions it began with, and the actions of every tick (with what they
+// make: the check values and the score), but not the name, the times, how
+// it ended or the game's version. The same play under another name, start
+// time or version is the same play.
+std::string playDigestOf(const Replay &replay);
 
 #endif

@@ -183,10 +183,17 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
                              "\",\"name\":\"Ann\",\"score\":5240,\"ticks\":5350,"
                              "\"rank\":1,\"of\":4}\n");
    EXPECT_EQ(post(client, longGame, "text/plain")->status, 415);
-   // The 9 submissions so far (the body over 1 MiB was never taken), and
+   // The best run under another name and version is the same play.
+   const auto copy = post(client, changed(longGame, [](Replay &r) {
+                             r.name = "Mallory";
+                             r.gameVersion = "9.9.9";
+                          }));
+   EXPECT_EQ(copy->status, 409) << copy->body;
+   EXPECT_EQ(nlohmann::json::parse(copy->body)["id"], ids[1]);
+   // The 10 submissions so far (the body over 1 MiB was never taken), and
    // a flood up to the limit: the 31st in a minute is refused, and the
    // table is as it was.
-   for (int k = 10; k <= 30; k++)
+   for (int k = 11; k <= 30; k++)
       EXPECT_EQ(post(client, Bytes{'n', 'o'})->status, 400) << k;
    EXPECT_EQ(post(client, longGame)->status, 429);
    const auto file = client.Get(("/api/v1/replays/" + ids[2]).c_str());

@@ -67,8 +67,9 @@ protected:
       EXPECT_TRUE(opened) << problem;
       return opened;
    }
+   // A run of its own play unless `play` is given.
    Placed add(const std::string &id, int32_t score, const std::string &digest,
-              bool *added = nullptr)
+              Addition *how = nullptr, const std::string &play = "")
    {
       ::Run run;
       run.id = id;
@@ -77,8 +78,9 @@ protected:
       run.ticks = 100;
       run.played = 1733600000;
       run.submitted = 1733600100;
-      bool ignored;
-      return store->add(run, digest, Bytes(id.begin(), id.end()), added ? added : &ignored);
+      Addition ignored;
+      return store->add(run, digest, play.empty() ? "play of " + id : play,
+                        Bytes(id.begin(), id.end()), how ? how : &ignored);
    }
    std::vector<std::string> ids(const std::vector<Placed> &runs)
    {
@@ -111,15 +113,18 @@ TEST_P(StoreTest, RanksTheBestFirstAndEqualScoresByTheEarlierSubmission)
    EXPECT_FALSE(store->find("e"));
 }
 
-TEST_P(StoreTest, TheSameBytesAgainAreTheSameRun)
+TEST_P(StoreTest, TheSameBytesOrTheSamePlayAgainAreTheSameRun)
 {
-   bool added = false;
-   add("a", 500, "same", &added);
-   EXPECT_TRUE(added);
-   const Placed again = add("b", 700, "same", &added);
-   EXPECT_FALSE(added);
+   Addition how = Addition::SamePlay;
+   add("a", 500, "same", &how, "one play");
+   EXPECT_EQ(how, Addition::New);
+   const Placed again = add("b", 700, "same", &how, "another play");
+   EXPECT_EQ(how, Addition::SameBytes);
    EXPECT_EQ(again.run.id, "a");
    EXPECT_EQ(again.run.score, 500);
+   const Placed copy = add("c", 500, "other bytes", &how, "one play");
+   EXPECT_EQ(how, Addition::SamePlay);
+   EXPECT_EQ(copy.run.id, "a");
    EXPECT_EQ(store->count(), 1);
 }
 
@@ -138,6 +143,45 @@ TEST_P(StoreTest, KeepsTheReplayAndClipOfEachRunAcrossAReopening)
    EXPECT_TRUE(store->find("a")->run.hasClip);
    EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"b"}));
    EXPECT_TRUE(store->answers());
+}
+
+// Runs kept before plays were digested (a table of the first schema) are
+// digested when the server starts: the earliest of each play keeps it,
+// and a copy sent later is the same play as that one.
+TEST(SqliteStore, DigestsThePlaysOfRunsKeptBeforeTheEarliestFirst)
+{
+   Scratch scratch;
+   const std::string path = scratch.path("old.db");
+   sqlite3 *db = nullptr;
+   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+   ASSERT_EQ(
+      sqlite3_exec(db,
+                   "CREATE TABLE runs (seq INTEGER PRIMARY KEY, id TEXT NOT NULL UNIQUE,"
+                   " digest TEXT NOT NULL UNIQUE, name TEXT NOT NULL, score INTEGER NOT NULL,"
+                   " ticks INTEGER NOT NULL, played INTEGER NOT NULL,"
+                   " submitted INTEGER NOT NULL, replay BLOB NOT NULL);"
+                   "CREATE INDEX runs_by_place ON runs (score DESC, seq);"
+                   "CREATE TABLE clips (seq INTEGER PRIMARY KEY REFERENCES runs (seq),"
+                   " gif BLOB NOT NULL);"
+                   "INSERT INTO runs VALUES (1, 'first', 'd1', 'Ann', 500, 9, 1, 1, 'x1');"
+                   "INSERT INTO runs VALUES (2, 'copy', 'd2', 'Bob', 500, 9, 1, 2, 'x2');"
+                   "INSERT INTO runs VALUES (3, 'other', 'd3', 'Cy', 300, 9, 1, 3, 'y');"
+                   "PRAGMA user_version = 1;",
+                   nullptr, nullptr, nullptr),
+      SQLITE_OK);
+   sqlite3_close(db);
+   std::string problem;
+   std::unique_ptr<Store> store = openStore("sqlite:" + path, &problem);
+   ASSERT_TRUE(store) << problem;
+   // The play of x1 and x2 is the same.
+   const PlayOf playOf = [](const Bytes &bytes) { return std::string(1, char(bytes[0])); };
+   EXPECT_EQ(store->digestPlays(playOf), 2);
+   EXPECT_EQ(store->digestPlays(playOf), 0) << "done once";
+   ::Run run;
+   run.id = "new";
+   Addition how = Addition::New;
+   EXPECT_EQ(store->add(run, "d4", "x", Bytes{'x', '3'}, &how).run.id, "first");
+   EXPECT_EQ(how, Addition::SamePlay);
 }
 
 std::string sqliteFile(const Scratch &scratch)
@@ -251,7 +295,8 @@ TEST(SqliteStore, RefusesADatabaseOfANewerSchemaAndWhatIsNoDatabase)
    sqlite3_close(db);
    EXPECT_FALSE(openStore(sqliteFile(scratch), &problem));
    EXPECT_EQ(problem, scratch.path("leaderboard.db") +
-                         ": its schema is of version 99, newer than this server's 1");
+                         ": its schema is of version 99, newer than this server's " +
+                         std::to_string(kSchemaVersion));
    scratch.write("text.db", Bytes(4096, 'x'));
    EXPECT_FALSE(openStore("sqlite:" + scratch.path("text.db"), &problem));
    EXPECT_EQ(problem, scratch.path("text.db") + ": file is not a database");
@@ -518,6 +563,18 @@ TEST(PlayBudget, ChargesEachAddressThePlayItsChecksCost)
 
 // --- Judging -----------------------------------------------------------
 
+// The server's clock as the judging sees it: a day after the long game
+// was played.
+const int64_t kNow = 1733700000;
+
+// The replay of the bytes, changed.
+void changeReplay(Bytes &bytes, const std::function<void(Replay &)> &change)
+{
+   Replay replay = decodeReplay(bytes.data(), bytes.size()).replay;
+   change(replay);
+   bytes = encodeReplay(replay);
+}
+
 struct Refusal {
    const char *what;
    std::function<void(Bytes &)> change;
@@ -532,11 +589,26 @@ TEST_P(Judging, RefusesWithItsStatusAndWhy)
    Replay replay = recorded("long");
    replay.name = "Ann";
    Bytes bytes = encodeReplay(replay);
-   ASSERT_EQ(judgeReplay(bytes, "0.1.0").status, 0);
+   ASSERT_EQ(judgeReplay(bytes, "0.1.0", kNow).status, 0);
    GetParam().change(bytes);
-   const Judgement judgement = judgeReplay(bytes, "0.1.0");
+   const Judgement judgement = judgeReplay(bytes, "0.1.0", kNow);
    EXPECT_EQ(judgement.status, GetParam().status);
    EXPECT_NE(judgement.error.find(GetParam().error), std::string::npos) << judgement.error;
+}
+
+// A game may have begun from the first second of 2024 to a day past the
+// server's clock.
+TEST(Examining, TakesAStartFromTwentyTwentyFourToADayAhead)
+{
+   for (const int64_t start : {int64_t(1704067200), kNow + 86400}) {
+      Bytes bytes = encodeReplay(recorded("long"));
+      changeReplay(bytes, [start](Replay &r) {
+         r.name = "Ann";
+         r.start.startTime = start;
+         r.start.seed = uint32_t(start);
+      });
+      EXPECT_EQ(examineReplay(bytes, kNow).error, "") << start;
+   }
 }
 
 Bytes named(const std::string &name)
@@ -554,6 +626,22 @@ INSTANTIATE_TEST_SUITE_P(
       Refusal{"ANameNotUtf8", [](Bytes &b) { b = named("Ann\xff"); }, 400, "not printable"},
       Refusal{"ANameWithDelete", [](Bytes &b) { b = named("Ann\x7f"); }, 400, "not printable"},
       Refusal{"AnotherFormat", [](Bytes &b) { b[4] = 2; }, 422, "format version 2"},
+      Refusal{"ASeedNotItsStartTimes",
+              [](Bytes &b) { changeReplay(b, [](Replay &r) { r.start.seed++; }); }, 422,
+              "its seed is not its start time's"},
+      Refusal{"StartedIn1970",
+              [](Bytes &b) {
+                 changeReplay(b, [](Replay &r) { r.start.startTime -= int64_t(1) << 32; });
+              },
+              422, "before 2024 or more than a day after"},
+      Refusal{"StartedMoreThanADayAhead",
+              [](Bytes &b) {
+                 changeReplay(b, [](Replay &r) {
+                    r.start.startTime = kNow + 86401;
+                    r.start.seed = uint32_t(r.start.startTime);
+                 });
+              },
+              422, "before 2024 or more than a day after"},
       Refusal{"MoreThanADay",
               [](Bytes &b) {
                  Replay replay = decodeReplay(b.data(), b.size()).replay;
