@@ -83,9 +83,9 @@ std::string tablePage(const std::vector<Placed> &runs, int64_t total)
               "</tr>\n</thead>\n<tbody>\n";
       for (const Placed &p : runs) {
          page += "<tr><td>" + std::to_string(p.rank) + "</td><td><a href=\"/runs/" + p.run.id +
-                 "\">" + escapeHtml(p.run.name) + "</a></td><td>" + std::to_string(p.run.score) +
-                 "</td><td>" + playingTime(p.run.ticks) + "</td><td>" +
-                 timeElement(p.run.played, false) + "</td></tr>\n";
+                 "\"><bdi>" + escapeHtml(p.run.name) + "</bdi></a></td><td>" +
+                 std::to_string(p.run.score) + "</td><td>" + playingTime(p.run.ticks) +
+                 "</td><td>" + timeElement(p.run.played, false) + "</td></tr>\n";
       }
       page += "</tbody>\n</table>\n";
    }
@@ -96,9 +96,12 @@ std::string runPage(const Placed &placed)
 {
    const Run &run = placed.run;
    const std::string name = escapeHtml(run.name);
-   std::string page = head("Tossaro: " + run.name + ", " + std::to_string(run.score));
-   page += "<header>\n<p><a href=\"/\">The leaderboard</a></p>\n<h1>" + name +
-           "</h1>\n</header>\n<main>\n";
+   // The title holds no markup: the name is isolated there by the
+   // first-strong isolate and its pop, as <bdi> does on the page, so that a
+   // name written right to left cannot turn the rest around.
+   std::string page = head("Tossaro: \u2068" + run.name + "\u2069, " + std::to_string(run.score));
+   page += "<header>\n<p><a href=\"/\">The leaderboard</a></p>\n<h1><bdi>" + name +
+           "</bdi></h1>\n</header>\n<main>\n";
    if (run.hasClip)
       page += "<p><img src=\"/clips/" + run.id +
               ".gif\" width=\"640\" height=\"480\" alt=\"The last ten "
@@ -129,6 +132,7 @@ const char kStyleSheet[] =
    "td:nth-child(1), td:nth-child(3), td:nth-child(4), th:nth-child(1), th:nth-child(3),\n"
    "th:nth-child(4) { text-align: right; font-variant-numeric: tabular-nums; }\n"
    "tbody tr:nth-child(-n+3) td:nth-child(2) { font-weight: bold; }\n"
+   "td:nth-child(2), h1 { overflow-wrap: anywhere; }\n"
    "dl { display: grid; grid-template-columns: max-content auto; gap: 0.2rem 1rem; }\n"
    "dt { color: #b8b8b0; }\n"
    "dd { margin: 0; }\n"

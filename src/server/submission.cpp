@@ -2,8 +2,8 @@
 
 #include <openssl/evp.h>
 
-#include "files/say.h"
 #include "replay/playback.h"
+#include "server/player_name.h"
 
 namespace {
 
@@ -13,17 +13,6 @@ Judgement refused(int status, const std::string &error)
    judgement.status = status;
    judgement.error = error;
    return judgement;
-}
-
-bool printable(const std::string &name)
-{
-   if (!is_utf8(name))
-      return false;
-   for (unsigned char c : name) {
-      if (c < 0x20 || c == 0x7f)
-         return false;
-   }
-   return true;
 }
 
 }  // namespace
@@ -36,10 +25,9 @@ Judgement examineReplay(const Bytes &bytes, int64_t now)
    if (reading.fault != ReplayFault::None)
       return refused(400, describeFault(reading));
    const Replay &replay = reading.replay;
-   if (replay.name.empty())
-      return refused(400, "no name: its name field is empty");
-   if (!printable(replay.name))
-      return refused(400, "its name is not printable UTF-8 text");
+   const std::string problem = nameProblem(replay.name);
+   if (!problem.empty())
+      return refused(400, "its name is not one people can read: " + problem);
    // A game's numbers are seeded with its start time's low 32 bits.
    if (replay.start.seed != uint32_t(replay.start.startTime))
       return refused(422, "its seed is not its start time's");

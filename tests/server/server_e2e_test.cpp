@@ -11,6 +11,7 @@
 #include "files/netpbm_file.h"
 #include "replay/playback.h"
 #include "replay/replay_file.h"
+#include "server/pages.h"
 #include "server/store.h"
 #include "support/scratch.h"
 #include "support/server_process.h"
@@ -83,6 +84,26 @@ Picture browserShot(const Scratch &scratch, const std::string &url, const std::s
       EXPECT_EQ(read_netpbm(read_file(ppm), &picture), "");
    }
    return picture;
+}
+
+// Whether the page, with its stylesheet, fits a window `width` pixels
+// wide in Chromium: nothing reaches past its right edge.
+bool fitsIn(const Scratch &scratch, std::string page, int width)
+{
+   const std::string link = "<link rel=\"stylesheet\" href=\"/style.css\">";
+   page.replace(page.find(link), link.size(), std::string("<style>") + kStyleSheet + "</style>");
+   page.replace(page.find("</body>"), 7,
+                "<script>document.title = document.documentElement.scrollWidth <= innerWidth ?"
+                " 'fits' : 'too wide'</script></body>");
+   const std::string file = scratch.write("page.html", Bytes(page.begin(), page.end()));
+   std::string dom;
+   EXPECT_EQ(run("chromium --headless --no-sandbox --disable-gpu --user-data-dir=" +
+                    quoted(scratch.path("chromium")) + " --window-size=" + std::to_string(width) +
+                    ",800 --dump-dom " + quoted("file://" + file) + " 2>/dev/null",
+                 &dom),
+             0);
+   EXPECT_NE(dom.find("<title>"), std::string::npos) << dom;
+   return dom.find("<title>fits</title>") != std::string::npos;
 }
 
 // The bands of rows of the picture that hold a pixel near `colour`: a
@@ -282,6 +303,30 @@ TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
    EXPECT_EQ(server->stop(), 0);
    EXPECT_EQ(run(game + quoted(good), &said), 1);
    EXPECT_NE(said.find(": no answer from " + site), std::string::npos) << said;
+}
+
+// The board keeps its columns on a phone's screen and a laptop's, even
+// with a long name of a run kept before names were held to 26
+// characters, and a run's page its name.
+TEST_F(ServerTest, PagesKeepTheirColumnsOnNarrowAndWideScreens)
+{
+   std::vector<Placed> runs(3);
+   const std::string names[] = {std::string(255, 'W'), "abcdefghijklmnopqrstuvwxyz",
+                                "\u674e\u5c0f\u9f8d"};
+   for (size_t k = 0; k < runs.size(); k++) {
+      runs[k].run.id = "0123456789abcde" + std::to_string(k);
+      runs[k].run.name = names[k];
+      runs[k].run.score = 1660115;
+      runs[k].run.ticks = 1000000;
+      runs[k].run.played = 1733600000;
+      runs[k].run.submitted = 1733600000;
+      runs[k].rank = int64_t(k) + 1;
+      runs[k].of = 120000;
+   }
+   for (int width : {390, 1366}) {
+      EXPECT_TRUE(fitsIn(scratch, tablePage(runs, 120000), width)) << width;
+      EXPECT_TRUE(fitsIn(scratch, runPage(runs[0]), width)) << width;
+   }
 }
 
 TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)

@@ -23,6 +23,7 @@
 #include "server/clips.h"
 #include "server/pages.h"
 #include "server/play_budget.h"
+#include "server/player_name.h"
 #include "server/rate_limiter.h"
 #include "server/server_options.h"
 #include "server/store.h"
@@ -596,6 +597,49 @@ TEST_P(Judging, RefusesWithItsStatusAndWhy)
    EXPECT_NE(judgement.error.find(GetParam().error), std::string::npos) << judgement.error;
 }
 
+// The names people can read, by Unicode's own tables; each refusal names
+// its rule.
+TEST(PlayerName, TakesWhatPeopleCanReadAndNamesTheRuleOfWhatItRefuses)
+{
+   const struct {
+      const char *name, *problem;
+   } cases[] = {
+      {"Alice", ""},
+      {"Zo\u00eb \u00d1and\u00fa", ""},
+      {"\u674e\u5c0f\u9f8d", ""},
+      {"Anne-Marie O'Neil", ""},
+      {"Ann \U0001F642", ""},
+      {"abcdefghijklmnopqrstuvwxyz", ""},
+      {"abcdefghijklmnopqrstuvwxyz!", "longer than 26 characters"},
+      {"\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9"
+       "\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9\u00e9",
+       ""},
+      {"", "it is empty"},
+      {"Alice ", "it ends with a blank"},
+      {" Alice", "begins with a blank or has two in a row"},
+      {"Al  ice", "begins with a blank or has two in a row"},
+      {"   ", "begins with a blank"},
+      {"Al\u200dice", "control or format character (U+200D)"},
+      {"\ufeffAlice", "control or format character (U+FEFF)"},
+      {"\u200b\u200b\u200b", "control or format character (U+200B)"},
+      {"\u202eecilA", "control or format character (U+202E)"},
+      {"Ann\x7f", "control or format character (U+007F)"},
+      {"Al\u00a0ice", "a separator other than the blank"},
+      {"Al\u2028ice", "a separator other than the blank"},
+      {"Zoe\u0308", "not in Unicode's composed form (NFC)"},
+      {"Ann\xff", "not UTF-8 text"},
+      {"Ann\xed\xa0\x80", "not UTF-8 text"},
+      {"Ann\U000F0000", "no font draws alike (U+F0000)"},
+   };
+   for (const auto &c : cases) {
+      const std::string problem = nameProblem(c.name);
+      if (*c.problem == 0)
+         EXPECT_EQ(problem, "") << c.name;
+      else
+         EXPECT_NE(problem.find(c.problem), std::string::npos) << c.name << ": " << problem;
+   }
+}
+
 // A game may have begun from the first second of 2024 to a day past the
 // server's clock.
 TEST(Examining, TakesAStartFromTwentyTwentyFourToADayAhead)
@@ -621,10 +665,10 @@ Bytes named(const std::string &name)
 INSTANTIATE_TEST_SUITE_P(
    Replays, Judging,
    ::testing::Values(
-      Refusal{"NoName", [](Bytes &b) { b = named(""); }, 400, "no name"},
-      Refusal{"ANameOfControls", [](Bytes &b) { b = named("Ann\x1b[2J"); }, 400, "not printable"},
-      Refusal{"ANameNotUtf8", [](Bytes &b) { b = named("Ann\xff"); }, 400, "not printable"},
-      Refusal{"ANameWithDelete", [](Bytes &b) { b = named("Ann\x7f"); }, 400, "not printable"},
+      Refusal{"NoName", [](Bytes &b) { b = named(""); }, 400,
+              "its name is not one people can read: it is empty"},
+      Refusal{"ANameOfControls", [](Bytes &b) { b = named("Ann\x1b[2J"); }, 400,
+              "control or format character (U+001B)"},
       Refusal{"AnotherFormat", [](Bytes &b) { b[4] = 2; }, 422, "format version 2"},
       Refusal{"ASeedNotItsStartTimes",
               [](Bytes &b) { changeReplay(b, [](Replay &r) { r.start.seed++; }); }, 422,
