@@ -14,8 +14,10 @@
 #include "gif/gif.h"
 #include "oracle.h"
 #include "support/scratch.h"
+#include "writer_check.h"
 
 using namespace oracle;
+using writer_check::strict_structure;
 
 namespace {
 
@@ -463,6 +465,7 @@ TEST_P(AnimationRoundTrip, EveryDecoderShowsTheFramesAdded)
    std::string problem;
    GifSequencePtr sequence(open_gif_sequence(gif.c_str(), &problem));
    ASSERT_TRUE(sequence) << problem;
+   EXPECT_TRUE(strict_structure(gif, nullptr));
    ASSERT_EQ(sequence->frame_count, int(pictures.size()));
    EXPECT_EQ(sequence->loop_count, 0);
    BitmapPtr screen(create_bitmap_ex(32, clip.width, clip.height));
@@ -546,6 +549,8 @@ TEST(AnimationReduced, ManyColoursStayCloseWithoutShimmer)
    GifAnimationReport report;
    ASSERT_NO_FATAL_FAILURE(write_clip(clip, gif, &report));
    EXPECT_EQ(report.frames_reduced, long(clip.frames.size()));
+   // Frames that give up their tables for the global one among them.
+   EXPECT_TRUE(strict_structure(gif, nullptr));
 
    std::string problem;
    GifSequencePtr sequence(open_gif_sequence(gif.c_str(), &problem));

@@ -352,6 +352,8 @@ std::vector<unsigned char> long_runs(std::mt19937 &rng, int count, int values, i
          const int flags = in.byte();
          if (flags & 0x80)
             in.skip(3u << ((flags & 7) + 1));
+         else if (flags & 7)  // GIF89a: "0 if there is no Local Color Table"
+            problems.add(name + ": table size bits " + str(flags & 7) + " without a table");
          if (!in.has(1)) {
             problems.add(name + ": cut short before its data");
             break;

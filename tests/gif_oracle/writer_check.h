@@ -69,10 +69,11 @@ struct StreamFacts {
    std::vector<ImageFacts> images;
 };
 
-// The file is GIF89a, every block is complete, each image's codes are
-// valid for a decoder that follows the dictionary, reach exactly width x
-// height pixels and then the end code, with no byte after the one that
-// holds the end code, and nothing follows the trailer.
+// The file is GIF89a, every block is complete, an image without a local
+// table has its table size bits 0, each image's codes are valid for a
+// decoder that follows the dictionary, reach exactly width x height pixels
+// and then the end code, with no byte after the one that holds the end
+// code, and nothing follows the trailer.
 ::testing::AssertionResult strict_structure(const std::string &path, StreamFacts *facts);
 
 // ---------------------------------------------------------------------------

@@ -583,6 +583,11 @@ TEST(StrictWalk, RejectsFaultyStreams)
    EXPECT_FALSE(strict_structure(file("old.gif", good, "GIF87a"), nullptr));
 
    std::vector<unsigned char> bytes = read_file(scratch.path("good.gif"));
+   const size_t packed = 13 + 12 + 9;  // the descriptor's last byte, after the table of 4
+   ASSERT_EQ(bytes[packed], 0);
+   bytes[packed] = 7;  // no local table, yet its size
+   EXPECT_FALSE(strict_structure(scratch.write("size-without-table.gif", bytes), nullptr));
+   bytes[packed] = 0;
    bytes.push_back(0);
    EXPECT_FALSE(strict_structure(scratch.write("after-trailer.gif", bytes), nullptr));
    bytes.resize(bytes.size() - 2);
