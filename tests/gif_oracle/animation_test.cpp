@@ -17,6 +17,7 @@
 #include "writer_check.h"
 
 using namespace oracle;
+using writer_check::StreamFacts;
 using writer_check::strict_structure;
 
 namespace {
@@ -221,12 +222,14 @@ Clip full_dictionary()
 // allow once the table is ordered. The sprite is noise whose lower half
 // repeats its upper half, so its frames fill the dictionary. It passes
 // behind bars of a backdrop colour, which its frames keep, and which a
-// last frame draws anew among the backdrop's other colours.
-Clip sprite_colours_last()
+// last frame draws anew among the backdrop's other colours. A sprite of
+// 15 or 31 colours has 17 or 33 values: the largest, 16 or 32, is the
+// first that needs a code size more.
+Clip sprite_colours_last(int spriteColours = 16)
 {
    std::mt19937 rng(17);
    Clip clip{256, 192, {}, {}};
-   const std::vector<uint32_t> backdrop = colours(rng, 216);
+   const std::vector<uint32_t> backdrop = colours(rng, 200 + spriteColours);
    const std::vector<uint32_t> painted(backdrop.begin(), backdrop.begin() + 200);
    const std::vector<uint32_t> sprite(backdrop.begin() + 200, backdrop.end());
    std::vector<uint32_t> f = noise(rng, clip, painted);
@@ -496,9 +499,10 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"ColourAfterTheTable", colour_after_the_table},
                      Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
                      Case{"FullDictionary", full_dictionary}, Case{"TypedText", typed_text},
-                     Case{"SpriteColoursLast", sprite_colours_last},
-                     Case{"IndexedInput", indexed_input},
-                     Case{"BitmapInput", bitmap_input}),
+                     Case{"SpriteColoursLast", [] { return sprite_colours_last(); }},
+                     Case{"SpriteOf15ColoursLast", [] { return sprite_colours_last(15); }},
+                     Case{"SpriteOf31ColoursLast", [] { return sprite_colours_last(31); }},
+                     Case{"IndexedInput", indexed_input}, Case{"BitmapInput", bitmap_input}),
    [](const ::testing::TestParamInfo<Case> &info) { return std::string(info.param.name); });
 
 // The sprite's frames take the codes of a table of 32 entries, the first
@@ -511,6 +515,17 @@ TEST(AnimationCodes, AsShortAsEachFramesColoursAllow)
    const Clip clip = sprite_colours_last();
    ASSERT_NO_FATAL_FAILURE(write_clip(clip, gif, nullptr));
    EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, 5, 5, 5, 8}));
+
+   // Sprites of 15, 31 and 32 colours: 17 values take 5-bit codes, 33 or
+   // 34 take 6. The first frame with 32 refers to the dictionary's last
+   // entry, 4095, at 8 bits, which it keeps.
+   for (const auto &[colours, size] : {std::pair(15, 5), {31, 6}, {32, 6}}) {
+      ASSERT_NO_FATAL_FAILURE(write_clip(sprite_colours_last(colours), gif, nullptr));
+      EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, size, size, size, 8})) << colours;
+   }
+   StreamFacts facts;
+   ASSERT_TRUE(strict_structure(gif, &facts));
+   EXPECT_EQ(facts.images[0].largest_code, 4095);
 
    ColorTable palette = {};
    palette.count = 41;

@@ -2,6 +2,7 @@
 
 #include <gif_lib.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -214,6 +215,7 @@ void walk_codes(const std::vector<unsigned char> &data, int m, long pixels_wante
             return;
          }
       }
+      facts->largest_code = std::max(facts->largest_code, code);
       facts->widened_by_last_code = false;
       if (prev >= 0 && next < 4096) {
          length[size_t(next)] = length[size_t(prev)] + 1;

@@ -62,6 +62,7 @@ struct ImageFacts {
    int clears = 0;  // clear codes after the first code of the data
    int end_width = 0;  // width the end code was read at
    int entries_at_end = 0;  // next free dictionary code when the end code came
+   int largest_code = 0;  // of the data's codes but the clear and end codes
    bool widened_by_last_code = false;  // the last data code's entry filled the width
 };
 
