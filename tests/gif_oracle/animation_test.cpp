@@ -9,6 +9,7 @@
 #include <functional>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "gif/gif.h"
@@ -253,6 +254,33 @@ Clip sprite_colours_last(int spriteColours = 16)
    std::copy(more.end() - 16 * clip.width, more.end(), f.end() - 16 * clip.width);
    rect(clip, f, 40, 180, 6, 6, bars);
    clip.add(f, 3);
+   return clip;
+}
+
+// A backdrop of noise of two colours, z and y (its row 5 all y), then
+// rows of two colours in one pattern: C draws s and z on row 5, A p and q,
+// and B r and s on the pattern's first 40 pixels. The 4 entries of 2-bit
+// codes hold z and y, by which the backdrop saves most, and two more: r
+// and s serve B and C, p and q only A, whose codes are as many as C's.
+Clip rows_of_two_colours()
+{
+   std::mt19937 rng(19);
+   Clip clip{64, 8, {}, {}};
+   const std::vector<uint32_t> c = colours(rng, 6);
+   const uint32_t z = c[0], y = c[1], s = c[2], p = c[3], q = c[4], r = c[5];
+   std::vector<uint32_t> f = noise(rng, clip, {z, y});
+   rect(clip, f, 0, 5, clip.width, 1, y);
+   clip.add(f);
+   std::vector<int> pattern(size_t(clip.width));
+   for (int &v : pattern)
+      v = int(rng() % 2);
+   pattern[0] = 0;  // the first colour named comes first
+   for (const auto &[row, length, first, second] :
+        {std::tuple(5, 64, s, z), {0, 64, p, q}, {1, 40, r, s}}) {
+      for (int x = 0; x < length; x++)
+         f[size_t(row) * clip.width + x] = pattern[size_t(x)] ? second : first;
+      clip.add(f);
+   }
    return clip;
 }
 
@@ -526,6 +554,9 @@ TEST(AnimationCodes, AsShortAsEachFramesColoursAllow)
    StreamFacts facts;
    ASSERT_TRUE(strict_structure(gif, &facts));
    EXPECT_EQ(facts.images[0].largest_code, 4095);
+
+   ASSERT_NO_FATAL_FAILURE(write_clip(rows_of_two_colours(), gif, nullptr));
+   EXPECT_EQ(min_code_sizes(gif), std::vector<int>({2, 2, 3, 2}));  // backdrop, C, A, B
 
    ColorTable palette = {};
    palette.count = 41;
