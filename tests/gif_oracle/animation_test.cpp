@@ -628,4 +628,39 @@ TEST(AnimationReduced, ManyColoursStayCloseWithoutShimmer)
    }
 }
 
+// Up to 16 kept pixels between changes in a row that carry on the runs
+// of the changes keep their own colour, however the frame's other kept
+// pixels are written (a ring a sprite leaves behind): here the 16 columns
+// of a bar that runs of its colour join on either side, in rows that a
+// change at column 55 stretches over a noisy backdrop, best transparent.
+TEST(AnimationGaps, KeptPixelsThatCarryOnARunKeepTheirColour)
+{
+   std::mt19937 rng(23);
+   Clip clip{128, 64, {}, {}};
+   const std::vector<uint32_t> c = colours(rng, 10);
+   std::vector<uint32_t> f = noise(rng, clip, std::vector<uint32_t>(c.begin() + 2, c.end()));
+   rect(clip, f, 8, 10, 16, 5, c[0]);
+   clip.add(f);
+   rect(clip, f, 0, 10, 8, 5, c[0]);
+   rect(clip, f, 24, 10, 8, 5, c[0]);
+   rect(clip, f, 55, 10, 1, 5, c[1]);
+   clip.add(f);
+   Scratch scratch;
+   const std::string gif = scratch.path("out.gif");
+   ASSERT_NO_FATAL_FAILURE(write_clip(clip, gif, nullptr));
+   GifSequencePtr sequence(open_gif_sequence(gif.c_str(), nullptr));
+   ASSERT_TRUE(sequence);
+   ASSERT_EQ(sequence->frame_count, 2);
+   const GifFrame &changes = sequence->frames[1];
+   ASSERT_EQ(std::pair(changes.x, changes.y), std::pair(0, 10));
+   const std::vector<uint32_t> entries = table_entries(sequence->palette);
+   long own = 0;
+   for (int y = 0; y < 5; y++)
+      for (int x = 8; x < 24; x++) {
+         const int index = changes.bitmap->line[y][x];
+         own += index != changes.transparent_index && entries[size_t(index)] == (c[0] & 0xFFFFFF);
+      }
+   EXPECT_EQ(own, 16 * 5);
+}
+
 }  // namespace
