@@ -567,6 +567,20 @@ TEST(AnimationCodes, AsShortAsEachFramesColoursAllow)
    ASSERT_TRUE(sequence);
    EXPECT_EQ(table_entries(sequence->palette)[40], last);
    EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, 6, 6, 6, 8}));
+
+   // A palette of the backdrop's first 33 colours, which no sprite frame
+   // uses: they keep the entries up to 32, and the 31 after them, up to 63,
+   // go to the flat colour and a sprite of 30.
+   const Clip thirty = sprite_colours_last(30);
+   std::vector<uint32_t> first;
+   for (size_t p = 0; first.size() < 33; p++)
+      if (std::find(first.begin(), first.end(), thirty.frames[0][p]) == first.end())
+         first.push_back(thirty.frames[0][p]);
+   palette.count = 33;
+   for (size_t k = 0; k < first.size(); k++)
+      palette.colors[k] = {uint8_t(first[k] >> 16), uint8_t(first[k] >> 8), uint8_t(first[k]), 0};
+   ASSERT_NO_FATAL_FAILURE(write_clip(thirty, gif, nullptr, &palette));
+   EXPECT_EQ(min_code_sizes(gif), std::vector<int>({8, 6, 6, 6, 8}));
 }
 
 // Frames of more than 256 colours are reduced, yet each shows its picture
