@@ -216,6 +216,26 @@ Clip full_dictionary()
    return clip;
 }
 
+// A first frame of 16 colours whose codes reach 4080, then frames of 15
+// colours of their own, which would save more in the table's first 16
+// entries than it does: but its codes, 16 entries up at 5 bits, would
+// reach 4096, past the last, so it keeps those entries.
+Clip codes_short_of_the_last()
+{
+   std::mt19937 rng(11);
+   Clip clip{128, 76, {}, {}};
+   std::vector<uint32_t> f = noise(rng, clip, colours(rng, 16));
+   clip.add(f);
+   const std::vector<uint32_t> sprite = colours(rng, 15);
+   for (int i = 0; i < 3; i++) {
+      for (int y = 8; y < 48; y++)
+         for (int x = 8; x < 72; x++)
+            f[size_t(y) * clip.width + x] = sprite[rng() % sprite.size()];
+      clip.add(f);
+   }
+   return clip;
+}
+
 // A backdrop of 200 colours over the upper half, then a sprite of 16
 // colours of its own, which come last and so would take the table's last
 // entries, moving over the flat lower half: its frames' codes are as
@@ -526,7 +546,9 @@ INSTANTIATE_TEST_SUITE_P(
                      Case{"TransparentEntryTaken", transparent_entry_taken},
                      Case{"ColourAfterTheTable", colour_after_the_table},
                      Case{"ManyTables", many_tables}, Case{"NearColours", near_colours},
-                     Case{"FullDictionary", full_dictionary}, Case{"TypedText", typed_text},
+                     Case{"FullDictionary", full_dictionary},
+                     Case{"CodesShortOfTheLast", codes_short_of_the_last},
+                     Case{"TypedText", typed_text},
                      Case{"SpriteColoursLast", [] { return sprite_colours_last(); }},
                      Case{"SpriteOf15ColoursLast", [] { return sprite_colours_last(15); }},
                      Case{"SpriteOf31ColoursLast", [] { return sprite_colours_last(31); }},
@@ -554,6 +576,12 @@ TEST(AnimationCodes, AsShortAsEachFramesColoursAllow)
    StreamFacts facts;
    ASSERT_TRUE(strict_structure(gif, &facts));
    EXPECT_EQ(facts.images[0].largest_code, 4095);
+
+   // The first frame's codes reach 4080 at 4 bits and would pass 4095 at 5.
+   ASSERT_NO_FATAL_FAILURE(write_clip(codes_short_of_the_last(), gif, nullptr));
+   ASSERT_TRUE(strict_structure(gif, &facts));
+   EXPECT_EQ(facts.images[0].largest_code, 4080);
+   EXPECT_EQ(min_code_sizes(gif), std::vector<int>({4, 5, 5, 5}));
 
    ASSERT_NO_FATAL_FAILURE(write_clip(rows_of_two_colours(), gif, nullptr));
    EXPECT_EQ(min_code_sizes(gif), std::vector<int>({2, 2, 3, 2}));  // backdrop, C, A, B
