@@ -249,13 +249,13 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
 
    // The pages show the same table, the names escaped, as valid HTML5.
    const std::string page = restarted.Get("/")->body;
-   const size_t ann = page.find(">Ann</a>"),
-                cy = page.find(">&lt;b&gt;Cy&lt;/b&gt; &amp; &quot;co&quot;</a>"),
-                bea = page.rfind(">Bea</a>");
+   const size_t ann = page.find("><bdi>Ann</bdi></a>"),
+                cy = page.find("><bdi>&lt;b&gt;Cy&lt;/b&gt; &amp; &quot;co&quot;</bdi></a>"),
+                bea = page.rfind("><bdi>Bea</bdi></a>");
    EXPECT_TRUE(ann < cy && cy < bea && bea != std::string::npos) << page;
-   EXPECT_NE(
-      page.find("<a href=\"/runs/" + ids[1] + "\">Ann</a></td><td>5240</td><td>0:53.50</td>"),
-      std::string::npos)
+   EXPECT_NE(page.find("<a href=\"/runs/" + ids[1] +
+                       "\"><bdi>Ann</bdi></a></td><td>5240</td><td>0:53.50</td>"),
+             std::string::npos)
       << page;
    const std::string run = restarted.Get(("/runs/" + ids[2]).c_str())->body;
    EXPECT_NE(run.find("<dt>Rank</dt><dd>3 of 4</dd>"), std::string::npos) << run;
