@@ -11,7 +11,7 @@ build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev l
        libssl-dev libicu-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils clang libclang-rt-14-dev valgrind
-      libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium tidy)
+      libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium tidy curl)
 # The packages (debian/control's Build-Depends are the build's list), and
 # the checks the tests make of them: systemd-analyze rates the server's
 # unit.

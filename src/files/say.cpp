@@ -34,8 +34,9 @@ size_t sequenceAt(const std::string &text, size_t at, unsigned *code)
    return length;
 }
 
-// `text` with what a terminal would act on escaped.
-std::string printable(const std::string &text)
+}  // namespace
+
+std::string printable_text(const std::string &text)
 {
    std::string shown;
    unsigned code;
@@ -59,8 +60,6 @@ std::string printable(const std::string &text)
    return shown;
 }
 
-}  // namespace
-
 bool is_utf8(const std::string &text)
 {
    unsigned code;
@@ -79,5 +78,5 @@ void say(const std::string &line, FILE *to)
 
 void say_as(const char *program, const std::string &line, FILE *to)
 {
-   fprintf(to, "%s: %s\n", program, printable(line).c_str());
+   fprintf(to, "%s: %s\n", program, printable_text(line).c_str());
 }

@@ -12,6 +12,11 @@
 // sequences, nothing past U+10FFFF.
 bool is_utf8(const std::string &text);
 
+// `text` with what a terminal would act on escaped, as say() shows it:
+// control bytes (NUL, ESC, DEL and the C1 controls), bytes that are not
+// UTF-8 and the backslash itself as \xNN and \\.
+std::string printable_text(const std::string &text);
+
 // Writes "tossaro: ", `line` and a newline on `to`: the one way the
 // game's lines reach a terminal. Control bytes (NUL, ESC, DEL and the C1
 // controls), bytes that are not UTF-8 and the backslash itself are shown

@@ -12,8 +12,8 @@
 
 #include "files/background_process.h"
 #include "files/input_file.h"
-#include "files/say.h"
 #include "replay/replay_file.h"
+#include "server/server_log.h"
 
 namespace {
 
@@ -77,7 +77,7 @@ ClipMaker::ClipMaker(Store &store, std::string game) : store_(store), game_(std:
       const std::vector<std::string> waiting = store_.withoutClip(int(kQueued));
       queue_.assign(waiting.begin(), waiting.end());
    } catch (const StoreError &error) {
-      say_as("tossaro-server", std::string("the runs without a clip: ") + error.what());
+      serverLog.say(std::string("the runs without a clip: ") + error.what());
    }
    worker_ = std::thread([this] { work(); });
 }
@@ -124,7 +124,7 @@ void ClipMaker::work()
       const std::string problem = make(id);
       std::lock_guard<std::mutex> hold(mutex_);
       if (!problem.empty() && !stopping_)
-         say_as("tossaro-server", "the clip of run " + id + ": " + problem);
+         serverLog.say("the clip of run " + id + ": " + problem);
    }
 }
 

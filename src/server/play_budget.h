@@ -13,7 +13,7 @@
 #include <mutex>
 #include <string>
 
-#include "server/address_table.h"
+#include "server/bounded_table.h"
 
 class PlayBudget {
 public:
@@ -39,7 +39,7 @@ private:
 
    uint64_t ticksAMinute_;
    std::mutex mutex_;
-   AddressTable<std::deque<Spent>> spent_;
+   BoundedTable<std::deque<Spent>> spent_;
    uint64_t reservations_ = 0;
    Clock::time_point swept_{};
 };

@@ -5,6 +5,7 @@
 #include <pqxx/pqxx>
 
 #include <condition_variable>
+#include <ctime>
 #include <mutex>
 
 #include "server/store.h"
@@ -22,6 +23,10 @@ const char *const kMigrations[] = {
    // runs kept before, until digestPlays().
    "ALTER TABLE runs ADD COLUMN play text;"
    "CREATE UNIQUE INDEX runs_by_play ON runs (play);",
+   // Runs the operator took off the board (the reason; NULL for a run on
+   // it), and the row /healthz writes.
+   "ALTER TABLE runs ADD COLUMN hidden text;"
+   "CREATE TABLE health (id integer PRIMARY KEY, at bigint NOT NULL);",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -124,8 +129,9 @@ public:
          const int64_t of = countIn(work);
          std::vector<Placed> runs;
          for (const pqxx::row &row : work.exec_params(
-                 std::string(kRunColumns) + "ORDER BY score DESC, seq LIMIT $1 OFFSET $2", limit,
-                 offset))
+                 std::string(kRunColumns) +
+                    "WHERE hidden IS NULL ORDER BY score DESC, seq LIMIT $1 OFFSET $2",
+                 limit, offset))
             runs.push_back({runOf(row), offset + int64_t(runs.size()) + 1, of});
          return runs;
       });
@@ -139,21 +145,25 @@ public:
    std::optional<Placed> find(const std::string &id) override
    {
       return use([&](pqxx::work &work) -> std::optional<Placed> {
-         const pqxx::result row = work.exec_params(std::string(kRunColumns) + "WHERE id = $1", id);
+         const pqxx::result row =
+            work.exec_params(std::string(kRunColumns) + "WHERE id = $1 AND hidden IS NULL", id);
          if (row.empty())
             return std::nullopt;
          return placed(work, row[0]);
       });
    }
 
-   std::optional<Bytes> replay(const std::string &id) override
+   std::optional<Bytes> replay(const std::string &id, bool hiddenToo) override
    {
-      return blob("SELECT replay FROM runs WHERE id = $1", id);
+      return blob(hiddenToo ? "SELECT replay FROM runs WHERE id = $1"
+                            : "SELECT replay FROM runs WHERE id = $1 AND hidden IS NULL",
+                  id);
    }
 
    std::optional<Bytes> clip(const std::string &id) override
    {
-      return blob("SELECT gif FROM clips JOIN runs USING (seq) WHERE id = $1", id);
+      return blob("SELECT gif FROM clips JOIN runs USING (seq) WHERE id = $1 AND hidden IS NULL",
+                  id);
    }
 
    void keepClip(const std::string &id, const Bytes &gif) override
@@ -171,18 +181,51 @@ public:
       return use([&](pqxx::work &work) {
          std::vector<std::string> ids;
          for (const pqxx::row &row :
-              work.exec_params("SELECT id FROM runs WHERE seq NOT IN (SELECT seq FROM clips)"
-                               " ORDER BY seq DESC LIMIT $1",
+              work.exec_params("SELECT id FROM runs WHERE hidden IS NULL"
+                               " AND seq NOT IN (SELECT seq FROM clips) ORDER BY seq DESC LIMIT $1",
                                limit))
             ids.push_back(row[0].as<std::string>());
          return ids;
       });
    }
 
-   bool answers() override
+   bool hide(const std::string &id, const std::string &reason) override
+   {
+      return use([&](pqxx::work &work) {
+         return work.exec_params("UPDATE runs SET hidden = $1 WHERE id = $2", reason, id)
+                   .affected_rows() == 1;
+      });
+   }
+
+   bool unhide(const std::string &id) override
+   {
+      return use([&](pqxx::work &work) {
+         return work.exec_params("UPDATE runs SET hidden = NULL WHERE id = $1", id)
+                   .affected_rows() == 1;
+      });
+   }
+
+   std::vector<HiddenRun> hidden() override
+   {
+      return use([](pqxx::work &work) {
+         std::vector<HiddenRun> runs;
+         for (const pqxx::row &row :
+              work.exec("SELECT seq, id, name, score, ticks, played, submitted, false, hidden"
+                        " FROM runs WHERE hidden IS NOT NULL ORDER BY seq"))
+            runs.push_back({runOf(row), row[8].as<std::string>()});
+         return runs;
+      });
+   }
+
+   bool writable() override
    {
       try {
-         return use([](pqxx::work &work) { return work.exec("SELECT 1").size() == 1; });
+         return use([](pqxx::work &work) {
+            work.exec_params("INSERT INTO health (id, at) VALUES (1, $1)"
+                             " ON CONFLICT (id) DO UPDATE SET at = excluded.at",
+                             int64_t(time(nullptr)));
+            return true;
+         });
       } catch (const StoreError &) {
          return false;
       }
@@ -250,17 +293,16 @@ private:
 
    static int64_t countIn(pqxx::work &work)
    {
-      return work.exec1("SELECT count(*) FROM runs")[0].as<int64_t>();
+      return work.exec1("SELECT count(*) FROM runs WHERE hidden IS NULL")[0].as<int64_t>();
    }
 
    static Placed placed(pqxx::work &work, const pqxx::row &row)
    {
-      const int64_t rank =
-         work
-            .exec_params1(
-               "SELECT count(*) FROM runs WHERE score > $1 OR (score = $1 AND seq <= $2)",
-               row[3].as<int32_t>(), row[0].as<int64_t>())[0]
-            .as<int64_t>();
+      const int64_t rank = work
+                              .exec_params1("SELECT count(*) FROM runs WHERE hidden IS NULL"
+                                            " AND (score > $1 OR (score = $1 AND seq <= $2))",
+                                            row[3].as<int32_t>(), row[0].as<int64_t>())[0]
+                              .as<int64_t>();
       return {runOf(row), rank, countIn(work)};
    }
 

@@ -9,7 +9,7 @@
 #include <mutex>
 #include <string>
 
-#include "server/address_table.h"
+#include "server/bounded_table.h"
 
 class RateLimiter {
 public:
@@ -33,7 +33,7 @@ public:
 private:
    size_t perMinute_;
    std::mutex mutex_;
-   AddressTable<std::deque<Clock::time_point>> recent_;
+   BoundedTable<std::deque<Clock::time_point>> recent_;
    Clock::time_point swept_{};
 };
 

@@ -9,7 +9,9 @@ namespace {
 
 const char kUsage[] = "usage: tossaro-server [--listen HOST:PORT] [--database sqlite:PATH]\n"
                       "                      [--allow-origin ORIGIN] [--game PATH] [--checkers N]\n"
-                      "                      [--help] [--version]\n";
+                      "                      [--help] [--version]\n"
+                      "       tossaro-server [--database DATABASE] hide ID [REASON] | unhide ID |\n"
+                      "                      list-hidden | replay ID\n";
 
 const char kHelp[] =
    "A leaderboard of Tossaro's games: each submitted replay is played again by\n"
@@ -30,8 +32,15 @@ const char kHelp[] =
    "  --checkers N           play N submissions again at once, 1 to 256 (one a\n"
    "                         core)\n"
    "\n"
-   "exit status: 0 when stopped by SIGTERM or SIGINT; 1 when it cannot listen or\n"
-   "open the database; 2 for a mistake on the command line.\n";
+   "The operator's commands, on the database while the server runs:\n"
+   "  hide ID [REASON]       take a run off the board, keeping it and its replay\n"
+   "  unhide ID              put it back\n"
+   "  list-hidden            the hidden runs: id, score, name and why\n"
+   "  replay ID              write a run's replay, hidden or not, on stdout\n"
+   "\n"
+   "exit status: 0 when stopped by SIGTERM or SIGINT, or a command done; 1 when it\n"
+   "cannot listen or open the database, or a command finds no such run; 2 for a\n"
+   "mistake on the command line.\n";
 
 const int kMostCheckers = 256;
 
@@ -99,6 +108,20 @@ ServerCommandLine parseServerCommandLine(int argc, const char *const *argv,
          line.request = name == "--help" ? ServerRequest::Help : ServerRequest::Version;
          continue;
       }
+      if (name.rfind("--", 0) != 0) {
+         // A command: its name and its words, the last on the line.
+         o.command.assign(argv + k, argv + argc);
+         const size_t words = o.command.size();
+         const bool known = (name == "hide" && (words == 2 || words == 3)) ||
+                            ((name == "unhide" || name == "replay") && words == 2) ||
+                            (name == "list-hidden" && words == 1);
+         if (!known)
+            return mistake("no such command: " + name + " with " + std::to_string(words - 1) +
+                           (words == 2 ? " word" : " words"));
+         if (line.request == ServerRequest::Serve)
+            line.request = ServerRequest::Command;
+         break;
+      }
       if (name != "--listen" && name != "--database" && name != "--allow-origin" &&
           name != "--game" && name != "--checkers")
          return mistake("unknown option " + std::string(argv[k]));
@@ -153,6 +176,7 @@ int answerServerCommandLine(const ServerCommandLine &line, FILE *out, FILE *err)
       fputs(kUsage, err);
       return 2;
    case ServerRequest::Serve:
+   case ServerRequest::Command:
       break;
    }
    return 0;

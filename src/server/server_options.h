@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 struct ServerOptions {
    std::string host = "127.0.0.1";
@@ -14,9 +15,12 @@ struct ServerOptions {
    std::string allowOrigin;  // empty: no cross-origin access
    std::string game;  // the tossaro program that makes the clips
    unsigned checkers = 0;  // submissions played again at once; 0: one a core
+   // An operator's command and its words ("hide", ID, REASON), for a
+   // Command.
+   std::vector<std::string> command;
 };
 
-enum class ServerRequest { Serve, Help, Version, Mistake };
+enum class ServerRequest { Serve, Command, Help, Version, Mistake };
 
 struct ServerCommandLine {
    ServerRequest request = ServerRequest::Serve;

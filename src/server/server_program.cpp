@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "files/say.h"
+#include "server/operator_commands.h"
 #include "server/server_options.h"
 #include "server/service.h"
 #include "server/store.h"
@@ -34,7 +35,7 @@ int runServer(int argc, char **argv)
 {
    const ServerCommandLine line =
       parseServerCommandLine(argc, argv, getenv("STATE_DIRECTORY"), thisProgram());
-   if (line.request != ServerRequest::Serve)
+   if (line.request != ServerRequest::Serve && line.request != ServerRequest::Command)
       return answerServerCommandLine(line, stdout, stderr);
    const ServerOptions &o = line.options;
 
@@ -53,6 +54,14 @@ int runServer(int argc, char **argv)
    if (!store) {
       fail(problem);
       return 1;
+   }
+   if (line.request == ServerRequest::Command) {
+      try {
+         return runOperatorCommand(*store, o.command, stdout, stderr);
+      } catch (const StoreError &error) {
+         fail(std::string("the database: ") + error.what());
+         return 1;
+      }
    }
    // Runs kept before plays were digested are digested once.
    try {

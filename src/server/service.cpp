@@ -7,6 +7,7 @@
 #include "files/say.h"
 #include "server/client_address.h"
 #include "server/pages.h"
+#include "server/server_log.h"
 #include "server/submission.h"
 
 using httplib::Request;
@@ -124,8 +125,9 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
          } catch (const std::exception &error) {
             what = error.what();
          }
-         say_as("tossaro-server", request.method + " " + request.path + ": " + what);
-         refuse(response, 503, "the database failed: " + what);
+         serverLog.say(request.method + " " + request.path + ": " + what);
+         // What failed is the operator's to read, not the client's.
+         refuse(response, 503, "the database is unavailable");
       });
 
    http_.Post("/api/v1/replays", [this](const Request &q, Response &r) { submit(q, r); });
@@ -156,9 +158,9 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
       r.set_content(kStyleSheet, "text/css; charset=utf-8");
    });
    http_.Get("/healthz", [this](const Request &, Response &r) {
-      const bool up = store_.answers();
+      const bool up = store_.writable();
       r.status = up ? 200 : 503;
-      r.set_content(up ? "ok\n" : "the database does not answer\n", "text/plain; charset=utf-8");
+      r.set_content(up ? "ok\n" : "the database is unavailable\n", "text/plain; charset=utf-8");
    });
    if (!settings_.allowOrigin.empty()) {
       // The preflight of a submission from the allowed origin's pages.

@@ -3,6 +3,7 @@
 // server's threads take in turn.
 #include <sqlite3.h>
 
+#include <ctime>
 #include <mutex>
 #include <tuple>
 
@@ -23,6 +24,10 @@ const char *const kMigrations[] = {
    // runs kept before, until digestPlays().
    "ALTER TABLE runs ADD COLUMN play TEXT;"
    "CREATE UNIQUE INDEX runs_by_play ON runs (play);",
+   // Runs the operator took off the board (the reason; NULL for a run on
+   // it), and the row /healthz writes.
+   "ALTER TABLE runs ADD COLUMN hidden TEXT;"
+   "CREATE TABLE health (id INTEGER PRIMARY KEY, at INTEGER NOT NULL);",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -197,8 +202,9 @@ public:
    {
       std::lock_guard<std::mutex> hold(mutex_);
       const int64_t of = countHeld();
-      Statement rows(
-         db_, (std::string(kRunColumns) + "ORDER BY score DESC, seq LIMIT ? OFFSET ?").c_str());
+      Statement rows(db_, (std::string(kRunColumns) +
+                           "WHERE hidden IS NULL ORDER BY score DESC, seq LIMIT ? OFFSET ?")
+                             .c_str());
       rows.bind(1, limit).bind(2, offset);
       std::vector<Placed> runs;
       while (rows.step())
@@ -215,21 +221,24 @@ public:
    std::optional<Placed> find(const std::string &id) override
    {
       std::lock_guard<std::mutex> hold(mutex_);
-      Statement row(db_, (std::string(kRunColumns) + "WHERE id = ?").c_str());
+      Statement row(db_, (std::string(kRunColumns) + "WHERE id = ? AND hidden IS NULL").c_str());
       row.bind(1, id);
       if (!row.step())
          return std::nullopt;
       return placed(row);
    }
 
-   std::optional<Bytes> replay(const std::string &id) override
+   std::optional<Bytes> replay(const std::string &id, bool hiddenToo) override
    {
-      return blob("SELECT replay FROM runs WHERE id = ?", id);
+      return blob(hiddenToo ? "SELECT replay FROM runs WHERE id = ?"
+                            : "SELECT replay FROM runs WHERE id = ? AND hidden IS NULL",
+                  id);
    }
 
    std::optional<Bytes> clip(const std::string &id) override
    {
-      return blob("SELECT gif FROM clips JOIN runs USING (seq) WHERE id = ?", id);
+      return blob("SELECT gif FROM clips JOIN runs USING (seq) WHERE id = ? AND hidden IS NULL",
+                  id);
    }
 
    void keepClip(const std::string &id, const Bytes &gif) override
@@ -244,8 +253,8 @@ public:
    std::vector<std::string> withoutClip(int limit) override
    {
       std::lock_guard<std::mutex> hold(mutex_);
-      Statement rows(db_, "SELECT id FROM runs WHERE seq NOT IN (SELECT seq FROM clips)"
-                          " ORDER BY seq DESC LIMIT ?");
+      Statement rows(db_, "SELECT id FROM runs WHERE hidden IS NULL"
+                          " AND seq NOT IN (SELECT seq FROM clips) ORDER BY seq DESC LIMIT ?");
       rows.bind(1, limit);
       std::vector<std::string> ids;
       while (rows.step())
@@ -253,12 +262,43 @@ public:
       return ids;
    }
 
-   bool answers() override
+   bool hide(const std::string &id, const std::string &reason) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement update(db_, "UPDATE runs SET hidden = ? WHERE id = ?");
+      update.bind(1, reason).bind(2, id);
+      update.step();
+      return sqlite3_changes(db_) == 1;
+   }
+
+   bool unhide(const std::string &id) override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement update(db_, "UPDATE runs SET hidden = NULL WHERE id = ?");
+      update.bind(1, id);
+      update.step();
+      return sqlite3_changes(db_) == 1;
+   }
+
+   std::vector<HiddenRun> hidden() override
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement rows(db_, "SELECT seq, id, name, score, ticks, played, submitted, 0, hidden"
+                          " FROM runs WHERE hidden IS NOT NULL ORDER BY seq");
+      std::vector<HiddenRun> runs;
+      while (rows.step())
+         runs.push_back({rows.run(), rows.text(8)});
+      return runs;
+   }
+
+   bool writable() override
    {
       try {
          std::lock_guard<std::mutex> hold(mutex_);
-         Statement one(db_, "SELECT count(*) FROM sqlite_master");
-         return one.step();
+         Statement write(db_, "INSERT OR REPLACE INTO health (id, at) VALUES (1, ?)");
+         write.bind(1, int64_t(time(nullptr)));
+         write.step();
+         return true;
       } catch (const StoreError &) {
          return false;
       }
@@ -267,7 +307,7 @@ public:
 private:
    int64_t countHeld()
    {
-      Statement all(db_, "SELECT count(*) FROM runs");
+      Statement all(db_, "SELECT count(*) FROM runs WHERE hidden IS NULL");
       all.step();
       return all.integer(0);
    }
@@ -275,8 +315,8 @@ private:
    // The run on the statement's row, with its place now.
    Placed placed(Statement &row)
    {
-      Statement before(db_,
-                       "SELECT count(*) FROM runs WHERE score > ?1 OR (score = ?1 AND seq <= ?2)");
+      Statement before(db_, "SELECT count(*) FROM runs WHERE hidden IS NULL"
+                            " AND (score > ?1 OR (score = ?1 AND seq <= ?2))");
       before.bind(1, row.integer(3)).bind(2, row.integer(0));
       before.step();
       return {row.run(), before.integer(0), countHeld()};

@@ -35,6 +35,12 @@ struct Placed {
    int64_t of = 0;  // the runs in the table
 };
 
+// A run the operator took off the board, and why.
+struct HiddenRun {
+   Run run;
+   std::string reason;
+};
+
 // A database that fails while the server runs (the disk is full, the
 // connection is lost): the request is answered with a failure, the server
 // goes on.
@@ -67,22 +73,33 @@ public:
    // the earliest first; a later copy of a play keeps none. Returns how
    // many it gave one.
    virtual int64_t digestPlays(const PlayOf &playOf) = 0;
-   // The runs in order from the `offset`-th (from 0), at most `limit`.
+   // The runs on the board, in order from the `offset`-th (from 0), at
+   // most `limit`; how many there are; one of them. A hidden run is on no
+   // board, and its rank is what it would have.
    virtual std::vector<Placed> top(int limit, int64_t offset) = 0;
    virtual int64_t count() = 0;
    virtual std::optional<Placed> find(const std::string &id) = 0;
-   virtual std::optional<Bytes> replay(const std::string &id) = 0;
+   // The run's replay: only a run on the board's, unless `hiddenToo` (for
+   // the operator).
+   virtual std::optional<Bytes> replay(const std::string &id, bool hiddenToo = false) = 0;
    virtual std::optional<Bytes> clip(const std::string &id) = 0;
    virtual void keepClip(const std::string &id, const Bytes &gif) = 0;
-   // Runs that have no clip yet, the latest first.
+   // Runs on the board that have no clip yet, the latest first.
    virtual std::vector<std::string> withoutClip(int limit) = 0;
-   // Whether the database answers a query now.
-   virtual bool answers() = 0;
+   // Takes a run off the board, keeping it and its replay, or puts it
+   // back; false when there is no such run.
+   virtual bool hide(const std::string &id, const std::string &reason) = 0;
+   virtual bool unhide(const std::string &id) = 0;
+   // The hidden runs, the earliest submitted first.
+   virtual std::vector<HiddenRun> hidden() = 0;
+   // Whether the database takes a write now: a small table of its own is
+   // written.
+   virtual bool writable() = 0;
 };
 
 // The schema's version that this server writes; a database of a later one
 // is refused.
-const int kSchemaVersion = 2;
+const int kSchemaVersion = 3;
 
 // Opens "sqlite:PATH" (made when missing) or "postgresql://..." (or
 // "postgresql:" and any connection string libpq takes) and brings its

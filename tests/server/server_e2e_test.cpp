@@ -305,6 +305,55 @@ TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)
    EXPECT_NE(said.find(": no answer from " + site), std::string::npos) << said;
 }
 
+// The operator takes a run off the board from the command line while the
+// server runs, lists it, reads its replay, and puts it back.
+TEST_F(ServerTest, TheOperatorHidesARunWhileTheServerRunsAndPutsItBack)
+{
+   Server server(arguments("/bin/false"));
+   httplib::Client client("127.0.0.1", server.port());
+   const Bytes longGame = recordedAs("long", "Ann");
+   ASSERT_EQ(post(client, recordedAs("short", "Bea"))->status, 201);
+   const auto added = post(client, longGame);
+   ASSERT_EQ(added->status, 201);
+   const std::string id = nlohmann::json::parse(added->body)["id"];
+   const std::string command =
+      quoted(TOSSARO_SERVER) + " --database sqlite:" + quoted(scratch.path("leaderboard.db")) + " ";
+   std::string said;
+   EXPECT_EQ(run(command + "hide " + id + " 'a bot, by its timing'", &said), 0) << said;
+   EXPECT_EQ(said, "hid " + id + "\n");
+   const nlohmann::json board = nlohmann::json::parse(table(client));
+   EXPECT_EQ(board["total"], 1);
+   EXPECT_EQ(board["scores"][0]["name"], "Bea");
+   EXPECT_EQ(client.Get("/")->body.find("Ann"), std::string::npos);
+   EXPECT_EQ(client.Get(("/runs/" + id).c_str())->status, 404);
+   EXPECT_EQ(client.Get(("/api/v1/replays/" + id).c_str())->status, 404);
+   EXPECT_EQ(run(command + "list-hidden", &said), 0);
+   EXPECT_EQ(said, id + "\t5240\tAnn\ta bot, by its timing\n");
+   EXPECT_EQ(run(command + "replay " + id, &said), 0);
+   EXPECT_EQ(said, std::string(longGame.begin(), longGame.end()));
+   EXPECT_EQ(run(command + "unhide " + id, &said), 0) << said;
+   EXPECT_EQ(nlohmann::json::parse(table(client))["scores"][0]["id"], id);
+   EXPECT_EQ(run(command + "hide 0123456789abcdef", &said), 1);
+   EXPECT_EQ(said, "tossaro-server: no run 0123456789abcdef\n");
+   EXPECT_EQ(run(command + "hide", &said), 2);
+   EXPECT_EQ(said.substr(0, said.find('\n')), "tossaro-server: no such command: hide with 0 words");
+}
+
+// /healthz writes to the database: a full disk is 503, and room again
+// 200.
+TEST_F(ServerTest, HealthIsUnavailableWhileTheDiskIsFull)
+{
+   std::string said;
+   const int status = run(
+      "unshare -m bash " + quoted(std::string(TOSSARO_SOURCE_DIR) + "/tests/server/full_disk.sh") +
+         " " + quoted(TOSSARO_SERVER) + " " + quoted(scratch.path("full")),
+      &said);
+   if (status == 77 || said.find("unshare: ") == 0)
+      GTEST_SKIP() << "no tmpfs can be mounted here: " << said;
+   EXPECT_EQ(status, 0) << said;
+   EXPECT_EQ(said, "with room: 200\nfull: 503\nwith room again: 200\n");
+}
+
 // The board keeps its columns on a phone's screen and a laptop's, even
 // with a long name of a run kept before names were held to 26
 // characters, and a run's page its name.

@@ -25,6 +25,7 @@
 #include "server/play_budget.h"
 #include "server/player_name.h"
 #include "server/rate_limiter.h"
+#include "server/server_log.h"
 #include "server/server_options.h"
 #include "server/store.h"
 #include "server/submission.h"
@@ -143,7 +144,38 @@ TEST_P(StoreTest, KeepsTheReplayAndClipOfEachRunAcrossAReopening)
    EXPECT_FALSE(store->clip("b"));
    EXPECT_TRUE(store->find("a")->run.hasClip);
    EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"b"}));
-   EXPECT_TRUE(store->answers());
+   EXPECT_TRUE(store->writable());
+}
+
+// A hidden run leaves the board, its ranks, its count and its public
+// replay, and is kept, with why, until it is put back in its place.
+TEST_P(StoreTest, AHiddenRunIsKeptOffTheBoardUntilPutBack)
+{
+   add("a", 900, "da");
+   add("b", 700, "db");
+   add("c", 500, "dc");
+   EXPECT_TRUE(store->hide("b", "a bot's"));
+   EXPECT_FALSE(store->hide("e", "no such run"));
+   EXPECT_EQ(ids(store->top(10, 0)), (std::vector<std::string>{"a@1", "c@2"}));
+   EXPECT_EQ(store->count(), 2);
+   EXPECT_EQ(store->find("c")->rank, 2);
+   EXPECT_FALSE(store->find("b"));
+   EXPECT_FALSE(store->replay("b"));
+   EXPECT_EQ(store->replay("b", true), (Bytes{'b'}));
+   EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"c", "a"}));
+   const std::vector<HiddenRun> hidden = store->hidden();
+   ASSERT_EQ(hidden.size(), 1u);
+   EXPECT_EQ(hidden[0].run.id, "b");
+   EXPECT_EQ(hidden[0].run.score, 700);
+   EXPECT_EQ(hidden[0].reason, "a bot's");
+   // Its copies are still the same play, and not a row of their own.
+   Addition how = Addition::New;
+   add("d", 700, "other", &how, "play of b");
+   EXPECT_EQ(how, Addition::SamePlay);
+   EXPECT_TRUE(store->unhide("b"));
+   EXPECT_EQ(ids(store->top(10, 0)), (std::vector<std::string>{"a@1", "b@2", "c@3"}));
+   EXPECT_TRUE(store->hidden().empty());
+   EXPECT_FALSE(store->unhide("e"));
 }
 
 // Runs kept before plays were digested (a table of the first schema) are
@@ -434,6 +466,33 @@ TEST(ServerCommandLine, TakesEachNumberWithinItsRangeAndNoneBeyond)
          EXPECT_EQ(line.options.checkers, c.checkers) << what;
       }
    }
+}
+
+// --- The log -----------------------------------------------------------
+
+// A line said again within a minute is counted, not said; after the
+// minute it is said with its count; another line is said at once.
+TEST(ServerLog, SaysALineOnceAMinuteWithItsCount)
+{
+   FILE *out = tmpfile();
+   ASSERT_NE(out, nullptr);
+   ServerLog log(out);
+   const ServerLog::Clock::time_point start{};
+   const auto at = [&](int seconds) { return start + std::chrono::seconds(seconds); };
+   for (int second = 0; second < 60; second++)
+      log.say("POST /api/v1/replays: database or disk is full", at(second));
+   log.say("the clip of run 0123456789abcdef: no space", at(30));
+   log.say("POST /api/v1/replays: database or disk is full", at(60));
+   log.say("POST /api/v1/replays: database or disk is full", at(61));
+   rewind(out);
+   std::string said;
+   for (int c; (c = fgetc(out)) != EOF;)
+      said += char(c);
+   fclose(out);
+   EXPECT_EQ(said, "tossaro-server: POST /api/v1/replays: database or disk is full\n"
+                   "tossaro-server: the clip of run 0123456789abcdef: no space\n"
+                   "tossaro-server: POST /api/v1/replays: database or disk is full (and 59 more "
+                   "times in the minute before)\n");
 }
 
 // --- Checkers ----------------------------------------------------------

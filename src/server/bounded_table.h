@@ -1,10 +1,10 @@
-// What the server remembers of each address (its last submissions, the
-// play it has had checked), for at most so many addresses: past the
-// most, the one heard from longest ago is forgotten first, so that a
-// flood of new addresses takes bounded memory. Not locked: its owner
-// locks.
-#ifndef TOSSARO_SERVER_ADDRESS_TABLE_H
-#define TOSSARO_SERVER_ADDRESS_TABLE_H
+// What the server remembers of each of many keys (an address's last
+// submissions and the play it had checked, a line it said lately), for at
+// most so many keys: past the most, the one heard from longest ago is
+// forgotten first, so that a flood of new addresses takes bounded memory.
+// Not locked: its owner locks.
+#ifndef TOSSARO_SERVER_BOUNDED_TABLE_H
+#define TOSSARO_SERVER_BOUNDED_TABLE_H
 
 #include <iterator>
 #include <list>
@@ -12,26 +12,26 @@
 #include <unordered_map>
 
 template <typename Entry>
-class AddressTable {
+class BoundedTable {
 public:
-   explicit AddressTable(size_t most) : most_(most) {}
+   explicit BoundedTable(size_t most) : most_(most) {}
 
-   // The address's entry, made when new (forgetting the quietest when the
+   // The key's entry, made when new (forgetting the quietest when the
    // table is full); heard from now.
-   Entry &heard(const std::string &address)
+   Entry &heard(const std::string &key)
    {
-      auto at = entries_.find(address);
+      auto at = entries_.find(key);
       if (at != entries_.end()) {
          order_.splice(order_.end(), order_, at->second.place);
          return at->second.entry;
       }
       if (entries_.size() >= most_)
          forget(entries_.find(order_.front()));
-      order_.push_back(address);
-      return entries_.emplace(address, Held{Entry(), std::prev(order_.end())}).first->second.entry;
+      order_.push_back(key);
+      return entries_.emplace(key, Held{Entry(), std::prev(order_.end())}).first->second.entry;
    }
 
-   // Forgets every address whose entry `done` says is done with.
+   // Forgets every key whose entry `done` says is done with.
    template <typename Done>
    void forgetIf(Done done)
    {
