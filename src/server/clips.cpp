@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -24,14 +26,26 @@ const char kClipFps[] = "25";
 // The largest clip kept: ten seconds take some 2 MB.
 const size_t kLargestClip = 16u << 20;
 
+// Clip folders are named after the server's process, so that the
+// folders of a server that is gone can be told from a live one's.
+const char kClipFolderPrefix[] = "tossaro-server-clip-";
+// How long the worker sleeps when no run lacks a clip, before it looks
+// again (a run of another server on the same database, say).
+const std::chrono::minutes kIdleLook(1);
+
+std::string temporaryFolder()
+{
+   const char *temporary = getenv("TMPDIR");
+   return temporary && *temporary ? temporary : "/tmp";
+}
+
 // A folder of its own for a clip's files, removed with them.
 class ClipFolder {
 public:
    ClipFolder()
    {
-      const char *temporary = getenv("TMPDIR");
       std::string pattern =
-         std::string(temporary && *temporary ? temporary : "/tmp") + "/tossaro-server-clip-XXXXXX";
+         temporaryFolder() + "/" + kClipFolderPrefix + std::to_string(getpid()) + "-XXXXXX";
       if (mkdtemp(&pattern[0]))
          path_ = pattern;
    }
@@ -62,6 +76,32 @@ std::string lastLine(const std::string &file)
 
 }  // namespace
 
+void removeStaleClipFolders(const std::string &temporary)
+{
+   std::error_code failed;
+   for (const auto &entry : std::filesystem::directory_iterator(temporary, failed)) {
+      const std::string name = entry.path().filename();
+      if (name.rfind(kClipFolderPrefix, 0) != 0 || !entry.is_directory(failed))
+         continue;
+      // "PID-XXXXXX", or "XXXXXX" from a server before folders had its pid.
+      const std::string rest = name.substr(strlen(kClipFolderPrefix));
+      const size_t dash = rest.find('-');
+      const pid_t pid = dash == std::string::npos ? 0 : pid_t(atol(rest.substr(0, dash).c_str()));
+      if (pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH))
+         continue;
+      std::filesystem::remove_all(entry.path(), failed);
+   }
+}
+
+std::optional<std::string> nextClip(Store &store, const std::set<std::string> &failed)
+{
+   for (const std::string &id : store.withoutClip(int(failed.size()) + 1)) {
+      if (failed.count(id) == 0)
+         return id;
+   }
+   return std::nullopt;
+}
+
 std::vector<std::string> clipCommand(const std::string &game, const std::string &replayFile,
                                      const std::string &gifFile, uint32_t ticks)
 {
@@ -73,12 +113,7 @@ std::vector<std::string> clipCommand(const std::string &game, const std::string 
 
 ClipMaker::ClipMaker(Store &store, std::string game) : store_(store), game_(std::move(game))
 {
-   try {
-      const std::vector<std::string> waiting = store_.withoutClip(int(kQueued));
-      queue_.assign(waiting.begin(), waiting.end());
-   } catch (const StoreError &error) {
-      serverLog.say(std::string("the runs without a clip: ") + error.what());
-   }
+   removeStaleClipFolders(temporaryFolder());
    worker_ = std::thread([this] { work(); });
 }
 
@@ -87,13 +122,11 @@ ClipMaker::~ClipMaker()
    stop();
 }
 
-void ClipMaker::ask(const std::string &id)
+void ClipMaker::ask()
 {
    std::lock_guard<std::mutex> hold(mutex_);
-   if (queue_.size() < kQueued && !stopping_) {
-      queue_.push_back(id);
-      asked_.notify_one();
-   }
+   asked_ = true;
+   poked_.notify_one();
 }
 
 void ClipMaker::stop()
@@ -103,7 +136,7 @@ void ClipMaker::stop()
       stopping_ = true;
       if (making_ > 0)
          kill(making_, SIGKILL);
-      asked_.notify_one();
+      poked_.notify_one();
    }
    if (worker_.joinable())
       worker_.join();
@@ -111,53 +144,59 @@ void ClipMaker::stop()
 
 void ClipMaker::work()
 {
+   // The runs whose clip could not be made in this run of the server.
+   std::set<std::string> failed;
    for (;;) {
-      std::string id;
-      {
+      std::optional<std::string> id;
+      std::string problem;
+      try {
+         id = nextClip(store_, failed);
+         if (id)
+            problem = make(*id);
+      } catch (const StoreError &error) {
+         // The database's failure is no clip's: the run is tried again.
+         serverLog.say(std::string("the clips: ") + error.what());
+         id.reset();
+      }
+      if (!id) {
          std::unique_lock<std::mutex> hold(mutex_);
-         asked_.wait(hold, [this] { return stopping_ || !queue_.empty(); });
+         poked_.wait_for(hold, kIdleLook, [this] { return stopping_ || asked_; });
+         asked_ = false;
          if (stopping_)
             return;
-         id = queue_.front();
-         queue_.pop_front();
+         continue;
       }
-      const std::string problem = make(id);
       std::lock_guard<std::mutex> hold(mutex_);
-      if (!problem.empty() && !stopping_)
-         serverLog.say("the clip of run " + id + ": " + problem);
+      if (stopping_)
+         return;
+      if (!problem.empty()) {
+         failed.insert(*id);
+         serverLog.say("the clip of run " + *id + ": " + problem);
+      }
    }
 }
 
 std::string ClipMaker::make(const std::string &id)
 {
-   try {
-      // A run asked for again while its clip was made.
-      const std::optional<Placed> run = store_.find(id);
-      if (run && run->run.hasClip)
-         return "";
-      const std::optional<Bytes> replay = store_.replay(id);
-      if (!replay)
-         return "no such run";
-      const ReplayReading reading = decodeReplay(replay->data(), replay->size());
-      const ClipFolder folder;
-      if (folder.path().empty())
-         return std::string("cannot make a temporary folder: ") + strerror(errno);
-      const std::string replayFile = folder.path() + "/run.rpl",
-                        gifFile = folder.path() + "/clip.gif";
-      std::ofstream(replayFile, std::ios::binary)
-         .write(reinterpret_cast<const char *>(replay->data()), std::streamsize(replay->size()));
-      const std::string problem = runExport(
-         clipCommand(game_, replayFile, gifFile, reading.replay.ticks), folder.path() + "/said");
-      if (!problem.empty())
-         return problem;
-      const InputFile gif = read_input_file(gifFile, kLargestClip);
-      if (!gif.problem.empty())
-         return gif.problem;
-      store_.keepClip(id, gif.bytes);
-      return "";
-   } catch (const StoreError &error) {
-      return error.what();
-   }
+   const std::optional<Bytes> replay = store_.replay(id);
+   if (!replay)
+      return "no such run";
+   const ReplayReading reading = decodeReplay(replay->data(), replay->size());
+   const ClipFolder folder;
+   if (folder.path().empty())
+      return std::string("cannot make a temporary folder: ") + strerror(errno);
+   const std::string replayFile = folder.path() + "/run.rpl", gifFile = folder.path() + "/clip.gif";
+   std::ofstream(replayFile, std::ios::binary)
+      .write(reinterpret_cast<const char *>(replay->data()), std::streamsize(replay->size()));
+   const std::string problem = runExport(
+      clipCommand(game_, replayFile, gifFile, reading.replay.ticks), folder.path() + "/said");
+   if (!problem.empty())
+      return problem;
+   const InputFile gif = read_input_file(gifFile, kLargestClip);
+   if (!gif.problem.empty())
+      return gif.problem;
+   store_.keepClip(id, gif.bytes);
+   return "";
 }
 
 std::string ClipMaker::runExport(const std::vector<std::string> &command, const std::string &said)

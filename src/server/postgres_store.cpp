@@ -180,10 +180,10 @@ public:
    {
       return use([&](pqxx::work &work) {
          std::vector<std::string> ids;
-         for (const pqxx::row &row :
-              work.exec_params("SELECT id FROM runs WHERE hidden IS NULL"
-                               " AND seq NOT IN (SELECT seq FROM clips) ORDER BY seq DESC LIMIT $1",
-                               limit))
+         for (const pqxx::row &row : work.exec_params(
+                 "SELECT id FROM runs WHERE hidden IS NULL"
+                 " AND seq NOT IN (SELECT seq FROM clips) ORDER BY score DESC, seq LIMIT $1",
+                 limit))
             ids.push_back(row[0].as<std::string>());
          return ids;
       });

@@ -226,7 +226,7 @@ void Service::submit(const Request &request, Response &response)
                                       ", sent before under another name, time or version"},
                          {"id", placed.run.id}});
    if (how == Addition::New && clips_)
-      clips_->ask(placed.run.id);
+      clips_->ask();
    answer(response, how == Addition::New ? 201 : 200,
           json{{"id", placed.run.id},
                {"name", placed.run.name},

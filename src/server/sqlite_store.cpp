@@ -253,8 +253,9 @@ public:
    std::vector<std::string> withoutClip(int limit) override
    {
       std::lock_guard<std::mutex> hold(mutex_);
-      Statement rows(db_, "SELECT id FROM runs WHERE hidden IS NULL"
-                          " AND seq NOT IN (SELECT seq FROM clips) ORDER BY seq DESC LIMIT ?");
+      Statement rows(db_,
+                     "SELECT id FROM runs WHERE hidden IS NULL"
+                     " AND seq NOT IN (SELECT seq FROM clips) ORDER BY score DESC, seq LIMIT ?");
       rows.bind(1, limit);
       std::vector<std::string> ids;
       while (rows.step())

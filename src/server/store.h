@@ -84,7 +84,7 @@ public:
    virtual std::optional<Bytes> replay(const std::string &id, bool hiddenToo = false) = 0;
    virtual std::optional<Bytes> clip(const std::string &id) = 0;
    virtual void keepClip(const std::string &id, const Bytes &gif) = 0;
-   // Runs on the board that have no clip yet, the latest first.
+   // Runs on the board that have no clip yet, the best first.
    virtual std::vector<std::string> withoutClip(int limit) = 0;
    // Takes a run off the board, keeping it and its replay, or puts it
    // back; false when there is no such run.

@@ -7,13 +7,16 @@
 #include <glob.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <filesystem>
 #include <functional>
 #include <mutex>
+#include <set>
 #include <stdexcept>
 #include <thread>
 
@@ -162,7 +165,7 @@ TEST_P(StoreTest, AHiddenRunIsKeptOffTheBoardUntilPutBack)
    EXPECT_FALSE(store->find("b"));
    EXPECT_FALSE(store->replay("b"));
    EXPECT_EQ(store->replay("b", true), (Bytes{'b'}));
-   EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"c", "a"}));
+   EXPECT_EQ(store->withoutClip(10), (std::vector<std::string>{"a", "c"}));
    const std::vector<HiddenRun> hidden = store->hidden();
    ASSERT_EQ(hidden.size(), 1u);
    EXPECT_EQ(hidden[0].run.id, "b");
@@ -414,6 +417,51 @@ TEST(Clips, AreTheLastTenSecondsByTheGamesOwnExport)
    // A game shorter than ten seconds, whole.
    EXPECT_EQ(clipCommand("tossaro", "r", "g", 651)[6], "0.00");
    EXPECT_EQ(clipCommand("tossaro", "r", "g", 1001)[6], "0.01");
+}
+
+// The clips are made from the database, the best run first: none is
+// dropped, and one whose clip failed waits for the next start.
+TEST(Clips, TheNextIsTheBestRunWithoutOneButForThoseThatFailed)
+{
+   Scratch scratch;
+   std::string problem;
+   std::unique_ptr<Store> store = openStore("sqlite:" + scratch.path("clips.db"), &problem);
+   ASSERT_TRUE(store) << problem;
+   for (const auto &[id, score] : {std::pair{"a", 500}, {"b", 900}, {"c", 700}, {"d", 800}}) {
+      ::Run run;
+      run.id = id;
+      run.score = score;
+      Addition how;
+      store->add(run, id, id, Bytes{'r'}, &how);
+   }
+   store->keepClip("b", Bytes{'G'});
+   EXPECT_EQ(nextClip(*store, {}), "d");
+   EXPECT_EQ(nextClip(*store, {"d"}), "c");
+   EXPECT_EQ(nextClip(*store, {"d", "c"}), "a");
+   EXPECT_EQ(nextClip(*store, {"a", "c", "d"}), std::nullopt);
+}
+
+// A server killed while it made a clip leaves its folder; the next start
+// removes such folders, but a live server's, and nothing else.
+TEST(Clips, AServerGoneLeavesNoFolderBehindAtTheNextStart)
+{
+   Scratch scratch;
+   const pid_t gone = fork();
+   if (gone == 0)
+      _exit(0);
+   waitpid(gone, nullptr, 0);
+   const std::string live = "tossaro-server-clip-" + std::to_string(getpid()) + "-Lv1ng0",
+                     dead = "tossaro-server-clip-" + std::to_string(gone) + "-D3adX1",
+                     older = "tossaro-server-clip-Ab12Cd";
+   for (const std::string &folder : {live, dead, older, std::string("something-else")}) {
+      std::filesystem::create_directories(scratch.path(folder));
+      scratch.write(folder + "/run.rpl", Bytes{'r'});
+   }
+   removeStaleClipFolders(scratch.path(""));
+   std::set<std::string> left;
+   for (const auto &entry : std::filesystem::directory_iterator(scratch.path("")))
+      left.insert(entry.path().filename());
+   EXPECT_EQ(left, (std::set<std::string>{live, "something-else"}));
 }
 
 // --- The pages ---------------------------------------------------------
