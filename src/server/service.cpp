@@ -105,6 +105,9 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
    // each open connection has a thread (the library gives eight on this
    // machine, and a ninth client would wait for one of them to leave).
    http_.set_keep_alive_max_count(1000);
+   // An answer goes out at once, not after the client's delayed
+   // acknowledgement of the last one (Nagle's algorithm).
+   http_.set_tcp_nodelay(true);
    http_.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
    http_.set_error_handler([](const Request &request, Response &response) {
       if (!response.body.empty())
