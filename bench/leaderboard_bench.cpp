@@ -12,8 +12,11 @@
 // them sent one at a time and then two at a time, to a server with one
 // checker and to one with two. Prints the games checked a second and the
 // time two at a time took of the time one at a time took.
+// Then, for each DATABASE, the table grown to a million runs (--rows) by
+// the bench, and 200 submissions sent one at a time: their latency, p50
+// and p99.
 // usage: leaderboard_bench [--submissions N] [--game PATH] [--long-games N]
-//                          [--long-ticks N] SERVER DATABASE...
+//                          [--long-ticks N] [--rows N] SERVER DATABASE...
 #include <httplib.h>
 
 #include <signal.h>
@@ -31,6 +34,7 @@
 
 #include "files/input_file.h"
 #include "long_games.h"
+#include "million_rows.h"
 #include "replay/replay_file.h"
 
 namespace {
@@ -94,9 +98,13 @@ std::vector<std::string> distinctReplays(int count)
          std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl", 1 << 20);
       games.push_back(decodeReplay(file.bytes.data(), file.bytes.size()).replay);
    }
+   // One play is one run: the beginnings of the games, each another play.
+   std::vector<std::vector<Replay>> beginnings;
+   for (const Replay &game : games)
+      beginnings.push_back(beginningsOf(game, size_t(count) / games.size() + 1, 1));
    std::vector<std::string> bodies;
    for (int k = 0; k < count; k++) {
-      Replay replay = games[size_t(k) % games.size()];
+      Replay replay = beginnings[size_t(k) % games.size()][size_t(k) / games.size()];
       replay.name = "Player " + std::to_string(k);
       const std::vector<unsigned char> bytes = encodeReplay(replay);
       bodies.emplace_back(bytes.begin(), bytes.end());
@@ -206,13 +214,21 @@ bool measureCostly(const std::string &server, const std::string &database,
       ticks += game.ticks;
    printf("costly submissions: %d long games of %.0f ticks on average, %s\n", kCostlySubmissions,
           double(ticks) / double(games.size()), database.substr(0, database.find(':')).c_str());
+   // Plays of their own for each run: every one is a new row, of nearly
+   // the length of its game.
+   const size_t each = (4 * kCostlySubmissions + games.size() - 1) / games.size();
+   std::vector<std::vector<Replay>> beginnings;
+   for (const Replay &game : games)
+      beginnings.push_back(
+         beginningsOf(game, each, std::max(1u, std::min(100u, game.ticks / uint32_t(each + 1)))));
+   size_t used = 0;
    bool good = true;
    for (unsigned checkers : {1u, 2u}) {
-      // Names of their own for each run: every one is a new row.
       std::vector<std::string> once, twice;
       for (int k = 0; k < kCostlySubmissions; k++) {
          for (auto *bodies : {&once, &twice}) {
-            Replay replay = games[size_t(k) % games.size()];
+            Replay replay = beginnings[used % games.size()][used / games.size()];
+            used++;
             replay.name = "Long " + std::to_string(checkers) + (bodies == &once ? "a" : "b") +
                           std::to_string(k);
             const std::vector<unsigned char> bytes = encodeReplay(replay);
@@ -242,11 +258,52 @@ bool measureCostly(const std::string &server, const std::string &database,
    return good;
 }
 
+// The table grown to `rows` runs, then `bodies` sent one at a time: the
+// time each submission takes with so many rows to rank it among.
+bool measureMany(const std::string &server, const std::string &database, int64_t rows,
+                 const std::vector<std::string> &bodies)
+{
+   const Clock::time_point filling = Clock::now();
+   const std::string problem = addRows(database, rows);
+   if (!problem.empty()) {
+      fprintf(stderr, "leaderboard_bench: %s\n", problem.c_str());
+      return false;
+   }
+   const double filled = milliseconds(Clock::now() - filling) / 1000;
+   int port = 0;
+   const pid_t pid = startServer(server, database, "/nonexistent", 0, &port);
+   if (port == 0) {
+      fprintf(stderr, "leaderboard_bench: %s did not start\n", server.c_str());
+      return false;
+   }
+   httplib::Client client("127.0.0.1", port);
+   std::vector<double> latencies;
+   int created = 0;
+   for (size_t k = 0; k < bodies.size(); k++) {
+      const std::string address = "198.20.0." + std::to_string(k % 250 + 1);
+      const Clock::time_point sent = Clock::now();
+      const auto got = client.Post("/api/v1/replays", {{"X-Real-IP", address}}, bodies[k],
+                                   "application/octet-stream");
+      latencies.push_back(milliseconds(Clock::now() - sent));
+      created += got && got->status == 201;
+   }
+   const auto scores = client.Get("/api/v1/scores?limit=1");
+   kill(pid, SIGTERM);
+   waitpid(pid, nullptr, 0);
+   printf("%s with %lld more rows (made in %.1f s)\n",
+          database.substr(0, database.find(':')).c_str(), (long long)rows, filled);
+   printf("  %zu submissions one at a time: p50 %.1f ms, p99 %.1f ms; %d taken; %s\n",
+          bodies.size(), percentile(latencies, 0.5), percentile(latencies, 0.99), created,
+          scores ? scores->body.substr(0, scores->body.find(',')).c_str() : "no table");
+   return created == int(bodies.size());
+}
+
 }  // namespace
 
 int main(int argc, char **argv)
 {
    int submissions = 1000, longGames = 4;
+   int64_t rows = 1000000;
    uint32_t longTicks = 300000;
    std::string game = "/nonexistent";
    int k = 1;
@@ -259,10 +316,12 @@ int main(int argc, char **argv)
          longGames = atoi(argv[k + 1]);
       else if (strcmp(argv[k], "--long-ticks") == 0)
          longTicks = uint32_t(atol(argv[k + 1]));
+      else if (strcmp(argv[k], "--rows") == 0)
+         rows = atoll(argv[k + 1]);
    }
    if (argc - k < 2 || submissions < 1) {
       fputs("usage: leaderboard_bench [--submissions N] [--game PATH] [--long-games N]\n"
-            "                         [--long-ticks N] SERVER DATABASE...\n",
+            "                         [--long-ticks N] [--rows N] SERVER DATABASE...\n",
             stderr);
       return 2;
    }
@@ -275,5 +334,10 @@ int main(int argc, char **argv)
       games.push_back(longGame(1733600000 + g, longTicks, "Long"));
    if (!games.empty())
       good = measureCostly(argv[k], argv[k + 1], games) && good;
+   // Plays that none of the runs above has made.
+   const std::vector<std::string> more = distinctReplays(submissions + 200);
+   const std::vector<std::string> last(more.end() - 200, more.end());
+   for (int d = k + 1; d < argc && rows > 0; d++)
+      good = measureMany(argv[k], argv[d], rows, last) && good;
    return good ? 0 : 1;
 }

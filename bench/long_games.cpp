@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "game/game.h"
+#include "replay/playback.h"
 #include "replay/recorder.h"
 
 namespace {
@@ -77,4 +78,19 @@ Replay longGame(int64_t startTime, uint32_t ticks, const std::string &name)
    Replay replay = *recorder.finished();
    replay.name = name;
    return replay;
+}
+
+std::vector<Replay> beginningsOf(const Replay &game, size_t count, uint32_t step)
+{
+   // The score after every tick, from one play of the whole.
+   std::vector<int32_t> scores{0};
+   Playback playback(game);
+   while (playback.step())
+      scores.push_back(playback.game().score);
+   std::vector<Replay> beginnings;
+   for (uint32_t k = 1; beginnings.size() < count && uint64_t(k) * step < game.ticks; k++) {
+      const uint32_t ticks = game.ticks - k * step;
+      beginnings.push_back(replayUpTo(game, ticks, scores[ticks]));
+   }
+   return beginnings;
 }

@@ -27,6 +27,13 @@ const char *const kMigrations[] = {
    // it), and the row /healthz writes.
    "ALTER TABLE runs ADD COLUMN hidden text;"
    "CREATE TABLE health (id integer PRIMARY KEY, at bigint NOT NULL);",
+   // The runs on the board, counted as they come and go: how many in all,
+   // and how many of each score, whose sum over the better scores is a
+   // run's rank without a scan of the runs.
+   "CREATE TABLE tally (id integer PRIMARY KEY CHECK (id = 1), runs bigint NOT NULL);"
+   "INSERT INTO tally SELECT 1, count(*) FROM runs WHERE hidden IS NULL;"
+   "CREATE TABLE score_counts (score integer PRIMARY KEY, runs bigint NOT NULL);"
+   "INSERT INTO score_counts SELECT score, count(*) FROM runs WHERE hidden IS NULL GROUP BY score;",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -89,9 +96,11 @@ public:
             given.id, digest, play, given.name, given.score, int64_t(given.ticks), given.played,
             given.submitted, binary(replay));
          *how = Addition::New;
-         if (!inserted.empty())
+         if (!inserted.empty()) {
+            tally(work, given.score, 1);
             return placed(
                work, work.exec_params1(std::string(kRunColumns) + "WHERE digest = $1", digest));
+         }
          const pqxx::result same =
             work.exec_params(std::string(kRunColumns) + "WHERE digest = $1", digest);
          *how = same.empty() ? Addition::SamePlay : Addition::SameBytes;
@@ -191,19 +200,10 @@ public:
 
    bool hide(const std::string &id, const std::string &reason) override
    {
-      return use([&](pqxx::work &work) {
-         return work.exec_params("UPDATE runs SET hidden = $1 WHERE id = $2", reason, id)
-                   .affected_rows() == 1;
-      });
+      return setHidden(id, &reason);
    }
 
-   bool unhide(const std::string &id) override
-   {
-      return use([&](pqxx::work &work) {
-         return work.exec_params("UPDATE runs SET hidden = NULL WHERE id = $1", id)
-                   .affected_rows() == 1;
-      });
-   }
+   bool unhide(const std::string &id) override { return setHidden(id, nullptr); }
 
    std::vector<HiddenRun> hidden() override
    {
@@ -291,18 +291,52 @@ private:
       ready_.notify_one();
    }
 
-   static int64_t countIn(pqxx::work &work)
+   // Counts `change` more (or fewer) runs of `score` on the board.
+   static void tally(pqxx::work &work, int32_t score, int64_t change)
    {
-      return work.exec1("SELECT count(*) FROM runs WHERE hidden IS NULL")[0].as<int64_t>();
+      work.exec_params("INSERT INTO score_counts (score, runs) VALUES ($1, $2)"
+                       " ON CONFLICT (score) DO UPDATE SET runs = score_counts.runs + $2",
+                       score, change);
+      work.exec_params("UPDATE tally SET runs = runs + $1", change);
    }
 
+   // Hides the run with the reason, or shows it with none; the tallies
+   // change only when the run comes or goes. The run's row is locked, so
+   // that two servers cannot count one change twice.
+   bool setHidden(const std::string &id, const std::string *reason)
+   {
+      return use([&](pqxx::work &work) {
+         const pqxx::result row =
+            work.exec_params("SELECT score, hidden IS NULL FROM runs WHERE id = $1 FOR UPDATE", id);
+         if (row.empty())
+            return false;
+         const bool shown = row[0][1].as<bool>();
+         if (reason)
+            work.exec_params("UPDATE runs SET hidden = $1 WHERE id = $2", *reason, id);
+         else
+            work.exec_params("UPDATE runs SET hidden = NULL WHERE id = $1", id);
+         if (shown == (reason != nullptr))
+            tally(work, row[0][0].as<int32_t>(), reason ? -1 : 1);
+         return true;
+      });
+   }
+
+   static int64_t countIn(pqxx::work &work)
+   {
+      return work.exec1("SELECT runs FROM tally")[0].as<int64_t>();
+   }
+
+   // The run on the row, with its place now: the runs of better scores,
+   // from their tallies, and those of its score submitted before it.
    static Placed placed(pqxx::work &work, const pqxx::row &row)
    {
-      const int64_t rank = work
-                              .exec_params1("SELECT count(*) FROM runs WHERE hidden IS NULL"
-                                            " AND (score > $1 OR (score = $1 AND seq <= $2))",
-                                            row[3].as<int32_t>(), row[0].as<int64_t>())[0]
-                              .as<int64_t>();
+      const int64_t rank =
+         work
+            .exec_params1("SELECT (SELECT coalesce(sum(runs), 0) FROM score_counts"
+                          " WHERE score > $1) + (SELECT count(*) FROM runs WHERE score = $1"
+                          " AND seq <= $2 AND hidden IS NULL)",
+                          row[3].as<int32_t>(), row[0].as<int64_t>())[0]
+            .as<int64_t>();
       return {runOf(row), rank, countIn(work)};
    }
 

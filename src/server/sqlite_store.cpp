@@ -28,6 +28,13 @@ const char *const kMigrations[] = {
    // it), and the row /healthz writes.
    "ALTER TABLE runs ADD COLUMN hidden TEXT;"
    "CREATE TABLE health (id INTEGER PRIMARY KEY, at INTEGER NOT NULL);",
+   // The runs on the board, counted as they come and go: how many in all,
+   // and how many of each score, whose sum over the better scores is a
+   // run's rank without a scan of the runs.
+   "CREATE TABLE tally (id INTEGER PRIMARY KEY CHECK (id = 1), runs INTEGER NOT NULL);"
+   "INSERT INTO tally SELECT 1, count(*) FROM runs WHERE hidden IS NULL;"
+   "CREATE TABLE score_counts (score INTEGER PRIMARY KEY, runs INTEGER NOT NULL);"
+   "INSERT INTO score_counts SELECT score, count(*) FROM runs WHERE hidden IS NULL GROUP BY score;",
 };
 static_assert(sizeof kMigrations / sizeof *kMigrations == kSchemaVersion);
 
@@ -166,12 +173,15 @@ public:
             return placed(same);
          }
       }
-      Statement insert(db_, "INSERT INTO runs (id, digest, play, name, score, ticks, played,"
-                            " submitted, replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
-      insert.bind(1, given.id).bind(2, digest).bind(3, play).bind(4, given.name);
-      insert.bind(5, given.score).bind(6, given.ticks).bind(7, given.played);
-      insert.bind(8, given.submitted).bind(9, replay);
-      insert.step();
+      inTransaction([&] {
+         Statement insert(db_, "INSERT INTO runs (id, digest, play, name, score, ticks, played,"
+                               " submitted, replay) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)");
+         insert.bind(1, given.id).bind(2, digest).bind(3, play).bind(4, given.name);
+         insert.bind(5, given.score).bind(6, given.ticks).bind(7, given.played);
+         insert.bind(8, given.submitted).bind(9, replay);
+         insert.step();
+         tally(given.score, 1);
+      });
       *how = Addition::New;
       Statement added(db_, (std::string(kRunColumns) + "WHERE digest = ?").c_str());
       added.bind(1, digest);
@@ -265,21 +275,10 @@ public:
 
    bool hide(const std::string &id, const std::string &reason) override
    {
-      std::lock_guard<std::mutex> hold(mutex_);
-      Statement update(db_, "UPDATE runs SET hidden = ? WHERE id = ?");
-      update.bind(1, reason).bind(2, id);
-      update.step();
-      return sqlite3_changes(db_) == 1;
+      return setHidden(id, &reason);
    }
 
-   bool unhide(const std::string &id) override
-   {
-      std::lock_guard<std::mutex> hold(mutex_);
-      Statement update(db_, "UPDATE runs SET hidden = NULL WHERE id = ?");
-      update.bind(1, id);
-      update.step();
-      return sqlite3_changes(db_) == 1;
-   }
+   bool unhide(const std::string &id) override { return setHidden(id, nullptr); }
 
    std::vector<HiddenRun> hidden() override
    {
@@ -306,21 +305,75 @@ public:
    }
 
 private:
+   // Runs `body` as one transaction, rolled back when it throws.
+   template <typename Body>
+   void inTransaction(Body body)
+   {
+      run("BEGIN IMMEDIATE");
+      try {
+         body();
+         run("COMMIT");
+      } catch (const StoreError &) {
+         run("ROLLBACK");
+         throw;
+      }
+   }
+
+   // Counts `change` more (or fewer) runs of `score` on the board.
+   void tally(int64_t score, int64_t change)
+   {
+      Statement scores(db_, "INSERT INTO score_counts (score, runs) VALUES (?1, ?2)"
+                            " ON CONFLICT (score) DO UPDATE SET runs = runs + ?2");
+      scores.bind(1, score).bind(2, change);
+      scores.step();
+      Statement all(db_, "UPDATE tally SET runs = runs + ?");
+      all.bind(1, change);
+      all.step();
+   }
+
+   // Hides the run with the reason, or shows it with none; the tallies
+   // change only when the run comes or goes.
+   bool setHidden(const std::string &id, const std::string *reason)
+   {
+      std::lock_guard<std::mutex> hold(mutex_);
+      Statement row(db_, "SELECT score, hidden IS NULL FROM runs WHERE id = ?");
+      row.bind(1, id);
+      if (!row.step())
+         return false;
+      const int64_t score = row.integer(0);
+      const bool shown = row.integer(1) != 0;
+      inTransaction([&] {
+         Statement update(db_, "UPDATE runs SET hidden = ? WHERE id = ?");
+         if (reason)
+            update.bind(1, *reason);
+         update.bind(2, id);
+         update.step();
+         if (shown == (reason != nullptr))
+            tally(score, reason ? -1 : 1);
+      });
+      return true;
+   }
+
    int64_t countHeld()
    {
-      Statement all(db_, "SELECT count(*) FROM runs WHERE hidden IS NULL");
+      Statement all(db_, "SELECT runs FROM tally");
       all.step();
       return all.integer(0);
    }
 
-   // The run on the statement's row, with its place now.
+   // The run on the statement's row, with its place now: the runs of
+   // better scores, from their tallies, and those of its score submitted
+   // before it.
    Placed placed(Statement &row)
    {
-      Statement before(db_, "SELECT count(*) FROM runs WHERE hidden IS NULL"
-                            " AND (score > ?1 OR (score = ?1 AND seq <= ?2))");
-      before.bind(1, row.integer(3)).bind(2, row.integer(0));
-      before.step();
-      return {row.run(), before.integer(0), countHeld()};
+      Statement better(db_, "SELECT coalesce(sum(runs), 0) FROM score_counts WHERE score > ?");
+      better.bind(1, row.integer(3));
+      better.step();
+      Statement equal(db_, "SELECT count(*) FROM runs WHERE score = ? AND seq <= ?"
+                           " AND hidden IS NULL");
+      equal.bind(1, row.integer(3)).bind(2, row.integer(0));
+      equal.step();
+      return {row.run(), better.integer(0) + equal.integer(0), countHeld()};
    }
 
    std::optional<Bytes> blob(const char *sql, const std::string &id)

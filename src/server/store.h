@@ -99,7 +99,7 @@ public:
 
 // The schema's version that this server writes; a database of a later one
 // is refused.
-const int kSchemaVersion = 3;
+const int kSchemaVersion = 4;
 
 // Opens "sqlite:PATH" (made when missing) or "postgresql://..." (or
 // "postgresql:" and any connection string libpq takes) and brings its

@@ -157,7 +157,8 @@ TEST_P(StoreTest, AHiddenRunIsKeptOffTheBoardUntilPutBack)
    add("a", 900, "da");
    add("b", 700, "db");
    add("c", 500, "dc");
-   EXPECT_TRUE(store->hide("b", "a bot's"));
+   EXPECT_TRUE(store->hide("b", "a bot"));
+   EXPECT_TRUE(store->hide("b", "a bot's")) << "hidden again, with another reason";
    EXPECT_FALSE(store->hide("e", "no such run"));
    EXPECT_EQ(ids(store->top(10, 0)), (std::vector<std::string>{"a@1", "c@2"}));
    EXPECT_EQ(store->count(), 2);
@@ -176,7 +177,10 @@ TEST_P(StoreTest, AHiddenRunIsKeptOffTheBoardUntilPutBack)
    add("d", 700, "other", &how, "play of b");
    EXPECT_EQ(how, Addition::SamePlay);
    EXPECT_TRUE(store->unhide("b"));
+   EXPECT_TRUE(store->unhide("b")) << "shown already";
    EXPECT_EQ(ids(store->top(10, 0)), (std::vector<std::string>{"a@1", "b@2", "c@3"}));
+   EXPECT_EQ(store->count(), 3);
+   EXPECT_EQ(store->find("c")->rank, 3);
    EXPECT_TRUE(store->hidden().empty());
    EXPECT_FALSE(store->unhide("e"));
 }
@@ -213,6 +217,10 @@ TEST(SqliteStore, DigestsThePlaysOfRunsKeptBeforeTheEarliestFirst)
    const PlayOf playOf = [](const Bytes &bytes) { return std::string(1, char(bytes[0])); };
    EXPECT_EQ(store->digestPlays(playOf), 2);
    EXPECT_EQ(store->digestPlays(playOf), 0) << "done once";
+   // Counted as they were, and ranked.
+   EXPECT_EQ(store->count(), 3);
+   EXPECT_EQ(store->find("other")->rank, 3);
+   EXPECT_EQ(store->find("copy")->rank, 2);
    ::Run run;
    run.id = "new";
    Addition how = Addition::New;
