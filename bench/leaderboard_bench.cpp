@@ -12,6 +12,10 @@
 // them sent one at a time and then two at a time, to a server with one
 // checker and to one with two. Prints the games checked a second and the
 // time two at a time took of the time one at a time took.
+// Then a flood: 8 addresses sending the long games forged (the last
+// score changed, so that each is refused only at its last tick) without
+// pause, while players send 20-second games one at a time: their median
+// and p99.
 // Then, for each DATABASE, the table grown to a million runs (--rows) by
 // the bench, and 200 submissions sent one at a time: their latency, p50
 // and p99.
@@ -90,24 +94,33 @@ pid_t startServer(const std::string &server, const std::string &database, const 
    return pid;
 }
 
+Replay recordedGame(const char *name)
+{
+   const InputFile file =
+      read_input_file(std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl", 1 << 20);
+   return decodeReplay(file.bytes.data(), file.bytes.size()).replay;
+}
+
+std::string bodyOf(Replay replay, const std::string &name)
+{
+   replay.name = name;
+   const std::vector<unsigned char> bytes = encodeReplay(replay);
+   return std::string(bytes.begin(), bytes.end());
+}
+
+// `count` replays, each another play (one play is one run): the
+// beginnings of the recorded games in turn, some 8,700 at the most.
 std::vector<std::string> distinctReplays(int count)
 {
-   std::vector<Replay> games;
-   for (const char *name : {"short", "long", "pad"}) {
-      const InputFile file = read_input_file(
-         std::string(TOSSARO_SOURCE_DIR) + "/tests/replays/" + name + ".rpl", 1 << 20);
-      games.push_back(decodeReplay(file.bytes.data(), file.bytes.size()).replay);
-   }
-   // One play is one run: the beginnings of the games, each another play.
    std::vector<std::vector<Replay>> beginnings;
-   for (const Replay &game : games)
-      beginnings.push_back(beginningsOf(game, size_t(count) / games.size() + 1, 1));
+   for (const char *name : {"short", "long", "pad"})
+      beginnings.push_back(beginningsOf(recordedGame(name), size_t(count), 1));
    std::vector<std::string> bodies;
-   for (int k = 0; k < count; k++) {
-      Replay replay = beginnings[size_t(k) % games.size()][size_t(k) / games.size()];
-      replay.name = "Player " + std::to_string(k);
-      const std::vector<unsigned char> bytes = encodeReplay(replay);
-      bodies.emplace_back(bytes.begin(), bytes.end());
+   for (size_t k = 0; bodies.size() < size_t(count) && k < size_t(count); k++) {
+      for (const std::vector<Replay> &some : beginnings) {
+         if (k < some.size() && bodies.size() < size_t(count))
+            bodies.push_back(bodyOf(some[k], "Player " + std::to_string(bodies.size())));
+      }
    }
    return bodies;
 }
@@ -258,6 +271,75 @@ bool measureCostly(const std::string &server, const std::string &database,
    return good;
 }
 
+// Eight senders of costly forgeries and one honest player at once.
+bool measureFlood(const std::string &server, const std::string &database,
+                  const std::vector<Replay> &games)
+{
+   const int kFlooders = 8, kHonest = 40;
+   std::vector<std::string> forgeries;
+   for (Replay game : games) {
+      game.finalScore++;
+      game.name = "Forger";
+      const std::vector<unsigned char> bytes = encodeReplay(game);
+      forgeries.emplace_back(bytes.begin(), bytes.end());
+   }
+   // Honest 20-second games, each another play: the long game's
+   // beginnings of 2,000 ticks and a few more.
+   const Replay whole = recordedGame("long");
+   std::vector<std::string> honest;
+   for (const Replay &beginning : beginningsOf(whole, whole.ticks - 2000, 1)) {
+      if (beginning.ticks < 2000 + uint32_t(kHonest))
+         honest.push_back(bodyOf(beginning, "Player"));
+   }
+   int port = 0;
+   const pid_t pid = startServer(server, database, "/nonexistent", 0, &port);
+   if (port == 0) {
+      fprintf(stderr, "leaderboard_bench: %s did not start\n", server.c_str());
+      return false;
+   }
+   std::atomic<bool> flooding{true};
+   std::atomic<int> refused{0}, limited{0}, busy{0};
+   std::vector<std::thread> flooders;
+   for (int f = 0; f < kFlooders; f++) {
+      flooders.emplace_back([&, f] {
+         httplib::Client client("127.0.0.1", port);
+         client.set_read_timeout(600);
+         const std::string address = "198.21.0." + std::to_string(f + 1);
+         for (size_t k = 0; flooding; k++) {
+            const auto got =
+               client.Post("/api/v1/replays", {{"X-Real-IP", address}},
+                           forgeries[k % forgeries.size()], "application/octet-stream");
+            const int status = got ? got->status : 0;
+            (status == 422 ? refused : status == 429 ? limited : busy)++;
+         }
+      });
+   }
+   httplib::Client client("127.0.0.1", port);
+   std::vector<double> latencies;
+   int taken = 0;
+   for (size_t k = 0; k < honest.size(); k++) {
+      const Clock::time_point sent = Clock::now();
+      // Players of their own: one is let send 30 a minute.
+      const std::string address = "198.22.0." + std::to_string(k + 1);
+      const auto got = client.Post("/api/v1/replays", {{"X-Real-IP", address}}, honest[k],
+                                   "application/octet-stream");
+      latencies.push_back(milliseconds(Clock::now() - sent));
+      taken += got && got->status == 201;
+   }
+   flooding = false;
+   for (std::thread &flooder : flooders)
+      flooder.join();
+   kill(pid, SIGTERM);
+   waitpid(pid, nullptr, 0);
+   printf("flood: %d addresses sending forgeries of %u ticks without pause, %s\n", kFlooders,
+          games.empty() ? 0 : games[0].ticks, database.substr(0, database.find(':')).c_str());
+   printf("  %zu players' games of some 20 s: %d taken, p50 %.1f ms, p99 %.1f ms\n", honest.size(),
+          taken, percentile(latencies, 0.5), percentile(latencies, 0.99));
+   printf("  the forgeries: %d refused after their check, %d turned away (429), %d other\n",
+          refused.load(), limited.load(), busy.load());
+   return taken == int(honest.size());
+}
+
 // The table grown to `rows` runs, then `bodies` sent one at a time: the
 // time each submission takes with so many rows to rank it among.
 bool measureMany(const std::string &server, const std::string &database, int64_t rows,
@@ -333,7 +415,8 @@ int main(int argc, char **argv)
    for (int g = 0; g < longGames; g++)
       games.push_back(longGame(1733600000 + g, longTicks, "Long"));
    if (!games.empty())
-      good = measureCostly(argv[k], argv[k + 1], games) && good;
+      good = measureCostly(argv[k], argv[k + 1], games) &&
+             measureFlood(argv[k], argv[k + 1], games) && good;
    // Plays that none of the runs above has made.
    const std::vector<std::string> more = distinctReplays(submissions + 200);
    const std::vector<std::string> last(more.end() - 200, more.end());
