@@ -185,6 +185,40 @@ TEST_P(StoreTest, AHiddenRunIsKeptOffTheBoardUntilPutBack)
    EXPECT_FALSE(store->unhide("e"));
 }
 
+// Equal scores are in the order they were submitted because the store
+// asks for it, not because its index happens to keep them so: with an
+// index that keeps them the other way round, the board is the same.
+TEST(SqliteStore, ListsEqualScoresBySubmissionWhateverItsIndex)
+{
+   Scratch scratch;
+   const std::string path = scratch.path("order.db");
+   std::string problem;
+   std::unique_ptr<Store> store = openStore("sqlite:" + path, &problem);
+   ASSERT_TRUE(store) << problem;
+   for (const char *id : {"first", "second", "third"}) {
+      ::Run run;
+      run.id = id;
+      run.score = 500;
+      Addition how;
+      store->add(run, id, id, Bytes{'r'}, &how);
+   }
+   store.reset();
+   sqlite3 *db = nullptr;
+   ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
+   ASSERT_EQ(sqlite3_exec(db,
+                          "DROP INDEX runs_by_place;"
+                          "CREATE INDEX runs_latest_first ON runs (score DESC, seq DESC)",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+   sqlite3_close(db);
+   store = openStore("sqlite:" + path, &problem);
+   ASSERT_TRUE(store) << problem;
+   std::vector<std::string> order;
+   for (const Placed &placed : store->top(10, 0))
+      order.push_back(placed.run.id + "@" + std::to_string(placed.rank));
+   EXPECT_EQ(order, (std::vector<std::string>{"first@1", "second@2", "third@3"}));
+}
+
 // Runs kept before plays were digested (a table of the first schema) are
 // digested when the server starts: the earliest of each play keeps it,
 // and a copy sent later is the same play as that one.
