@@ -234,14 +234,16 @@ bool measureCostly(const std::string &server, const std::string &database,
    for (const Replay &game : games)
       beginnings.push_back(
          beginningsOf(game, each, std::max(1u, std::min(100u, game.ticks / uint32_t(each + 1)))));
-   size_t used = 0;
+   // Each game's next beginning: the k-th submission of both ways of
+   // sending is a beginning of the same game, so that they cost the same.
+   std::vector<size_t> next(games.size(), 0);
    bool good = true;
    for (unsigned checkers : {1u, 2u}) {
       std::vector<std::string> once, twice;
       for (int k = 0; k < kCostlySubmissions; k++) {
          for (auto *bodies : {&once, &twice}) {
-            Replay replay = beginnings[used % games.size()][used / games.size()];
-            used++;
+            const size_t game = size_t(k) % games.size();
+            Replay replay = beginnings[game][next[game]++];
             replay.name = "Long " + std::to_string(checkers) + (bodies == &once ? "a" : "b") +
                           std::to_string(k);
             const std::vector<unsigned char> bytes = encodeReplay(replay);
