@@ -8,7 +8,7 @@ set -euo pipefail
 
 build=(cmake g++ make pkg-config liballegro4-dev libsdl2-dev libsdl2-mixer-dev libx11-dev
        libcurl4-openssl-dev nlohmann-json3-dev libcpp-httplib-dev libsqlite3-dev libpqxx-dev
-       libssl-dev libicu-dev)
+       libssl-dev libicu-dev libmicrohttpd-dev)
 test=(libgtest-dev libbenchmark-dev libgif-dev giflib-tools imagemagick gifsicle
       xvfb xdotool x11-utils clang libclang-rt-14-dev valgrind
       libfreetype-dev fonts-dejavu-core zlib1g-dev postgresql chromium tidy curl)

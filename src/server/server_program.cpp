@@ -3,10 +3,8 @@
 #include <pthread.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <thread>
 
 #include "files/say.h"
 #include "server/operator_commands.h"
@@ -81,30 +79,24 @@ int runServer(int argc, char **argv)
       clips = std::make_unique<ClipMaker>(*store, o.game);
    Service service(*store, clips.get(), {o.allowOrigin, TOSSARO_VERSION, o.checkers});
    HttpServer &http = service.http();
-   errno = 0;
-   int port = o.port;
-   const bool bound =
-      port == 0 ? (port = http.bind_to_any_port(o.host)) > 0 : http.bind_to_port(o.host, port);
-   if (!bound) {
-      fail("cannot listen on " + listenAddress(o.host, o.port) + ": " +
-           (errno ? strerror(errno) : "the address is not this machine's"));
+   std::string why;
+   const int port = http.listen(o.host, o.port, &why);
+   if (port == 0) {
+      fail("cannot listen on " + listenAddress(o.host, o.port) + ": " + why);
       return 1;
    }
-   http.widenBacklog();
+   if (!http.start(&why)) {
+      fail("cannot serve on " + listenAddress(o.host, port) + ": " + why);
+      return 1;
+   }
    printf("listening on http://%s\n", listenAddress(o.host, port).c_str());
    fflush(stdout);
    if (!clips)
       fail("no clips: " + o.game + " is no program to run (--game PATH names one)");
 
-   std::thread stopper([&http, ending] {
-      int signal = 0;
-      sigwait(&ending, &signal);
-      http.stop();
-   });
-   http.listen_after_bind();
-   // Ended by itself rather than by a signal: the stopper is woken too.
-   pthread_kill(stopper.native_handle(), SIGTERM);
-   stopper.join();
+   int signal = 0;
+   sigwait(&ending, &signal);
+   http.stop();
    if (clips)
       clips->stop();
    store.reset();

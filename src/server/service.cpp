@@ -1,6 +1,9 @@
 #include "server/service.h"
 
-#include <sys/socket.h>
+#include <strings.h>
+
+#include <cstdio>
+#include <random>
 
 #include <nlohmann/json.hpp>
 
@@ -10,8 +13,8 @@
 #include "server/server_log.h"
 #include "server/submission.h"
 
-using httplib::Request;
-using httplib::Response;
+using Request = HttpRequest;
+using Response = HttpResponse;
 using json = nlohmann::ordered_json;
 
 namespace {
@@ -20,7 +23,9 @@ const size_t kSubmissionsAMinute = 30;
 const char kJson[] = "application/json";
 const char kHtml[] = "text/html; charset=utf-8";
 const int kPageRows = 100;
-const size_t kThreads = 64;
+// Requests answered at once: room for every check that may wait, and
+// for the pages and the API besides.
+const size_t kWorkers = 64;
 // Submissions that may wait for a checker, for each checker, and from one
 // address: a burst of players is queued, a flood is turned away at once.
 const size_t kWaitingPerChecker = 16;
@@ -32,7 +37,7 @@ const char kId[] = "([0-9a-f]{16})";
 void answer(Response &response, int status, const json &body)
 {
    response.status = status;
-   response.set_content(body.dump() + "\n", kJson);
+   response.setContent(body.dump() + "\n", kJson);
 }
 
 void refuse(Response &response, int status, const std::string &error)
@@ -56,14 +61,20 @@ bool numberParameter(const Request &request, const char *name, int64_t least, in
                      int64_t fallback, int64_t *value)
 {
    *value = fallback;
-   if (!request.has_param(name))
+   if (!request.hasParameter(name))
       return true;
-   const std::string text = request.get_param_value(name);
+   const std::string text = request.parameter(name);
    if (text.empty() || text.size() > 18 ||
        text.find_first_not_of("0123456789") != std::string::npos)
       return false;
    *value = std::stoll(text);
    return *value >= least && *value <= most;
+}
+
+void notFound(Response &response)
+{
+   response.status = 404;
+   response.setContent("no such page\n", "text/plain; charset=utf-8");
 }
 
 // The checkers asked for, or one a core.
@@ -78,11 +89,12 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
     : store_(store), clips_(clips), settings_(std::move(settings)), limiter_(kSubmissionsAMinute),
       budget_(kTicksAMinute, RateLimiter::kMostAddresses),
       checkers_(checkerCount(settings_.checkers),
-                kWaitingPerChecker * checkerCount(settings_.checkers), kWaitingFromOne)
+                kWaitingPerChecker * checkerCount(settings_.checkers), kWaitingFromOne),
+      http_(kWorkers, kMaxBody)
 {
    // Nothing loads from elsewhere, and nothing is taken for another type
    // than it is sent as.
-   httplib::Headers headers = {
+   HttpFields headers = {
       {"Content-Security-Policy",
        "default-src 'none'; img-src 'self'; style-src 'self'; base-uri 'none'; "
        "form-action 'none'; frame-ancestors 'none'"},
@@ -90,101 +102,73 @@ Service::Service(Store &store, ClipMaker *clips, ServiceSettings settings)
       {"Referrer-Policy", "no-referrer"},
    };
    if (!settings_.allowOrigin.empty()) {
-      headers.emplace("Access-Control-Allow-Origin", settings_.allowOrigin);
-      headers.emplace("Vary", "Origin");
+      headers.emplace_back("Access-Control-Allow-Origin", settings_.allowOrigin);
+      headers.emplace_back("Vary", "Origin");
    }
-   http_.set_default_headers(headers);
-   // One server on an address: a second one fails to bind rather than
-   // share the port.
-   http_.set_socket_options([](socket_t socket) {
-      const int yes = 1;
-      setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-   });
-   http_.set_payload_max_length(kMaxBody);
-   // A client keeps its connection for many requests rather than five, and
-   // each open connection has a thread (the library gives eight on this
-   // machine, and a ninth client would wait for one of them to leave).
-   http_.set_keep_alive_max_count(1000);
-   // An answer goes out at once, not after the client's delayed
-   // acknowledgement of the last one (Nagle's algorithm).
-   http_.set_tcp_nodelay(true);
-   http_.new_task_queue = [] { return new httplib::ThreadPool(kThreads); };
-   http_.set_error_handler([](const Request &request, Response &response) {
-      if (!response.body.empty())
-         return;
-      const std::string what = response.status == 413   ? "the body is over 1 MiB (1048576 bytes)"
-                               : response.status == 404 ? "no such page"
-                                                        : "a request this server does not take";
-      if (request.path.rfind("/api/", 0) == 0 || response.status == 413)
-         refuse(response, response.status, what);
+   http_.setDefaultHeaders(headers);
+   http_.setRefusal([](const Request &request, Response &response, const std::string &reason) {
+      if (request.path.rfind("/api/", 0) == 0 || request.method == "POST")
+         refuse(response, response.status, reason);
       else
-         response.set_content(what + "\n", "text/plain; charset=utf-8");
+         response.setContent(reason + "\n", "text/plain; charset=utf-8");
    });
-   http_.set_exception_handler(
-      [](const Request &request, Response &response, std::exception_ptr failure) {
-         std::string what = "unknown failure";
-         try {
-            std::rethrow_exception(failure);
-         } catch (const std::exception &error) {
-            what = error.what();
-         }
-         serverLog.say(request.method + " " + request.path + ": " + what);
-         // What failed is the operator's to read, not the client's.
-         refuse(response, 503, "the database is unavailable");
-      });
+   http_.setFailure([](const Request &request, Response &response, const std::string &what) {
+      serverLog.say(request.method + " " + request.path + ": " + what);
+      // What failed is the operator's to read, not the client's.
+      refuse(response, 503, "the database is unavailable");
+   });
 
-   http_.Post("/api/v1/replays", [this](const Request &q, Response &r) { submit(q, r); });
-   http_.Get("/api/v1/scores", [this](const Request &q, Response &r) { scores(q, r); });
-   http_.Get(std::string("/api/v1/replays/") + kId,
-             [this](const Request &q, Response &r) { replayFile(q, r); });
-   http_.Get("/", [this](const Request &, Response &r) {
-      r.set_content(tablePage(store_.top(kPageRows, 0), store_.count()), kHtml);
+   http_.route("POST", "/api/v1/replays", [this](const Request &q, Response &r) { submit(q, r); });
+   http_.route("GET", "/api/v1/scores", [this](const Request &q, Response &r) { scores(q, r); });
+   http_.route("GET", std::string("/api/v1/replays/") + kId,
+               [this](const Request &q, Response &r) { replayFile(q, r); });
+   http_.route("GET", "/", [this](const Request &, Response &r) {
+      r.setContent(tablePage(store_.top(kPageRows, 0), store_.count()), kHtml);
    });
-   http_.Get(std::string("/runs/") + kId, [this](const Request &q, Response &r) {
+   http_.route("GET", std::string("/runs/") + kId, [this](const Request &q, Response &r) {
       const std::optional<Placed> placed = store_.find(q.matches[1]);
       if (placed)
-         r.set_content(runPage(*placed), kHtml);
+         r.setContent(runPage(*placed), kHtml);
       else
-         r.status = 404;
+         notFound(r);
    });
-   http_.Get(std::string("/clips/") + kId + "\\.gif", [this](const Request &q, Response &r) {
-      const std::optional<Bytes> gif = store_.clip(q.matches[1]);
-      if (!gif) {
-         r.status = 404;
-         return;
-      }
-      r.set_header("Cache-Control", "max-age=86400");
-      r.set_content(std::string(gif->begin(), gif->end()), "image/gif");
+   http_.route("GET", std::string("/clips/") + kId + "\\.gif",
+               [this](const Request &q, Response &r) {
+                  const std::optional<Bytes> gif = store_.clip(q.matches[1]);
+                  if (!gif)
+                     return notFound(r);
+                  r.setHeader("Cache-Control", "max-age=86400");
+                  r.setContent(std::string(gif->begin(), gif->end()), "image/gif");
+               });
+   http_.route("GET", "/style.css", [](const Request &, Response &r) {
+      r.setHeader("Cache-Control", "max-age=3600");
+      r.setContent(kStyleSheet, "text/css; charset=utf-8");
    });
-   http_.Get("/style.css", [](const Request &, Response &r) {
-      r.set_header("Cache-Control", "max-age=3600");
-      r.set_content(kStyleSheet, "text/css; charset=utf-8");
-   });
-   http_.Get("/healthz", [this](const Request &, Response &r) {
+   http_.route("GET", "/healthz", [this](const Request &, Response &r) {
       const bool up = store_.writable();
       r.status = up ? 200 : 503;
-      r.set_content(up ? "ok\n" : "the database is unavailable\n", "text/plain; charset=utf-8");
+      r.setContent(up ? "ok\n" : "the database is unavailable\n", "text/plain; charset=utf-8");
    });
    if (!settings_.allowOrigin.empty()) {
       // The preflight of a submission from the allowed origin's pages.
-      http_.Options("/api/v1/.*", [](const Request &, Response &r) {
+      http_.route("OPTIONS", "/api/v1/.*", [](const Request &, Response &r) {
          r.status = 204;
-         r.set_header("Access-Control-Allow-Methods", "GET, POST");
-         r.set_header("Access-Control-Allow-Headers", "Content-Type");
-         r.set_header("Access-Control-Max-Age", "86400");
+         r.setHeader("Access-Control-Allow-Methods", "GET, POST");
+         r.setHeader("Access-Control-Allow-Headers", "Content-Type");
+         r.setHeader("Access-Control-Max-Age", "86400");
       });
    }
 }
 
 void Service::submit(const Request &request, Response &response)
 {
-   const std::string client = clientKey(request.remote_addr, request.get_header_value("X-Real-IP"));
+   const std::string client = clientKey(request.peer, request.header("X-Real-IP"));
    const RateLimiter::Clock::time_point now = RateLimiter::Clock::now();
    if (!limiter_.admit(client, now)) {
-      response.set_header("Retry-After", "60");
+      response.setHeader("Retry-After", "60");
       return refuse(response, 429, "more than 30 submissions a minute from this address");
    }
-   std::string type = request.get_header_value("Content-Type");
+   std::string type = request.header("Content-Type");
    type = type.substr(0, type.find(';'));
    while (!type.empty() && type.back() == ' ')
       type.pop_back();
@@ -196,7 +180,7 @@ void Service::submit(const Request &request, Response &response)
       return refuse(response, judgement.status, judgement.error);
    const uint64_t reservation = budget_.reserve(client, judgement.replay.ticks, now);
    if (reservation == 0) {
-      response.set_header("Retry-After", "60");
+      response.setHeader("Retry-After", "60");
       return refuse(response, 429,
                     "more than two hours of play checked in a minute from this address");
    }
@@ -204,11 +188,11 @@ void Service::submit(const Request &request, Response &response)
       checkers_.run(client, [&] { playAgain(judgement, settings_.rules); });
    budget_.settle(client, reservation, judgement.played);
    if (outcome == Checkers::Outcome::TooMany) {
-      response.set_header("Retry-After", "10");
+      response.setHeader("Retry-After", "10");
       return refuse(response, 429, "this address has as many games waiting as it may");
    }
    if (outcome == Checkers::Outcome::Busy) {
-      response.set_header("Retry-After", "10");
+      response.setHeader("Retry-After", "10");
       return refuse(response, 503, "busy checking other games: send it again in a few seconds");
    }
    if (judgement.status != 0)
@@ -269,6 +253,6 @@ void Service::replayFile(const Request &request, Response &response)
    const std::optional<Bytes> bytes = store_.replay(id);
    if (!bytes)
       return refuse(response, 404, "no run " + id);
-   response.set_header("Content-Disposition", "attachment; filename=\"tossaro-" + id + ".rpl\"");
-   response.set_content(std::string(bytes->begin(), bytes->end()), "application/octet-stream");
+   response.setHeader("Content-Disposition", "attachment; filename=\"tossaro-" + id + ".rpl\"");
+   response.setContent(std::string(bytes->begin(), bytes->end()), "application/octet-stream");
 }

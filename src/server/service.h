@@ -1,29 +1,16 @@
-// The leaderboard over HTTP: the API, the pages and the clips, on
-// cpp-httplib's server. Every answer carries the security headers; a
-// failing database is answered with 503 and said on stderr.
+// The leaderboard over HTTP: the API, the pages and the clips. Every answer carries the security
+// headers; a failing database is answered with 503 and said on stderr.
 #ifndef TOSSARO_SERVER_SERVICE_H
 #define TOSSARO_SERVER_SERVICE_H
-
-#include <httplib.h>
-#include <sys/socket.h>
 
 #include <string>
 
 #include "server/checkers.h"
 #include "server/clips.h"
+#include "server/http_server.h"
 #include "server/play_budget.h"
 #include "server/rate_limiter.h"
 #include "server/store.h"
-
-// cpp-httplib's server, with room for the connections that arrive at once:
-// the library listens with a backlog of 5, which a burst of clients
-// overflows, each then waiting a second for its connection to be tried
-// again.
-class HttpServer : public httplib::Server {
-public:
-   // After binding: the backlog the system allows.
-   void widenBacklog() { ::listen(svr_sock_, SOMAXCONN); }
-};
 
 struct ServiceSettings {
    std::string allowOrigin;  // empty: no cross-origin access
@@ -39,9 +26,9 @@ public:
    HttpServer &http() { return http_; }
 
 private:
-   void submit(const httplib::Request &request, httplib::Response &response);
-   void scores(const httplib::Request &request, httplib::Response &response);
-   void replayFile(const httplib::Request &request, httplib::Response &response);
+   void submit(const HttpRequest &request, HttpResponse &response);
+   void scores(const HttpRequest &request, HttpResponse &response);
+   void replayFile(const HttpRequest &request, HttpResponse &response);
 
    Store &store_;
    ClipMaker *clips_;

@@ -24,6 +24,7 @@
 #include "server/checkers.h"
 #include "server/client_address.h"
 #include "server/clips.h"
+#include "server/connection_watch.h"
 #include "server/pages.h"
 #include "server/play_budget.h"
 #include "server/player_name.h"
@@ -451,6 +452,68 @@ TEST(ClientAddress, OneKeyAMachineAndXRealIpOnlyFromTheLoopback)
 }
 
 // --- The clips ---------------------------------------------------------
+
+TEST(ConnectionWatch, CutsAHeadPastTenSecondsABodyPastThirtyAndTheIdleWhenCrowded)
+{
+   using std::chrono::seconds;
+   const ConnectionWatch::Clock::time_point start;
+   // Four connections of ten: not crowded until a sixth opens.
+   ConnectionWatch watch(10);
+   int ids[6];
+   for (int i = 0; i < 4; i++)
+      watch.opened(&ids[i], 100 + i, "198.51.100.1", start);
+   watch.headIn(&ids[1], start + seconds(5));  // its body now has 30 s
+   watch.headIn(&ids[2], start);
+   watch.working(&ids[2]);  // being answered: no deadline
+   watch.answered(&ids[3], start + seconds(2));  // kept alive, idle
+   std::vector<int> cut;
+   const auto cutAt = [&](int second) {
+      cut.clear();
+      watch.cutOverdue(start + seconds(second), [&](int socket) { cut.push_back(socket); });
+      return cut;
+   };
+   EXPECT_EQ(cutAt(9), std::vector<int>{});
+   EXPECT_EQ(cutAt(10), std::vector<int>{100});  // no head in 10 s
+   EXPECT_EQ(cutAt(11), std::vector<int>{}) << "each is cut once";
+   EXPECT_EQ(cutAt(12), std::vector<int>{103});  // idle 10 s since its answer
+   EXPECT_EQ(cutAt(34), std::vector<int>{});
+   EXPECT_EQ(cutAt(35), std::vector<int>{101});  // no body in 30 s
+   EXPECT_EQ(cutAt(3600), std::vector<int>{});
+
+   // Crowded, the idle kept-alive give way after 5 s; a first head still
+   // has its 10.
+   ConnectionWatch crowded(10);
+   for (int i = 0; i < 6; i++)
+      crowded.opened(&ids[i], 200 + i, "198.51.100.2", start);
+   for (int i = 0; i < 3; i++)
+      crowded.answered(&ids[i], start);
+   cut.clear();
+   crowded.cutOverdue(start + seconds(5), [&](int socket) { cut.push_back(socket); });
+   EXPECT_EQ(cut, (std::vector<int>{200, 201, 202}));
+   crowded.closed(&ids[0]);
+   crowded.closed(&ids[1]);  // five of ten: not crowded
+   crowded.answered(&ids[3], start);
+   cut.clear();
+   crowded.cutOverdue(start + seconds(9), [&](int socket) { cut.push_back(socket); });
+   EXPECT_EQ(cut, std::vector<int>{});
+}
+
+TEST(ConnectionWatch, TakesEightConnectionsFromAnAddressAndAnyFromTheProxy)
+{
+   ConnectionWatch watch(4096);
+   int ids[10];
+   for (int i = 0; i < 8; i++) {
+      EXPECT_TRUE(watch.admits("198.51.100.1")) << i;
+      watch.opened(&ids[i], i, "198.51.100.1", {});
+   }
+   EXPECT_FALSE(watch.admits("198.51.100.1"));
+   EXPECT_TRUE(watch.admits("198.51.100.2"));
+   watch.closed(&ids[3]);
+   EXPECT_TRUE(watch.admits("198.51.100.1")) << "a closed connection frees its place";
+   for (int i = 0; i < 10; i++)
+      watch.opened(&ids[i], i, "", {});
+   EXPECT_TRUE(watch.admits(""));
+}
 
 TEST(Clips, AreTheLastTenSecondsByTheGamesOwnExport)
 {
