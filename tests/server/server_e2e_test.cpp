@@ -6,7 +6,12 @@
 
 #include <nlohmann/json.hpp>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
+
+#include <fstream>
 
 #include "files/netpbm_file.h"
 #include "replay/playback.h"
@@ -126,6 +131,61 @@ int bandsOf(const Picture &picture, uint32_t colour)
       sinceLast = found ? 0 : sinceLast + 1;
    }
    return bands;
+}
+
+// A connection of the test's own, from `from` (an address of the
+// loopback), for the requests no client library sends.
+class RawConnection {
+public:
+   RawConnection(const std::string &from, int port) : socket_(socket(AF_INET, SOCK_STREAM, 0))
+   {
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      inet_pton(AF_INET, from.c_str(), &address.sin_addr);
+      EXPECT_EQ(bind(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+      address.sin_port = htons(uint16_t(port));
+      inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
+      EXPECT_EQ(connect(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+      // A server that holds on is a failure, not a test that never ends.
+      const timeval patience = {10, 0};
+      setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+   }
+   ~RawConnection() { close(socket_); }
+   RawConnection(const RawConnection &) = delete;
+
+   // False once the server has stopped taking it.
+   bool send(const std::string &bytes)
+   {
+      return ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
+   }
+   // The answer's status line, or how the connection ended without one:
+   // "closed" or "held".
+   std::string status()
+   {
+      std::string answer;
+      char buffer[4096];
+      ssize_t got;
+      while (answer.find("\r\n") == std::string::npos &&
+             (got = recv(socket_, buffer, sizeof buffer, 0)) > 0)
+         answer.append(buffer, size_t(got));
+      if (answer.find("\r\n") != std::string::npos)
+         return answer.substr(0, answer.find("\r\n"));
+      return answer.empty() && got < 0 && errno == EAGAIN ? "held" : "closed";
+   }
+
+private:
+   int socket_;
+};
+
+// The memory a process holds, in MiB.
+long residentMiB(pid_t pid)
+{
+   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+   std::string line;
+   while (std::getline(status, line))
+      if (line.rfind("VmRSS:", 0) == 0)
+         return std::stol(line.substr(6)) / 1024;
+   return -1;
 }
 
 class ServerTest : public ::testing::Test {
@@ -278,6 +338,79 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    for (uint32_t pixel : shot.pixels)
       warm += int(pixel >> 16 & 255) > int(pixel & 255) + 40;
    EXPECT_GT(warm, 640 * 480 / 2);
+}
+
+TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
+{
+   Server server(arguments("/bin/false"));
+   ASSERT_NE(server.port(), 0) << server.listening();
+   const int port = server.port();
+   httplib::Client client("127.0.0.1", port);
+   const std::string head = "GET /healthz HTTP/1.1\r\nHost: t\r\n";
+   const std::string post =
+      "POST /api/v1/replays HTTP/1.1\r\nHost: t\r\nContent-Type: application/octet-stream\r\n";
+
+   // Heads that never end, from 200 addresses, hold no one else up.
+   std::vector<std::unique_ptr<RawConnection>> slow;
+   for (int i = 0; i < 200; i++) {
+      slow.push_back(std::make_unique<RawConnection>("127.0.0." + std::to_string(i + 2), port));
+      slow.back()->send(head);
+   }
+   const auto health = client.Get("/healthz");
+   ASSERT_TRUE(health);
+   EXPECT_EQ(health->status, 200);
+
+   // An address holds eight connections; the ninth is closed at once, and
+   // a place freed is taken again.
+   std::vector<std::unique_ptr<RawConnection>> eight;
+   for (int i = 0; i < 8; i++)
+      eight.push_back(std::make_unique<RawConnection>("127.0.0.250", port));
+   RawConnection ninth("127.0.0.250", port);
+   EXPECT_EQ(ninth.status(), "closed");
+   eight.pop_back();
+   RawConnection again("127.0.0.250", port);
+   again.send(head + "\r\n");
+   EXPECT_EQ(again.status(), "HTTP/1.1 200 OK");
+
+   // Heads too long, bodies encoded or too long: refused, whatever the
+   // client goes on sending, and nothing of them kept.
+   const long before = residentMiB(server.pid());
+   const std::string kib(1024, 'a');
+   std::string fields, wide;
+   for (int i = 0; i < 101; i++)
+      fields += "X-" + std::to_string(i) + ": a\r\n";
+   for (int i = 0; i < 65; i++)
+      wide += "X-" + std::to_string(i) + ": " + kib + "\r\n";
+   const std::string chunk = "10000\r\n" + std::string(65536, 'x') + "\r\n";
+   struct {
+      std::string request;
+      std::string repeated;  // sent `times` times, or until refused
+      int times;
+      std::string status;
+   } const refused[] = {
+      {head + fields + "\r\n", "", 0, "HTTP/1.1 431 Request Header Fields Too Large"},
+      {head + wide + "\r\n", "", 0, "HTTP/1.1 431 Request Header Fields Too Large"},
+      {head, "X-Wide: " + std::string(8000, 'a') + "\r\n", 4096,
+       "HTTP/1.1 431 Request Header Fields Too Large"},
+      {post + "Content-Encoding: gzip\r\nContent-Length: 4\r\n\r\nTRPL", "", 0,
+       "HTTP/1.1 415 Unsupported Media Type"},
+      {post + "Transfer-Encoding: chunked\r\n\r\n", chunk, 1024, "HTTP/1.1 413 Content Too Large"},
+      {post + "Content-Length: 67108864\r\n\r\n", std::string(65536, 'x'), 1024,
+       "HTTP/1.1 413 Content Too Large"},
+      {post + "Content-Length: 67108864\r\nExpect: 100-continue\r\n\r\n", "", 0,
+       "HTTP/1.1 413 Content Too Large"},
+   };
+   for (const auto &row : refused) {
+      RawConnection connection("127.0.0.1", port);
+      bool taken = connection.send(row.request);
+      for (int i = 0; i < row.times && taken; i++)
+         taken = connection.send(row.repeated);
+      if (taken && row.repeated == chunk)
+         connection.send("0\r\n\r\n");
+      EXPECT_EQ(connection.status(), row.status) << row.request.substr(0, 120);
+   }
+   EXPECT_LT(residentMiB(server.pid()) - before, 64);
+   EXPECT_EQ(client.Get("/healthz")->status, 200);
 }
 
 TEST_F(ServerTest, TheGameSendsAReplayAndSaysItsRankOrWhyNot)

@@ -20,6 +20,7 @@ public:
    // 0 when it never said where it listens.
    int port() const { return port_; }
    const std::string &listening() const { return listening_; }
+   pid_t pid() const { return pid_; }
    // Ends it by SIGTERM; its exit status, or -1 when a signal killed it.
    int stop();
 
