@@ -16,6 +16,10 @@
 // score changed, so that each is refused only at its last tick) without
 // pause, while players send 20-second games one at a time: their median
 // and p99.
+// Then slow clients: 200 connections from 200 addresses of the loopback,
+// each holding a request head it never ends, while /healthz is asked 100
+// times on connections of its own and 100 times on one kept alive: their
+// median and p99.
 // Then, for each DATABASE, the table grown to a million runs (--rows) by
 // the bench, and 200 submissions sent one at a time: their latency, p50
 // and p99.
@@ -23,7 +27,10 @@
 //                          [--long-ticks N] [--rows N] SERVER DATABASE...
 #include <httplib.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -342,6 +349,55 @@ bool measureFlood(const std::string &server, const std::string &database,
    return taken == int(honest.size());
 }
 
+// /healthz while 200 slow clients hold connections: asked on connections
+// of its own and on one kept alive.
+bool measureSlowClients(const std::string &server, const std::string &database)
+{
+   int port = 0;
+   const pid_t pid = startServer(server, database, "/nonexistent", 0, &port);
+   if (port == 0) {
+      fprintf(stderr, "leaderboard_bench: %s did not start\n", server.c_str());
+      return false;
+   }
+   std::vector<int> slow;
+   for (int i = 0; i < 200; i++) {
+      sockaddr_in address = {};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK + 1 + uint32_t(i));
+      const int socket = ::socket(AF_INET, SOCK_STREAM, 0);
+      bind(socket, reinterpret_cast<sockaddr *>(&address), sizeof address);
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(uint16_t(port));
+      connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address);
+      const char head[] = "GET / HTTP/1.1\r\nHost: bench\r\n";
+      send(socket, head, sizeof head - 1, MSG_NOSIGNAL);
+      slow.push_back(socket);
+   }
+   std::vector<double> fresh, keptAlive;
+   int answered = 0;
+   httplib::Client kept("127.0.0.1", port);
+   for (int k = 0; k < 100; k++) {
+      Clock::time_point sent = Clock::now();
+      const auto alone = httplib::Client("127.0.0.1", port).Get("/healthz");
+      fresh.push_back(milliseconds(Clock::now() - sent));
+      sent = Clock::now();
+      const auto again = kept.Get("/healthz");
+      keptAlive.push_back(milliseconds(Clock::now() - sent));
+      answered += (alone && alone->status == 200) + (again && again->status == 200);
+   }
+   for (int socket : slow)
+      close(socket);
+   kill(pid, SIGTERM);
+   waitpid(pid, nullptr, 0);
+   printf("slow clients: 200 addresses holding heads unended, %s\n",
+          database.substr(0, database.find(':')).c_str());
+   printf("  /healthz on its own connection: p50 %.2f ms, p99 %.2f ms; kept alive: p50 %.2f ms, "
+          "p99 %.2f ms; %d of 200 answered\n",
+          percentile(fresh, 0.5), percentile(fresh, 0.99), percentile(keptAlive, 0.5),
+          percentile(keptAlive, 0.99), answered);
+   return answered == 200;
+}
+
 // The table grown to `rows` runs, then `bodies` sent one at a time: the
 // time each submission takes with so many rows to rank it among.
 bool measureMany(const std::string &server, const std::string &database, int64_t rows,
@@ -413,6 +469,7 @@ int main(int argc, char **argv)
    bool good = true;
    for (int d = k + 1; d < argc; d++)
       good = measure(argv[k], argv[d], game, bodies) && good;
+   good = measureSlowClients(argv[k], argv[k + 1]) && good;
    std::vector<Replay> games;
    for (int g = 0; g < longGames; g++)
       games.push_back(longGame(1733600000 + g, longTicks, "Long"));

@@ -77,6 +77,15 @@ void ConnectionWatch::closed(const void *id)
    watched_.erase(found);
 }
 
+size_t ConnectionWatch::unanswered() const
+{
+   std::lock_guard<std::mutex> lock(mutex_);
+   size_t count = 0;
+   for (const auto &[id, connection] : watched_)
+      count += connection.stage == Stage::Working || connection.stage == Stage::Answer;
+   return count;
+}
+
 void ConnectionWatch::cutOverdue(Clock::time_point now, const std::function<void(int)> &cut)
 {
    std::lock_guard<std::mutex> lock(mutex_);

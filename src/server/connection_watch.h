@@ -32,6 +32,9 @@ public:
    void answered(const void *id, Clock::time_point now);
    // Called before the socket is closed, so that it is never cut after.
    void closed(const void *id);
+   // The connections whose request is in and whose answer is not yet
+   // out.
+   size_t unanswered() const;
    // Calls `cut` with the socket of each connection past its time, once
    // each, with the watch held so that no socket closes meanwhile.
    void cutOverdue(Clock::time_point now, const std::function<void(int)> &cut);

@@ -304,7 +304,12 @@ void HttpServer::stop()
       watchWake_.notify_all();
    }
    watcher_.join();
-   // Every suspended connection was resumed by its worker.
+   // Every suspended connection was resumed by its worker; the answers
+   // made go out before the connections close, unless a client stops
+   // reading.
+   const Clock::time_point giveUp = Clock::now() + std::chrono::seconds(5);
+   while (watch_.unanswered() > 0 && Clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
    MHD_stop_daemon(daemon_);
    daemon_ = nullptr;
 }

@@ -479,6 +479,11 @@ TEST(ConnectionWatch, CutsAHeadPastTenSecondsABodyPastThirtyAndTheIdleWhenCrowde
    EXPECT_EQ(cutAt(34), std::vector<int>{});
    EXPECT_EQ(cutAt(35), std::vector<int>{101});  // no body in 30 s
    EXPECT_EQ(cutAt(3600), std::vector<int>{});
+   EXPECT_EQ(watch.unanswered(), 1u) << "the one being answered, which a stop waits for";
+   watch.answering(&ids[2]);
+   EXPECT_EQ(watch.unanswered(), 1u);
+   watch.answered(&ids[2], start);
+   EXPECT_EQ(watch.unanswered(), 0u);
 
    // Crowded, the idle kept-alive give way after 5 s; a first head still
    // has its 10.
