@@ -1,13 +1,5 @@
 #include "server/connection_watch.h"
 
-namespace {
-
-const auto kHeadTime = std::chrono::seconds(10);
-const auto kBodyTime = std::chrono::seconds(30);
-const auto kIdleTimeWhenCrowded = std::chrono::seconds(5);
-
-}  // namespace
-
 bool ConnectionWatch::admits(const std::string &key) const
 {
    if (key.empty())
@@ -93,9 +85,9 @@ void ConnectionWatch::cutOverdue(Clock::time_point now, const std::function<void
    for (auto &[id, connection] : watched_) {
       Clock::duration allowed;
       if (connection.stage == Stage::Head)
-         allowed = connection.keptAlive && crowded ? kIdleTimeWhenCrowded : kHeadTime;
+         allowed = connection.keptAlive && crowded ? deadlines_.idleWhenCrowded : deadlines_.head;
       else if (connection.stage == Stage::Body)
-         allowed = kBodyTime;
+         allowed = deadlines_.body;
       else
          continue;
       if (!connection.cut && now - connection.since >= allowed) {

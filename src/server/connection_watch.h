@@ -14,12 +14,23 @@
 #include <mutex>
 #include <string>
 
+// The times a connection is allowed; a test may shorten them.
+struct ConnectionDeadlines {
+   std::chrono::steady_clock::duration head = std::chrono::seconds(10);
+   std::chrono::steady_clock::duration body = std::chrono::seconds(30);
+   std::chrono::steady_clock::duration idleWhenCrowded = std::chrono::seconds(5);
+};
+
 class ConnectionWatch {
 public:
    using Clock = std::chrono::steady_clock;
    static const unsigned kFromOneAddress = 8;
+   using Deadlines = ConnectionDeadlines;
 
-   explicit ConnectionWatch(unsigned mostConnections) : mostConnections_(mostConnections) {}
+   explicit ConnectionWatch(unsigned mostConnections, Deadlines deadlines = {})
+       : mostConnections_(mostConnections), deadlines_(deadlines)
+   {
+   }
 
    // Whether a connection from the address keyed `key` may open; "" is an
    // address of no limit.
@@ -54,6 +65,7 @@ private:
    Watched *find(const void *id);
 
    const unsigned mostConnections_;
+   const Deadlines deadlines_;
    mutable std::mutex mutex_;
    std::map<const void *, Watched> watched_;
    std::map<std::string, unsigned> fromAddress_;

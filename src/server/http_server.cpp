@@ -91,10 +91,14 @@ MHD_Result collect(void *fields, MHD_ValueKind, const char *name, const char *va
 unsigned openableConnections()
 {
    rlimit files = {};
-   getrlimit(RLIMIT_NOFILE, &files);
-   files.rlim_cur = files.rlim_max;
-   setrlimit(RLIMIT_NOFILE, &files);
-   getrlimit(RLIMIT_NOFILE, &files);
+   if (getrlimit(RLIMIT_NOFILE, &files) != 0)
+      files.rlim_cur = files.rlim_max = 1024;
+   if (files.rlim_cur < files.rlim_max) {
+      rlimit raised = files;
+      raised.rlim_cur = files.rlim_max;
+      if (setrlimit(RLIMIT_NOFILE, &raised) == 0)
+         files = raised;
+   }
    return unsigned(std::min<rlim_t>(kMostConnections, std::max<rlim_t>(files.rlim_cur, 128) - 64));
 }
 
@@ -196,9 +200,9 @@ void HttpResponse::setContent(std::string content, const std::string &type)
    setHeader("Content-Type", type);
 }
 
-HttpServer::HttpServer(size_t workers, size_t mostBody)
-    : mostBody_(mostBody), mostConnections_(openableConnections()), watch_(mostConnections_),
-      mostWaiting_(workers * kWaitingPerWorker)
+HttpServer::HttpServer(size_t workers, size_t mostBody, ConnectionWatch::Deadlines deadlines)
+    : mostBody_(mostBody), mostConnections_(openableConnections()),
+      watch_(mostConnections_, deadlines), mostWaiting_(workers * kWaitingPerWorker)
 {
    workers_.resize(workers);
    refusal_ = [](const HttpRequest &, HttpResponse &response, const std::string &reason) {

@@ -60,7 +60,7 @@ public:
    using Failure = Refusal;
 
    // `workers` answer requests at once; a body is at most `mostBody` bytes.
-   HttpServer(size_t workers, size_t mostBody);
+   HttpServer(size_t workers, size_t mostBody, ConnectionWatch::Deadlines deadlines = {});
    ~HttpServer();
 
    // Requests whose method is `method` and whose whole path matches
