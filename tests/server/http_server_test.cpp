@@ -28,7 +28,8 @@ TEST(HttpServer, RoutesAnswersAndRefusesWithTheHeadersOfEveryAnswer)
    http.route("POST", "/size", [](const HttpRequest &q, HttpResponse &r) {
       r.setContent(std::to_string(q.body.size()), "text/plain");
    });
-   http.route("GET", "/fail", [](const HttpRequest &, HttpResponse &) -> void {
+   http.route("GET", "/fail", [](const HttpRequest &, HttpResponse &r) -> void {
+      r.setHeader("X-Half", "made");
       throw std::runtime_error("no disk");
    });
    http.setDefaultHeaders({{"X-Everywhere", "yes"}});
@@ -62,22 +63,77 @@ TEST(HttpServer, RoutesAnswersAndRefusesWithTheHeadersOfEveryAnswer)
    ASSERT_TRUE(fail);
    EXPECT_EQ(fail->status, 503);
    EXPECT_EQ(fail->body, "sorry\n");
+   EXPECT_FALSE(fail->has_header("X-Half")) << "nothing of the failed answer is sent";
    EXPECT_EQ(failed, "no disk");
 }
 
-TEST(HttpServer, ListensOnIpv6)
+// Connections that have each sent part of a head.
+class OpenConnections {
+public:
+   ~OpenConnections()
+   {
+      for (int socket : sockets_)
+         close(socket);
+   }
+   void open(const sockaddr *address, socklen_t length)
+   {
+      const int socket = ::socket(address->sa_family, SOCK_STREAM, 0);
+      sockets_.push_back(socket);
+      if (connect(socket, address, length) == 0) {
+         const char head[] = "GET / HTTP/1.1\r\n";
+         send(socket, head, sizeof head - 1, MSG_NOSIGNAL);
+      }
+   }
+   // How many the server keeps open, a moment after the last: one turned
+   // away is closed at once.
+   int keptOpen() const
+   {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      int kept = 0;
+      char byte;
+      for (int socket : sockets_)
+         kept += recv(socket, &byte, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN;
+      return kept;
+   }
+
+private:
+   std::vector<int> sockets_;
+};
+
+// A reverse proxy on this machine connects from the loopback's own
+// address, however it writes it, with every player's requests: it has no
+// limit of connections.
+TEST(HttpServer, ListensOnIpv6AndTakesAnyNumberOfConnectionsFromTheProxy)
 {
-   HttpServer http(1, 16);
-   http.route("GET", "/",
-              [](const HttpRequest &, HttpResponse &r) { r.setContent("six", "text/plain"); });
-   std::string why;
-   const int port = http.listen("::1", 0, &why);
-   ASSERT_NE(port, 0) << why;
-   ASSERT_TRUE(http.start(&why)) << why;
-   httplib::Client client("::1", port);
-   const auto got = client.Get("/");
-   ASSERT_TRUE(got);
-   EXPECT_EQ(got->body, "six");
+   for (const std::string host : {"::1", "::ffff:127.0.0.1", "127.0.0.1"}) {
+      HttpServer http(1, 16);
+      http.route("GET", "/", [](const HttpRequest &, HttpResponse &r) {
+         r.setContent("served", "text/plain");
+      });
+      std::string why;
+      const int port = http.listen(host, 0, &why);
+      ASSERT_NE(port, 0) << host << ": " << why;
+      ASSERT_TRUE(http.start(&why)) << why;
+      sockaddr_in6 six = {};
+      six.sin6_family = AF_INET6;
+      six.sin6_port = htons(uint16_t(port));
+      inet_pton(AF_INET6, host == "::1" ? "::1" : "::ffff:127.0.0.1", &six.sin6_addr);
+      sockaddr_in four = {};
+      four.sin_family = AF_INET;
+      four.sin_port = htons(uint16_t(port));
+      four.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      OpenConnections open;
+      for (int i = 0; i < 12; i++) {
+         if (host == "::1")
+            open.open(reinterpret_cast<sockaddr *>(&six), sizeof six);
+         else
+            open.open(reinterpret_cast<sockaddr *>(&four), sizeof four);
+      }
+      EXPECT_EQ(open.keptOpen(), 12) << host;
+      const auto got = httplib::Client(host == "::1" ? "::1" : "127.0.0.1", port).Get("/");
+      ASSERT_TRUE(got) << host;
+      EXPECT_EQ(got->body, "served");
+   }
 }
 
 TEST(HttpServer, TurnsAwayWhatFindsItsWorkersQueueFullAndAnswersAllItTookAtAStop)
@@ -150,9 +206,15 @@ TEST(HttpServer, CutsAConnectionWhoseHeadIsLateAndServesTheNext)
 {
    ConnectionWatch::Deadlines quick;
    quick.head = std::chrono::seconds(1);
+   quick.body = std::chrono::seconds(1);
    HttpServer http(1, 16, quick);
    http.route("GET", "/",
               [](const HttpRequest &, HttpResponse &r) { r.setContent("on time", "text/plain"); });
+   // A request being answered has no deadline, however long it takes.
+   http.route("GET", "/long", [](const HttpRequest &, HttpResponse &r) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(2500));
+      r.setContent("long", "text/plain");
+   });
    std::string why;
    const int port = http.listen("127.0.0.1", 0, &why);
    ASSERT_NE(port, 0) << why;
@@ -175,6 +237,11 @@ TEST(HttpServer, CutsAConnectionWhoseHeadIsLateAndServesTheNext)
    const auto next = httplib::Client("127.0.0.1", port).Get("/");
    ASSERT_TRUE(next);
    EXPECT_EQ(next->body, "on time");
+   httplib::Client patient("127.0.0.1", port);
+   patient.set_read_timeout(30);
+   const auto slow = patient.Get("/long");
+   ASSERT_TRUE(slow);
+   EXPECT_EQ(slow->body, "long");
 }
 
 }  // namespace

@@ -299,6 +299,10 @@ TEST_F(ServerTest, RanksTheGamesItPlaysAgainRefusesForgeriesAndKeepsThemAcrossAR
    EXPECT_EQ(table(restarted), ranked);
    EXPECT_EQ(restarted.Get("/api/v1/scores")->get_header_value("Access-Control-Allow-Origin"),
              "https://example.org");
+   const auto preflight = restarted.Options("/api/v1/replays");
+   ASSERT_TRUE(preflight);
+   EXPECT_EQ(preflight->status, 204);
+   EXPECT_EQ(preflight->get_header_value("Access-Control-Allow-Methods"), "GET, POST");
    // The clips not made are made now, the last run's first.
    auto gif = restarted.Get(clip.c_str());
    for (int wait = 0; wait < 3000 && gif && gif->status == 404; wait++) {
