@@ -387,7 +387,8 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
    std::string fields, wide;
    for (int i = 0; i < 99; i++)
       fields += "X-" + std::to_string(i) + ": a\r\n";
-   for (int i = 0; i < 62; i++)
+   // 63 fields of 1 KiB and their names: just under 64 KiB in all.
+   for (int i = 0; i < 63; i++)
       wide += "X-" + std::to_string(i) + ": " + kib + "\r\n";
    const std::string field = "X-More: a\r\n", kibField = "X-More: " + kib + "\r\n";
    const std::string chunk = "10000\r\n" + std::string(65536, 'x') + "\r\n";
@@ -400,7 +401,7 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
       {head + fields + "\r\n", "", 0, "HTTP/1.1 200 OK"},
       {head + fields + field + "\r\n", "", 0, "HTTP/1.1 431 Request Header Fields Too Large"},
       {head + wide + "\r\n", "", 0, "HTTP/1.1 200 OK"},
-      {head + wide + kibField + kibField + "\r\n", "", 0,
+      {head + wide + kibField + "\r\n", "", 0,
        "HTTP/1.1 431 Request Header Fields Too Large"},
       {head, "X-Wide: " + std::string(8000, 'a') + "\r\n", 4096,
        "HTTP/1.1 431 Request Header Fields Too Large"},
