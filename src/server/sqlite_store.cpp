@@ -2,11 +2,13 @@
 // the page never wait for a submission, through one connection that the
 // server's threads take in turn.
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <ctime>
 #include <mutex>
 #include <tuple>
 
+#include "files/paths.h"
 #include "server/store.h"
 
 namespace {
@@ -399,6 +401,13 @@ std::unique_ptr<Store> openSqliteStore(const std::string &path, std::string *pro
                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
                        nullptr) != SQLITE_OK) {
       *problem = path + ": " + (db ? sqlite3_errmsg(db) : "cannot be opened");
+      // A service's state folder not made yet is the usual cause.
+      const std::string folder = folder_of(path);
+      struct stat status;
+      if (stat(folder.c_str(), &status) != 0)
+         *problem += " (its folder " + folder + " is missing)";
+      else if (!S_ISDIR(status.st_mode))
+         *problem += " (" + folder + " is not a folder)";
       sqlite3_close(db);
       return nullptr;
    }

@@ -537,7 +537,8 @@ TEST_F(ServerTest, SaysWhyItCannotStartInOneLine)
                       ": Address already in use\n");
    EXPECT_EQ(run(server + " --database sqlite:" + scratch.path("no/such/folder.db"), &said), 1);
    EXPECT_EQ(said, "tossaro-server: " + scratch.path("no/such/folder.db") +
-                      ": unable to open database file\n");
+                      ": unable to open database file (its folder " + scratch.path("no/such") +
+                      " is missing)\n");
    EXPECT_EQ(run(server + " --listen 8765", &said), 2);
    EXPECT_EQ(said.substr(0, said.find('\n')),
              "tossaro-server: --listen 8765: give HOST:PORT, such as 127.0.0.1:8765");
