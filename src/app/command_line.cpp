@@ -132,7 +132,7 @@ std::string playKeysHelp(const KeyBindings &b)
                      key(LeftPowerUp) + "/" + key(LeftPowerDown) + " power; right hand: " +
                      key(RightTiltLeft) + "/" + key(RightTiltRight) + " tilt, " +
                      key(RightPowerUp) + "/" + key(RightPowerDown) + " power; " + key(NewGame) +
-                     " new game, " + key(OpenQuitPrompt) + " asks whether to quit to the menu, " +
+                     " new game, " + key(PauseGame) + " pause, " + key(OpenQuitPrompt) + " asks whether to quit to the menu, " +
                      key(QuitGame) + " quit, M mute or unmute, " + key(SaveClip) +
                      " saves the last seconds as a clip") +
           wrapped("  any screen      ", indent,

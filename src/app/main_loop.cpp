@@ -24,6 +24,7 @@ std::atomic<int> fps(0);
 std::atomic<bool> closeRequested(false);
 std::atomic<bool> focusLost(false);
 int frameRateCap = 0;
+bool showFrameRate = true;
 
 namespace {
 
@@ -99,7 +100,8 @@ void updateScreen()
    if (routines.update)
       routines.update();
    // Only a game still in play gets the prompt: not one the same keys left.
-   if (std::exchange(quitPromptRequested, false) && screenState == Playing)
+   if (std::exchange(quitPromptRequested, false) &&
+       (screenState == Playing || screenState == Paused))
       openQuitPrompt();
    noteTick(before);
 }
@@ -112,7 +114,8 @@ void drawFrame()
    // The picture as the screen drew it; the notice and the frame rate go
    // over it after.
    captureFrame(backBuffer);
-   textprintf_ex(backBuffer, font, 10, 20, makecol(255, 255, 255), -1, "FPS: %i", fps.load());
+   if (showFrameRate)
+      textprintf_ex(backBuffer, font, 10, 20, makecol(255, 255, 255), -1, "FPS: %i", fps.load());
    framesThisSecond++;
    presentFrame(backBuffer);
    clear_bitmap(backBuffer);

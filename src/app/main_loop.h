@@ -26,6 +26,8 @@ extern std::atomic<bool> focusLost;
 
 // Frames drawn a second at most, 0 for no limit. Set once at start-up.
 extern int frameRateCap;
+// Whether each frame shows the frame rate; set at start-up.
+extern bool showFrameRate;
 
 // Timer callbacks: one counter change each and nothing else.
 void onLogicTick();

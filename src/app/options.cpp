@@ -155,6 +155,10 @@ const std::vector<Option> &optionTable()
                       " seconds of quiet in the menu, a replay from the high scores plays as a "
                       "silent demo until a key is pressed",
                    true),
+      switchOption("fps-counter", &Options::fpsCounter, kBoth,
+                   "the frames drawn in the last second, at the top left of every screen (never "
+                   "in a capture)",
+                   true),
       switchOption("marks", &Options::marks, kBoth,
                    "each ball and target shows the symbols of its colours: red a disc, green a "
                    "triangle, blue a square"),
@@ -213,6 +217,7 @@ const std::vector<Option> &optionTable()
       keyOption(QuitGame, "quits the program"),
       keyOption(SavePicture, "saves the picture on the screen, on any screen"),
       keyOption(SaveClip, "saves the last seconds of the game in play as a clip"),
+      keyOption(PauseGame, "pauses the game in play, and goes on"),
    };
    return table;
 }

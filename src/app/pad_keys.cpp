@@ -77,8 +77,9 @@ void PadKeys::updateNameEntry(const PadState &pad)
 {
    const bool up = pad.buttons[PadUp], down = pad.buttons[PadDown];
    repeatTicks_ = up || down ? repeatTicks_ + 1 : 0;
-   const bool step = (up && !last_.buttons[PadUp]) || (down && !last_.buttons[PadDown]) ||
-                     (repeatTicks_ > kRepeatDelay && (repeatTicks_ - kRepeatDelay) % kRepeatEvery == 0);
+   const bool step =
+      (up && !last_.buttons[PadUp]) || (down && !last_.buttons[PadDown]) ||
+      (repeatTicks_ > kRepeatDelay && (repeatTicks_ - kRepeatDelay) % kRepeatEvery == 0);
    // A change goes in when the one before has been typed, so that it
    // starts from the character now shown.
    if (step && typed_.empty() && ready_ < 0) {
@@ -135,8 +136,13 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
       hold(pad.buttons[PadDown], keyFor(LeftPowerDown));
       hold(pad.buttons[PadStart], keyFor(OpenQuitPrompt));
       hold(pad.buttons[PadBack], keyFor(NewGame));
+      hold(pad.buttons[PadY], keyFor(PauseGame));
       break;
    }
+   case Paused:
+      hold(pad.buttons[PadY], keyFor(PauseGame));
+      hold(pad.buttons[PadStart], keyFor(OpenQuitPrompt));
+      break;
    case QuitPrompt:
       hold(pad.buttons[PadA], KEY_Y);
       hold(pad.buttons[PadB] || pad.buttons[PadStart], KEY_N);
@@ -198,7 +204,8 @@ std::unique_ptr<PadKeys> padKeys;
 
 void startPadKeys()
 {
-   if (padKeys || !startPads(userFile("XDG_CONFIG_HOME", ".config", "gamecontrollerdb.txt")).empty())
+   if (padKeys ||
+       !startPads(userFile("XDG_CONFIG_HOME", ".config", "gamecontrollerdb.txt")).empty())
       return;
    padKeys = std::make_unique<PadKeys>(keys);
    keys = padKeys.get();

@@ -121,6 +121,7 @@ int runProgram(const Options &options)
       attractTicks = std::max(1, atoi(seconds)) * kTicksPerSecond;
    playKeys = options.keys;
    showMarks = options.marks;
+   showFrameRate = options.fpsCounter;
    chosenCapturesFolder = options.capturesFolder;
    clipSeconds = options.clipSeconds;
    clipProgram = runningProgram();

@@ -20,6 +20,8 @@ enum PlayAction {
    // Read on every screen, never by a game, so never in a replay.
    SavePicture,
    SaveClip,
+   // Read by the play screen, never by a game.
+   PauseGame,
    kPlayActions
 };
 

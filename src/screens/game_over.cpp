@@ -19,7 +19,9 @@ void updateGameOver()
       screenState = Menu;
       inputDelay = kScreenChangeDelay;
    } else {
-      // The key buffer is kept: what was typed here reaches the name entry.
+      // What was typed here was for this screen: the key that left it
+      // would otherwise be the name's first, or its Enter.
+      keys->clearKeybuf();
       screenState = NameEntry;
       inputDelay = kLongInputDelay;
       playSound(Cue::NameEntryOpened);

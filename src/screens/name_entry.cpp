@@ -43,14 +43,15 @@ void confirm()
 }
 
 // One typed key: a character added, backspace, or Enter with a name.
+// Enter counts where it was typed, after the keys typed before it, so a
+// name typed fast and ended at once is stored whole.
 void type(int c)
 {
    if (isNameCharacter(c) && playerName.size() < maxNameLength)
       playerName += char(c);
    if (c == kBackspace && !playerName.empty())
       playerName.pop_back();
-   // The Enter press itself is the key read; its kEnter adds nothing.
-   if (keys->held(KEY_ENTER) && !playerName.empty())
+   if (c == kEnter && !playerName.empty())
       confirm();
 }
 
@@ -67,17 +68,15 @@ int nameCharacterIndex(int c)
 void updateNameEntry()
 {
    if (inputDelay <= 0) {
-      // Abandoning inserts nothing; the key read below still runs.
+      // Abandoning inserts nothing, and the keys typed ahead go with it.
       if (keys->held(KEY_ESC)) {
          screenState = Menu;
          inputDelay = kAbandonNameDelay;
-      }
-      // One key a tick; keys typed ahead are dropped.
-      if (keys->keypressed()) {
-         const int c = keys->readkey() & 0xff;
          keys->clearKeybuf();
-         type(c);
       }
+      // One key a tick; keys typed ahead wait for the next ticks.
+      if (screenState == NameEntry && keys->keypressed())
+         type(keys->readkey() & 0xff);
    }
    // The sparks of the game just ended go on here, beside the new ones.
    std::vector<Particle> &sparks = playedGame().sparks;

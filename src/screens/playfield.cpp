@@ -24,6 +24,12 @@ void newGame()
 
 void updateGame()
 {
+   // The tick that sees the pause key leaves the game as it stands.
+   if (keys->held(playKeys.keys[PauseGame]) && inputDelay == 0) {
+      screenState = Paused;
+      inputDelay = kScreenChangeDelay;
+      return;
+   }
    Game &game = playedGame();
    const PlayTick tick = game.tick(heldActions());
    if (tick.over) {

@@ -1,6 +1,7 @@
 #include "screens/quit_prompt.h"
 
 #include "audio/sound.h"
+#include "screens/playfield.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
 #include "shell/picture.h"
@@ -15,7 +16,11 @@ void openQuitPrompt()
    quitSnapshot = create_bitmap(kGameWidth, kGameHeight);
    // Without memory for the snapshot the question still shows, on black.
    if (quitSnapshot) {
-      copyScreen(quitSnapshot);
+      // The field drawn afresh (the back buffer is blank between frames):
+      // a copy of the screen would hold the frame rate written over it.
+      drawGame();
+      blit(backBuffer, quitSnapshot, 0, 0, 0, 0, kGameWidth, kGameHeight);
+      clear_bitmap(backBuffer);
       // A regular dot screen: one pixel in four.
       const int dot = makecol(50, 50, 50);
       for (int y = 0; y < kGameHeight; y += 2) {

@@ -4,12 +4,13 @@
 
 #include <allegro.h>
 
-// The dimmed copy of the last frame shown under the question; at most one
+// The dimmed picture of the game shown under the question; at most one
 // exists, owned here.
 extern BITMAP *quitSnapshot;
 
-// Takes the snapshot of the screen and shows the prompt. Called by the
-// game when Esc is pressed during play.
+// Draws the game as it stands into the snapshot and shows the prompt.
+// Called when Esc is pressed during play or pause, or the window loses
+// the focus.
 void openQuitPrompt();
 
 void updateQuitPrompt();

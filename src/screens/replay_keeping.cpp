@@ -19,11 +19,15 @@ bool lastWritten = false;  // lastGame is in last.rpl
 bool nameStored = false;  // a name was stored for the last game
 bool unwritten = false;  // the last replay written failed
 
-void report(const std::string &problem)
+// What the files just written came to: each failure is said.
+void report(std::initializer_list<std::string> problems)
 {
-   unwritten = !problem.empty();
-   if (unwritten)
-      say(problem);
+   unwritten = false;
+   for (const std::string &problem : problems) {
+      if (!problem.empty())
+         say(problem);
+      unwritten = unwritten || !problem.empty();
+   }
 }
 
 }  // namespace
@@ -54,7 +58,8 @@ void keepReplays()
 {
    if (!recorder)
       return;
-   if (recorder->recording() && screenState != Playing && screenState != QuitPrompt)
+   if (recorder->recording() && screenState != Playing && screenState != QuitPrompt &&
+       screenState != Paused)
       recorder->finish(playedGame().score);
    if (recorder->finished()) {
       lastGame = std::move(recorder->finished());
@@ -64,13 +69,14 @@ void keepReplays()
    if (recorder->recording() || !shelf)
       return;
    if (lastGame && !lastWritten) {
-      report(shelf->keepLast(*lastGame));
+      report({shelf->keepLast(*lastGame)});
       lastWritten = true;
    }
    if (nameStored) {
       if (lastGame && lastGame->finalScore == playedGame().score) {
+         // last.rpl too carries the name, so that it can be sent as it is.
          lastGame->name = playerName;
-         report(shelf->keepRow(*lastGame));
+         report({shelf->keepRow(*lastGame), shelf->keepLast(*lastGame)});
          if (rowReplayKept)
             rowReplayKept(*lastGame);
       }

@@ -6,6 +6,7 @@
 #include "screens/leaderboard_board.h"
 #include "screens/menu.h"
 #include "screens/name_entry.h"
+#include "screens/pause.h"
 #include "screens/playfield.h"
 #include "screens/quit_prompt.h"
 #include "screens/replay_table.h"
@@ -24,6 +25,7 @@ const struct {
    {ScoreTable, {updateReplayTable, drawReplayTable}},
    {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
+   {Paused, {updatePause, drawPause}},
    {NameEntry, {updateNameEntry, drawNameEntry}},
    {GameOver, {updateGameOver, drawGameOver}},
    {Watching, {updateWatching, drawWatching}},

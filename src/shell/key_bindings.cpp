@@ -7,7 +7,8 @@
 #include "shell/keyboard.h"
 
 const KeyBindings kDefaultBindings = {{KEY_A, KEY_D, KEY_W, KEY_S, KEY_LEFT, KEY_RIGHT, KEY_UP,
-                                       KEY_DOWN, KEY_SPACE, KEY_ESC, KEY_Q, KEY_F12, KEY_F9}};
+                                       KEY_DOWN, KEY_SPACE, KEY_ESC, KEY_Q, KEY_F12, KEY_F9,
+                                       KEY_P}};
 KeyBindings playKeys = kDefaultBindings;
 
 namespace {
@@ -16,7 +17,7 @@ const char *const kActionNames[kPlayActions] = {
    "left_tilt_left",  "left_tilt_right",  "left_power_up",  "left_power_down",
    "right_tilt_left", "right_tilt_right", "right_power_up", "right_power_down",
    "new_game",        "quit_prompt",      "quit",           "save_picture",
-   "save_clip",
+   "save_clip",       "pause",
 };
 
 // Keys other than letters, digits and F1 to F12, by the name the settings

@@ -15,6 +15,7 @@ enum ScreenState : int {
    Exit = 9,
    Watching = 10,  // a replay, or the menu's demo
    Leaderboard = 11,  // its best, from the table
+   Paused = 12,  // a game in play, frozen
 };
 
 // The current screen. Set to Intro at start-up, then only by the screens'
@@ -22,9 +23,9 @@ enum ScreenState : int {
 // closed).
 extern ScreenState screenState;
 
-// Raised by the playfield's tick when its quit key asks for the prompt;
-// the main loop lowers it once the tick is done and opens the prompt over
-// the game, as it does for a lost focus.
+// Raised by the playfield's tick, or the pause's, when its quit key asks
+// for the prompt; the main loop lowers it once the tick is done and opens
+// the prompt over the game, as it does for a lost focus.
 extern bool quitPromptRequested;
 
 // Ticks during which screens ignore keys. Lowered by one at the start of

@@ -40,13 +40,3 @@ void presentFrame(BITMAP *frame)
       stretch_blit(frame, screen, 0, 0, kGameWidth, kGameHeight, 0, 0, kGameWidth * windowScale,
                    kGameHeight * windowScale);
 }
-
-void copyScreen(BITMAP *into)
-{
-   // Every game pixel fills a whole block, so any one pixel of it will do.
-   if (windowScale == 1)
-      blit(screen, into, 0, 0, 0, 0, kGameWidth, kGameHeight);
-   else
-      stretch_blit(screen, into, 0, 0, kGameWidth * windowScale, kGameHeight * windowScale, 0, 0,
-                   kGameWidth, kGameHeight);
-}

@@ -33,7 +33,4 @@ std::string openWindow(int scale, bool fullscreen);
 // windowScale x windowScale.
 void presentFrame(BITMAP *frame);
 
-// Copies the picture now on the screen into a game-sized bitmap.
-void copyScreen(BITMAP *into);
-
 #endif

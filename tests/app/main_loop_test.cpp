@@ -9,6 +9,7 @@
 #include "app/main_loop.h"
 #include "app_fixture.h"
 #include "game/game.h"
+#include "game/playfield_fixture.h"
 #include "gif/gif.h"
 #include "screens/menu.h"
 #include "screens/playfield.h"
@@ -22,6 +23,8 @@
 namespace {
 
 using MainLoop = AppTest;
+// The main loop over a game, which the pause and the quit prompt draw.
+using MainLoopInPlay = PlayfieldTest;
 
 // Whether the screen shows nothing but white frame-rate text at the top
 // left, on `background`.
@@ -76,6 +79,13 @@ TEST_F(MainLoop, StateWithoutRoutinesShowsOnlyTheFrameRate)
    // The back buffer is left blank for the next frame.
    EXPECT_FALSE(has_color(backBuffer, 0, 0, 639, 479, leftover));
    EXPECT_FALSE(has_color(backBuffer, 0, 0, 639, 479, makecol(255, 255, 255)));
+   // Without the counter, the picture is the screen's alone.
+   showFrameRate = false;
+   rectfill(backBuffer, 0, 0, 639, 479, leftover);
+   drawFrame();
+   showFrameRate = true;
+   EXPECT_FALSE(has_color(screen, 0, 0, 639, 479, makecol(255, 255, 255)));
+   EXPECT_TRUE(has_color(screen, 10, 20, 10, 20, leftover));
 }
 
 TEST_F(MainLoop, SecondTickPublishesAndResetsTheFrameCount)
@@ -117,16 +127,20 @@ TEST_F(MainLoop, CloseButtonLeavesThroughExitBeforeAnotherFrame)
    EXPECT_FALSE(closeRequested);
 }
 
-TEST_F(MainLoop, LostFocusPausesOnlyAGameInPlay)
+TEST_F(MainLoopInPlay, LostFocusPausesOnlyAGameInPlay)
 {
    struct Case {
       ScreenState state;
       bool closed;
       ScreenState after;
    };
-   const Case cases[] = {{Playing, false, QuitPrompt}, {Menu, false, Menu},
-                         {Intro, false, Intro},        {QuitPrompt, false, QuitPrompt},
-                         {ScoreTable, false, ScoreTable}, {Playing, true, Exit}};
+   const Case cases[] = {{Playing, false, QuitPrompt},
+                         {Menu, false, Menu},
+                         {Intro, false, Intro},
+                         {QuitPrompt, false, QuitPrompt},
+                         {ScoreTable, false, ScoreTable},
+                         {Paused, false, Paused},
+                         {Playing, true, Exit}};
    for (const Case &c : cases) {
       freeQuitSnapshot();
       screenState = c.state;
@@ -146,16 +160,56 @@ TEST_F(MainLoop, LostFocusPausesOnlyAGameInPlay)
    }
 }
 
+TEST_F(MainLoopInPlay, PFreezesTheGameUnderPausedUntilPressedAgain)
+{
+   newGame();
+   const auto tick = [&](std::set<int> down) {
+      scripted.down = std::move(down);
+      updateScreen();
+   };
+   while (inputDelay > 0)
+      tick({});
+   for (int t = 0; t < 1020; t++)  // the ten seconds run out: energy drains
+      tick({});
+   ASSERT_EQ(screenState, Playing);
+   tick({KEY_P});
+   ASSERT_EQ(screenState, Paused);
+   const Game frozen = playedGame();
+   for (int t = 0; t < 500; t++)
+      tick({});
+   EXPECT_EQ(playedGame().energy, frozen.energy);
+   EXPECT_EQ(playedGame().hitTimer, frozen.hitTimer);
+   EXPECT_EQ(playedGame().balls[0].y, frozen.balls[0].y);
+   drawFrame();
+   EXPECT_GE(find_text(screen, "Paused", makecol(69, 63, 48)).y, 0);
+
+   // Esc asks whether to quit, over the frozen game; N comes back to play.
+   tick({KEY_ESC});
+   EXPECT_EQ(screenState, QuitPrompt);
+   while (inputDelay > 0)
+      tick({});
+   tick({KEY_N});
+   EXPECT_EQ(screenState, Playing);
+   while (inputDelay > 0)
+      tick({});
+   tick({KEY_P});
+   while (inputDelay > 0)
+      tick({});
+   tick({KEY_P});
+   EXPECT_EQ(screenState, Playing);
+   tick({});
+   EXPECT_LT(playedGame().energy, frozen.energy) << "the game goes on";
+}
+
 TEST(FrameRateCap, FrameDueOnceItsTimeHasCome)
 {
    const struct {
       int cap;
       double sinceFrame;
       bool due;
-   } cases[] = {{0, 0, true},          {0, 1e-6, true},    {60, 0, false},
-                {60, 0.0166, false},   {60, 0.0167, true}, {60, 5, true},
-                {1, 0.999, false},     {1, 1, true},       {1000, 0.0009, false},
-                {1000, 0.001, true}};
+   } cases[] = {{0, 0, true},          {0, 1e-6, true},    {60, 0, false},    {60, 0.0166, false},
+                {60, 0.0167, true},    {60, 5, true},      {1, 0.999, false}, {1, 1, true},
+                {1000, 0.0009, false}, {1000, 0.001, true}};
    for (const auto &c : cases)
       EXPECT_EQ(frameDue(c.cap, c.sinceFrame), c.due) << c.cap << " " << c.sinceFrame;
 }

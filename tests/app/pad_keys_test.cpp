@@ -10,6 +10,7 @@
 #include "app/pad_keys.h"
 #include "app_fixture.h"
 #include "game/game.h"
+#include "game/playfield_fixture.h"
 #include "pad/gamepad.h"
 #include "scores/highscores.h"
 #include "screens/name_entry.h"
@@ -19,7 +20,9 @@
 
 namespace {
 
-class PadTest : public AppTest {
+// Over the real art: an unplugged pad pauses the game under the prompt,
+// which draws it.
+class PadTest : public PlayfieldTest {
 protected:
    PadState with(std::initializer_list<PadButton> down,
                  std::initializer_list<std::pair<PadAxis, int>> axes = {})

@@ -367,10 +367,13 @@ TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
          game, [&](const Screenshot &s) { return panel_shows(s, art, row, name); }, 5, &shot));
       pause_ms(200);
    }
+   // The rest typed fast, 15 ms from key to key: none is lost.
+   const std::string name = "io Quickfingers Jo";
+   game.type(" Quickfingers Jo", 15);
    const std::string table = folder + "/hiscores.bin";
-   store_name(game, row, "io");
+   store_name(game, row, name);
    const std::vector<Row> rows = rows_in(read_file(table));
-   ASSERT_EQ(rows[size_t(row)].name, "io");
+   ASSERT_EQ(rows[size_t(row)].name, name);
    const BitmapPtr marked = table_picture(art, rows);
    draw_replay_marks(marked.get(), {row}, row);
    Screenshot shot;
@@ -378,7 +381,8 @@ TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
       game, [&](const Screenshot &s) { return shows_picture(s, marked.get()); }, 5, &shot))
       << "the row's replay is not marked";
 
-   // Its file, beside last.rpl, plays without a display to the row's score.
+   // Its file, beside last.rpl (the same game, named too), plays without a
+   // display to the row's score.
    std::set<std::string> replays;
    for (const auto &entry : std::filesystem::directory_iterator(folder + "/replays"))
       replays.insert(entry.path().filename().string());
@@ -386,6 +390,7 @@ TEST_F(ScoresTest, AGameIsRecordedWatchedFromTheTableAndShownAsTheMenusDemo)
    ASSERT_EQ(replays.count("last.rpl"), 1u);
    const std::string mine = *std::find_if(replays.begin(), replays.end(),
                                           [](const std::string &f) { return f != "last.rpl"; });
+   EXPECT_EQ(read_file(folder + "/replays/" + mine), read_file(folder + "/replays/last.rpl"));
    int status = -1;
    const std::string said =
       run_without_display("--replay replays/" + mine + " --verify", &status, folder);
@@ -454,6 +459,15 @@ TEST_F(ScoresTest, StoredGamesReachTheLeaderboardOfflineOnesAtTheNextStart)
    store_name(*game, row, "i");
    const std::vector<Row> rows = rows_in(read_file(folder + "/hiscores.bin"));
    ASSERT_EQ(rows[size_t(row)].name, "i");
+   // last.rpl, named, is taken as it is.
+   std::string said;
+   EXPECT_EQ(run(quoted(kGame) + " --leaderboard http://127.0.0.1:" +
+                    std::to_string(leaderboard->port()) + " --submit " +
+                    quoted(folder + "/replays/last.rpl"),
+                 &said),
+             0)
+      << said;
+   EXPECT_EQ(said.rfind("rank 1 of 1 (", 0), 0u) << said;
    Screenshot shot;
    EXPECT_TRUE(await(
       *game, [&](const Screenshot &s) { return notice_shown(s, art, "Leaderboard: 1st of 1"); },

@@ -247,6 +247,12 @@ void GameRun::press(const std::string &key, int ms)
         "keyup", "--window", id, key});
 }
 
+void GameRun::type(const std::string &text, int ms)
+{
+   run({"env", "DISPLAY=" + display_, "xdotool", "type", "--window", std::to_string(window_),
+        "--delay", std::to_string(ms), text});
+}
+
 void GameRun::hold(const std::string &key)
 {
    run({"env", "DISPLAY=" + display_, "xdotool", "keydown", "--window", std::to_string(window_),

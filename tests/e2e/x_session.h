@@ -56,6 +56,9 @@ public:
    Screenshot screenshot();
    // Holds the key (an xdotool key name) down for `ms` milliseconds.
    void press(const std::string &key, int ms = 50);
+   // Types `text` as a player does, `ms` milliseconds from one key to
+   // the next.
+   void type(const std::string &text, int ms);
    // Holds the key down until release.
    void hold(const std::string &key);
    void release(const std::string &key);

@@ -274,6 +274,8 @@ TEST_F(Replays, TheLastGameAndEachRowPlayedHereAreKeptBesideTheTable)
    const ReplayReading row = readReplayFile(files[0], &problem);
    EXPECT_EQ(row.replay.name, "Io");
    EXPECT_EQ(encodeReplay(row.replay).size(), encodeReplay(last.replay).size() + 2);
+   EXPECT_EQ(read_file(folder + "/last.rpl"), read_file(files[0]))
+      << "last.rpl carries the name once it is stored";
    stopKeepingReplays();
 
    // Replays that cannot be written (a file stands at replays/) are said
