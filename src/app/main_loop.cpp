@@ -2,13 +2,16 @@
 
 #include <allegro.h>
 
+#include <algorithm>
 #include <chrono>
+#include <string>
 #include <utility>
 
 #include "app/captures.h"
 #include "app/leaderboard_sender.h"
 #include "app/pad_keys.h"
 #include "audio/sound.h"
+#include "files/say.h"
 #include "screens/quit_prompt.h"
 #include "screens/replay_keeping.h"
 #include "screens/score_table.h"
@@ -31,6 +34,8 @@ namespace {
 // Whether M was held at the last tick: a press toggles once however long
 // it is held.
 bool muteKeyHeld = false;
+// Likewise for Alt+Enter.
+bool fullscreenKeysHeld = false;
 
 double secondsNow()
 {
@@ -45,6 +50,26 @@ void readMuteKey()
    if (held && !muteKeyHeld && (screenState == Menu || screenState == Playing))
       sounds->toggleMute();
    muteKeyHeld = held;
+}
+
+// Alt+Enter on any screen: the full screen, or back to the window. Its
+// Enter is the toggle's, not the screen's. A display that refuses the full
+// screen gets a window again (a line says so); one that gives no window
+// at all ends the run, its table saved.
+void readFullscreenKeys()
+{
+   const bool held = keys->held(KEY_ENTER) && (keys->held(KEY_ALT) || keys->held(KEY_ALTGR));
+   const bool pressed = held && !fullscreenKeysHeld;
+   fullscreenKeysHeld = held;
+   if (!pressed)
+      return;
+   keys->clearKeybuf();
+   inputDelay = std::max(inputDelay, kScreenChangeDelay);
+   const std::string problem = openWindow(windowScale, !windowFullscreen);
+   if (!problem.empty()) {
+      say(problem);
+      screenState = Exit;
+   }
 }
 
 }  // namespace
@@ -92,6 +117,7 @@ void updateScreen()
       inputDelay--;
    readPadKeys();
    readMuteKey();
+   readFullscreenKeys();
    readCaptureKeys();
    continueSavingTable();
    // Read afresh each tick: a state change routes the next tick.

@@ -3,6 +3,7 @@
 #include "files/say.h"
 
 int windowScale = 1;
+bool windowFullscreen = false;
 
 int fittingScale(int desktopWidth, int desktopHeight)
 {
@@ -20,9 +21,12 @@ std::string openWindow(int scale, bool fullscreen)
    }
    const int w = kGameWidth * scale, h = kGameHeight * scale;
    windowScale = scale;
+   windowFullscreen = false;
    if (fullscreen) {
-      if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, w, h, 0, 0) == 0)
+      if (set_gfx_mode(GFX_AUTODETECT_FULLSCREEN, w, h, 0, 0) == 0) {
+         windowFullscreen = true;
          return std::string();
+      }
       say("no full-screen " + std::to_string(w) + "x" + std::to_string(h) + " mode here (" +
           allegro_error + "); opening a window");
    }

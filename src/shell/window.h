@@ -18,6 +18,8 @@ const int kAutoScale = 0;
 // How many window pixels, each way, show one game pixel: 1 to kMaxScale.
 // Set by openWindow.
 extern int windowScale;
+// Whether the game fills the screen; set by openWindow.
+extern bool windowFullscreen;
 
 // The largest scale whose window fits a desktop of this size; 1 when none
 // does or the size is unknown.

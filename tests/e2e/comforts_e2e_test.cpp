@@ -187,6 +187,35 @@ TEST_F(ComfortTest, ScaleTwoShowsTheSamePictureEnlarged)
    EXPECT_EQ(game.output(), "");
 }
 
+TEST_F(ComfortTest, AltEnterAsksForTheFullScreenAndItsEnterChoosesNothing)
+{
+   GameRun game(server, kGame, folder);
+   reach_menu(game);
+   // The full screen: here the game shows in the middle of a larger one,
+   // its window unmapped; the menu, no game begun by the Enter.
+   game.focusGame();
+   game.pressAsKeyboard("alt+Return", 100);
+   bool full = false;
+   for (int tries = 0; tries < 50 && !full; tries++) {
+      pause_ms(100);
+      full = !game.windowShown() && cursor_on(game.screenMiddle(), art, 0);
+   }
+   EXPECT_TRUE(full) << "no full screen";
+   pause_ms(600);
+   // And back to the window, still on the menu.
+   game.pressAsKeyboard("alt+Return", 100);
+   Screenshot shot;
+   bool back = false;
+   for (int tries = 0; tries < 50 && !back; tries++) {
+      pause_ms(100);
+      back = game.windowShown() && cursor_on(game.screenshot(), art, 0);
+   }
+   EXPECT_TRUE(back) << "not back in the window, on the menu";
+   game.requestClose();
+   EXPECT_EQ(game.wait(5), 0);
+   EXPECT_EQ(game.output(), "");
+}
+
 TEST_F(ComfortTest, ScaleAutoTakesTheLargestWindowThatFits)
 {
    // 2048 x 1536: three times 640 x 480 fits, four times does not.

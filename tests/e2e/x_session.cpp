@@ -213,20 +213,17 @@ unsigned long GameRun::window(double seconds)
    return window_;
 }
 
-Screenshot GameRun::screenshot()
+namespace {
+
+Screenshot grab(Display *x, Window window, int left, int top, int w, int h)
 {
-   Display *x = static_cast<Display *>(x_);
-   XWindowAttributes attributes;
-   if (!XGetWindowAttributes(x, window_, &attributes))
-      throw std::runtime_error("the window is gone");
    XImage *image =
-      XGetImage(x, window_, 0, 0, unsigned(attributes.width), unsigned(attributes.height),
-                AllPlanes, ZPixmap);
+      XGetImage(x, window, left, top, unsigned(w), unsigned(h), AllPlanes, ZPixmap);
    if (!image)
       throw std::runtime_error("cannot take a screenshot");
    Screenshot shot;
-   shot.w = attributes.width;
-   shot.h = attributes.height;
+   shot.w = w;
+   shot.h = h;
    shot.pixels.resize(size_t(shot.w) * shot.h);
    for (int y = 0; y < shot.h; y++) {
       for (int xx = 0; xx < shot.w; xx++)
@@ -234,6 +231,32 @@ Screenshot GameRun::screenshot()
    }
    XDestroyImage(image);
    return shot;
+}
+
+}  // namespace
+
+Screenshot GameRun::screenshot()
+{
+   Display *x = static_cast<Display *>(x_);
+   XWindowAttributes attributes;
+   if (!XGetWindowAttributes(x, window_, &attributes))
+      throw std::runtime_error("the window is gone");
+   return grab(x, window_, 0, 0, attributes.width, attributes.height);
+}
+
+Screenshot GameRun::screenMiddle()
+{
+   Display *x = static_cast<Display *>(x_);
+   const int screen = DefaultScreen(x);
+   return grab(x, DefaultRootWindow(x), (DisplayWidth(x, screen) - 640) / 2,
+               (DisplayHeight(x, screen) - 480) / 2, 640, 480);
+}
+
+bool GameRun::windowShown()
+{
+   XWindowAttributes attributes;
+   return XGetWindowAttributes(static_cast<Display *>(x_), window_, &attributes) &&
+          attributes.map_state == IsViewable;
 }
 
 void GameRun::press(const std::string &key, int ms)
@@ -251,6 +274,13 @@ void GameRun::type(const std::string &text, int ms)
 {
    run({"env", "DISPLAY=" + display_, "xdotool", "type", "--window", std::to_string(window_),
         "--delay", std::to_string(ms), text});
+}
+
+void GameRun::pressAsKeyboard(const std::string &keys, int ms)
+{
+   char seconds[32];
+   snprintf(seconds, sizeof seconds, "%.3f", ms / 1000.0);
+   run({"env", "DISPLAY=" + display_, "xdotool", "keydown", keys, "sleep", seconds, "keyup", keys});
 }
 
 void GameRun::hold(const std::string &key)

@@ -54,8 +54,17 @@ public:
    unsigned long window(double seconds = 10);
    // Throws when the window is gone.
    Screenshot screenshot();
+   // The middle of the screen, the game's size: where the game shows when
+   // it fills a larger screen (its own window then unmapped).
+   Screenshot screenMiddle();
+   // Whether the game's window is mapped.
+   bool windowShown();
    // Holds the key (an xdotool key name) down for `ms` milliseconds.
    void press(const std::string &key, int ms = 50);
+   // The same through the server's test extension, to the window with the
+   // focus (the game's, after focusGame), as a keyboard does: a chord's
+   // modifier then reaches the game as a key held.
+   void pressAsKeyboard(const std::string &keys, int ms = 50);
    // Types `text` as a player does, `ms` milliseconds from one key to
    // the next.
    void type(const std::string &text, int ms);
