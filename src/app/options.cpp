@@ -155,6 +155,10 @@ const std::vector<Option> &optionTable()
                       " seconds of quiet in the menu, a replay from the high scores plays as a "
                       "silent demo until a key is pressed",
                    true),
+      switchOption("how-to-play", &Options::howToPlay, kBoth,
+                   "How to play comes before the next game; the game turns it off in the "
+                   "settings file once it has",
+                   true),
       switchOption("fps-counter", &Options::fpsCounter, kBoth,
                    "the frames drawn in the last second, at the top left of every screen (never "
                    "in a capture)",

@@ -26,6 +26,7 @@ struct Options {
    std::string scoresFile;  // the high-score file; empty for where the game keeps it
    bool marks;  // each ball and target shows the symbols of its colours
    bool fpsCounter;  // the frames of the last second written at the top left
+   bool howToPlay;  // How to play comes before the next game
    std::string configFile;  // the settings file to read; empty for the usual one
    std::string replayFile;  // a replay to watch instead of playing; empty for none
    bool verify;  // the replay is played without a window and its end printed

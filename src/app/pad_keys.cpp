@@ -152,6 +152,11 @@ void PadKeys::update(const PadState &pad, ScreenState screen)
       hold(down, KEY_DOWN);
       hold(pad.buttons[PadA], KEY_ENTER);
       hold(pad.buttons[PadBack], KEY_ESC);
+      hold(pad.buttons[PadY], KEY_F1);
+      break;
+   case HowToPlay:
+      hold(pad.buttons[PadA] || pad.buttons[PadStart], KEY_ENTER);
+      hold(pad.buttons[PadB] || pad.buttons[PadBack] || pad.buttons[PadY], KEY_ESC);
       break;
    case ScoreTable:
       hold(up, KEY_UP);

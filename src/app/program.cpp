@@ -27,6 +27,7 @@
 #include "gif/gif.h"
 #include "scores/highscores.h"
 #include "screens/attract.h"
+#include "screens/how_to_play.h"
 #include "screens/marks.h"
 #include "screens/quit_prompt.h"
 #include "screens/replay_keeping.h"
@@ -65,9 +66,27 @@ int watchOnly(const Replay &replay, const std::string &file)
    return 0;
 }
 
+// The settings as the game runs with them, and their file.
+Options settingsInForce;
+std::string settingsPath;
+
+// Changes the settings in force, and their entries in the file; a file
+// that cannot be written is said in one line, and the run goes on.
+void changeSettings(void (*change)(Options &))
+{
+   Options changed = settingsInForce;
+   change(changed);
+   if (!settingsPath.empty()) {
+      const std::string unwritten = updateSettings(settingsPath, settingsInForce, changed);
+      if (!unwritten.empty())
+         say(unwritten);
+   }
+   settingsInForce = changed;
+}
+
 }  // namespace
 
-int runProgram(const Options &options)
+int runProgram(const Options &options, const std::string &settings)
 {
    const DataFolder data = findDataFolder(runningProgram());
    if (!data.problem.empty())
@@ -122,6 +141,10 @@ int runProgram(const Options &options)
    playKeys = options.keys;
    showMarks = options.marks;
    showFrameRate = options.fpsCounter;
+   settingsInForce = options;
+   settingsPath = settings;
+   howToPlayFirst = options.howToPlay;
+   howToPlayShown = [] { changeSettings([](Options &o) { o.howToPlay = false; }); };
    chosenCapturesFolder = options.capturesFolder;
    clipSeconds = options.clipSeconds;
    clipProgram = runningProgram();
@@ -220,5 +243,5 @@ int runTossaro(int argc, const char *const *argv)
             stderr);
       return exportReplay(o, stderr);
    }
-   return runProgram(line.options);
+   return runProgram(line.options, path);
 }

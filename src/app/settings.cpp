@@ -202,26 +202,113 @@ std::string settingsText(const Options &options)
    return text;
 }
 
-std::string writeSettings(const std::string &path, const Options &options)
+namespace {
+
+std::string refusal(const std::string &path, const Option &o, const Options &options)
 {
-   const std::string text = settingsText(options);
-   // The file's lines have no quoting: a line ends at a line break, and
-   // the library drops the blanks at either end of a value, so a folder's
-   // name may not read back as itself. Such a name is refused rather than
-   // given a quoting of ours, which the files written before, and the
-   // library, would read as part of the name.
+   return path + " is not written: " + entryName(o) + " = '" + valueText(o, options) +
+          "' would read back as another value (a line ends at a line break, and loses the "
+          "blanks at either end); choose another";
+}
+
+// Why `text` may not be written for `options`, or an empty string. The
+// file's lines have no quoting: a line ends at a line break, and the
+// library drops the blanks at either end of a value, so a folder's name
+// may not read back as itself. Such a name is refused rather than given a
+// quoting of ours, which the files written before, and the library, would
+// read as part of the name.
+std::string unreadable(const std::string &text, const std::string &path, const Options &options)
+{
    Options back;
    std::vector<std::string> unread;
    readSettingsText(text, path, &back, &unread);
    for (const Option &o : optionTable()) {
       if (o.place == OptionPlace::CommandLine || valueText(o, back) == valueText(o, options))
          continue;
-      return path + " is not written: " + entryName(o) + " = '" + valueText(o, options) +
-             "' would read back as another value (a line ends at a line break, and loses the "
-             "blanks at either end); choose another";
+      return refusal(path, o, options);
    }
+   return std::string();
+}
+
+std::string writeText(const std::string &path, const std::string &text)
+{
    const std::string folder = make_folder_of(path);
    if (!folder.empty())
       return folder;
    return replace_file(path, std::vector<unsigned char>(text.begin(), text.end()));
+}
+
+// The entry a line gives, as the reader takes it; "" for a comment, a
+// blank line or anything else.
+std::string entryOf(const std::string &line)
+{
+   const size_t start = line.find_first_not_of(" \t");
+   const size_t equals = line.find('=');
+   if (start == std::string::npos || line[start] == '#' || equals == std::string::npos ||
+       equals < start)
+      return std::string();
+   std::string name = line.substr(start, equals - start);
+   name.erase(name.find_last_not_of(" \t") + 1);
+   return name;
+}
+
+}  // namespace
+
+std::string writeSettings(const std::string &path, const Options &options)
+{
+   const std::string text = settingsText(options);
+   const std::string refused = unreadable(text, path, options);
+   return refused.empty() ? writeText(path, text) : refused;
+}
+
+std::string updateSettings(const std::string &path, const Options &before, const Options &after)
+{
+   const InputFile file = read_input_file(path, kMostSettingsBytes);
+   if (!file.missing && !file.problem.empty())
+      return file.problem + "; not written";
+   std::vector<std::string> lines;
+   const std::string old(file.bytes.begin(), file.bytes.end());
+   for (size_t from = 0; from < old.size();) {
+      const size_t end = std::min(old.find('\n', from), old.size());
+      lines.push_back(old.substr(from, end - from));
+      from = end + 1;
+   }
+   // Entries under a [section] header are not read: none is written there.
+   size_t entries = lines.size();
+   for (size_t i = 0; i < lines.size() && entries == lines.size(); i++) {
+      const size_t start = lines[i].find_first_not_of(" \t");
+      if (start != std::string::npos && lines[i][start] == '[')
+         entries = i;
+   }
+   std::vector<std::string> added;
+   for (const Option &o : optionTable()) {
+      if (o.place == OptionPlace::CommandLine || valueText(o, before) == valueText(o, after))
+         continue;
+      const std::string line = entryName(o) + " = " + valueText(o, after);
+      size_t at = 0;
+      while (at < entries && entryOf(lines[at]) != entryName(o))
+         at++;
+      if (at == entries) {
+         added.push_back(line);
+         continue;
+      }
+      // The line keeps its carriage return, if it had one.
+      const bool cr = !lines[at].empty() && lines[at].back() == '\r';
+      lines[at] = line + (cr ? "\r" : "");
+   }
+   lines.insert(lines.begin() + long(entries), added.begin(), added.end());
+   std::string text;
+   for (const std::string &line : lines)
+      text += line + "\n";
+   // Each entry written must read back as itself.
+   Options back;
+   std::vector<std::string> unread;
+   readSettingsText(text, path, &back, &unread);
+   for (const Option &o : optionTable()) {
+      if (o.place == OptionPlace::CommandLine || valueText(o, before) == valueText(o, after) ||
+          valueText(o, back) == valueText(o, after))
+         continue;
+      return refusal(path, o, after);
+   }
+   return writeText(path, text);
 }

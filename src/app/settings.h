@@ -1,7 +1,7 @@
 // The player's settings file: the options the table lets it hold and the
 // play keys, one `entry = value` a line, read at start-up with the
-// library's configuration routines, and written only when asked
-// (--write-config).
+// library's configuration routines, and written whole when asked
+// (--write-config), or entry by entry as the game changes them.
 #ifndef TOSSARO_APP_SETTINGS_H
 #define TOSSARO_APP_SETTINGS_H
 
@@ -45,5 +45,13 @@ std::string settingsText(const Options &options);
 // line break, a NUL or a blank at either end) is refused, and nothing is
 // written.
 std::string writeSettings(const std::string &path, const Options &options);
+
+// Writes the entries whose values `after` changes from `before` into the
+// file (made when missing), through a temporary file: each in place of
+// the first line that gives it, the others added after the last entry
+// (before any [section] header); every other line, comments included,
+// stays as it was. Returns an empty string, or one line saying what failed;
+// what would not read back as written is refused, and nothing is written.
+std::string updateSettings(const std::string &path, const Options &before, const Options &after);
 
 #endif

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include "audio/sound.h"
+#include "screens/how_to_play.h"
 #include "screens/playfield.h"
 #include "shell/assets.h"
 #include "shell/keyboard.h"
@@ -17,9 +18,13 @@ const char *const kItems[] = {"  Play", "High Scores", "  Exit"};
 const int kItemCount = 3;
 const int kItemX = 220, kFirstItemY = 180, kItemSpacing = 30;
 const int kCursorLeftX = 180, kCursorRightX = 340, kCursorY = 175;
+const int kFootY = 440;
 
 void play()
 {
+   // A player's first game comes after How to play.
+   if (howToPlayFirst)
+      return openHowToPlay(true);
    playSound(Cue::ChoiceMade);
    newGame();
    inputDelay = kScreenChangeDelay;
@@ -47,6 +52,8 @@ void updateMenu()
       screenState = Exit;
    if (keys->held(KEY_H))
       showScores();
+   if (keys->held(KEY_F1))
+      openHowToPlay(false);
    if (keys->held(KEY_ENTER) || keys->held(KEY_SPACE)) {
       if (menuSelection == 0)
          play();
@@ -75,4 +82,5 @@ void drawMenu()
    const int y = kCursorY + kItemSpacing * menuSelection;
    draw_sprite(backBuffer, particleImage, kCursorLeftX, y);
    draw_sprite(backBuffer, particleImage, kCursorRightX, y);
+   textout_centre_ex(backBuffer, font, "F1: how to play", kGameWidth / 2, kFootY, brown, -1);
 }

@@ -1,4 +1,5 @@
-// The main menu: "  Play", "High Scores", "  Exit".
+// The main menu: "  Play", "High Scores", "  Exit", and a foot line naming
+// F1 (How to play).
 #ifndef TOSSARO_SCREENS_MENU_H
 #define TOSSARO_SCREENS_MENU_H
 

@@ -2,6 +2,7 @@
 
 #include "screens/attract.h"
 #include "screens/game_over.h"
+#include "screens/how_to_play.h"
 #include "screens/intro.h"
 #include "screens/leaderboard_board.h"
 #include "screens/menu.h"
@@ -26,6 +27,7 @@ const struct {
    {Playing, {updateGame, drawGame}},
    {QuitPrompt, {updateQuitPrompt, drawQuitPrompt}},
    {Paused, {updatePause, drawPause}},
+   {HowToPlay, {updateHowToPlay, drawHowToPlay}},
    {NameEntry, {updateNameEntry, drawNameEntry}},
    {GameOver, {updateGameOver, drawGameOver}},
    {Watching, {updateWatching, drawWatching}},

@@ -16,6 +16,7 @@ enum ScreenState : int {
    Watching = 10,  // a replay, or the menu's demo
    Leaderboard = 11,  // its best, from the table
    Paused = 12,  // a game in play, frozen
+   HowToPlay = 13,
 };
 
 // The current screen. Set to Intro at start-up, then only by the screens'

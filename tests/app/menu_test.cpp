@@ -1,5 +1,6 @@
 // The menu's keys, their order within a tick, the cursor and its wrap.
 #include "app_fixture.h"
+#include "screens/how_to_play.h"
 #include "screens/menu.h"
 #include "shell/assets.h"
 #include "shell/screen_state.h"
@@ -34,6 +35,46 @@ TEST_F(MenuTest, ShortcutsWorkWhateverIsSelected)
    EXPECT_EQ(inputDelay, 0);
    EXPECT_EQ(scripted.clears, 2);
    EXPECT_EQ(heard.of(Cue::ChoiceMade).size(), 2u);
+}
+
+TEST_F(MenuTest, F1ShowsHowToPlayWhichAlsoComesBeforeAFirstGame)
+{
+   static int told = 0;
+   howToPlayShown = [] { told++; };
+   const struct {
+      bool first;  // How to play before the next game
+      std::set<int> menuKeys, keys;
+      ScreenState after;
+      bool stillFirst;
+   } cases[] = {
+      {false, {KEY_F1}, {KEY_ESC}, Menu, false},
+      {false, {KEY_F1}, {KEY_ENTER}, Menu, false},
+      {false, {KEY_F1}, {KEY_F1}, Menu, false},
+      {false, {KEY_P}, {}, Playing, false},
+      {true, {KEY_P}, {KEY_ENTER}, Playing, false},
+      {true, {KEY_ENTER}, {KEY_SPACE}, Playing, false},
+      {true, {KEY_P}, {KEY_ESC}, Menu, true},
+      {true, {KEY_F1}, {KEY_ENTER}, Menu, true},
+   };
+   for (const auto &c : cases) {
+      told = 0;
+      howToPlayFirst = c.first;
+      menuSelection = 0;
+      press(scripted, c.menuKeys);
+      if (c.menuKeys != std::set<int>{KEY_P} || c.first) {
+         ASSERT_EQ(screenState, HowToPlay) << c.first;
+         scripted.down = c.keys;
+         updateHowToPlay();
+         EXPECT_EQ(screenState, HowToPlay) << "keys wait for the delay";
+         inputDelay = 0;
+         updateHowToPlay();
+      }
+      EXPECT_EQ(screenState, c.after) << c.first << " " << c.keys.size();
+      EXPECT_EQ(howToPlayFirst, c.stillFirst);
+      EXPECT_EQ(told, c.first && !c.stillFirst ? 1 : 0) << "the settings are told once";
+   }
+   howToPlayFirst = false;
+   howToPlayShown = nullptr;
 }
 
 TEST_F(MenuTest, EnterAndSpaceActOnTheSelection)

@@ -14,6 +14,11 @@ namespace {
 
 using namespace std::string_literals;
 
+std::vector<unsigned char> bytesOf(const std::string &text)
+{
+   return std::vector<unsigned char>(text.begin(), text.end());
+}
+
 CommandLine parse(std::vector<const char *> args, const Options &base)
 {
    args.insert(args.begin(), "tossaro");
@@ -189,6 +194,40 @@ TEST(Settings, WrittenSettingsReadBackTheSame)
                    "the blanks at either end); choose another");
       EXPECT_EQ(read_file(path), before) << folder;
    }
+}
+
+TEST(Settings, AnUpdateChangesOnlyTheLinesOfItsEntriesAndAddsTheMissing)
+{
+   Scratch scratch;
+   const std::string path = scratch.path("config/tossaro/tossaro.cfg");
+   Options before, after;
+   after.volume = 50;
+   after.howToPlay = false;
+   // No file: one is made with the changed entries alone.
+   ASSERT_EQ(updateSettings(path, before, after), "");
+   EXPECT_EQ(read_file(path), bytesOf("volume = 50\nhow_to_play = off\n"));
+   // A player's file: the first line of an entry is changed, in place,
+   // keeping its carriage return; the missing ones go after the last
+   // entry, before a section (whose entries are never read); comments,
+   // blanks, a second line of the entry and unknown entries stay.
+   const std::string own = "# my volume\r\n  volume=80 \r\nvolume = 10\nmystery = 1\n\n"
+                           "[later]\nhow_to_play = on\n";
+   scratch.write("config/tossaro/tossaro.cfg", bytesOf(own));
+   ASSERT_EQ(updateSettings(path, before, after), "");
+   EXPECT_EQ(read_file(path), bytesOf("# my volume\r\nvolume = 50\r\nvolume = 10\nmystery = 1\n"
+                                      "\nhow_to_play = off\n[later]\nhow_to_play = on\n"));
+   Options back;
+   readSettings(path, &back);
+   EXPECT_EQ(back.volume, 50);
+   EXPECT_FALSE(back.howToPlay);
+   // Nothing changed, nothing written; what would not read back, refused.
+   const std::vector<unsigned char> kept = read_file(path);
+   EXPECT_EQ(updateSettings(path, after, after), "");
+   EXPECT_EQ(read_file(path), kept);
+   Options odd = after;
+   odd.capturesFolder = "/tmp/a\nscale = 4";
+   EXPECT_NE(updateSettings(path, after, odd), "");
+   EXPECT_EQ(read_file(path), kept);
 }
 
 TEST(Settings, TwoActionsOnOneKeyBothKeepTheirDefaults)

@@ -216,6 +216,39 @@ TEST_F(ComfortTest, AltEnterAsksForTheFullScreenAndItsEnterChoosesNothing)
    EXPECT_EQ(game.output(), "");
 }
 
+TEST_F(ComfortTest, HowToPlayComesBeforeTheFirstGameOnceAndOnF1)
+{
+   // A player's own settings file: its lines stay as they were written.
+   const std::string settings = folder + ".config/tossaro/tossaro.cfg";
+   const std::string written = "# mine\nvolume = 70\n\n# the end\n";
+   std::filesystem::create_directories(folder + ".config/tossaro");
+   scratch.write("game.config/tossaro/tossaro.cfg",
+                 std::vector<unsigned char>(written.begin(), written.end()));
+   GameRun game(server, kGame, folder, {}, {"--how-to-play", "--fps-counter=off"});
+   const Screenshot menu = reach_menu(game);
+   // No frame rate: the menu, still, is the same picture twice.
+   pause_ms(500);
+   EXPECT_EQ(differences(game.screenshot(), menu), 0);
+   const auto howToPlay = [&](const Screenshot &s) {
+      return count_in(s, 0, 0, 639, 479, 154, 154, 154) > 400;  // its grey target
+   };
+   ASSERT_TRUE(press_until(game, "F1", howToPlay)) << "no How to play";
+   game.screenshot().save_ppm(std::string(TOSSARO_BINARY_DIR) + "/how_to_play.ppm");
+   EXPECT_TRUE(press_until(game, "Escape", [&](const Screenshot &s) {
+      return differences(s, menu) == 0;
+   })) << "not the same menu";
+   // P: How to play first, then Enter plays; the file turns it off.
+   ASSERT_TRUE(press_until(game, "p", howToPlay));
+   EXPECT_TRUE(press_until(game, "Return", [&](const Screenshot &s) {
+      return !howToPlay(s) && !cursor_on(s, art, 0);
+   })) << "no game";
+   const std::vector<unsigned char> now = read_file(settings);
+   EXPECT_EQ(std::string(now.begin(), now.end()), written + "how_to_play = off\n");
+   game.requestClose();
+   EXPECT_EQ(game.wait(5), 0);
+   EXPECT_EQ(game.output(), "");
+}
+
 TEST_F(ComfortTest, ScaleAutoTakesTheLargestWindowThatFits)
 {
    // 2048 x 1536: three times 640 x 480 fits, four times does not.

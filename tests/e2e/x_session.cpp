@@ -176,6 +176,13 @@ GameRun::GameRun(const XServer &server, const std::string &executable, const std
       argv.push_back(const_cast<char *>(executable.c_str()));
       for (const std::string &word : arguments)
          argv.push_back(const_cast<char *>(word.c_str()));
+      // A test plays at once, unless it asks for How to play first.
+      bool howToPlay = false;
+      for (const std::string &word : arguments)
+         howToPlay = howToPlay || word.rfind("--how-to-play", 0) == 0;
+      std::string noHowToPlay = "--how-to-play=off";
+      if (!howToPlay)
+         argv.push_back(noHowToPlay.data());
       argv.push_back(nullptr);
       execvp(argv[0], argv.data());
       _exit(127);

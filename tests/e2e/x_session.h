@@ -39,7 +39,8 @@ private:
 class GameRun {
 public:
    // `wrapper` (such as valgrind and its options) runs the game, if given;
-   // `arguments` follow the executable. The game plays its sound to SDL's
+   // `arguments` follow the executable, and --how-to-play=off unless they
+   // name How to play. The game plays its sound to SDL's
    // dummy driver and reads its settings from beside the folder, unless
    // `environment` ("NAME=value" each) says otherwise.
    GameRun(const XServer &server, const std::string &executable, const std::string &folder,
