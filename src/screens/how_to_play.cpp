@@ -136,6 +136,8 @@ void drawHowToPlay()
    }
    // One target of each kind of need: one colour, two, all three.
    GameRandom random(1);
+   // The field's blender for its targets, whatever drew last.
+   set_trans_blender(128, 128, 128, 200);
    const int targetsY = y + 34;
    const struct {
       int x, red, green, blue;
