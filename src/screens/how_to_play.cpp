@@ -69,12 +69,9 @@ void showTarget(GameRandom &random, int x, int y, int radius, int red, int green
 // named.
 void showBars(int x, int y)
 {
-   rectfill(backBuffer, x, y, x + 120, y + 5, makecol(255, 200, 200));
-   rect(backBuffer, x, y, x + 200, y + 5, makecol(105, 50, 50));
-   rectfill(backBuffer, x, y + 12, x + 60, y + 17, makecol(200, 200, 255));
-   rect(backBuffer, x, y + 12, x + 200, y + 17, makecol(50, 50, 105));
-   write(x + 210, y - 1, "the energy");
-   write(x + 210, y + 11, "the timer");
+   drawBars(6, 7, x, y);
+   write(x + 210, y - 3, "the energy");
+   write(x + 210, y + 7, "the timer");
 }
 
 }  // namespace

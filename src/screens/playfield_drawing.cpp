@@ -131,8 +131,13 @@ void drawPlayfield(const Game &game)
    const int rightTop = int(kGameHeight - 20 * game.rightHand.power);
    drawGauge(5, 475, 9, leftTop, power, 9, leftTop, powerOutline);
    drawGauge(630, 475, 635, rightTop, power, 635, rightTop, powerOutline);
-   drawGauge(5, 5, int(20 * game.energy + 5), 10, makecol(255, 200, 200), 205, 10,
+   drawBars(game.energy, game.hitTimer, 5, 5);
+}
+
+void drawBars(float energy, float hitTimer, int x, int y)
+{
+   drawGauge(x, y, int(20 * energy + float(x)), y + 5, makecol(255, 200, 200), x + 200, y + 5,
              makecol(105, 50, 50));
-   drawGauge(5, 12, int((10 - game.hitTimer) * 20 + 5), 17, makecol(200, 200, 255), 205, 17,
-             makecol(50, 50, 105));
+   drawGauge(x, y + 7, int((10 - hitTimer) * 20 + float(x)), y + 12, makecol(200, 200, 255),
+             x + 200, y + 12, makecol(50, 50, 105));
 }

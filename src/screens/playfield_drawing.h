@@ -23,6 +23,10 @@ void drawPopup(const TextFade &popup);
 // Every spark of the list, oldest first.
 void drawSparks(const std::vector<Particle> &sparks);
 
+// The energy bar and under it the timer's, their top left at x, y: full
+// at 10 energy, and at no time run.
+void drawBars(float energy, float hitTimer, int x, int y);
+
 // The whole playfield of a game: the backdrop, the juggler, everything in
 // the field, the score and the gauges.
 void drawPlayfield(const Game &game);

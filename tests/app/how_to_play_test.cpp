@@ -5,7 +5,9 @@
 #include "game/game_random.h"
 #include "game/playfield_fixture.h"
 #include "game/powerup.h"
+#include "gif/gif.h"
 #include "screens/how_to_play.h"
+#include "screens/playfield_drawing.h"
 #include "shell/assets.h"
 #include "shell/key_bindings.h"
 #include "shell/picture.h"
@@ -14,6 +16,18 @@
 namespace {
 
 using HowToPlayTest = PlayfieldTest;
+
+// The top left of the energy bar: its first pixel of the energy's colour
+// less one, where its frame is.
+TextPlace findBars(BITMAP *picture)
+{
+   const int energy = makecol(255, 200, 200);
+   for (int y = 0; y < picture->h; y++)
+      for (int x = 0; x < picture->w; x++)
+         if (getpixel(picture, x, y) == energy)
+            return {x - 1, y - 1};
+   return {-1, -1};
+}
 
 TEST_F(HowToPlayTest, SaysWhatTheRulesDoAndTheKeysAsBound)
 {
@@ -34,7 +48,11 @@ TEST_F(HowToPlayTest, SaysWhatTheRulesDoAndTheKeysAsBound)
       }
    }
    const int ink = makecol(kPanelInk);
-   const KeyBindings saved = playKeys;
+   // Keys bound elsewhere, for this test alone.
+   struct Rebound {
+      KeyBindings saved = playKeys;
+      ~Rebound() { playKeys = saved; }
+   } rebound;
    playKeys.keys[LeftTiltLeft] = KEY_Q;
    playKeys.keys[PauseGame] = KEY_F5;
    for (bool beforeGame : {false, true}) {
@@ -77,8 +95,20 @@ TEST_F(HowToPlayTest, SaysWhatTheRulesDoAndTheKeysAsBound)
       EXPECT_GT(red, 1000);
       EXPECT_GT(yellow, 1000);
       EXPECT_GT(grey, 1000);
+      // The energy and timer bars, as the field draws them for a game of
+      // that energy and time: found by the energy's colour.
+      const TextPlace bars = findBars(backBuffer);
+      ASSERT_GE(bars.y, 0);
+      BitmapPtr field(create_bitmap(640, 480));
+      blit(texture, field.get(), 0, 0, 0, 0, 640, 480);
+      BITMAP *const drawn = backBuffer;
+      backBuffer = field.get();
+      drawBars(6, 7, bars.x, bars.y);
+      backBuffer = drawn;
+      for (int y = bars.y; y <= bars.y + 12; y++)
+         for (int x = bars.x; x <= bars.x + 200; x++)
+            ASSERT_EQ(getpixel(backBuffer, x, y), getpixel(field.get(), x, y)) << x << "," << y;
    }
-   playKeys = saved;
    screenState = Menu;
 }
 

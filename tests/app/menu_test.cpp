@@ -67,7 +67,10 @@ TEST_F(MenuTest, F1ShowsHowToPlayWhichAlsoComesBeforeAFirstGame)
          updateHowToPlay();
          EXPECT_EQ(screenState, HowToPlay) << "keys wait for the delay";
          inputDelay = 0;
+         scripted.buffer = {'x'};
          updateHowToPlay();
+         EXPECT_EQ(scripted.buffer.empty(), screenState != HowToPlay)
+            << "what was typed here goes with the screen";
       }
       EXPECT_EQ(screenState, c.after) << c.first << " " << c.keys.size();
       EXPECT_EQ(howToPlayFirst, c.stillFirst);
