@@ -61,7 +61,6 @@ void showTarget(GameRandom &random, int x, int y, int radius, int red, int green
    target.needRed = red;
    target.needGreen = green;
    target.needBlue = blue;
-   target.flashing = false;
    drawTarget(target);
 }
 

@@ -210,7 +210,7 @@ TEST(Settings, AnUpdateChangesOnlyTheLinesOfItsEntriesAndAddsTheMissing)
    // keeping its carriage return; the missing ones go after the last
    // entry, before a section (whose entries are never read); comments,
    // blanks, a second line of the entry and unknown entries stay.
-   const std::string own = "# my volume\r\n  volume=80 \r\nvolume = 10\nmystery = 1\n\n"
+   const std::string own = "# my volume\r\n  volume  =80 \r\nvolume = 10\nmystery = 1\n\n"
                            "[later]\nhow_to_play = on\n";
    scratch.write("config/tossaro/tossaro.cfg", bytesOf(own));
    ASSERT_EQ(updateSettings(path, before, after), "");

@@ -53,6 +53,9 @@ TEST_F(Drawing, GaugesAndScore)
       {7, 440, powerFrame, true},
       {5, 475, powerFrame, true},
       {7, 439, powerFrame, false},
+      {9, 460, powerFrame, true},
+      {10, 460, powerFrame, false},
+      {10, 460, powerFill, false},
       // Right power 5.5: up to 370.
       {632, 371, powerFill, true},
       {632, 370, powerFrame, true},
@@ -68,6 +71,9 @@ TEST_F(Drawing, GaugesAndScore)
       {154, 14, makecol(200, 200, 255), true},
       {156, 14, makecol(200, 200, 255), false},
       {205, 14, makecol(50, 50, 105), true},
+      {150, 12, makecol(50, 50, 105), true},
+      {150, 17, makecol(50, 50, 105), true},
+      {150, 18, makecol(50, 50, 105), false},
    };
    for (const auto &p : pixels)
       EXPECT_EQ(getpixel(backBuffer, p.x, p.y) == p.colour, p.is) << p.x << "," << p.y;
