@@ -374,10 +374,17 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
       eight.push_back(std::make_unique<RawConnection>("127.0.0.250", port));
    RawConnection ninth("127.0.0.250", port);
    EXPECT_EQ(ninth.status(), "closed");
+   // Once the server has seen one of the eight close, its place is taken.
    eight.pop_back();
-   RawConnection again("127.0.0.250", port);
-   again.send(head + "\r\n");
-   EXPECT_EQ(again.status(), "HTTP/1.1 200 OK");
+   std::string again;
+   for (int tries = 0; tries < 100 && again != "HTTP/1.1 200 OK"; tries++) {
+      RawConnection next("127.0.0.250", port);
+      next.send(head + "\r\n");
+      again = next.status();
+      if (again != "HTTP/1.1 200 OK")
+         usleep(20000);
+   }
+   EXPECT_EQ(again, "HTTP/1.1 200 OK");
 
    // Heads too long, bodies encoded or too long: refused, whatever the
    // client goes on sending, and nothing of them kept. A head of 100
