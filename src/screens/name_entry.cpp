@@ -20,6 +20,9 @@ const size_t maxNameLength = 26;
 namespace {
 
 const int kPanelX1 = 144, kPanelX2 = 480, kNameX = 160;
+// The caret shows for half of each second.
+const int kCaretTicks = 50;
+int caretTicks = 0;
 // Sparks appear beside both ends of the panel on about one tick in seven.
 const int kSparkChance = 7;
 const int kSparkLeftX = 100, kSparkRightX = 520;
@@ -78,6 +81,7 @@ void updateNameEntry()
       if (screenState == NameEntry && keys->keypressed())
          type(keys->readkey() & 0xff);
    }
+   caretTicks = (caretTicks + 1) % (2 * kCaretTicks);
    // The sparks of the game just ended go on here, beside the new ones.
    std::vector<Particle> &sparks = playedGame().sparks;
    updateSparks(sparks);
@@ -94,6 +98,12 @@ void drawNameEntry()
    const int y = tableRowTop(highscores.pendingRow);
    rectfill(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelFace));
    rect(backBuffer, kPanelX1, y - 4, kPanelX2, y + 10, makecol(kPanelInk));
-   textprintf_ex(backBuffer, font, kNameX, y, makecol(255, 255, 255), -1, "%s", playerName.c_str());
+   const int white = makecol(255, 255, 255);
+   textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", playerName.c_str());
+   if (caretTicks < kCaretTicks)
+      textout_ex(backBuffer, font, "_", kNameX + text_length(font, playerName.c_str()), y, white,
+                 -1);
+   // The score being entered, where the row's score goes.
+   textprintf_ex(backBuffer, font, kTableScoreX, y, white, -1, "%i", playedGame().score);
    drawSparks(playedGame().sparks);
 }

@@ -1,5 +1,6 @@
 // The name entry: the table with a panel over the row a score takes, where
-// the player types a name for it.
+// the player types a name for it, a blinking caret after it and the score
+// at its place.
 #ifndef TOSSARO_SCREENS_NAME_ENTRY_H
 #define TOSSARO_SCREENS_NAME_ENTRY_H
 

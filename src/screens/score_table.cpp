@@ -22,7 +22,7 @@ const char *const kSavingNotice = "Saving...";
 const char *const kNoBoardNotice = "No leaderboard set";
 const int kPanelX1 = 144, kPanelX2 = 480, kPanelTextX = 160, kPanelMargin = 16;
 const int kNoticeY = 430, kNoticeSpacing = 24;
-const int kNumberX = 120, kNameX = 160, kScoreX = 420;
+const int kNumberX = 120, kNameX = 160;
 const int kFirstRowY = 120, kRowSpacing = 30;
 const int kHintX = 160, kHintY = 456;
 
@@ -58,7 +58,8 @@ void drawTableRow(int row, int64_t place, const std::string &name, int64_t score
    const int y = tableRowTop(row), white = makecol(255, 255, 255);
    textprintf_ex(backBuffer, font, kNumberX, y, white, -1, "%lld. ", static_cast<long long>(place));
    textprintf_ex(backBuffer, font, kNameX, y, white, -1, "%s", name.c_str());
-   textprintf_ex(backBuffer, font, kScoreX, y, white, -1, "%lld", static_cast<long long>(score));
+   textprintf_ex(backBuffer, font, kTableScoreX, y, white, -1, "%lld",
+                 static_cast<long long>(score));
 }
 
 void drawTable(const Highscores &table)

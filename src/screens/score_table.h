@@ -20,6 +20,8 @@ void drawTableRow(int row, int64_t place, const std::string &name, int64_t score
 
 // The top of row `row`'s line of text in the table's picture.
 int tableRowTop(int row);
+// Where a row's score begins.
+const int kTableScoreX = 420;
 
 // The table of highscores, and under it a notice while rows entered in
 // this run wait for a save: "Saving..." while the save waits for the

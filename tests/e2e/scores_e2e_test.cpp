@@ -108,7 +108,8 @@ bool notice_shown(const Screenshot &shot, const Art &art, const char *text)
 }
 
 // Whether the name entry's panel over the row shows the name. Only the
-// panel's left end and the name are compared: sparks fly across the rest.
+// panel's left end and the name are compared: the caret blinks after it,
+// and sparks fly across the rest.
 bool panel_shows(const Screenshot &shot, const Art &art, int row, const std::string &name)
 {
    BitmapPtr picture = table_picture(art, {});
@@ -117,7 +118,7 @@ bool panel_shows(const Screenshot &shot, const Art &art, int row, const std::str
    rect(picture.get(), 144, top, 480, top + 14, makecol16(69, 63, 48));
    textprintf_ex(picture.get(), font, 160, top + 4, white(), -1, "%s", name.c_str());
    for (int y = top; y <= top + 14; y++) {
-      for (int x = 144; x < 168 + 8 * int(name.size()); x++) {
+      for (int x = 144; x < 160 + 8 * int(name.size()); x++) {
          if (!shows(shot.at(x, y), getpixel(picture.get(), x, y)))
             return false;
       }

@@ -371,6 +371,7 @@ TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
    ASSERT_GE(name.y, 0);
    ASSERT_GE(points.y, 0);
    playerName = "Ada";
+   playedGame().score = 5678;
    GameRandom numbers;
    spawnSparks(playedGame().sparks, numbers, 1, 320, 400);
    drawNameEntry();
@@ -383,9 +384,16 @@ TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
    EXPECT_EQ(find_text(backBuffer, "4.", white).y, place.y);
    EXPECT_EQ(find_text(backBuffer, highscores.entries[3].name, white).y, -1);
    EXPECT_EQ(find_text(backBuffer, "1234", white).y, -1);
+   // The score being entered at the score's place, and nothing else on the
+   // line but a caret after the name, shown half of each second.
+   const TextPlace entered = find_text(backBuffer, "5678", white);
+   EXPECT_EQ(entered.x, points.x);
+   EXPECT_EQ(entered.y, points.y);
    const int lineEnd = points.x + text_length(font, "1234") - 1;
-   EXPECT_FALSE(has_color(backBuffer, name.x + text_length(font, "Ada"), name.y, lineEnd,
+   const int caretX = name.x + text_length(font, "Ada");
+   EXPECT_FALSE(has_color(backBuffer, caretX + text_length(font, "_"), name.y, points.x - 1,
                           name.y + line - 1, white));
+   const bool caret = has_color(backBuffer, caretX, name.y, caretX + 7, name.y + line - 1, white);
    EXPECT_EQ(getpixel(backBuffer, name.x - 1, name.y), makecol(kPanelFace));
    EXPECT_EQ(getpixel(backBuffer, lineEnd, name.y), makecol(kPanelFace));
    const int ink = makecol(kPanelInk);
@@ -394,6 +402,13 @@ TEST_F(ScoreScreens, TheNameEntryDrawsItsPanelOverTheRowAndOddNamesSafely)
    // The odd names are drawn, their rows in place.
    EXPECT_EQ(find_text(backBuffer, kHeapStem, white).y, find_text(backBuffer, "1.", white).y);
    EXPECT_NE(getpixel(backBuffer, 312, 392), textureColor());
+   inputDelay = 1000;
+   for (int tick = 0; tick < 50; tick++)
+      updateNameEntry();
+   drawNameEntry();
+   EXPECT_NE(has_color(backBuffer, caretX, name.y, caretX + 7, name.y + line - 1, white), caret)
+      << "the caret blinks";
+   inputDelay = 0;
 }
 
 TEST_F(ScoreScreens, TheTableGoesBackToTheMenuOnEnterEscOrSpace)
