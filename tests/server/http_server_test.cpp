@@ -4,11 +4,6 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -16,6 +11,7 @@
 #include <thread>
 
 #include "server/http_server.h"
+#include "support/raw_connection.h"
 
 namespace {
 
@@ -67,39 +63,6 @@ TEST(HttpServer, RoutesAnswersAndRefusesWithTheHeadersOfEveryAnswer)
    EXPECT_EQ(failed, "no disk");
 }
 
-// Connections that have each sent part of a head.
-class OpenConnections {
-public:
-   ~OpenConnections()
-   {
-      for (int socket : sockets_)
-         close(socket);
-   }
-   void open(const sockaddr *address, socklen_t length)
-   {
-      const int socket = ::socket(address->sa_family, SOCK_STREAM, 0);
-      sockets_.push_back(socket);
-      if (connect(socket, address, length) == 0) {
-         const char head[] = "GET / HTTP/1.1\r\n";
-         send(socket, head, sizeof head - 1, MSG_NOSIGNAL);
-      }
-   }
-   // How many the server keeps open, a moment after the last: one turned
-   // away is closed at once.
-   int keptOpen() const
-   {
-      std::this_thread::sleep_for(std::chrono::milliseconds(300));
-      int kept = 0;
-      char byte;
-      for (int socket : sockets_)
-         kept += recv(socket, &byte, 1, MSG_DONTWAIT) < 0 && errno == EAGAIN;
-      return kept;
-   }
-
-private:
-   std::vector<int> sockets_;
-};
-
 // A reverse proxy on this machine connects from the loopback's own
 // address, however it writes it, with every player's requests: it has no
 // limit of connections.
@@ -114,22 +77,18 @@ TEST(HttpServer, ListensOnIpv6AndTakesAnyNumberOfConnectionsFromTheProxy)
       const int port = http.listen(host, 0, &why);
       ASSERT_NE(port, 0) << host << ": " << why;
       ASSERT_TRUE(http.start(&why)) << why;
-      sockaddr_in6 six = {};
-      six.sin6_family = AF_INET6;
-      six.sin6_port = htons(uint16_t(port));
-      inet_pton(AF_INET6, host == "::1" ? "::1" : "::ffff:127.0.0.1", &six.sin6_addr);
-      sockaddr_in four = {};
-      four.sin_family = AF_INET;
-      four.sin_port = htons(uint16_t(port));
-      four.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      OpenConnections open;
+      // Each sends part of a head; one turned away would be closed at once.
+      std::vector<std::unique_ptr<RawConnection>> open;
       for (int i = 0; i < 12; i++) {
-         if (host == "::1")
-            open.open(reinterpret_cast<sockaddr *>(&six), sizeof six);
-         else
-            open.open(reinterpret_cast<sockaddr *>(&four), sizeof four);
+         open.push_back(
+            std::make_unique<RawConnection>(port, "", host == "::1" ? host : "127.0.0.1"));
+         open.back()->send("GET / HTTP/1.1\r\n");
       }
-      EXPECT_EQ(open.keptOpen(), 12) << host;
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      int kept = 0;
+      for (const auto &connection : open)
+         kept += connection->open();
+      EXPECT_EQ(kept, 12) << host;
       const auto got = httplib::Client(host == "::1" ? "::1" : "127.0.0.1", port).Get("/");
       ASSERT_TRUE(got) << host;
       EXPECT_EQ(got->body, "served");
@@ -219,21 +178,10 @@ TEST(HttpServer, CutsAConnectionWhoseHeadIsLateAndServesTheNext)
    const int port = http.listen("127.0.0.1", 0, &why);
    ASSERT_NE(port, 0) << why;
    ASSERT_TRUE(http.start(&why)) << why;
-   const int late = socket(AF_INET, SOCK_STREAM, 0);
-   sockaddr_in address = {};
-   address.sin_family = AF_INET;
-   address.sin_port = htons(uint16_t(port));
-   address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-   ASSERT_EQ(connect(late, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-   const char head[] = "GET / HTTP/1.1\r\nHost: t\r\n";
-   send(late, head, sizeof head - 1, MSG_NOSIGNAL);
-   // Held past the deadline, it is closed without an answer (a test that
-   // the watch lets go of fails here, not by hanging).
-   const timeval patience = {20, 0};
-   setsockopt(late, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-   char answer[64];
-   EXPECT_EQ(recv(late, answer, sizeof answer, 0), 0);
-   close(late);
+   // Held past the deadline, it is closed without an answer.
+   RawConnection late(port);
+   late.send("GET / HTTP/1.1\r\nHost: t\r\n");
+   EXPECT_EQ(late.status(), "closed");
    const auto next = httplib::Client("127.0.0.1", port).Get("/");
    ASSERT_TRUE(next);
    EXPECT_EQ(next->body, "on time");

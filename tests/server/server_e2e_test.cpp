@@ -6,9 +6,6 @@
 
 #include <nlohmann/json.hpp>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -18,6 +15,7 @@
 #include "replay/replay_file.h"
 #include "server/pages.h"
 #include "server/store.h"
+#include "support/raw_connection.h"
 #include "support/scratch.h"
 #include "support/server_process.h"
 #include "support/shell_command.h"
@@ -132,50 +130,6 @@ int bandsOf(const Picture &picture, uint32_t colour)
    }
    return bands;
 }
-
-// A connection of the test's own, from `from` (an address of the
-// loopback), for the requests no client library sends.
-class RawConnection {
-public:
-   RawConnection(const std::string &from, int port) : socket_(socket(AF_INET, SOCK_STREAM, 0))
-   {
-      sockaddr_in address = {};
-      address.sin_family = AF_INET;
-      inet_pton(AF_INET, from.c_str(), &address.sin_addr);
-      EXPECT_EQ(bind(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-      address.sin_port = htons(uint16_t(port));
-      inet_pton(AF_INET, "127.0.0.1", &address.sin_addr);
-      EXPECT_EQ(connect(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-      // A server that holds on is a failure, not a test that never ends.
-      const timeval patience = {10, 0};
-      setsockopt(socket_, SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
-   }
-   ~RawConnection() { close(socket_); }
-   RawConnection(const RawConnection &) = delete;
-
-   // False once the server has stopped taking it.
-   bool send(const std::string &bytes)
-   {
-      return ::send(socket_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == ssize_t(bytes.size());
-   }
-   // The answer's status line, or how the connection ended without one:
-   // "closed" or "held".
-   std::string status()
-   {
-      std::string answer;
-      char buffer[4096];
-      ssize_t got;
-      while (answer.find("\r\n") == std::string::npos &&
-             (got = recv(socket_, buffer, sizeof buffer, 0)) > 0)
-         answer.append(buffer, size_t(got));
-      if (answer.find("\r\n") != std::string::npos)
-         return answer.substr(0, answer.find("\r\n"));
-      return answer.empty() && got < 0 && errno == EAGAIN ? "held" : "closed";
-   }
-
-private:
-   int socket_;
-};
 
 // The memory a process holds, in MiB.
 long residentMiB(pid_t pid)
@@ -360,7 +314,7 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
    // Heads that never end, from 200 addresses, hold no one else up.
    std::vector<std::unique_ptr<RawConnection>> slow;
    for (int i = 0; i < 200; i++) {
-      slow.push_back(std::make_unique<RawConnection>("127.0.0." + std::to_string(i + 2), port));
+      slow.push_back(std::make_unique<RawConnection>(port, "127.0.0." + std::to_string(i + 2)));
       slow.back()->send(head);
    }
    const auto health = client.Get("/healthz");
@@ -371,14 +325,14 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
    // a place freed is taken again.
    std::vector<std::unique_ptr<RawConnection>> eight;
    for (int i = 0; i < 8; i++)
-      eight.push_back(std::make_unique<RawConnection>("127.0.0.250", port));
-   RawConnection ninth("127.0.0.250", port);
+      eight.push_back(std::make_unique<RawConnection>(port, "127.0.0.250"));
+   RawConnection ninth(port, "127.0.0.250");
    EXPECT_EQ(ninth.status(), "closed");
    // Once the server has seen one of the eight close, its place is taken.
    eight.pop_back();
    std::string again;
    for (int tries = 0; tries < 100 && again != "HTTP/1.1 200 OK"; tries++) {
-      RawConnection next("127.0.0.250", port);
+      RawConnection next(port, "127.0.0.250");
       next.send(head + "\r\n");
       again = next.status();
       if (again != "HTTP/1.1 200 OK")
@@ -420,7 +374,7 @@ TEST_F(ServerTest, HoldsAgainstSlowCrowdingAndOversizedRequests)
        "HTTP/1.1 413 Content Too Large"},
    };
    for (const auto &row : refused) {
-      RawConnection connection("127.0.0.1", port);
+      RawConnection connection(port);
       bool taken = connection.send(row.request);
       for (int i = 0; i < row.times && taken; i++)
          taken = connection.send(row.repeated);
