@@ -124,6 +124,9 @@ TEST(HttpServer, TurnsAwayWhatFindsItsWorkersQueueFullAndAnswersAllItTookAtAStop
          const auto got = client.Get("/slow");
          statuses[size_t(i)] = got ? got->status : -1;
       });
+   // The worker held first, whatever the order the requests come in.
+   for (int tries = 0; tries < 1000 && held == 0; tries++)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
    // Once the queue is full, the next is answered 503 at once. Each try
    // that waits is left in the queue: it fills all the same.
    httplib::Client client("127.0.0.1", port);
